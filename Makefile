@@ -1,0 +1,35 @@
+# Thin wrapper around CMake. `make demo` and `make check` install what is
+# missing first (scripts/setup.sh), so both work on a fresh Debian 12 machine.
+
+BUILD      ?= build
+BUILD_SAN  ?= build-sanitize
+BUILD_BENCH ?= build-bench
+JOBS       ?= $(shell nproc)
+EXAMPLE    ?= examples/dxz1_array.ens
+
+.PHONY: all setup build demo check test sanitize bench install clean
+
+all: build
+
+setup:
+	./scripts/setup.sh
+
+build:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: setup build
+	./$(BUILD)/horgrid -m $(EXAMPLE)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+sanitize:
+	cmake -S . -B $(BUILD_SAN) -DCMAKE_BUILD_TYPE=Debug -DHORGRID_SANITIZE=ON
+	cmake --build $(BUILD_SAN) -j $(JOBS)
+	cd $(BUILD_SAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+check: setup test sanitize
+
+clean:
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_BENCH)

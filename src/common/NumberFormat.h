@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace horgrid {
+
+// The number formats of the result files and reports, kept in one place so the
+// byte-exact output is defined once.
+
+// The standard output stream's default floating-point notation: general
+// notation with at most six significant digits and no trailing zeros
+// (0.25, 12.3457, 4e-06, 100, inf).
+std::string StreamDefault(double value);
+
+// printf "%.<decimals>f": fixed point with the given number of decimals.
+std::string Fixed(double value, int decimals);
+
+// printf "%3.1f", the dot-matrix cell format (without its trailing blank).
+std::string Fixed1Width3(double value);
+
+// Distance percentage in single precision: distance * 100 / length, all in
+// float. `length` is the divisor sequence's length (an empty one gives inf/nan).
+inline float DistancePercent(int distance, std::size_t length) {
+    return static_cast<float>(distance) * 100.0f / static_cast<float>(length);
+}
+
+}  // namespace horgrid

