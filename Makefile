@@ -20,6 +20,7 @@ build:
 
 demo: setup build
 	./$(BUILD)/horgrid -m $(EXAMPLE)
+	./$(BUILD)/horgrid -h $(EXAMPLE)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

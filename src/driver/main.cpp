@@ -3,7 +3,8 @@
 // ends with the processor time it used.
 //
 // Exit status: 0 on success; 1 with no argument, a wrong argument count or an
-// unknown option; 2 when an input cannot be read or a result cannot be written.
+// unknown option; 2 when an input cannot be read or a result cannot be written;
+// 3 when -h could not make one of its pictures (each reported on standard error).
 
 #include <ctime>
 #include <iostream>
@@ -13,6 +14,7 @@
 #include "common/FileError.h"
 #include "driver/HelpText.h"
 #include "ensemble/alphaEnsemble.h"
+#include "hor/horAnaliser2.h"
 
 namespace {
 
@@ -20,6 +22,8 @@ using namespace horgrid;
 
 constexpr int kUsageStatus = 1;
 constexpr int kFileStatus = 2;
+constexpr int kPlotStatus = 3;
+constexpr float kHorThreshold = 7.0f;
 
 // Runs the analysis the first argument selects; returns the exit status.
 int RunOption(int argc, char** argv) {
@@ -40,6 +44,9 @@ int RunOption(int argc, char** argv) {
     if (option == "-m") {
         alphaEnsemble ensemble(argv[2]);
         ensemble.FindDotMatrix(0, ensemble.monomerCount, 0, ensemble.monomerCount);
+    } else if (option == "-h") {
+        const horAnaliser2 analysis(argv[2], kHorThreshold);
+        if (analysis.failedPlots > 0) return kPlotStatus;
     }
     return 0;
 }
