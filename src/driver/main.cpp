@@ -13,6 +13,7 @@
 #include "common/FileError.h"
 #include "driver/HelpText.h"
 #include "ensemble/alphaEnsemble.h"
+#include "sequence/FindDistanceBetweenStrings.h"
 
 namespace {
 
@@ -37,9 +38,17 @@ int RunOption(int argc, char** argv) {
         HelpText();
         return kUsageStatus;
     }
-    if (option == "-m") {
+    if (option == "-d") {
+        FindDistanceBetweenStrings(argv[2], argv[3]);
+    } else if (option == "-m") {
         alphaEnsemble ensemble(argv[2]);
         ensemble.FindDotMatrix(0, ensemble.monomerCount, 0, ensemble.monomerCount);
+    } else if (option == "-b") {
+        alphaEnsemble ensemble(argv[2]);
+        ensemble.FindCenpBboxes(ensemble.monomerCount);
+    } else if (option == "-s") {
+        alphaEnsemble ensemble(argv[2]);
+        ensemble.FindSupracromFamilies(ensemble.monomerCount);
     }
     return 0;
 }
