@@ -15,9 +15,26 @@ const std::string kElapsed = "\n\nelapsed time: Ts\n";
 
 std::string R1() { return std::string(kSupracromReferences[10].sequence); }
 
+// One reader's progress text.
 std::string Reading(const std::string& header, int bases) {
-    return "Reading sequence!\n\n" + header + "\n\nReading done! -> Number of bases: " + std::to_string(bases) +
-           "\n\n";
+    return "Reading sequence!\n\n" + header +
+           "\n\nReading done! -> Number of bases: " + std::to_string(bases) + "\n\n";
+}
+
+// The whole standard output of a -d run.
+std::string DistanceOutput(const std::string& header1, int len1, const std::string& header2, int len2,
+                           int distance, const std::string& percentage) {
+    return Reading(header1, len1) + Reading(header2, len2) + "\n\nseq1: " + std::to_string(len1) +
+           " bp\nseq2: " + std::to_string(len2) + " bp\ndistance: " + std::to_string(distance) +
+           "\npercentage: " + percentage + "%" + kElapsed;
+}
+
+// Runs -d on two files of `dir`, expecting success; returns the masked output.
+std::string RunDistance(const TempDir& dir, const std::string& first, const std::string& second) {
+    const RunResult run = RunProgram(HORGRID_BIN, {"-d", first, second}, dir.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    return MaskElapsed(run.out);
 }
 
 std::string Lines(const std::string& sequence) {
@@ -34,22 +51,12 @@ TEST(DistanceCli, PrintsLengthsDistanceAndPercentageOfTheLonger) {
     dir.Write("a.fa", ">r1 reference\n" + Lines(R1()));
     dir.Write("b.fa", ">r1 deletion\n" + shorter);
 
-    RunResult run = RunProgram(HORGRID_BIN, {"-d", "a.fa", "b.fa"}, dir.path());
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(MaskElapsed(run.out), Reading(">r1 reference", 171) + Reading(">r1 deletion", 170) +
-                                        "\n\nseq1: 171 bp\nseq2: 170 bp\ndistance: 1\npercentage: 0.584795%" +
-                                        kElapsed);
-
-    run = RunProgram(HORGRID_BIN, {"-d", "b.fa", "a.fa"}, dir.path());
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(MaskElapsed(run.out), Reading(">r1 deletion", 170) + Reading(">r1 reference", 171) +
-                                        "\n\nseq1: 170 bp\nseq2: 171 bp\ndistance: 1\npercentage: 0.584795%" +
-                                        kElapsed);
-
-    run = RunProgram(HORGRID_BIN, {"-d", "a.fa", "a.fa"}, dir.path());
-    EXPECT_EQ(MaskElapsed(run.out), Reading(">r1 reference", 171) + Reading(">r1 reference", 171) +
-                                        "\n\nseq1: 171 bp\nseq2: 171 bp\ndistance: 0\npercentage: 0%" + kElapsed);
+    EXPECT_EQ(RunDistance(dir, "a.fa", "b.fa"),
+              DistanceOutput(">r1 reference", 171, ">r1 deletion", 170, 1, "0.584795"));
+    EXPECT_EQ(RunDistance(dir, "b.fa", "a.fa"),
+              DistanceOutput(">r1 deletion", 170, ">r1 reference", 171, 1, "0.584795"));
+    EXPECT_EQ(RunDistance(dir, "a.fa", "a.fa"),
+              DistanceOutput(">r1 reference", 171, ">r1 reference", 171, 0, "0"));
 }
 
 TEST(DistanceCli, EmptySequences) {
@@ -57,15 +64,9 @@ TEST(DistanceCli, EmptySequences) {
     dir.Write("k.fa", ">k\nACGTA\n");
     dir.Write("e.fa", ">empty\n");
     dir.Write("f.fa", "no line feed");
-    RunResult run = RunProgram(HORGRID_BIN, {"-d", "k.fa", "e.fa"}, dir.path());
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(MaskElapsed(run.out), Reading(">k", 5) + Reading(">empty", 0) +
-                                        "\n\nseq1: 5 bp\nseq2: 0 bp\ndistance: 5\npercentage: 100%" + kElapsed);
+    EXPECT_EQ(RunDistance(dir, "k.fa", "e.fa"), DistanceOutput(">k", 5, ">empty", 0, 5, "100"));
     // Two empty sequences are equal: 0 %.
-    run = RunProgram(HORGRID_BIN, {"-d", "e.fa", "f.fa"}, dir.path());
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(MaskElapsed(run.out), Reading(">empty", 0) + Reading("no line feed", 0) +
-                                        "\n\nseq1: 0 bp\nseq2: 0 bp\ndistance: 0\npercentage: 0%" + kElapsed);
+    EXPECT_EQ(RunDistance(dir, "e.fa", "f.fa"), DistanceOutput(">empty", 0, "no line feed", 0, 0, "0"));
 }
 
 TEST(DistanceCli, MissingOrEmptyFileFailsWithStatus2) {

@@ -79,7 +79,7 @@ TEST(FindCenpBboxes, OneLinePerMonomerWithFourGroups) {
     TempDir dir;
     const std::string mixed = kReverseBox + Filler(5) + kDirectBox + kComplementBox + kDirectBox;
     const std::string path = dir.Write("a b.ens", "x + 100 171 " + kDirectBox + Filler(154) +
-                                                     "\ny - 271 8 ACGT\nz + 300 67 " + mixed + "\n");
+                                                      "\ny - 271 8 ACGT\nz + 300 67 " + mixed + "\n");
     alphaEnsemble ensemble(path);
     ensemble.FindCenpBboxes(ensemble.monomerCount);
     EXPECT_EQ(ReadFile(path + "_cenpB.txt"),

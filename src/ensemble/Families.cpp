@@ -40,7 +40,8 @@ void alphaEnsemble::FindSupracromFamilies(int count) {
         for (std::size_t k = 0; k < references.size() && bestDistance > 0; ++k) {
             // Only "is it strictly nearer than the best so far?" matters, so the
             // distance need only be exact up to bestDistance - 1.
-            const std::uint32_t d = LevenshteinAtMost(monomer.sequence, references[k].sequence, bestDistance - 1);
+            const std::uint32_t d =
+                LevenshteinAtMost(monomer.sequence, references[k].sequence, bestDistance - 1);
             if (d < bestDistance) {
                 bestDistance = d;
                 best = k;
