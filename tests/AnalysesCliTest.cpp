@@ -13,7 +13,9 @@ namespace {
 
 const std::string kElapsed = "\n\nelapsed time: Ts\n";
 
-std::string R1() { return std::string(kSupracromReferences[10].sequence); }
+std::string R1() {
+    return std::string(kSupracromReferences[10].sequence);
+}
 
 // One reader's progress text.
 std::string Reading(const std::string& header, int bases) {

@@ -33,7 +33,9 @@ std::string Group(const std::string& pattern, const std::string& sequence) {
     return text.substr(0, got);
 }
 
-std::string Filler(std::size_t n) { return std::string(n, 'A'); }
+std::string Filler(std::size_t n) {
+    return std::string(n, 'A');
+}
 
 TEST(CenpBbox, BoxesAtTheVeryStartAndEnd) {
     EXPECT_EQ(Group(kDirect, kDirectBox), "(1 ) ");
