@@ -21,6 +21,8 @@ build:
 demo: setup build
 	./$(BUILD)/horgrid -m $(EXAMPLE)
 	./$(BUILD)/horgrid -h $(EXAMPLE)
+	./$(BUILD)/horgrid -s $(EXAMPLE)
+	./$(BUILD)/horgrid -b $(EXAMPLE)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -15,6 +15,7 @@
 #include "driver/HelpText.h"
 #include "ensemble/alphaEnsemble.h"
 #include "hor/horAnaliser2.h"
+#include "sequence/FindDistanceBetweenStrings.h"
 
 namespace {
 
@@ -41,9 +42,17 @@ int RunOption(int argc, char** argv) {
         HelpText();
         return kUsageStatus;
     }
-    if (option == "-m") {
+    if (option == "-d") {
+        FindDistanceBetweenStrings(argv[2], argv[3]);
+    } else if (option == "-m") {
         alphaEnsemble ensemble(argv[2]);
         ensemble.FindDotMatrix(0, ensemble.monomerCount, 0, ensemble.monomerCount);
+    } else if (option == "-b") {
+        alphaEnsemble ensemble(argv[2]);
+        ensemble.FindCenpBboxes(ensemble.monomerCount);
+    } else if (option == "-s") {
+        alphaEnsemble ensemble(argv[2]);
+        ensemble.FindSupracromFamilies(ensemble.monomerCount);
     } else if (option == "-h") {
         const horAnaliser2 analysis(argv[2], kHorThreshold);
         if (analysis.failedPlots > 0) return kPlotStatus;
