@@ -54,14 +54,13 @@ TEST(Grouping, ChainIsFollowedAndTheLoneMonomerIsListedTwice) {
 TEST(Grouping, CellsAreDecimalNumbersBelowThirteen) {
     // Row 0 against 1 ... 6: 12.5 and 12.9 link, 13.0 does not, a negative
     // value links, inf and nan never do.
-    const Grouping g =
-        Group(DotMatrixText({{"0.0", "12.5", "12.9", "13.0", "-1", "inf", "nan"},
-                             {"0.0", "99.0", "99.0", "99.0", "99.0", "99.0"},
-                             {"0.0", "99.0", "99.0", "99.0", "99.0"},
-                             {"0.0", "99.0", "99.0", "99.0"},
-                             {"0.0", "99.0", "99.0"},
-                             {"0.0", "-nan"},
-                             {"0.0"}}));
+    const Grouping g = Group(DotMatrixText({{"0.0", "12.5", "12.9", "13.0", "-1", "inf", "nan"},
+                                            {"0.0", "99.0", "99.0", "99.0", "99.0", "99.0"},
+                                            {"0.0", "99.0", "99.0", "99.0", "99.0"},
+                                            {"0.0", "99.0", "99.0", "99.0"},
+                                            {"0.0", "99.0", "99.0"},
+                                            {"0.0", "-nan"},
+                                            {"0.0"}}));
     EXPECT_EQ(g.groups, "0, 1(1), 2(1), 4(2), \n1, \n2, \n3, \n4, \n5, \n6, \n");
 }
 
@@ -75,10 +74,8 @@ TEST(Grouping, CellsOnAndBelowTheDiagonalAreNeverConsulted) {
 TEST(Grouping, MonomerCloseToTwoSeparateGroupsIsInBothItsOwnListInTheFirst) {
     // 2 is close to 0 and to 1, which are not close to each other, and 2 is
     // close to 3: 0 absorbs 2's list, so 1 lists 2 but not 3.
-    const Grouping g = Group(DotMatrixText({{"0.0", "50.0", "1.0", "50.0"},
-                                            {"0.0", "1.0", "50.0"},
-                                            {"0.0", "1.0"},
-                                            {"0.0"}}));
+    const Grouping g = Group(
+        DotMatrixText({{"0.0", "50.0", "1.0", "50.0"}, {"0.0", "1.0", "50.0"}, {"0.0", "1.0"}, {"0.0"}}));
     EXPECT_EQ(g.groups, "0, 2(2), 3(1), \n1, 2(1), \n\n3, \n");
     EXPECT_EQ(g.offsets, "0 0\n0 2\n0 3\n1 0\n1 1\n3 0\n");
 }
@@ -182,9 +179,9 @@ TEST(Grouping, CloseMatrixKeepsOnlyCellsAboveTheDiagonal) {
     close.Set(0, 129);
     close.Set(63, 64);
     close.Set(64, 127);
-    close.Set(5, 5);     // diagonal: ignored
-    close.Set(9, 2);     // below: ignored
-    close.Set(3, 130);   // outside: ignored
+    close.Set(5, 5);    // diagonal: ignored
+    close.Set(9, 2);    // below: ignored
+    close.Set(3, 130);  // outside: ignored
     int set = 0;
     for (int i = 0; i < 130; ++i)
         for (int j = 0; j < 131; ++j) set += close.Test(i, j);

@@ -2,22 +2,14 @@
 
 #include <regex>
 
-#include "TestSupport.h"
+#include "CapturedRun.h"
 #include "monomerfile/horTable.h"
 
 namespace horgrid::test {
 namespace {
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
-
 std::pair<std::string, std::string> RunTable(const std::string& content) {
-    TempDir dir;
-    const std::string path = dir.Write("mon.txt", content);
-    CaptureStdout();
-    horTable{path};
-    const std::string out = GetCapturedStdout();
-    return {ReadFile(path + ".hors"), out};
+    return RunOnMonomers<horTable>(content, ".hors");
 }
 
 TEST(HorTable, PairsInOrderDividedByTheEarlierMonomer) {

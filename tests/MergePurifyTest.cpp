@@ -21,7 +21,8 @@ const std::string kReference =
 // The reference with its first `count` bases replaced by N, which the
 // reference lacks: the distance is exactly `count`.
 std::string Mutated(int count) {
-    return std::string(static_cast<std::size_t>(count), 'N') + kReference.substr(static_cast<std::size_t>(count));
+    return std::string(static_cast<std::size_t>(count), 'N') +
+           kReference.substr(static_cast<std::size_t>(count));
 }
 
 TEST(Merge, InterleavesByPositionSecondFirstOnTiesAndCopiesTheRest) {
@@ -36,7 +37,8 @@ TEST(Merge, InterleavesByPositionSecondFirstOnTiesAndCopiesTheRest) {
     EXPECT_EQ(GetCapturedStdout(), a + "\n" + b + "\n");
 
     // The remainder (a2) keeps its loaded length 8.
-    EXPECT_EQ(ReadFile(a + "r"), "a1 + 100  100 AAA\nb1 + 200  100 GGG\nb2 + 300  100 TTT\na2 + 300  8 CCC\n");
+    EXPECT_EQ(ReadFile(a + "r"),
+              "a1 + 100  100 AAA\nb1 + 200  100 GGG\nb2 + 300  100 TTT\na2 + 300  8 CCC\n");
     EXPECT_EQ(merged.fileName, a + "r");
     EXPECT_EQ(merged.monomerCount, 0);
     EXPECT_TRUE(merged.monomers.empty());
@@ -77,7 +79,8 @@ TEST(Merge, ExtremePositionsWrapInsteadOfOverflowing) {
     CaptureStdout();
     alphaEnsemble(alphaEnsemble(a), alphaEnsemble(b));
     GetCapturedStdout();
-    EXPECT_EQ(ReadFile(a + "r"), "a1 + -2147483648  -2147483648 A\nb1 + 2147483647  -1 C\na2 + 2147483647  1 G\n");
+    EXPECT_EQ(ReadFile(a + "r"),
+              "a1 + -2147483648  -2147483648 A\nb1 + 2147483647  -1 C\na2 + 2147483647  1 G\n");
 }
 
 TEST(Merge, UnwritableResultRaisesFileError) {
@@ -98,16 +101,17 @@ TEST(Purify, KeepsRecordsBelowFortyFivePercentWithGapsBetweenKeptOnes) {
     ASSERT_EQ(Levenshtein(at77, kReference), 77U);
 
     TempDir dir;
-    const std::string path = dir.Write("ens.txt", "k1 + 500 171 " + kReference + "\nd1 + 600 171 " + at77 +
-                                                      "\nk2 + 671 171 " + at21 + "\nd2 + 700 0\nk3 + 842 171 " +
-                                                      at76 + "\n");
+    const std::string path =
+        dir.Write("ens.txt", "k1 + 500 171 " + kReference + "\nd1 + 600 171 " + at77 + "\nk2 + 671 171 " +
+                                 at21 + "\nd2 + 700 0\nk3 + 842 171 " + at76 + "\n");
     alphaEnsemble ensemble(path);
     CaptureStdout();
     ensemble.PurifyAlphaEnsemble();
     EXPECT_EQ(GetCapturedStdout(), "");
 
-    EXPECT_EQ(ReadFile(path + "_purified.txt"), "k1 + 500 (0.000000%) 500 " + kReference + "\nk2 + 671 (12.280702%) 171 " +
-                                                   at21 + "\nk3 + 842 (44.444443%) 171 " + at76 + "\n");
+    EXPECT_EQ(ReadFile(path + "_purified.txt"), "k1 + 500 (0.000000%) 500 " + kReference +
+                                                    "\nk2 + 671 (12.280702%) 171 " + at21 +
+                                                    "\nk3 + 842 (44.444443%) 171 " + at76 + "\n");
     // Kept records are updated in place; dropped ones stay as loaded.
     EXPECT_EQ(ensemble.monomers[2].length, 171);
     EXPECT_EQ(ensemble.monomers[2].consensusDifference, "(12.280702%)");

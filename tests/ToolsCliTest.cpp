@@ -40,7 +40,9 @@ TEST(Tools, DistMatrix) {
     TempDir dir;
     dir.Write("mon.txt", "r1 4 ACGT\nr2 3 ACG\n\nlonger_name 2 TT\n");
     ExpectRun(Tools({"distmatrix", "mon.txt"}, dir),
-              "Reading File...\nCalculating distance matrix...\nMax = 33.3333Calculating distance matrix...\nMax = 0");
+              "Reading File...\n"
+              "Calculating distance matrix...\nMax = 33.3333"
+              "Calculating distance matrix...\nMax = 0");
     EXPECT_EQ(ReadFile(dir.File("mon.txt_.distMatrix")),
               "\n\n           r1     r2\nr1       0.00  25.00\nr2      33.33   0.00"
               "\n\n       longer_name\nlonger_name   0.00");
@@ -54,7 +56,8 @@ TEST(Tools, GroupReadsTheDotMatrixThatHorgridWrites) {
     ASSERT_EQ(RunProgram(HORGRID_BIN, {"-m", "e.ens"}, dir.path()).status, 0);
     EXPECT_EQ(ReadFile(dir.File("e.ens_dot_matrix.txt")),
               "\n0.0 100.0 10.0 100.0 \n0 0.0 100.0 100.0 \n0 0 0.0 100.0 \n0 0 0 0.0 ");
-    ExpectRun(Tools({"group", "e.ens_dot_matrix.txt"}, dir), "Start reading dot-matrix...\nNo of columns: 4\n\n");
+    ExpectRun(Tools({"group", "e.ens_dot_matrix.txt"}, dir),
+              "Start reading dot-matrix...\nNo of columns: 4\n\n");
     EXPECT_EQ(ReadFile(dir.File("e.ens_dot_matrix.txt_horStructure.txt")), "0, 2(2), \n1, \n2, \n3, \n");
     EXPECT_EQ(ReadFile(dir.File("e.ens_dot_matrix.txt_horStructure2.txt")), "0 0\n0 2\n1 0\n2 0\n3 0\n");
 }
@@ -86,9 +89,9 @@ TEST(Tools, Purify) {
     dir.Write("ens.txt", "k1 + 500 171 " + reference + "\nd1 + 600 4 ACGT\nk2 + 671 171 NN" +
                              reference.substr(2) + "\n");
     ExpectRun(Tools({"purify", "ens.txt"}, dir), "");
-    EXPECT_EQ(ReadFile(dir.File("ens.txt_purified.txt")),
-              "k1 + 500 (0.000000%) 500 " + reference + "\nk2 + 671 (1.169591%) 171 NN" + reference.substr(2) +
-                  "\n");
+    EXPECT_EQ(ReadFile(dir.File("ens.txt_purified.txt")), "k1 + 500 (0.000000%) 500 " + reference +
+                                                              "\nk2 + 671 (1.169591%) 171 NN" +
+                                                              reference.substr(2) + "\n");
 }
 
 TEST(Tools, UsageTextOnHelpNoArgumentAndMisuse) {
@@ -96,7 +99,8 @@ TEST(Tools, UsageTextOnHelpNoArgumentAndMisuse) {
     const RunResult help = Tools({"--help"}, dir);
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.err, "");
-    for (const char* command : {"consensus ", "distmatrix ", "group ", "hortable ", "merge ", "purify ", "--help"})
+    for (const char* command :
+         {"consensus ", "distmatrix ", "group ", "hortable ", "merge ", "purify ", "--help"})
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
 
     const RunResult none = Tools({}, dir);
@@ -117,13 +121,14 @@ TEST(Tools, UsageTextOnHelpNoArgumentAndMisuse) {
 
 TEST(Tools, FileErrorsExitTwoAndWriteNothing) {
     TempDir dir;
-    const std::vector<std::vector<std::string>> missing = {{"consensus", "no.txt"}, {"distmatrix", "no.txt"},
-                                                           {"group", "no.txt"},     {"hortable", "no.txt"},
-                                                           {"merge", "no.txt", "no.txt"}, {"purify", "no.txt"}};
+    const std::vector<std::vector<std::string>> missing = {
+        {"consensus", "no.txt"}, {"distmatrix", "no.txt"},      {"group", "no.txt"},
+        {"hortable", "no.txt"},  {"merge", "no.txt", "no.txt"}, {"purify", "no.txt"}};
     for (const auto& arguments : missing) {
         const RunResult run = Tools(arguments, dir);
         EXPECT_EQ(run.status, 2) << arguments[0];
-        EXPECT_EQ(run.err, "horgrid-tools: cannot read 'no.txt': No such file or directory\n") << arguments[0];
+        EXPECT_EQ(run.err, "horgrid-tools: cannot read 'no.txt': No such file or directory\n")
+            << arguments[0];
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 

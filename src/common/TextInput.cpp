@@ -1,9 +1,10 @@
 #include "common/TextInput.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 #include <utility>
 
 #include "common/FileError.h"
@@ -22,7 +23,9 @@ TextFileReader::TextFileReader(std::string path) : path_(std::move(path)) {
     if (S_ISREG(info.st_mode)) sizeHint_ = static_cast<std::size_t>(info.st_size);
 }
 
-TextFileReader::~TextFileReader() { ::close(fd_); }
+TextFileReader::~TextFileReader() {
+    ::close(fd_);
+}
 
 std::size_t TextFileReader::Read(char* buffer, std::size_t size) {
     for (;;) {

@@ -12,7 +12,8 @@ namespace {
 
 // The records the loop may visit: monomerCount, kept within the list.
 std::size_t UsableCount(const alphaEnsemble& ensemble) {
-    return static_cast<std::size_t>(std::clamp(ensemble.monomerCount, 0, static_cast<int>(ensemble.monomers.size())));
+    return static_cast<std::size_t>(
+        std::clamp(ensemble.monomerCount, 0, static_cast<int>(ensemble.monomers.size())));
 }
 
 }  // namespace
@@ -34,7 +35,7 @@ alphaEnsemble::alphaEnsemble(alphaEnsemble first, alphaEnsemble second) {
     std::size_t j = 0;
     while (i < firstCount && j < secondCount) {
         alpha& taken = first.monomers[i].position < second.monomers[j].position ? first.monomers[i++]
-                                                                                 : second.monomers[j++];
+                                                                                : second.monomers[j++];
         taken.length = PositionGap(taken.position, previous);
         previous = taken.position;
         taken.print(out.get());

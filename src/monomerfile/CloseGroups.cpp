@@ -5,14 +5,16 @@
 
 namespace horgrid {
 
-void JoinCloseMonomers(const CloseMatrix& close, const std::function<void(int, const std::vector<int>&)>& emit) {
+void JoinCloseMonomers(const CloseMatrix& close,
+                       const std::function<void(int, const std::vector<int>&)>& emit) {
     const int size = close.size();
     const std::size_t words = close.RowWords();
 
     // Whether a monomer has any close later monomer (a close list of more than itself).
     std::vector<char> hasClose(static_cast<std::size_t>(size), 0);
     for (int row = 0; row < size; ++row)
-        for (std::size_t w = CloseMatrix::FirstWord(row); w < words && !hasClose[static_cast<std::size_t>(row)]; ++w)
+        for (std::size_t w = CloseMatrix::FirstWord(row);
+             w < words && !hasClose[static_cast<std::size_t>(row)]; ++w)
             hasClose[static_cast<std::size_t>(row)] = close.Word(row, w) != 0;
 
     std::vector<char> absorbed(static_cast<std::size_t>(size), 0);

@@ -19,6 +19,7 @@ namespace horgrid {
 // Calls emit(i, members) for i = 0 ... size - 1 in order; members is the group
 // of monomer i in increasing order (starting with i), or empty when monomer i
 // was absorbed. Time is about size^2 / 64 word operations plus the output.
-void JoinCloseMonomers(const CloseMatrix& close, const std::function<void(int, const std::vector<int>&)>& emit);
+void JoinCloseMonomers(const CloseMatrix& close,
+                       const std::function<void(int, const std::vector<int>&)>& emit);
 
 }  // namespace horgrid

@@ -29,7 +29,9 @@ public:
     static std::size_t FirstWord(int row) { return static_cast<std::size_t>(row + 1) / 64; }
     // Word w (FirstWord(row) <= w < RowWords()) of row `row`; bits of columns
     // at or left of the diagonal are 0.
-    std::uint64_t Word(int row, std::size_t w) const { return bits_[start_[static_cast<std::size_t>(row)] + w]; }
+    std::uint64_t Word(int row, std::size_t w) const {
+        return bits_[start_[static_cast<std::size_t>(row)] + w];
+    }
 
 private:
     int size_ = 0;

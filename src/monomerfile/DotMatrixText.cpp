@@ -12,7 +12,9 @@ namespace {
 constexpr std::size_t kChunk = 1 << 20;
 
 // Whitespace of the classic locale.
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 }  // namespace
 

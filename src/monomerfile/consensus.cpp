@@ -77,8 +77,8 @@ consensus::consensus(std::string path) {
         for (const alpha& member : *voted[i]) {
             const int distance = static_cast<int>(Levenshtein(center.sequence, member.sequence));
             const float percent = DistancePercent(distance, center.sequence.size());
-            std::fprintf(out.get(), "%s - %3d  %d  -> %s \n", center.name.c_str(), member.tag, member.position,
-                         Fixed(percent, 6).c_str());
+            std::fprintf(out.get(), "%s - %3d  %d  -> %s \n", center.name.c_str(), member.tag,
+                         member.position, Fixed(percent, 6).c_str());
         }
         std::fputc('\n', out.get());
     }

@@ -20,7 +20,8 @@ public:
     // Writes one block to `file` ("\n\n      ", the column heads " %6s", then
     // per row "\n%-6s" and the cells " %6.2f") and "Calculating distance
     // matrix...\n" and "Max = <largest cell>" to standard output.
-    static void MakeDistanceMatrix(FILE* file, const std::vector<alpha>& columns, const std::vector<alpha>& rows);
+    static void MakeDistanceMatrix(FILE* file, const std::vector<alpha>& columns,
+                                   const std::vector<alpha>& rows);
 };
 
 }  // namespace horgrid

@@ -45,9 +45,9 @@ CloseMatrix horAnaliser::ReadMatrix(int size) const {
     for (int row = 0; row < size; ++row) {
         for (int column = 0; column < size; ++column) {
             if (!words.Next(word)) {
-                throw MatrixError(fileName, "the dot matrix of " + std::to_string(size) + " lines ends at row " +
-                                                std::to_string(row + 1) + ", column " +
-                                                std::to_string(column + 1));
+                throw MatrixError(fileName, "the dot matrix of " + std::to_string(size) +
+                                                " lines ends at row " + std::to_string(row + 1) +
+                                                ", column " + std::to_string(column + 1));
             }
             // Cells on and below the diagonal only keep the count.
             if (column <= row) continue;
