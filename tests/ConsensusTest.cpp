@@ -15,8 +15,10 @@ using testing::internal::GetCapturedStdout;
 
 std::vector<alpha> Group(const std::vector<std::string>& sequences) {
     std::vector<alpha> group;
-    for (std::size_t i = 0; i < sequences.size(); ++i)
-        group.emplace_back("r" + std::to_string(i) + " + " + std::to_string(i) + " 0 " + sequences[i], 5);
+    for (std::size_t i = 0; i < sequences.size(); ++i) {
+        const std::string number = std::to_string(i);
+        group.emplace_back(std::string(1, 'r') + number + " + " + number + " 0 " + sequences[i], 5);
+    }
     return group;
 }
 
