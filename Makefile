@@ -6,6 +6,7 @@ BUILD_SAN  ?= build-sanitize
 BUILD_BENCH ?= build-bench
 JOBS       ?= $(shell nproc)
 EXAMPLE    ?= examples/dxz1_array.ens
+PREFIX     ?= /usr/local
 
 .PHONY: all setup build demo check test sanitize bench install clean
 
@@ -33,6 +34,9 @@ sanitize:
 	cd $(BUILD_SAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 check: setup test sanitize
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_BENCH)

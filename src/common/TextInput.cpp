@@ -1,38 +1,46 @@
 #include "common/TextInput.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <utility>
 
 #include "common/FileError.h"
 
 namespace horgrid {
 
-std::string ReadTextFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw FileError::FromErrno("cannot read", path, errno);
+TextFileReader::TextFileReader(std::string path) : path_(std::move(path)) {
+    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) throw FileError::FromErrno("cannot read", path_, errno);
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode)) {
         const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        throw FileError::FromErrno("cannot read", path, error);
+        ::close(fd_);
+        throw FileError::FromErrno("cannot read", path_, error);
     }
-    std::string text;
-    if (S_ISREG(info.st_mode) && info.st_size > 0) text.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[1 << 16];
+    if (S_ISREG(info.st_mode)) sizeHint_ = static_cast<std::size_t>(info.st_size);
+}
+
+TextFileReader::~TextFileReader() {
+    ::close(fd_);
+}
+
+std::size_t TextFileReader::Read(char* buffer, std::size_t size) {
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got == 0) break;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            const int error = errno;
-            ::close(fd);
-            throw FileError::FromErrno("cannot read", path, error);
-        }
-        text.append(buffer, static_cast<std::size_t>(got));
+        const ssize_t got = ::read(fd_, buffer, size);
+        if (got >= 0) return static_cast<std::size_t>(got);
+        if (errno != EINTR) throw FileError::FromErrno("cannot read", path_, errno);
     }
-    ::close(fd);
+}
+
+std::string ReadTextFile(const std::string& path) {
+    TextFileReader reader(path);
+    std::string text;
+    text.reserve(reader.SizeHint());
+    char buffer[1 << 16];
+    while (const std::size_t got = reader.Read(buffer, sizeof buffer)) text.append(buffer, got);
     return text;
 }
 

@@ -5,6 +5,28 @@
 
 namespace horgrid {
 
+// An input file read piece by piece, for inputs too large to hold whole. A
+// missing or unreadable file (a directory included) raises FileError
+// ("cannot read '<path>': <reason>") on construction, a failing read on Read().
+class TextFileReader {
+public:
+    explicit TextFileReader(std::string path);
+    ~TextFileReader();
+    TextFileReader(const TextFileReader&) = delete;
+    TextFileReader& operator=(const TextFileReader&) = delete;
+
+    // Reads up to `size` bytes into `buffer`; returns the count, 0 at the end.
+    std::size_t Read(char* buffer, std::size_t size);
+    // The file's size when it is a regular file, else 0.
+    std::size_t SizeHint() const { return sizeHint_; }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    std::size_t sizeHint_ = 0;
+};
+
 // Reads the whole file into memory. A missing or unreadable file (a directory
 // included) raises FileError("cannot read '<path>': <reason>"); an existing
 // empty file gives an empty string.

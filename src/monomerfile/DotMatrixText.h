@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/TextInput.h"
+
+namespace horgrid {
+
+// The number of lines of a file as line-oriented stream input obtains them: a
+// last line without a line feed counts, a final line feed adds none. Reads
+// the file piece by piece (a dot matrix of 30,000 monomers is gigabytes).
+std::int64_t CountLines(const std::string& path);
+
+// The whitespace-separated words of a file, read piece by piece.
+class WordReader {
+public:
+    explicit WordReader(const std::string& path);
+
+    // Skips the rest of the current line, its line feed included.
+    void SkipLine();
+    // Stores the next word in `word` (valid until the next call) and returns
+    // true, or returns false at the end of the file.
+    bool Next(std::string_view& word);
+
+private:
+    bool Refill();
+
+    TextFileReader file_;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    std::string spanning_;  // a word that crosses the end of the buffer
+};
+
+// Reads a cell as a decimal number (12.5, 100.0, -3, inf, nan); false when the
+// whole word is not one.
+bool ParseCell(std::string_view word, double& value);
+
+}  // namespace horgrid

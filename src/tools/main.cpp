@@ -1,0 +1,72 @@
+// horgrid-tools: runs one library operation on files. Standard output is
+// exactly what the operation writes there; the result files land beside the
+// input as for the library classes.
+//
+// Exit status: 0 on success and for --help; 1 without arguments (usage on
+// standard output), for an unknown subcommand or a wrong argument count (usage
+// on standard error); 2 when an input cannot be read or a result cannot be
+// written.
+
+#include <array>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "common/FileError.h"
+#include "ensemble/alphaEnsemble.h"
+#include "monomerfile/consensus.h"
+#include "monomerfile/distanceMatrix.h"
+#include "monomerfile/horAnaliser.h"
+#include "monomerfile/horTable.h"
+#include "tools/ToolsUsage.h"
+
+namespace {
+
+using namespace horgrid;
+
+constexpr int kUsageStatus = 1;
+constexpr int kFileStatus = 2;
+
+struct Subcommand {
+    std::string_view name;
+    int files;
+    void (*run)(char** files);
+};
+
+constexpr std::array<Subcommand, 6> kSubcommands = {{
+    {"consensus", 1, [](char** files) { consensus{files[0]}; }},
+    {"distmatrix", 1, [](char** files) { distanceMatrix{files[0]}; }},
+    {"group", 1, [](char** files) { horAnaliser{files[0]}; }},
+    {"hortable", 1, [](char** files) { horTable{files[0]}; }},
+    {"merge", 2, [](char** files) { alphaEnsemble(alphaEnsemble(files[0]), alphaEnsemble(files[1])); }},
+    {"purify", 1, [](char** files) { alphaEnsemble(files[0]).PurifyAlphaEnsemble(); }},
+}};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    if (argc <= 1) {
+        ToolsUsage(std::cout);
+        return kUsageStatus;
+    }
+    const std::string_view command = argv[1];
+    if (command == "--help") {
+        ToolsUsage(std::cout);
+        return 0;
+    }
+    for (const Subcommand& subcommand : kSubcommands) {
+        if (subcommand.name != command) continue;
+        if (argc - 2 != subcommand.files) break;
+        try {
+            subcommand.run(argv + 2);
+        } catch (const FileError& error) {
+            std::cout.flush();
+            std::cerr << "horgrid-tools: " << error.what() << "\n";
+            return kFileStatus;
+        }
+        return 0;
+    }
+    ToolsUsage(std::cerr);
+    return kUsageStatus;
+}

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "TestSupport.h"
+#include "common/FileError.h"
+#include "monomerfile/CloseGroups.h"
+#include "monomerfile/horAnaliser.h"
+
+namespace horgrid::test {
+namespace {
+
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
+
+// A dot-matrix text as the dot-matrix analysis writes it, from the cells on
+// and above the diagonal (row by row); cells below it are "0".
+std::string DotMatrixText(const std::vector<std::vector<std::string>>& upper) {
+    std::string text;
+    const std::size_t size = upper.size();
+    for (std::size_t i = 0; i < size; ++i) {
+        text += "\n";
+        for (std::size_t j = 0; j < size; ++j) text += (j < i ? std::string("0") : upper[i][j - i]) + " ";
+    }
+    return text;
+}
+
+struct Grouping {
+    std::string out;
+    std::string groups;
+    std::string offsets;
+};
+
+Grouping Group(const std::string& text) {
+    TempDir dir;
+    const std::string path = dir.Write("e.ens_dot_matrix.txt", text);
+    CaptureStdout();
+    horAnaliser{path};
+    Grouping result;
+    result.out = GetCapturedStdout();
+    result.groups = ReadFile(path + "_horStructure.txt");
+    result.offsets = ReadFile(path + "_horStructure2.txt");
+    return result;
+}
+
+TEST(Grouping, ChainIsFollowedAndTheLoneMonomerIsListedTwice) {
+    const Grouping g = Group(DotMatrixText({{"0.0", "5.0", "40.0"}, {"0.0", "12.0"}, {"0.0"}}));
+    EXPECT_EQ(g.out, "Start reading dot-matrix...\nNo of columns: 3\n\n");
+    EXPECT_EQ(g.groups, "0, 1(1), 2(1), \n\n2, \n");
+    EXPECT_EQ(g.offsets, "0 0\n0 1\n0 2\n2 0\n");
+}
+
+TEST(Grouping, CellsAreDecimalNumbersBelowThirteen) {
+    // Row 0 against 1 ... 6: 12.5 and 12.9 link, 13.0 does not, a negative
+    // value links, inf and nan never do.
+    const Grouping g = Group(DotMatrixText({{"0.0", "12.5", "12.9", "13.0", "-1", "inf", "nan"},
+                                            {"0.0", "99.0", "99.0", "99.0", "99.0", "99.0"},
+                                            {"0.0", "99.0", "99.0", "99.0", "99.0"},
+                                            {"0.0", "99.0", "99.0", "99.0"},
+                                            {"0.0", "99.0", "99.0"},
+                                            {"0.0", "-nan"},
+                                            {"0.0"}}));
+    EXPECT_EQ(g.groups, "0, 1(1), 2(1), 4(2), \n1, \n2, \n3, \n4, \n5, \n6, \n");
+}
+
+TEST(Grouping, CellsOnAndBelowTheDiagonalAreNeverConsulted) {
+    // Only cell (2, 0) is small; the diagonal holds junk.
+    const Grouping g = Group("\nx 50 50 \n0 y 50 \n1 0 z ");
+    EXPECT_EQ(g.groups, "0, \n1, \n2, \n");
+    EXPECT_EQ(g.offsets, "0 0\n1 0\n2 0\n");
+}
+
+TEST(Grouping, MonomerCloseToTwoSeparateGroupsIsInBothItsOwnListInTheFirst) {
+    // 2 is close to 0 and to 1, which are not close to each other, and 2 is
+    // close to 3: 0 absorbs 2's list, so 1 lists 2 but not 3.
+    const Grouping g = Group(
+        DotMatrixText({{"0.0", "50.0", "1.0", "50.0"}, {"0.0", "1.0", "50.0"}, {"0.0", "1.0"}, {"0.0"}}));
+    EXPECT_EQ(g.groups, "0, 2(2), 3(1), \n1, 2(1), \n\n3, \n");
+    EXPECT_EQ(g.offsets, "0 0\n0 2\n0 3\n1 0\n1 1\n3 0\n");
+}
+
+TEST(Grouping, EmptyFirstLineOnlyGivesEmptyFiles) {
+    const Grouping g = Group("\n");
+    EXPECT_EQ(g.out, "Start reading dot-matrix...\nNo of columns: 0\n\n");
+    EXPECT_EQ(g.groups, "");
+    EXPECT_EQ(g.offsets, "");
+}
+
+TEST(Grouping, UnusableFilesRaiseAndWriteNothing) {
+    TempDir dir;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "the dot matrix holds no line"},
+        {"\n0.0 1.0 \n0 ", "the dot matrix of 2 lines ends at row 2, column 2"},
+        {"\n0.0 x1.0 \n0 0.0 ", "row 1, column 2 is not a number: 'x1.0'"},
+        {"\n0.0 12.5abc \n0 0.0 ", "row 1, column 2 is not a number: '12.5abc'"},
+    };
+    for (const auto& [text, reason] : cases) {
+        const std::string path = dir.Write("bad.txt", text);
+        CaptureStdout();
+        try {
+            horAnaliser{path};
+            ADD_FAILURE() << "no error for '" << text << "'";
+        } catch (const FileError& error) {
+            EXPECT_EQ(std::string(error.what()), "cannot read '" + path + "': " + reason);
+        }
+        GetCapturedStdout();
+        EXPECT_FALSE(FileExists(path + "_horStructure.txt"));
+        EXPECT_FALSE(FileExists(path + "_horStructure2.txt"));
+    }
+    CaptureStdout();
+    EXPECT_THROW(horAnaliser{dir.File("missing.txt")}, FileError);
+    GetCapturedStdout();
+}
+
+TEST(Grouping, CellsAcrossReadBuffersOfALargeMatrix) {
+    // 700 monomers (about 2 MB of text, more than one read buffer): every
+    // twelfth monomer is close to the next one of its kind.
+    const int size = 700;
+    std::string text;
+    for (int i = 0; i < size; ++i) {
+        text += "\n";
+        for (int j = 0; j < size; ++j) text += j < i ? "0 " : (j - i) % 12 == 0 ? "1.5 " : "100.0 ";
+    }
+    const Grouping g = Group(text);
+    std::string first = "0, ";
+    for (int k = 12; k < size; k += 12) first += std::to_string(k) + "(12), ";
+    EXPECT_EQ(g.groups.substr(0, g.groups.find('\n')), first);
+    // Twelve groups, the rest absorbed; the last monomer of each kind keeps its own line too.
+    EXPECT_EQ(std::count(g.groups.begin(), g.groups.end(), '\n'), size);
+    EXPECT_EQ(std::count(g.offsets.begin(), g.offsets.end(), '\n'), size + 12);
+}
+
+// The joining as a literal list algorithm: each close list absorbs (appends,
+// sorts, deduplicates, empties) the lists of its members that hold more than
+// one member, the length being read afresh as the list grows.
+std::vector<std::vector<int>> JoinByLists(const CloseMatrix& close) {
+    const int size = close.size();
+    std::vector<std::vector<int>> lists(static_cast<std::size_t>(size));
+    for (int i = 0; i < size; ++i) {
+        lists[i].push_back(i);
+        for (int j = i + 1; j < size; ++j)
+            if (close.Test(i, j)) lists[i].push_back(j);
+    }
+    for (int i = 0; i < size; ++i) {
+        for (std::size_t p = 1; p < lists[i].size(); ++p) {
+            const int k = lists[i][p];
+            if (lists[k].size() <= 1) continue;
+            lists[i].insert(lists[i].end(), lists[k].begin(), lists[k].end());
+            std::sort(lists[i].begin(), lists[i].end());
+            lists[i].erase(std::unique(lists[i].begin(), lists[i].end()), lists[i].end());
+            lists[k].clear();
+        }
+    }
+    return lists;
+}
+
+TEST(Grouping, JoinMatchesTheListAlgorithmOnRandomMatrices) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; ++round) {
+        const int size = static_cast<int>(random() % 140);
+        const double density = std::uniform_real_distribution<double>(0.0, 0.3)(random);
+        CloseMatrix close(size);
+        for (int i = 0; i < size; ++i)
+            for (int j = i + 1; j < size; ++j)
+                if (std::uniform_real_distribution<double>(0.0, 1.0)(random) < density) close.Set(i, j);
+
+        std::vector<std::vector<int>> joined;
+        JoinCloseMonomers(close, [&](int i, const std::vector<int>& members) {
+            EXPECT_EQ(i, static_cast<int>(joined.size()));
+            joined.push_back(members);
+        });
+        ASSERT_EQ(joined, JoinByLists(close)) << "size " << size << " density " << density;
+    }
+}
+
+TEST(Grouping, CloseMatrixKeepsOnlyCellsAboveTheDiagonal) {
+    CloseMatrix close(130);
+    close.Set(0, 129);
+    close.Set(63, 64);
+    close.Set(64, 127);
+    close.Set(5, 5);    // diagonal: ignored
+    close.Set(9, 2);    // below: ignored
+    close.Set(3, 130);  // outside: ignored
+    int set = 0;
+    for (int i = 0; i < 130; ++i)
+        for (int j = 0; j < 131; ++j) set += close.Test(i, j);
+    EXPECT_EQ(set, 3);
+    EXPECT_TRUE(close.Test(0, 129) && close.Test(63, 64) && close.Test(64, 127));
+}
+
+}  // namespace
+}  // namespace horgrid::test
