@@ -1,0 +1,137 @@
+// Pairs per second of the edit-distance implementations on the same generated
+// monomers: the plain two-row algorithm (the reference), edlib (global mode,
+// distance only), horgrid's scalar engine (exact and bounded) and horgrid's
+// batch at every vector width this processor runs. Times are processor time of
+// this single-threaded process, so other load on the machine matters little.
+
+#include <edlib.h>
+#include <time.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ReferenceLevenshtein.h"
+#include "SequenceGenerator.h"
+#include "sequence/EditDistance.h"
+#include "sequence/LevenshteinBatch.h"
+#include "sequence/LevenshteinEngine.h"
+
+namespace {
+
+using namespace horgrid;
+
+constexpr std::size_t kMonomers = 512;
+constexpr std::size_t kMonomerLength = 171;
+constexpr double kMinimumSeconds = 1.0;
+
+double ProcessSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// Copies of one 171-base monomer, each 0-20 % diverged, so pairs lie 0-40 % apart.
+std::vector<std::string> Monomers() {
+    std::mt19937_64 random(2024);
+    const std::string type = reference::RandomSequence(random, kMonomerLength);
+    std::vector<std::string> monomers;
+    for (std::size_t k = 0; k < kMonomers; ++k) {
+        monomers.push_back(reference::Mutate(random, type, 0.2 * static_cast<double>(k) / kMonomers));
+    }
+    return monomers;
+}
+
+struct Result {
+    double pairsPerSecond = 0;
+    std::uint64_t checksum = 0;  // sum of the distances of row 0 against all columns
+};
+
+// Runs `row(i, out)` (distances of monomer i against every monomer) over rows
+// 0, 1, 2, ... until kMinimumSeconds of processor time have passed.
+Result Measure(const std::function<void(std::size_t, std::uint32_t*)>& row) {
+    std::vector<std::uint32_t> out(kMonomers);
+    Result result;
+    row(0, out.data());
+    for (const std::uint32_t d : out) result.checksum += d;
+    std::size_t pairs = 0;
+    const double start = ProcessSeconds();
+    double elapsed = 0;
+    for (std::size_t i = 0; elapsed < kMinimumSeconds; i = (i + 1) % kMonomers) {
+        row(i, out.data());
+        pairs += kMonomers;
+        elapsed = ProcessSeconds() - start;
+    }
+    result.pairsPerSecond = static_cast<double>(pairs) / elapsed;
+    return result;
+}
+
+}  // namespace
+
+int main() {
+    const std::vector<std::string> monomers = Monomers();
+    const std::vector<std::string_view> views(monomers.begin(), monomers.end());
+    std::uint64_t meanDistance = 0;
+    for (const std::string& m : monomers) meanDistance += reference::PlainLevenshtein(monomers[0], m);
+    std::printf("Edit distance of %zu generated monomers of ~%zu bases (0-40 %% apart, distance to the first "
+                "%.1f on average), all-vs-all rows, processor time:\n\n",
+                kMonomers, kMonomerLength, static_cast<double>(meanDistance) / kMonomers);
+
+    struct Method {
+        std::string name;
+        Result result;
+    };
+    std::vector<Method> methods;
+    methods.push_back({"plain two-row DP (reference)", Measure([&](std::size_t i, std::uint32_t* out) {
+                           for (std::size_t j = 0; j < kMonomers; ++j) {
+                               out[j] = reference::PlainLevenshtein(monomers[i], monomers[j]);
+                           }
+                       })});
+    const EdlibAlignConfig config = edlibNewAlignConfig(-1, EDLIB_MODE_NW, EDLIB_TASK_DISTANCE, nullptr, 0);
+    methods.push_back({"edlib (global, distance only)", Measure([&](std::size_t i, std::uint32_t* out) {
+                           for (std::size_t j = 0; j < kMonomers; ++j) {
+                               EdlibAlignResult r = edlibAlign(monomers[i].data(), static_cast<int>(monomers[i].size()),
+                                                               monomers[j].data(), static_cast<int>(monomers[j].size()),
+                                                               config);
+                               out[j] = static_cast<std::uint32_t>(r.editDistance);
+                               edlibFreeAlignResult(r);
+                           }
+                       })});
+    methods.push_back({"horgrid Levenshtein (scalar)", Measure([&](std::size_t i, std::uint32_t* out) {
+                           for (std::size_t j = 0; j < kMonomers; ++j) out[j] = Levenshtein(views[i], views[j]);
+                       })});
+    LevenshteinEngine engine;
+    methods.push_back({"horgrid engine, one pattern per row", Measure([&](std::size_t i, std::uint32_t* out) {
+                           engine.SetPattern(views[i]);
+                           for (std::size_t j = 0; j < kMonomers; ++j) out[j] = engine.DistanceTo(views[j]);
+                       })});
+    for (const VectorWidth width : SupportedVectorWidths()) {
+        LevenshteinBatch batch(views, width);
+        methods.push_back({"horgrid batch, " + std::string(VectorWidthName(width)),
+                           Measure([&](std::size_t i, std::uint32_t* out) {
+                               batch.Distances(views[i], 0, kMonomers, out);
+                           })});
+    }
+
+    const double plain = methods[0].result.pairsPerSecond;
+    const double edlib = methods[1].result.pairsPerSecond;
+    std::printf("%-38s %14s %10s %10s  %s\n", "method", "pairs/s", "x plain", "x edlib", "row-0 checksum");
+    for (const Method& method : methods) {
+        const bool exact = method.result.checksum == methods[0].result.checksum;
+        std::printf("%-38s %14.0f %10.1f %10.2f  %s\n", method.name.c_str(), method.result.pairsPerSecond,
+                    method.result.pairsPerSecond / plain, method.result.pairsPerSecond / edlib,
+                    exact ? "same" : "DIFFERENT");
+    }
+
+    // Yes/no questions at the HOR builder's 7 % of 171 bases: distance <= 11?
+    std::printf("\nBounded (distance <= 11, the HOR builder's question on 171 bases):\n");
+    const Result bounded = Measure([&](std::size_t i, std::uint32_t* out) {
+        for (std::size_t j = 0; j < kMonomers; ++j) out[j] = LevenshteinAtMost(views[i], views[j], 11) <= 11;
+    });
+    std::printf("%-38s %14.0f %10.1f %10.2f\n", "horgrid LevenshteinAtMost (scalar)", bounded.pairsPerSecond,
+                bounded.pairsPerSecond / plain, bounded.pairsPerSecond / edlib);
+    return 0;
+}
