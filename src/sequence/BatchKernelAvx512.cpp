@@ -2,106 +2,12 @@
 
 #if defined(__x86_64__)
 
-#include <immintrin.h>
-
-// Only the functions below are compiled for AVX-512; the library calls them
-// after checking that the processor runs it.
-#define HORGRID_AVX512 __attribute__((target("avx512f,popcnt")))
-
-namespace horgrid::batch {
-
-namespace {
-
-// Ternary-logic truth tables over the operands (a, b, c).
-constexpr int kAXorBOrC = 0xBE;    // (a ^ b) | c
-constexpr int kAOrNotBOrC = 0xF1;  // a | ~(b | c)
-
-// Shifts by constant counts. The masked forms with every lane selected are
-// the plain shift instructions; the unmasked intrinsics trip GCC 12's
-// uninitialised-value warning inside its own header.
-constexpr __mmask8 kAllLanes = 0xFF;
-HORGRID_AVX512 inline __m512i TopBit(__m512i x) { return _mm512_maskz_srli_epi64(kAllLanes, x, 63); }
-HORGRID_AVX512 inline __m512i ShiftUp(__m512i x) { return _mm512_maskz_slli_epi64(kAllLanes, x, 1); }
-
-// One 64-row word of the column step for eight patterns at once; hp and hn
-// carry the horizontal delta of the row above in and of the word's last row out.
-HORGRID_AVX512 inline void Step(__m512i match, __m512i& vp, __m512i& vn, __m512i& hp, __m512i& hn) {
-    const __m512i pv = vp;
-    const __m512i mv = vn;
-    const __m512i xv = _mm512_or_si512(match, mv);
-    const __m512i xm = _mm512_or_si512(match, hn);
-    const __m512i sum = _mm512_add_epi64(_mm512_and_si512(xm, pv), pv);
-    const __m512i xh = _mm512_ternarylogic_epi64(sum, pv, xm, kAXorBOrC);
-    __m512i ph = _mm512_ternarylogic_epi64(mv, xh, pv, kAOrNotBOrC);
-    __m512i mh = _mm512_and_si512(pv, xh);
-    const __m512i hpOut = TopBit(ph);
-    const __m512i hnOut = TopBit(mh);
-    ph = _mm512_or_si512(ShiftUp(ph), hp);
-    mh = _mm512_or_si512(ShiftUp(mh), hn);
-    vp = _mm512_ternarylogic_epi64(mh, xv, ph, kAOrNotBOrC);
-    vn = _mm512_and_si512(ph, xv);
-    hp = hpOut;
-    hn = hnOut;
-}
-
-// kWords > 0: a group of exactly that many words, state in registers;
-// kWords == 0: any word count, state in the caller's buffer.
-template <std::size_t kWords>
-HORGRID_AVX512 void Run(const Group& group, const std::uint16_t* text, std::size_t length, std::uint64_t* state,
-                        std::uint32_t* out) {
-    const std::size_t words = kWords != 0 ? kWords : group.words;
-    __m512i localP[kWords != 0 ? kWords : 1];
-    __m512i localN[kWords != 0 ? kWords : 1];
-    __m512i* vp = kWords != 0 ? localP : reinterpret_cast<__m512i*>(state);
-    __m512i* vn = kWords != 0 ? localN : reinterpret_cast<__m512i*>(state) + words;
-    for (std::size_t w = 0; w < words; ++w) {
-        vp[w] = _mm512_set1_epi64(-1);
-        vn[w] = _mm512_setzero_si512();
-    }
-    const std::size_t stride = words * kLanes;
-    for (std::size_t j = 0; j < length; ++j) {
-        const std::uint64_t* eq = group.masks + text[j] * stride;
-        __m512i hp = _mm512_set1_epi64(1);  // the first row grows by one per column
-        __m512i hn = _mm512_setzero_si512();
-        for (std::size_t w = 0; w < words; ++w) {
-            Step(_mm512_loadu_si512(eq + w * kLanes), vp[w], vn[w], hp, hn);
-        }
-    }
-    // D[m][n] = D[0][n] + the vertical deltas of the last column down to row m.
-    long long score[kLanes];
-    for (std::size_t lane = 0; lane < kLanes; ++lane) score[lane] = static_cast<long long>(length);
-    for (std::size_t w = 0; w < words; ++w) {
-        const __m512i valid = _mm512_loadu_si512(group.valid + w * kLanes);
-        alignas(64) unsigned long long plus[kLanes];
-        alignas(64) unsigned long long minus[kLanes];
-        _mm512_store_si512(plus, _mm512_and_si512(vp[w], valid));
-        _mm512_store_si512(minus, _mm512_and_si512(vn[w], valid));
-        for (std::size_t lane = 0; lane < kLanes; ++lane) {
-            score[lane] += __builtin_popcountll(plus[lane]) - __builtin_popcountll(minus[lane]);
-        }
-    }
-    for (std::size_t lane = 0; lane < kLanes; ++lane) out[lane] = static_cast<std::uint32_t>(score[lane]);
-}
-
-}  // namespace
-
-HORGRID_AVX512 void GroupDistancesAvx512(const Group& group, const std::uint16_t* text, std::size_t length,
-                                         std::uint64_t* state, std::uint32_t* out) {
-    switch (group.words) {
-        case 1:
-            return Run<1>(group, text, length, state, out);
-        case 2:
-            return Run<2>(group, text, length, state, out);
-        case 3:
-            return Run<3>(group, text, length, state, out);
-        case 4:
-            return Run<4>(group, text, length, state, out);
-        default:
-            return Run<0>(group, text, length, state, out);
-    }
-}
-
-}  // namespace horgrid::batch
+// Only the functions of the body are compiled for AVX-512; the library calls
+// them after checking that the processor runs it.
+#define HORGRID_AVX512_TARGET __attribute__((target("avx512f,popcnt")))
+#define HORGRID_AVX512_FUNNEL 0
+#define HORGRID_AVX512_KERNEL GroupDistancesAvx512
+#include "sequence/BatchKernelAvx512Body.h"
 
 #else
 

@@ -40,5 +40,7 @@ void GroupDistancesAvx2(const Group& group, const std::uint16_t* text, std::size
                         std::uint32_t* out);
 void GroupDistancesAvx512(const Group& group, const std::uint16_t* text, std::size_t length,
                           std::uint64_t* state, std::uint32_t* out);
+void GroupDistancesAvx512Vbmi2(const Group& group, const std::uint16_t* text, std::size_t length,
+                               std::uint64_t* state, std::uint32_t* out);
 
 }  // namespace horgrid::batch

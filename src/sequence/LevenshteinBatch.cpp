@@ -27,6 +27,8 @@ std::uint64_t* AlignedStart(std::vector<std::uint64_t>& storage, std::size_t wor
 
 batch::GroupKernel KernelFor(VectorWidth width) {
     switch (width) {
+        case VectorWidth::Avx512Vbmi2:
+            return batch::GroupDistancesAvx512Vbmi2;
         case VectorWidth::Avx512:
             return batch::GroupDistancesAvx512;
         case VectorWidth::Avx2:
@@ -39,6 +41,7 @@ batch::GroupKernel KernelFor(VectorWidth width) {
 
 // The requested width if this machine runs it, else the widest one below it.
 VectorWidth Runnable(VectorWidth width) {
+    if (width == VectorWidth::Avx512Vbmi2 && !VectorWidthSupported(width)) width = VectorWidth::Avx512;
     if (width == VectorWidth::Avx512 && !VectorWidthSupported(width)) width = VectorWidth::Avx2;
     if (width == VectorWidth::Avx2 && !VectorWidthSupported(width)) width = VectorWidth::Portable;
     return width;

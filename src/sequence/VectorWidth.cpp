@@ -11,9 +11,12 @@ bool VectorWidthSupported(VectorWidth width) {
             return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
         case VectorWidth::Avx512:
             return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("popcnt");
+        case VectorWidth::Avx512Vbmi2:
+            return VectorWidthSupported(VectorWidth::Avx512) && __builtin_cpu_supports("avx512vbmi2");
 #else
         case VectorWidth::Avx2:
         case VectorWidth::Avx512:
+        case VectorWidth::Avx512Vbmi2:
             return false;
 #endif
     }
@@ -21,6 +24,7 @@ bool VectorWidthSupported(VectorWidth width) {
 }
 
 VectorWidth BestVectorWidth() {
+    if (VectorWidthSupported(VectorWidth::Avx512Vbmi2)) return VectorWidth::Avx512Vbmi2;
     if (VectorWidthSupported(VectorWidth::Avx512)) return VectorWidth::Avx512;
     if (VectorWidthSupported(VectorWidth::Avx2)) return VectorWidth::Avx2;
     return VectorWidth::Portable;
@@ -28,7 +32,7 @@ VectorWidth BestVectorWidth() {
 
 std::vector<VectorWidth> SupportedVectorWidths() {
     std::vector<VectorWidth> widths;
-    for (const VectorWidth width : {VectorWidth::Portable, VectorWidth::Avx2, VectorWidth::Avx512}) {
+    for (const VectorWidth width : {VectorWidth::Portable, VectorWidth::Avx2, VectorWidth::Avx512, VectorWidth::Avx512Vbmi2}) {
         if (VectorWidthSupported(width)) widths.push_back(width);
     }
     return widths;
@@ -42,6 +46,8 @@ std::string_view VectorWidthName(VectorWidth width) {
             return "AVX2";
         case VectorWidth::Avx512:
             return "AVX-512";
+        case VectorWidth::Avx512Vbmi2:
+            return "AVX-512 VBMI2";
     }
     return "unknown";
 }
