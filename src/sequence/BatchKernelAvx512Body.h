@@ -96,18 +96,7 @@ HORGRID_AVX512_TARGET void Run(const Group& group, const std::uint16_t* text, st
 
 HORGRID_AVX512_TARGET void HORGRID_AVX512_KERNEL(const Group& group, const std::uint16_t* text,
                                                  std::size_t length, std::uint64_t* state, std::uint32_t* out) {
-    switch (group.words) {
-        case 1:
-            return Run<1>(group, text, length, state, out);
-        case 2:
-            return Run<2>(group, text, length, state, out);
-        case 3:
-            return Run<3>(group, text, length, state, out);
-        case 4:
-            return Run<4>(group, text, length, state, out);
-        default:
-            return Run<0>(group, text, length, state, out);
-    }
+    ForWordCount(group.words, [&]<std::size_t kWords>() { Run<kWords>(group, text, length, state, out); });
 }
 
 }  // namespace horgrid::batch

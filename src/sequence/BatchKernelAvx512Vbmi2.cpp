@@ -10,16 +10,4 @@
 #define HORGRID_AVX512_KERNEL GroupDistancesAvx512Vbmi2
 #include "sequence/BatchKernelAvx512Body.h"
 
-#else
-
-namespace horgrid::batch {
-
-// Never selected off x86; kept so the library links everywhere.
-void GroupDistancesAvx512Vbmi2(const Group& group, const std::uint16_t* text, std::size_t length, std::uint64_t* state,
-                          std::uint32_t* out) {
-    GroupDistancesPortable(group, text, length, state, out);
-}
-
-}  // namespace horgrid::batch
-
 #endif

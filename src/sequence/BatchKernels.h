@@ -36,11 +36,32 @@ using GroupKernel = void (*)(const Group& group, const std::uint16_t* text, std:
 
 void GroupDistancesPortable(const Group& group, const std::uint16_t* text, std::size_t length,
                             std::uint64_t* state, std::uint32_t* out);
+#if defined(__x86_64__)
 void GroupDistancesAvx2(const Group& group, const std::uint16_t* text, std::size_t length, std::uint64_t* state,
                         std::uint32_t* out);
 void GroupDistancesAvx512(const Group& group, const std::uint16_t* text, std::size_t length,
                           std::uint64_t* state, std::uint32_t* out);
 void GroupDistancesAvx512Vbmi2(const Group& group, const std::uint16_t* text, std::size_t length,
                                std::uint64_t* state, std::uint32_t* out);
+#endif
+
+// Calls kernel.template operator()<kWords>() with kWords = words for groups of
+// 1 ... kRegisterWords words (state in registers), else with kWords = 0.
+template <typename Kernel>
+void ForWordCount(std::size_t words, Kernel&& kernel) {
+    switch (words) {
+        case 1:
+            return kernel.template operator()<1>();
+        case 2:
+            return kernel.template operator()<2>();
+        case 3:
+            return kernel.template operator()<3>();
+        case 4:
+            return kernel.template operator()<4>();
+        default:
+            return kernel.template operator()<0>();
+    }
+}
+static_assert(kRegisterWords == 4, "ForWordCount covers word counts 1 ... 4");
 
 }  // namespace horgrid::batch

@@ -26,16 +26,12 @@ std::uint64_t* AlignedStart(std::vector<std::uint64_t>& storage, std::size_t wor
 }
 
 batch::GroupKernel KernelFor(VectorWidth width) {
-    switch (width) {
-        case VectorWidth::Avx512Vbmi2:
-            return batch::GroupDistancesAvx512Vbmi2;
-        case VectorWidth::Avx512:
-            return batch::GroupDistancesAvx512;
-        case VectorWidth::Avx2:
-            return batch::GroupDistancesAvx2;
-        case VectorWidth::Portable:
-            break;
-    }
+#if defined(__x86_64__)
+    if (width == VectorWidth::Avx512Vbmi2) return batch::GroupDistancesAvx512Vbmi2;
+    if (width == VectorWidth::Avx512) return batch::GroupDistancesAvx512;
+    if (width == VectorWidth::Avx2) return batch::GroupDistancesAvx2;
+#endif
+    (void)width;  // only the portable kernel elsewhere
     return batch::GroupDistancesPortable;
 }
 

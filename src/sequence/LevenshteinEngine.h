@@ -32,7 +32,8 @@ public:
     std::uint32_t DistanceAtMost(std::string_view a, std::string_view b, std::uint32_t limit);
 
     // Builds the match masks of `pattern` for the calls below (the bytes are
-    // copied into the masks; `pattern` need not outlive the call).
+    // copied into the masks; `pattern` need not outlive the call). Distance and
+    // DistanceAtMost replace the pattern with the shorter of their two inputs.
     void SetPattern(std::string_view pattern);
     std::uint32_t DistanceTo(std::string_view text);
     std::uint32_t DistanceToAtMost(std::string_view text, std::uint32_t limit);
