@@ -1,15 +1,20 @@
 // Pairs per second of the edit-distance implementations on the same generated
 // monomers: the plain two-row algorithm (the reference), edlib (global mode,
 // distance only), horgrid's scalar engine (exact and bounded) and horgrid's
-// batch at every vector width this processor runs. Times are processor time of
-// this single-threaded process, so other load on the machine matters little.
+// batch at every vector width this processor runs; then long sequences (the
+// -d case) and the HOR builder's nearest-match search. Times are processor
+// time of this single-threaded process, so other load on the machine matters
+// little.
 
 #include <edlib.h>
 #include <time.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <utility>
@@ -17,6 +22,7 @@
 
 #include "ReferenceLevenshtein.h"
 #include "SequenceGenerator.h"
+#include "sequence/DistanceLimit.h"
 #include "sequence/EditDistance.h"
 #include "sequence/LevenshteinBatch.h"
 #include "sequence/LevenshteinEngine.h"
@@ -68,6 +74,70 @@ Result Measure(const std::function<void(std::size_t, std::uint32_t*)>& row) {
     }
     result.pairsPerSecond = static_cast<double>(pairs) / elapsed;
     return result;
+}
+
+// The 12 DXZ1 monomer types shipped in examples/.
+std::vector<std::string> DxzTypes() {
+    std::ifstream in(std::string(HORGRID_SOURCE_DIR) + "/examples/dxz1_monomers.fa");
+    std::vector<std::string> types;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty()) continue;
+        if (line[0] == '>') {
+            types.emplace_back();
+        } else if (!types.empty()) {
+            for (const char c : line) types.back() += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+    }
+    return types;
+}
+
+// The HOR builder's question for every monomer: the nearest earlier one less
+// than 7 % away. Returns the number of monomers that found one.
+std::size_t NearestBelowSevenPercent(const std::vector<std::string>& monomers, bool batched) {
+    const std::vector<std::string_view> views(monomers.begin(), monomers.end());
+    LevenshteinBatch batch(views);
+    std::size_t matched = 0;
+    for (std::size_t i = 1; i < views.size(); ++i) {
+        const std::optional<std::uint32_t> limit = LargestDistanceBelow(7.0f, views[i].size());
+        if (!limit) continue;
+        if (batched) {
+            matched += batch.LastWithin(views[i], i, *limit) >= 0;
+            continue;
+        }
+        for (std::size_t j = i; j-- > 0;) {
+            if (LevenshteinAtMost(views[i], views[j], *limit) <= *limit) {
+                ++matched;
+                break;
+            }
+        }
+    }
+    return matched;
+}
+
+void HorSearch() {
+    const std::vector<std::string> types = DxzTypes();
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> divergence(0.01, 0.03);
+    std::vector<std::string> regular;
+    while (regular.size() < 30000) {
+        const double copyDivergence = divergence(random);
+        for (const std::string& type : types) regular.push_back(reference::Mutate(random, type, copyDivergence));
+    }
+    std::vector<std::string> distinct;
+    for (std::size_t k = 0; k < 5000; ++k) distinct.push_back(reference::Mutate(random, types[k % types.size()], 0.15));
+
+    std::printf("\nHOR builder's search, nearest earlier monomer < 7 %% away, processor seconds:\n");
+    std::printf("%-44s %10s %10s\n", "monomers", "matched", "seconds");
+    const auto report = [](const char* name, const std::vector<std::string>& monomers, bool batched) {
+        const double start = ProcessSeconds();
+        const std::size_t matched = NearestBelowSevenPercent(monomers, batched);
+        std::printf("%-44s %10zu %10.2f\n", name, matched, ProcessSeconds() - start);
+    };
+    report("30,000 regular (12-mer HOR), LastWithin", regular, true);
+    report("30,000 regular, LevenshteinAtMost per pair", regular, false);
+    report("5,000 mutually different, LastWithin", distinct, true);
+    report("5,000 mutually different, LevenshteinAtMost", distinct, false);
 }
 
 }  // namespace
@@ -156,5 +226,7 @@ int main() {
                     static_cast<std::uint32_t>(r.editDistance) == distance ? "" : "  DIFFERENT");
         edlibFreeAlignResult(r);
     }
+
+    HorSearch();
     return 0;
 }
