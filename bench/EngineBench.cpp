@@ -86,7 +86,8 @@ std::vector<std::string> DxzTypes() {
         if (line[0] == '>') {
             types.emplace_back();
         } else if (!types.empty()) {
-            for (const char c : line) types.back() += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            for (const char c : line)
+                types.back() += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         }
     }
     return types;
@@ -122,10 +123,12 @@ void HorSearch() {
     std::vector<std::string> regular;
     while (regular.size() < 30000) {
         const double copyDivergence = divergence(random);
-        for (const std::string& type : types) regular.push_back(reference::Mutate(random, type, copyDivergence));
+        for (const std::string& type : types)
+            regular.push_back(reference::Mutate(random, type, copyDivergence));
     }
     std::vector<std::string> distinct;
-    for (std::size_t k = 0; k < 5000; ++k) distinct.push_back(reference::Mutate(random, types[k % types.size()], 0.15));
+    for (std::size_t k = 0; k < 5000; ++k)
+        distinct.push_back(reference::Mutate(random, types[k % types.size()], 0.15));
 
     std::printf("\nHOR builder's search, nearest earlier monomer < 7 %% away, processor seconds:\n");
     std::printf("%-44s %10s %10s\n", "monomers", "matched", "seconds");
@@ -147,9 +150,10 @@ int main() {
     const std::vector<std::string_view> views(monomers.begin(), monomers.end());
     std::uint64_t meanDistance = 0;
     for (const std::string& m : monomers) meanDistance += reference::PlainLevenshtein(monomers[0], m);
-    std::printf("Edit distance of %zu generated monomers of ~%zu bases (0-40 %% apart, distance to the first "
-                "%.1f on average), all-vs-all rows, processor time:\n\n",
-                kMonomers, kMonomerLength, static_cast<double>(meanDistance) / kMonomers);
+    std::printf(
+        "Edit distance of %zu generated monomers of ~%zu bases (0-40 %% apart, distance to the first "
+        "%.1f on average), all-vs-all rows, processor time:\n\n",
+        kMonomers, kMonomerLength, static_cast<double>(meanDistance) / kMonomers);
 
     struct Method {
         std::string name;
@@ -164,15 +168,16 @@ int main() {
     const EdlibAlignConfig config = edlibNewAlignConfig(-1, EDLIB_MODE_NW, EDLIB_TASK_DISTANCE, nullptr, 0);
     methods.push_back({"edlib (global, distance only)", Measure([&](std::size_t i, std::uint32_t* out) {
                            for (std::size_t j = 0; j < kMonomers; ++j) {
-                               EdlibAlignResult r = edlibAlign(monomers[i].data(), static_cast<int>(monomers[i].size()),
-                                                               monomers[j].data(), static_cast<int>(monomers[j].size()),
-                                                               config);
+                               EdlibAlignResult r = edlibAlign(
+                                   monomers[i].data(), static_cast<int>(monomers[i].size()),
+                                   monomers[j].data(), static_cast<int>(monomers[j].size()), config);
                                out[j] = static_cast<std::uint32_t>(r.editDistance);
                                edlibFreeAlignResult(r);
                            }
                        })});
     methods.push_back({"horgrid Levenshtein (scalar)", Measure([&](std::size_t i, std::uint32_t* out) {
-                           for (std::size_t j = 0; j < kMonomers; ++j) out[j] = Levenshtein(views[i], views[j]);
+                           for (std::size_t j = 0; j < kMonomers; ++j)
+                               out[j] = Levenshtein(views[i], views[j]);
                        })});
     LevenshteinEngine engine;
     methods.push_back({"horgrid engine, one pattern per row", Measure([&](std::size_t i, std::uint32_t* out) {

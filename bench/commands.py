@@ -108,7 +108,8 @@ def main(argv):
             os.remove(produced)  # a result of an earlier run proves nothing
         status, wall, cpu, rss = run(binary, option, path)
         if not os.path.exists(produced):
-            print(f"{label:<30} {monomers:>8} {size / 1e6:>9.1f}   skipped: this build writes no {os.path.basename(produced)}")
+            print(f"{label:<30} {monomers:>8} {size / 1e6:>9.1f}   skipped: this build writes no "
+                  f"{os.path.basename(produced)}")
             continue
         verdict = "" if target is None else (f"< {target:g} s: " + ("met" if wall < target else "MISSED"))
         note = "" if status == 0 else f" (exit {status})"

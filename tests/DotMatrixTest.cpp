@@ -27,7 +27,8 @@ std::string PlainCell(std::uint32_t distance, std::size_t length) {
 }
 
 // The dot-matrix file as the plain algorithm writes it, one pair at a time.
-std::string PlainDotMatrix(const alphaEnsemble& ensemble, int rowBegin, int rowEnd, int columnBegin, int columnEnd) {
+std::string PlainDotMatrix(const alphaEnsemble& ensemble, int rowBegin, int rowEnd, int columnBegin,
+                           int columnEnd) {
     const int size = static_cast<int>(ensemble.monomers.size());
     rowBegin = std::clamp(rowBegin, 0, size);
     rowEnd = std::clamp(rowEnd, 0, size);
@@ -74,10 +75,12 @@ std::vector<std::string> RandomEnsemble(std::mt19937_64& random, std::size_t siz
                 sequences.push_back(RandomSequence(random, random() % 260, ""));
                 break;
             case 2:
-                sequences.push_back(std::string("AC\0GT", 5) + RandomSequence(random, 60));  // length stops at NUL
+                sequences.push_back(std::string("AC\0GT", 5) +
+                                    RandomSequence(random, 60));  // length stops at NUL
                 break;
             default:
-                sequences.push_back(Mutate(random, k % 2 ? type1 : type2, 0.01 * static_cast<double>(random() % 40)));
+                sequences.push_back(
+                    Mutate(random, k % 2 ? type1 : type2, 0.01 * static_cast<double>(random() % 40)));
         }
     }
     return sequences;
@@ -108,14 +111,15 @@ TEST(DotMatrix, SubRangesAndClampedRanges) {
     std::mt19937_64 random(32);
     TempDir dir;
     alphaEnsemble ensemble = MakeEnsemble(dir, RandomEnsemble(random, 30));
-    const std::vector<std::vector<int>> ranges = {{0, 30, 0, 30}, {5, 20, 0, 30},  {10, 30, 3, 17},
+    const std::vector<std::vector<int>> ranges = {{0, 30, 0, 30},  {5, 20, 0, 30}, {10, 30, 3, 17},
                                                   {0, 10, 20, 30}, {25, 30, 0, 9}, {-4, 50, 7, 100},
-                                                  {3, 3, 0, 30},  {0, 30, 12, 5},  {20, 10, 0, 30}};
+                                                  {3, 3, 0, 30},   {0, 30, 12, 5}, {20, 10, 0, 30}};
     for (const std::vector<int>& r : ranges) {
         ::testing::internal::CaptureStdout();
         ensemble.FindDotMatrix(r[0], r[1], r[2], r[3]);
         ::testing::internal::GetCapturedStdout();
-        ASSERT_EQ(ReadFile(dir.File("set.ens_dot_matrix.txt")), PlainDotMatrix(ensemble, r[0], r[1], r[2], r[3]))
+        ASSERT_EQ(ReadFile(dir.File("set.ens_dot_matrix.txt")),
+                  PlainDotMatrix(ensemble, r[0], r[1], r[2], r[3]))
             << r[0] << " " << r[1] << " " << r[2] << " " << r[3];
     }
 }

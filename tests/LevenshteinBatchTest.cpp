@@ -13,7 +13,9 @@
 namespace horgrid {
 
 // Test names and failure messages show the width by name.
-void PrintTo(VectorWidth width, std::ostream* out) { *out << VectorWidthName(width); }
+void PrintTo(VectorWidth width, std::ostream* out) {
+    *out << VectorWidthName(width);
+}
 
 namespace {
 
@@ -67,8 +69,12 @@ TEST_P(BatchAtEveryWidth, TextsAndRangesOfAnyKind) {
     const std::vector<std::string> set = MixedSet(random, "ACGT");
     LevenshteinBatch batch(Views(set), GetParam());
     // Lower case and N occur in no sequence; a text may also be longer than all.
-    const std::vector<std::string> texts = {"", "acgt", "NNNN", RandomSequence(random, 171, "ACGTN"),
-                                            RandomSequence(random, 900), Mutate(random, set[3], 0.05)};
+    const std::vector<std::string> texts = {"",
+                                            "acgt",
+                                            "NNNN",
+                                            RandomSequence(random, 171, "ACGTN"),
+                                            RandomSequence(random, 900),
+                                            Mutate(random, set[3], 0.05)};
     for (const std::string& text : texts) {
         for (const auto& [first, last] : std::vector<std::pair<std::size_t, std::size_t>>{
                  {0, 0}, {5, 6}, {3, 19}, {8, 16}, {7, set.size()}, {set.size(), set.size()}}) {
@@ -155,7 +161,7 @@ TEST(LevenshteinBatch, ManyDistinctBytesUseTheScalarEngineWithTheSameResults) {
 }
 
 TEST(LargestDistanceBelow, TheStrictSinglePrecisionThreshold) {
-    EXPECT_EQ(LargestDistanceBelow(7.0f, 100), 6u);  // exactly 7.0 % is no match
+    EXPECT_EQ(LargestDistanceBelow(7.0f, 100), 6u);   // exactly 7.0 % is no match
     EXPECT_EQ(LargestDistanceBelow(7.0f, 171), 11u);  // 12 / 171 is 7.02 %
     EXPECT_EQ(LargestDistanceBelow(7.0f, 1), 0u);
     EXPECT_EQ(LargestDistanceBelow(7.0f, 0), std::nullopt);  // inf and nan never qualify

@@ -67,7 +67,8 @@ TEST(Levenshtein, RandomPairsAcrossWordBoundaries) {
         // Near-identical: copies of one sequence at 0.5 ... 40 % divergence.
         const std::string source = RandomSequence(random, m);
         for (const double divergence : {0.005, 0.02, 0.1, 0.4}) {
-            ExpectAllPathsAgree(Mutate(random, source, divergence), Mutate(random, source, divergence), engine);
+            ExpectAllPathsAgree(Mutate(random, source, divergence), Mutate(random, source, divergence),
+                                engine);
             ExpectAllPathsAgree(source, Mutate(random, source, divergence), engine);
         }
     }
@@ -102,16 +103,17 @@ TEST(LevenshteinAtMost, AnswersNearTheLimit) {
     for (int trial = 0; trial < 400; ++trial) {
         const std::size_t m = kLengths[random() % kLengths.size()];
         const std::string source = RandomSequence(random, m, trial % 2 ? "" : "ACGT");
-        const std::string other = trial % 5 == 0 ? RandomSequence(random, random() % 300)
-                                                 : Mutate(random, source, 0.01 * static_cast<double>(trial % 45));
+        const std::string other = trial % 5 == 0
+                                      ? RandomSequence(random, random() % 300)
+                                      : Mutate(random, source, 0.01 * static_cast<double>(trial % 45));
         const std::uint32_t exact = PlainLevenshtein(source, other);
         for (const std::int64_t offset : {-30, -3, -2, -1, 0, 1, 2, 3, 30}) {
             const std::int64_t limit = static_cast<std::int64_t>(exact) + offset;
             if (limit < 0) continue;
             const std::uint32_t bound = static_cast<std::uint32_t>(limit);
-            for (const std::uint32_t answer : {LevenshteinAtMost(source, other, bound),
-                                               LevenshteinAtMost(other, source, bound),
-                                               engine.DistanceAtMost(source, other, bound)}) {
+            for (const std::uint32_t answer :
+                 {LevenshteinAtMost(source, other, bound), LevenshteinAtMost(other, source, bound),
+                  engine.DistanceAtMost(source, other, bound)}) {
                 if (exact <= bound) {
                     ASSERT_EQ(answer, exact) << "limit " << bound;
                 } else {

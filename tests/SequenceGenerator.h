@@ -15,7 +15,8 @@ inline constexpr std::string_view kDna = "ACGT";
 
 // A random string of `length` characters drawn from `alphabet`; an empty
 // alphabet means every byte value 0 ... 255.
-inline std::string RandomSequence(std::mt19937_64& random, std::size_t length, std::string_view alphabet = kDna) {
+inline std::string RandomSequence(std::mt19937_64& random, std::size_t length,
+                                  std::string_view alphabet = kDna) {
     std::string sequence(length, '\0');
     for (char& c : sequence) {
         c = alphabet.empty() ? static_cast<char>(random() & 0xFF) : alphabet[random() % alphabet.size()];

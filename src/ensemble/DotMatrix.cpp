@@ -28,7 +28,8 @@ public:
         }
         Entry& entry = row[distance];
         if (entry.size == 0) {
-            const std::string text = Fixed1Width3(DistancePercent(static_cast<int>(distance), rowLength)) + " ";
+            const std::string text =
+                Fixed1Width3(DistancePercent(static_cast<int>(distance), rowLength)) + " ";
             if (text.size() > sizeof entry.text) {
                 line += text;  // too long to keep; never for real lengths
                 return;
@@ -87,7 +88,8 @@ void alphaEnsemble::FindDotMatrix(int rowBegin, int rowEnd, int columnBegin, int
     // Column k of the batch is monomer columnBegin + k; each row runs against
     // the columns from the diagonal on, all eight-column groups at once.
     std::vector<std::string_view> columns;
-    for (int j = columnBegin; j < columnEnd; ++j) columns.emplace_back(monomers[static_cast<std::size_t>(j)].sequence);
+    for (int j = columnBegin; j < columnEnd; ++j)
+        columns.emplace_back(monomers[static_cast<std::size_t>(j)].sequence);
     LevenshteinBatch batch(std::move(columns));
     std::vector<std::uint32_t> distances(batch.size());
     CellTexts cells;
@@ -104,7 +106,8 @@ void alphaEnsemble::FindDotMatrix(int rowBegin, int rowEnd, int columnBegin, int
         if (firstComputed < columnEnd) {
             const std::size_t first = static_cast<std::size_t>(firstComputed - columnBegin);
             batch.Distances(row, first, batch.size(), distances.data());
-            for (std::size_t k = 0; k < batch.size() - first; ++k) cells.Append(line, distances[k], rowLength);
+            for (std::size_t k = 0; k < batch.size() - first; ++k)
+                cells.Append(line, distances[k], rowLength);
         }
         out.Write(line);
     }

@@ -71,14 +71,15 @@ HORGRID_AVX2 void Run(const Group& group, const std::uint16_t* text, std::size_t
     for (std::size_t lane = 0; lane < kLanes; ++lane) score[lane] = static_cast<long long>(length);
     for (std::size_t h = 0; h < kHalves; ++h) {
         for (std::size_t w = 0; w < words; ++w) {
-            const __m256i valid =
-                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.valid + w * kLanes + h * kHalfLanes));
+            const __m256i valid = _mm256_loadu_si256(
+                reinterpret_cast<const __m256i*>(group.valid + w * kLanes + h * kHalfLanes));
             alignas(32) unsigned long long plus[kHalfLanes];
             alignas(32) unsigned long long minus[kHalfLanes];
             _mm256_store_si256(reinterpret_cast<__m256i*>(plus), _mm256_and_si256(vp[h * words + w], valid));
             _mm256_store_si256(reinterpret_cast<__m256i*>(minus), _mm256_and_si256(vn[h * words + w], valid));
             for (std::size_t lane = 0; lane < kHalfLanes; ++lane) {
-                score[h * kHalfLanes + lane] += __builtin_popcountll(plus[lane]) - __builtin_popcountll(minus[lane]);
+                score[h * kHalfLanes + lane] +=
+                    __builtin_popcountll(plus[lane]) - __builtin_popcountll(minus[lane]);
             }
         }
     }

@@ -20,7 +20,9 @@ constexpr int kAOrNotBOrC = 0xF1;  // a | ~(b | c)
 // the plain shift instructions; the unmasked intrinsics trip GCC 12's
 // uninitialised-value warning inside its own header.
 constexpr __mmask8 kAllLanes = 0xFF;
-HORGRID_AVX512_TARGET inline __m512i TopBit(__m512i x) { return _mm512_maskz_srli_epi64(kAllLanes, x, 63); }
+HORGRID_AVX512_TARGET inline __m512i TopBit(__m512i x) {
+    return _mm512_maskz_srli_epi64(kAllLanes, x, 63);
+}
 
 // (x << 1) | (the top bit of below): a horizontal delta vector moved one row
 // down, with the delta of the word above entering at bit 0.
@@ -95,7 +97,8 @@ HORGRID_AVX512_TARGET void Run(const Group& group, const std::uint16_t* text, st
 }  // namespace
 
 HORGRID_AVX512_TARGET void HORGRID_AVX512_KERNEL(const Group& group, const std::uint16_t* text,
-                                                 std::size_t length, std::uint64_t* state, std::uint32_t* out) {
+                                                 std::size_t length, std::uint64_t* state,
+                                                 std::uint32_t* out) {
     ForWordCount(group.words, [&]<std::size_t kWords>() { Run<kWords>(group, text, length, state, out); });
 }
 

@@ -37,8 +37,8 @@ using GroupKernel = void (*)(const Group& group, const std::uint16_t* text, std:
 void GroupDistancesPortable(const Group& group, const std::uint16_t* text, std::size_t length,
                             std::uint64_t* state, std::uint32_t* out);
 #if defined(__x86_64__)
-void GroupDistancesAvx2(const Group& group, const std::uint16_t* text, std::size_t length, std::uint64_t* state,
-                        std::uint32_t* out);
+void GroupDistancesAvx2(const Group& group, const std::uint16_t* text, std::size_t length,
+                        std::uint64_t* state, std::uint32_t* out);
 void GroupDistancesAvx512(const Group& group, const std::uint16_t* text, std::size_t length,
                           std::uint64_t* state, std::uint32_t* out);
 void GroupDistancesAvx512Vbmi2(const Group& group, const std::uint16_t* text, std::size_t length,

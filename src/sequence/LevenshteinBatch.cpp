@@ -43,7 +43,9 @@ VectorWidth Runnable(VectorWidth width) {
     return width;
 }
 
-std::size_t LengthDifference(std::size_t a, std::size_t b) { return a > b ? a - b : b - a; }
+std::size_t LengthDifference(std::size_t a, std::size_t b) {
+    return a > b ? a - b : b - a;
+}
 
 }  // namespace
 
@@ -77,7 +79,8 @@ bool LevenshteinBatch::BuildTables() {
         tableWords += (codes_ + 1) * words * kLanes;  // masks of every code, then the valid rows
         maxWords = std::max(maxWords, words);
     }
-    if (tableWords * sizeof(std::uint64_t) > std::max(kTableFloorBytes, kTableBytesPerSequenceByte * totalBytes)) {
+    if (tableWords * sizeof(std::uint64_t) >
+        std::max(kTableFloorBytes, kTableBytesPerSequenceByte * totalBytes)) {
         groups_.clear();
         return false;
     }
@@ -108,11 +111,13 @@ void LevenshteinBatch::EncodeText(std::string_view text) {
 
 void LevenshteinBatch::RunGroup(std::size_t group, std::uint32_t* out) {
     const GroupSpan span = groups_[group];
-    const batch::Group view{table_ + span.offset, table_ + span.offset + codes_ * span.words * kLanes, span.words};
+    const batch::Group view{table_ + span.offset, table_ + span.offset + codes_ * span.words * kLanes,
+                            span.words};
     kernel_(view, text_.data(), text_.size(), state_, out);
 }
 
-void LevenshteinBatch::Distances(std::string_view text, std::size_t first, std::size_t last, std::uint32_t* out) {
+void LevenshteinBatch::Distances(std::string_view text, std::size_t first, std::size_t last,
+                                 std::uint32_t* out) {
     if (first >= last) return;
     if (!useTables_) {
         engine_.SetPattern(text);
@@ -130,7 +135,9 @@ void LevenshteinBatch::Distances(std::string_view text, std::size_t first, std::
 }
 
 std::ptrdiff_t LevenshteinBatch::LastWithin(std::string_view text, std::size_t end, std::uint32_t limit) {
-    const auto reachable = [&](std::size_t j) { return LengthDifference(text.size(), sequences_[j].size()) <= limit; };
+    const auto reachable = [&](std::size_t j) {
+        return LengthDifference(text.size(), sequences_[j].size()) <= limit;
+    };
     if (!useTables_) {
         engine_.SetPattern(text);
         for (std::size_t j = end; j-- > 0;) {

@@ -90,7 +90,7 @@ private:
     std::vector<std::uint16_t> text_;
     std::vector<std::uint64_t> stateStorage_;
     std::uint64_t* state_ = nullptr;  // stateStorage_ aligned, for groups of many words
-    LevenshteinEngine engine_;  // for the fallback without tables
+    LevenshteinEngine engine_;        // for the fallback without tables
 };
 
 }  // namespace horgrid

@@ -28,7 +28,9 @@ void LevenshteinEngine::SetPattern(std::string_view pattern) {
     pattern_ = myers::BuildPattern(pattern, codeOf_.data(), masks_.data());
 }
 
-std::uint32_t LevenshteinEngine::DistanceTo(std::string_view text) { return Run(text, UINT64_MAX); }
+std::uint32_t LevenshteinEngine::DistanceTo(std::string_view text) {
+    return Run(text, UINT64_MAX);
+}
 
 std::uint32_t LevenshteinEngine::DistanceToAtMost(std::string_view text, std::uint32_t limit) {
     return Run(text, limit);

@@ -67,9 +67,11 @@ std::uint32_t BandedDistance(const Pattern& pattern, std::string_view text, std:
         const std::int64_t trackedRow = j - delta;  // row of diagonal n - m in this column
         const std::size_t firstWord = static_cast<std::size_t>((top - 1) >> 6);
         const std::size_t lastWord = static_cast<std::size_t>((bottom - 1) >> 6);
-        const std::size_t trackedWord = trackedRow >= 1 ? static_cast<std::size_t>((trackedRow - 1) >> 6) : words;
+        const std::size_t trackedWord =
+            trackedRow >= 1 ? static_cast<std::size_t>((trackedRow - 1) >> 6) : words;
         const std::uint64_t* eq =
-            pattern.masks + pattern.codeOf[static_cast<unsigned char>(text[static_cast<std::size_t>(j - 1)])] * words;
+            pattern.masks +
+            pattern.codeOf[static_cast<unsigned char>(text[static_cast<std::size_t>(j - 1)])] * words;
         std::uint64_t hp = 1;  // the row above the band grows by one per column
         std::uint64_t hn = 0;
         std::uint64_t trackedD0 = 0;
@@ -109,8 +111,8 @@ std::uint32_t DistanceAtMost(const Pattern& pattern, std::string_view text, std:
     if (m == 0 || n == 0) return static_cast<std::uint32_t>(difference);
     limit = std::min(limit, std::max(m, n));  // no distance exceeds the longer length
     if (pattern.words > kWideBandWords) {
-        for (std::uint64_t band = difference + kFirstBand; band < limit && 2 * (band / 64 + 2) < pattern.words;
-             band *= 2) {
+        for (std::uint64_t band = difference + kFirstBand;
+             band < limit && 2 * (band / 64 + 2) < pattern.words; band *= 2) {
             const std::uint32_t distance = BandedDistance(pattern, text, band, vp, vn);
             if (distance <= band) return distance;
         }

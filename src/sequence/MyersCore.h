@@ -15,7 +15,9 @@ namespace horgrid::myers {
 inline constexpr std::size_t kByteValues = 256;
 
 // 64-bit words that hold one bit per position of a sequence of `length` bytes.
-constexpr std::size_t WordsFor(std::size_t length) { return (length + 63) / 64; }
+constexpr std::size_t WordsFor(std::size_t length) {
+    return (length + 63) / 64;
+}
 
 // Codes a pattern can use: one per distinct byte, plus code 0 for every byte
 // the pattern lacks.

@@ -32,7 +32,8 @@ VectorWidth BestVectorWidth() {
 
 std::vector<VectorWidth> SupportedVectorWidths() {
     std::vector<VectorWidth> widths;
-    for (const VectorWidth width : {VectorWidth::Portable, VectorWidth::Avx2, VectorWidth::Avx512, VectorWidth::Avx512Vbmi2}) {
+    for (const VectorWidth width :
+         {VectorWidth::Portable, VectorWidth::Avx2, VectorWidth::Avx512, VectorWidth::Avx512Vbmi2}) {
         if (VectorWidthSupported(width)) widths.push_back(width);
     }
     return widths;
