@@ -18,14 +18,16 @@ namespace horgrid {
 // The constructor builds the match masks of every sequence once, eight
 // sequences to a group (sequences 8g ... 8g + 7 form group g). A query runs
 // the bit-parallel column step (Myers/Hyyrö) over the text once per group and
-// gets the eight distances together, with AVX-512 or AVX2 when the processor
-// has them (chosen at run time), else portable code. Results are exactly
+// gets the eight distances together, with AVX-512 (with VBMI2 when present)
+// or AVX2 when the processor has them (chosen at run time), else portable
+// code; the constructor's width argument forces a narrower one (tests run
+// every width in SupportedVectorWidths()). Results are exactly
 // Levenshtein(text, sequences[j]) for every input: empty sequences, unequal
 // lengths, any byte values, case-sensitive. Queries allocate nothing once the
 // longest text has been seen.
 //
-// Memory: about (distinct byte values + 1) / 8 bytes per sequence byte (under
-// one byte per base for DNA). When the sequences use so many distinct bytes
+// Memory: about (distinct byte values + 2) / 8 bytes per sequence byte, each
+// group padded to its longest sequence (under one byte per base for DNA). When the sequences use so many distinct bytes
 // that the masks would be large, the batch falls back to the scalar engine,
 // with the same results.
 //
@@ -39,7 +41,7 @@ namespace horgrid {
 //
 // HOR building, nearest earlier record within a limit:
 //
-//     const auto limit = LargestDistanceBelow(threshold, length of record i);
+//     const auto limit = LargestDistanceBelow(threshold, std::strlen(records[i].sequence.c_str()));
 //     const std::ptrdiff_t match = limit ? batch.LastWithin(views[i], i, *limit) : -1;
 //
 // LastWithin runs whole groups, so a backward search costs one pass per eight
