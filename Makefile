@@ -38,5 +38,13 @@ check: setup test sanitize
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+# Engine pairs per second against the plain algorithm and edlib, then whole
+# commands on generated arrays (bench/commands.py).
+bench: setup
+	cmake -S . -B $(BUILD_BENCH) -DCMAKE_BUILD_TYPE=Release -DHORGRID_BENCH=ON -DHORGRID_TESTS=OFF
+	cmake --build $(BUILD_BENCH) -j $(JOBS) --target horgrid_bench horgrid-cli
+	./$(BUILD_BENCH)/bench/horgrid_bench
+	python3 bench/commands.py $(BUILD_BENCH)/horgrid $(BUILD_BENCH)/bench-data
+
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_BENCH)

@@ -1,13 +1,81 @@
 #include <algorithm>
 #include <cstring>
 #include <iostream>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "common/NumberFormat.h"
 #include "common/ResultFile.h"
 #include "ensemble/alphaEnsemble.h"
-#include "sequence/EditDistance.h"
+#include "sequence/LevenshteinBatch.h"
 
 namespace horgrid {
+
+namespace {
+
+// The text of a dot-matrix cell, "%3.1f " of the single-precision distance
+// percentage, depends only on the distance and the row length: each pair is
+// formatted once and its bytes reused for every later cell.
+class CellTexts {
+public:
+    // Appends the cell of distance d in a row of the given length.
+    void Append(std::string& line, std::uint32_t distance, std::size_t rowLength) {
+        std::vector<Entry>& row = RowFor(rowLength);
+        if (distance >= row.size()) {
+            cached_ += distance + 1 - row.size();
+            row.resize(distance + 1);
+        }
+        Entry& entry = row[distance];
+        if (entry.size == 0) {
+            const std::string text =
+                Fixed1Width3(DistancePercent(static_cast<int>(distance), rowLength)) + " ";
+            if (text.size() > sizeof entry.text) {
+                line += text;  // too long to keep; never for real lengths
+                return;
+            }
+            std::memcpy(entry.text, text.data(), text.size());
+            entry.size = static_cast<std::uint8_t>(text.size());
+        }
+        line.append(entry.text, entry.size);
+    }
+
+private:
+    struct Entry {
+        char text[23];
+        std::uint8_t size = 0;  // 0: not formatted yet
+    };
+    // Bounds the cache for ensembles of very many distinct long lengths.
+    static constexpr std::size_t kMaxCached = std::size_t{1} << 20;
+
+    std::vector<Entry>& RowFor(std::size_t rowLength) {
+        if (rowLength != lastLength_ || lastRow_ == nullptr) {
+            if (cached_ > kMaxCached) {
+                rows_.clear();
+                cached_ = 0;
+            }
+            lastRow_ = &rows_[rowLength];
+            lastLength_ = rowLength;
+        }
+        return *lastRow_;
+    }
+
+    std::unordered_map<std::size_t, std::vector<Entry>> rows_;
+    std::vector<Entry>* lastRow_ = nullptr;
+    std::size_t lastLength_ = 0;
+    std::size_t cached_ = 0;
+};
+
+void AppendZeroCells(std::string& line, std::size_t count) {
+    const std::size_t start = line.size();
+    line.resize(start + 2 * count);
+    for (std::size_t k = 0; k < count; ++k) {
+        line[start + 2 * k] = '0';
+        line[start + 2 * k + 1] = ' ';
+    }
+}
+
+}  // namespace
 
 void alphaEnsemble::FindDotMatrix(int rowBegin, int rowEnd, int columnBegin, int columnEnd) {
     const int size = static_cast<int>(monomers.size());
@@ -17,20 +85,31 @@ void alphaEnsemble::FindDotMatrix(int rowBegin, int rowEnd, int columnBegin, int
     columnEnd = std::clamp(columnEnd, 0, size);
 
     ResultFile out(fileName + "_dot_matrix.txt");
+    // Column k of the batch is monomer columnBegin + k; each row runs against
+    // the columns from the diagonal on, all eight-column groups at once.
+    std::vector<std::string_view> columns;
+    for (int j = columnBegin; j < columnEnd; ++j)
+        columns.emplace_back(monomers[static_cast<std::size_t>(j)].sequence);
+    LevenshteinBatch batch(std::move(columns));
+    std::vector<std::uint32_t> distances(batch.size());
+    CellTexts cells;
+    std::string line;
+
     for (int i = rowBegin; i < rowEnd; ++i) {
         std::cout << "\n" << i << "/" << rowEnd;
-        std::fputc('\n', out.get());
         const std::string& row = monomers[static_cast<std::size_t>(i)].sequence;
         const std::size_t rowLength = std::strlen(row.c_str());
-        for (int j = columnBegin; j < columnEnd; ++j) {
-            if (j < i) {
-                std::fputs("0 ", out.get());
-                continue;
-            }
-            const int d = static_cast<int>(Levenshtein(row, monomers[static_cast<std::size_t>(j)].sequence));
-            std::fputs(Fixed1Width3(DistancePercent(d, rowLength)).c_str(), out.get());
-            std::fputc(' ', out.get());
+        line.assign(1, '\n');
+        // Cells left of the diagonal are "0 " and cost nothing.
+        const int firstComputed = std::clamp(i, columnBegin, std::max(columnBegin, columnEnd));
+        AppendZeroCells(line, static_cast<std::size_t>(firstComputed - columnBegin));
+        if (firstComputed < columnEnd) {
+            const std::size_t first = static_cast<std::size_t>(firstComputed - columnBegin);
+            batch.Distances(row, first, batch.size(), distances.data());
+            for (std::size_t k = 0; k < batch.size() - first; ++k)
+                cells.Append(line, distances[k], rowLength);
         }
+        out.Write(line);
     }
     out.Commit();
 }

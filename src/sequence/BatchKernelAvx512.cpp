@@ -1,0 +1,12 @@
+#include "sequence/BatchKernels.h"
+
+#if defined(__x86_64__)
+
+// Only the functions of the body are compiled for AVX-512; the library calls
+// them after checking that the processor runs it.
+#define HORGRID_AVX512_TARGET __attribute__((target("avx512f,popcnt")))
+#define HORGRID_AVX512_FUNNEL 0
+#define HORGRID_AVX512_KERNEL GroupDistancesAvx512
+#include "sequence/BatchKernelAvx512Body.h"
+
+#endif

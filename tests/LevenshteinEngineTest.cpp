@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ReferenceLevenshtein.h"
+#include "SequenceGenerator.h"
+#include "sequence/EditDistance.h"
+#include "sequence/LevenshteinEngine.h"
+
+namespace horgrid {
+namespace {
+
+using reference::Mutate;
+using reference::PlainLevenshtein;
+using reference::RandomSequence;
+
+// Lengths on both sides of the 64-bit word boundaries, and the monomer range.
+const std::vector<std::size_t> kLengths = {0,   1,   2,   7,   31,  63,  64,  65,  100, 127, 128,
+                                           129, 168, 171, 186, 191, 192, 193, 255, 256, 257, 300};
+
+// Every way the library computes a distance agrees with the plain algorithm.
+void ExpectAllPathsAgree(const std::string& a, const std::string& b, LevenshteinEngine& engine) {
+    const std::uint32_t expected = PlainLevenshtein(a, b);
+    const std::string context = "lengths " + std::to_string(a.size()) + ", " + std::to_string(b.size());
+    ASSERT_EQ(Levenshtein(a, b), expected) << context;
+    ASSERT_EQ(Levenshtein(b, a), expected) << context;
+    ASSERT_EQ(LevenshteinDistance(a, b), expected) << context;
+    ASSERT_EQ(engine.Distance(a, b), expected) << context;
+    engine.SetPattern(a);  // the longer sequence as the pattern, too
+    ASSERT_EQ(engine.DistanceTo(b), expected) << context;
+    engine.SetPattern(b);
+    ASSERT_EQ(engine.DistanceTo(a), expected) << context;
+}
+
+TEST(Levenshtein, EmbeddedNulAndHighBytesAreOrdinaryCharacters) {
+    const std::string a("A\0C\xff\x80", 5);
+    const std::string b("A\0C\x7f\x80", 5);
+    EXPECT_EQ(Levenshtein(a, b), 1u);
+    EXPECT_EQ(Levenshtein(a, std::string("AC\xff\x80")), 1u);
+}
+
+TEST(Levenshtein, RandomPairsAcrossWordBoundaries) {
+    std::mt19937_64 random(11);
+    LevenshteinEngine engine;
+    for (const std::size_t m : kLengths) {
+        for (const std::size_t n : kLengths) {
+            ExpectAllPathsAgree(RandomSequence(random, m), RandomSequence(random, n), engine);
+            ExpectAllPathsAgree(RandomSequence(random, m, ""), RandomSequence(random, n, ""), engine);
+        }
+        // Near-identical: copies of one sequence at 0.5 ... 40 % divergence.
+        const std::string source = RandomSequence(random, m);
+        for (const double divergence : {0.005, 0.02, 0.1, 0.4}) {
+            ExpectAllPathsAgree(Mutate(random, source, divergence), Mutate(random, source, divergence),
+                                engine);
+            ExpectAllPathsAgree(source, Mutate(random, source, divergence), engine);
+        }
+    }
+}
+
+TEST(Levenshtein, SkewedAlphabetsAndRepeats) {
+    std::mt19937_64 random(12);
+    LevenshteinEngine engine;
+    for (int trial = 0; trial < 200; ++trial) {
+        const std::size_t m = random() % 200;
+        const std::size_t n = random() % 200;
+        const std::string alphabet = trial % 3 == 0 ? "A" : (trial % 3 == 1 ? "AC" : "ACGTNacgtn");
+        ExpectAllPathsAgree(RandomSequence(random, m, alphabet), RandomSequence(random, n, alphabet), engine);
+    }
+}
+
+TEST(Levenshtein, LongSequencesInNarrowAndFullBands) {
+    std::mt19937_64 random(13);
+    LevenshteinEngine engine;
+    const std::string source = RandomSequence(random, 3000);
+    // Close copies are settled in a narrow band; unrelated ones need every word.
+    ExpectAllPathsAgree(source, Mutate(random, source, 0.01), engine);
+    ExpectAllPathsAgree(Mutate(random, source, 0.05), Mutate(random, source, 0.05), engine);
+    ExpectAllPathsAgree(source, source.substr(0, 2500) + RandomSequence(random, 700), engine);
+    ExpectAllPathsAgree(source, RandomSequence(random, 2200), engine);
+    ExpectAllPathsAgree(RandomSequence(random, 1100, ""), RandomSequence(random, 900, ""), engine);
+}
+
+TEST(LevenshteinAtMost, AnswersNearTheLimit) {
+    std::mt19937_64 random(14);
+    LevenshteinEngine engine;
+    for (int trial = 0; trial < 400; ++trial) {
+        const std::size_t m = kLengths[random() % kLengths.size()];
+        const std::string source = RandomSequence(random, m, trial % 2 ? "" : "ACGT");
+        const std::string other = trial % 5 == 0
+                                      ? RandomSequence(random, random() % 300)
+                                      : Mutate(random, source, 0.01 * static_cast<double>(trial % 45));
+        const std::uint32_t exact = PlainLevenshtein(source, other);
+        for (const std::int64_t offset : {-30, -3, -2, -1, 0, 1, 2, 3, 30}) {
+            const std::int64_t limit = static_cast<std::int64_t>(exact) + offset;
+            if (limit < 0) continue;
+            const std::uint32_t bound = static_cast<std::uint32_t>(limit);
+            for (const std::uint32_t answer :
+                 {LevenshteinAtMost(source, other, bound), LevenshteinAtMost(other, source, bound),
+                  engine.DistanceAtMost(source, other, bound)}) {
+                if (exact <= bound) {
+                    ASSERT_EQ(answer, exact) << "limit " << bound;
+                } else {
+                    ASSERT_GT(answer, bound) << "exact " << exact;
+                }
+            }
+        }
+    }
+}
+
+TEST(LevenshteinAtMost, ExtremeLimits) {
+    EXPECT_EQ(LevenshteinAtMost("", "", 0), 0u);
+    EXPECT_EQ(LevenshteinAtMost("ACGT", "", 3), 4u);
+    EXPECT_GT(LevenshteinAtMost("ACGTACGT", "A", 2), 2u);  // the length difference alone is 7
+    EXPECT_EQ(LevenshteinAtMost("ACGT", "TGCA", UINT32_MAX), 4u);
+    EXPECT_EQ(LevenshteinAtMost("ACGT", "ACGT", 0), 0u);
+    EXPECT_GT(LevenshteinAtMost("ACGT", "ACGA", 0), 0u);
+    std::mt19937_64 random(15);
+    const std::string source = RandomSequence(random, 4000);
+    const std::string copy = Mutate(random, source, 0.03);
+    const std::uint32_t exact = PlainLevenshtein(source, copy);
+    EXPECT_EQ(LevenshteinAtMost(source, copy, exact), exact);
+    EXPECT_GT(LevenshteinAtMost(source, copy, exact - 1), exact - 1);
+    EXPECT_EQ(LevenshteinAtMost(source, copy, UINT32_MAX), exact);
+}
+
+}  // namespace
+}  // namespace horgrid
