@@ -6,7 +6,7 @@
 #include "HorTestData.h"
 #include "TestSupport.h"
 #include "common/NumberFormat.h"
-#include "hor/HorMatch.h"
+#include "sequence/DistanceLimit.h"
 #include "hor/horAnaliser2.h"
 #include "sequence/EditDistance.h"
 
@@ -128,30 +128,21 @@ TEST(HorBuilder, EmptySegmentBuildsNothing) {
     EXPECT_EQ(analyser.lastRow, 0);
 }
 
-// The bounded comparison must give the same answers as the exact percentage.
+// The bounded comparison must give the same answers as the exact percentage:
+// a distance is admitted exactly when its float percentage is below threshold.
 TEST(HorMatchLimit, AgreesWithTheFloatPercentageForEveryDistance) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     for (const float threshold : {7.0f, 0.0f, -1.0f, nan, inf, 100.0f, 0.3f, 33.3f, 1e-6f, 14.0f, 250.0f}) {
         for (std::size_t length = 0; length <= 320; ++length) {
-            const std::uint32_t bound = 330;
-            std::optional<std::uint32_t> expected;
-            for (std::uint32_t d = 0; d <= bound; ++d) {
-                if (threshold > DistancePercent(static_cast<int>(d), length)) expected = d;
-            }
-            const std::optional<std::uint32_t> limit = MatchLimit(threshold, length, bound);
-            ASSERT_EQ(limit, expected) << threshold << " " << length;
-            if (limit) {  // the qualifying distances form a prefix
-                for (std::uint32_t d = 0; d <= *limit; ++d) {
-                    ASSERT_TRUE(threshold > DistancePercent(static_cast<int>(d), length));
-                }
+            const std::optional<std::uint32_t> limit = LargestDistanceBelow(threshold, length);
+            for (std::uint32_t d = 0; d <= 330; ++d) {
+                const bool admitted = limit && d <= *limit;
+                ASSERT_EQ(admitted, threshold > DistancePercent(static_cast<int>(d), length))
+                    << threshold << " " << length << " " << d;
             }
         }
     }
-    EXPECT_EQ(MatchLimit(7.0f, 100, 171), 6u);
-    EXPECT_EQ(MatchLimit(7.0f, 171, 171), 11u);
-    EXPECT_EQ(MatchLimit(7.0f, 0, 171), std::nullopt);
-    EXPECT_EQ(MatchLimit(1e9f, 10, 300), 300u);
 }
 
 }  // namespace

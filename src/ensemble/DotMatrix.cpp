@@ -87,10 +87,8 @@ void alphaEnsemble::FindDotMatrix(int rowBegin, int rowEnd, int columnBegin, int
     ResultFile out(fileName + "_dot_matrix.txt");
     // Column k of the batch is monomer columnBegin + k; each row runs against
     // the columns from the diagonal on, all eight-column groups at once.
-    std::vector<std::string_view> columns;
-    for (int j = columnBegin; j < columnEnd; ++j)
-        columns.emplace_back(monomers[static_cast<std::size_t>(j)].sequence);
-    LevenshteinBatch batch(std::move(columns));
+    LevenshteinBatch batch(SequenceViews(monomers, static_cast<std::size_t>(columnBegin),
+                                         static_cast<std::size_t>(std::max(columnBegin, columnEnd))));
     std::vector<std::uint32_t> distances(batch.size());
     CellTexts cells;
     std::string line;

@@ -91,4 +91,11 @@ void alpha::print(FILE* file) const {
                  consensusDifference.c_str(), length, sequence.c_str());
 }
 
+std::vector<std::string_view> SequenceViews(const std::vector<alpha>& records, std::size_t first, std::size_t end) {
+    std::vector<std::string_view> views;
+    views.reserve(end > first ? end - first : 0);
+    for (std::size_t k = first; k < end; ++k) views.emplace_back(records[k].sequence);
+    return views;
+}
+
 }  // namespace horgrid

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace horgrid {
 
@@ -31,5 +32,9 @@ public:
     std::string sequence;
     int tag = 0;
 };
+
+// Views of the sequences of records first ... end - 1, for the batch distance
+// engine; the records must outlive the views.
+std::vector<std::string_view> SequenceViews(const std::vector<alpha>& records, std::size_t first, std::size_t end);
 
 }  // namespace horgrid

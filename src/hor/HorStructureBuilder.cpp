@@ -1,28 +1,25 @@
 #include <algorithm>
 #include <cstring>
 #include <iostream>
+#include <optional>
 
-#include "hor/HorMatch.h"
 #include "hor/horAnaliser2.h"
-#include "sequence/EditDistance.h"
+#include "sequence/DistanceLimit.h"
+#include "sequence/LevenshteinBatch.h"
 
 namespace horgrid {
 
 namespace {
 
 // The nearest earlier record j < i whose distance percentage against record i
-// (divided by record i's length) is below threshold, or -1. `longest` is the
-// longest sequence among records 0 ... i, which bounds every distance, so one
-// limit decides every comparison and each stops as soon as it exceeds it.
-int NearestMatch(const std::vector<alpha>& records, std::size_t i, float threshold, std::size_t longest) {
+// (divided by record i's length) is below threshold, or -1. The percentage
+// test is turned into the largest admissible distance, so the batch can stop
+// each comparison as soon as it exceeds it.
+int NearestMatch(LevenshteinBatch& batch, const std::vector<alpha>& records, std::size_t i, float threshold) {
     const std::string& sequence = records[i].sequence;
-    const std::optional<std::uint32_t> limit =
-        MatchLimit(threshold, std::strlen(sequence.c_str()), static_cast<std::uint32_t>(longest));
+    const std::optional<std::uint32_t> limit = LargestDistanceBelow(threshold, std::strlen(sequence.c_str()));
     if (!limit) return -1;
-    for (std::size_t j = i; j-- > 0;) {
-        if (LevenshteinAtMost(sequence, records[j].sequence, *limit) <= *limit) return static_cast<int>(j);
-    }
-    return -1;
+    return static_cast<int>(batch.LastWithin(sequence, i, *limit));
 }
 
 }  // namespace
@@ -40,12 +37,11 @@ std::vector<monomer> horAnaliser2::CreateHORstructure(alphaEnsemble ensemble, fl
     lastRow = -1;
     structure.emplace_back(1, 1, -1);
     int previousColumn = 1;
-    std::size_t longest = records[0].sequence.size();
+    LevenshteinBatch batch(SequenceViews(records, 0, records.size()));
 
     for (std::size_t i = 1; i < records.size(); ++i) {
-        longest = std::max(longest, records[i].sequence.size());
         const int number = static_cast<int>(i) + 1;
-        const int match = NearestMatch(records, i, threshold, longest);
+        const int match = NearestMatch(batch, records, i, threshold);
         if (match >= 0) {
             // Same type as the match; a column at or left of the predecessor's starts the next copy.
             const int column = structure[static_cast<std::size_t>(match)].column;
