@@ -5,7 +5,7 @@ BUILD      ?= build
 BUILD_SAN  ?= build-sanitize
 BUILD_BENCH ?= build-bench
 JOBS       ?= $(shell nproc)
-EXAMPLE    ?= examples/dxz1_array.ens
+EXAMPLE    ?= examples/dxz1.ens
 PREFIX     ?= /usr/local
 
 .PHONY: all setup build demo check test sanitize bench install clean

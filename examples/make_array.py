@@ -11,7 +11,7 @@ one column per type, one row per copy.
 Output: one line per monomer, "name direction position length sequence"
 (the five-column ensemble layout), positions counted along the array.
 
-    examples/make_array.py examples/dxz1_monomers.fa 25 0.02 > examples/dxz1_array.ens
+    examples/make_array.py examples/dxz1_monomers.fa 25 0.02 > examples/dxz1.ens
 """
 
 import random
