@@ -47,6 +47,12 @@ TEST(HorPlotCommand, SizesRangesAndPlacement) {
     EXPECT_NE(big.find("set output '/d/t.eps';"), std::string::npos);
 }
 
+TEST(HorPlotCommand, HeightOfNoRowsIsPlainZero) {
+    // lastRow 0 (an analyser that has built nothing) negates to 0, not -0.
+    EXPECT_NE(HorPlotCommand("t", "x.hor1", 0, 0).find("size 0.000000,0.000000 "), std::string::npos);
+    EXPECT_NE(HorGraphCommand("t", "g.txt", 0, 0).find("size 0.000000,0.000000 "), std::string::npos);
+}
+
 TEST(HorPlotCommand, GraphVariantTextByteForByte) {
     EXPECT_EQ(HorGraphCommand("chr7", "g.txt", 4, -2),
               "/usr/local/bin/gnuplot -e \""
