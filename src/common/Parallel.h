@@ -1,0 +1,63 @@
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace horgrid {
+
+// The number of threads a command uses when the user names none: every core
+// the system reports, at least one.
+unsigned DefaultThreadCount();
+
+// Reads a thread count given on the command line or in the environment: a
+// whole decimal number from 1 to 1024 and nothing else. Empty when the text is
+// anything else.
+std::optional<unsigned> ParseThreadCount(std::string_view text);
+
+// Runs body(index, worker) for every index in [0, count) on `threads` threads
+// (the calling thread is worker 0). Indices are handed out in ascending
+// chunks of `chunk` from one atomic counter, so a slow index never holds up
+// the others; `worker` lies in [0, threads) and lets the body use per-thread
+// scratch space without locks. Which thread runs an index is not fixed: a
+// caller that wants output independent of the thread count stores results by
+// index. The first exception a body throws is rethrown after every thread has
+// stopped; indices not yet started are then skipped.
+template <class Body>
+void ParallelFor(std::size_t count, unsigned threads, Body&& body, std::size_t chunk = 1) {
+    chunk = std::max<std::size_t>(chunk, 1);
+    const std::size_t chunks = (count + chunk - 1) / chunk;
+    threads = static_cast<unsigned>(std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(chunks, 1)));
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    std::exception_ptr error;
+    std::mutex errorMutex;
+    auto work = [&](unsigned worker) {
+        try {
+            while (!failed.load(std::memory_order_relaxed)) {
+                const std::size_t begin = next.fetch_add(chunk, std::memory_order_relaxed);
+                if (begin >= count) return;
+                const std::size_t end = std::min(count, begin + chunk);
+                for (std::size_t index = begin; index < end; ++index) body(index, worker);
+            }
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(errorMutex);
+            if (!error) error = std::current_exception();
+            failed = true;
+        }
+    };
+    std::vector<std::thread> pool;
+    pool.reserve(threads - 1);
+    for (unsigned worker = 1; worker < threads; ++worker) pool.emplace_back(work, worker);
+    work(0);
+    for (std::thread& thread : pool) thread.join();
+    if (error) std::rethrow_exception(error);
+}
+
+}  // namespace horgrid
