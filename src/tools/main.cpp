@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "common/FileError.h"
+#include "dotplot/DotPlotCommand.h"
 #include "ensemble/alphaEnsemble.h"
 #include "monomerfile/consensus.h"
 #include "monomerfile/distanceMatrix.h"
@@ -31,11 +32,15 @@ struct Subcommand {
     std::string_view name;
     int files;
     void (*run)(char** files);
+    // A subcommand with options of its own gets the arguments from its name on
+    // and returns the exit status; `files` and `run` are unused.
+    int (*main)(int argc, char** argv) = nullptr;
 };
 
-constexpr std::array<Subcommand, 6> kSubcommands = {{
+constexpr std::array<Subcommand, 7> kSubcommands = {{
     {"consensus", 1, [](char** files) { consensus{files[0]}; }},
     {"distmatrix", 1, [](char** files) { distanceMatrix{files[0]}; }},
+    {"dotplot", 0, nullptr, DotPlotMain},
     {"group", 1, [](char** files) { horAnaliser{files[0]}; }},
     {"hortable", 1, [](char** files) { horTable{files[0]}; }},
     {"merge", 2, [](char** files) { alphaEnsemble(alphaEnsemble(files[0]), alphaEnsemble(files[1])); }},
@@ -57,8 +62,9 @@ int main(int argc, char** argv) {
     }
     for (const Subcommand& subcommand : kSubcommands) {
         if (subcommand.name != command) continue;
-        if (argc - 2 != subcommand.files) break;
+        if (subcommand.main == nullptr && argc - 2 != subcommand.files) break;
         try {
+            if (subcommand.main != nullptr) return subcommand.main(argc - 1, argv + 1);
             subcommand.run(argv + 2);
         } catch (const FileError& error) {
             std::cout.flush();
