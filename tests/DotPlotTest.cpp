@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -108,6 +109,9 @@ TEST(DotPlot, CommandWritesTheSameTableForEveryThreadCountAndDrawsIt) {
     EXPECT_EQ(first.substr(0, first.find('\n', 30) + 1), "row\tcolumn\tidentity\n1\t1\t61.22\n1\t2\t52.41\n");
     EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 1 + 7 * 7);
     EXPECT_EQ(ReadFile(dir.File("e.ens_dotplot.png")).substr(0, 4), "\x89PNG");
+    // The pixel data for gnuplot is gone: the ensemble, the table, the picture.
+    const auto files = std::filesystem::directory_iterator(dir.path());
+    EXPECT_EQ(std::distance(begin(files), end(files)), 3);
 }
 
 TEST(DotPlot, CommandRefusesBadArgumentsAndKeepsTheTableWithoutPicture) {
@@ -134,6 +138,14 @@ TEST(DotPlot, CommandRefusesBadArgumentsAndKeepsTheTableWithoutPicture) {
     EXPECT_FALSE(FileExists(dir.File("e.ens_dotplot.tsv")));
     EXPECT_TRUE(FileExists(dir.File("it's.ens_dotplot.tsv")));
     EXPECT_FALSE(FileExists(dir.File("it's.ens_dotplot.png")));
+    // No gnuplot: the table all the same.
+    const RunResult run = RunProgram(
+        "/usr/bin/env", {"HORGRID_GNUPLOT=" + dir.File("none"), HORGRID_TOOLS_BIN, "dotplot", "e.ens"},
+        dir.path());
+    EXPECT_EQ(run.status, 3);
+    EXPECT_NE(run.err.find("e.ens_dotplot.png"), std::string::npos) << run.err;
+    EXPECT_TRUE(FileExists(dir.File("e.ens_dotplot.tsv")));
+    EXPECT_FALSE(FileExists(dir.File("e.ens_dotplot.png")));
 }
 
 }  // namespace

@@ -113,6 +113,11 @@ int DotPlotMain(int argc, char** argv) {
     const std::variant<Options, int> parsed = ParseOptions(argc, argv);
     if (const int* status = std::get_if<int>(&parsed)) return *status;
     const Options& options = std::get<Options>(parsed);
+    PlotSettings settings;
+    if (const std::string error = ReadPlotSettings(settings); !error.empty()) {
+        std::cerr << "horgrid-tools dotplot: " << error << "\n";
+        return kUsageStatus;
+    }
 
     const alphaEnsemble ensemble(options.ensemble);
     const IdentityGrid grid = ComputeIdentityGrid(
@@ -128,7 +133,7 @@ int DotPlotMain(int argc, char** argv) {
     for (const alpha& record : ensemble.monomers) look.positions.push_back(record.position);
     const std::string picture = options.ensemble + "_dotplot.png";
     std::cout.flush();
-    const std::string failure = DrawDotPlot(grid, look, picture, PlotSettings{});
+    const std::string failure = DrawDotPlot(grid, look, picture, settings);
     if (!failure.empty()) {
         std::cerr << "horgrid-tools: no picture '" << picture << "': " << failure << "\n";
         return kPlotStatus;

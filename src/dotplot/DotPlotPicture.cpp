@@ -8,9 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
+#include "common/FileError.h"
 #include "common/NumberFormat.h"
+#include "common/TemporaryFile.h"
 
 namespace horgrid {
 
@@ -58,46 +59,23 @@ std::string PositionTics(const char* axis, const std::vector<int>& positions) {
     return text + ") out nomirror\n";
 }
 
-// A file for the pixel data, removed when the object goes away.
-class TemporaryData {
-public:
-    explicit TemporaryData(const std::string& besides) : path_(besides + ".XXXXXX") {
-        const int descriptor = mkstemp(path_.data());
-        if (descriptor < 0) {
-            error_ = std::string("cannot create a temporary file beside it: ") + std::strerror(errno);
-            path_.clear();
-            return;
-        }
-        file_ = fdopen(descriptor, "wb");
-        if (file_ == nullptr) close(descriptor);
+// Writes the grid's pixels as native floats, row by row, to the descriptor
+// (which it closes). Returns "" or the reason.
+std::string WritePixels(const IdentityGrid& grid, int descriptor) {
+    FILE* file = fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        close(descriptor);
+        return std::string("cannot write its pixel data: ") + std::strerror(errno);
     }
-    ~TemporaryData() {
-        if (file_ != nullptr) std::fclose(file_);
-        if (!path_.empty()) std::remove(path_.c_str());
+    std::vector<float> row(grid.side);
+    bool written = true;
+    for (std::size_t r = 0; written && r < grid.side; ++r) {
+        for (std::size_t c = 0; c < grid.side; ++c) row[c] = static_cast<float>(grid.at(r, c));
+        written = std::fwrite(row.data(), sizeof(float), row.size(), file) == row.size();
     }
-    TemporaryData(const TemporaryData&) = delete;
-    TemporaryData& operator=(const TemporaryData&) = delete;
-
-    const std::string& path() const { return path_; }
-    // Writes the grid as floats and closes the file; returns "" or the reason.
-    std::string Fill(const IdentityGrid& grid) {
-        if (!error_.empty()) return error_;
-        std::vector<float> row(grid.side);
-        bool written = file_ != nullptr;
-        for (std::size_t r = 0; written && r < grid.side; ++r) {
-            for (std::size_t c = 0; c < grid.side; ++c) row[c] = static_cast<float>(grid.at(r, c));
-            written = std::fwrite(row.data(), sizeof(float), row.size(), file_) == row.size();
-        }
-        if (file_ != nullptr && std::fclose(file_) != 0) written = false;
-        file_ = nullptr;
-        return written ? "" : "cannot write its pixel data beside it: " + std::string(std::strerror(errno));
-    }
-
-private:
-    std::string path_;
-    std::string error_;
-    FILE* file_ = nullptr;
-};
+    if (std::fclose(file) != 0) written = false;
+    return written ? "" : std::string("cannot write its pixel data: ") + std::strerror(errno);
+}
 
 }  // namespace
 
@@ -160,14 +138,19 @@ std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, con
 std::string DrawDotPlot(const IdentityGrid& grid, const DotPlotLook& look, const std::string& picture,
                         const PlotSettings& settings) {
     if (grid.side == 0) return "the ensemble has no monomers";
-    std::error_code error;
-    const std::string absolute = std::filesystem::absolute(picture, error).string();
-    if (error) return "cannot resolve its path: " + error.message();
-    TemporaryData data(absolute);
-    if (std::string failure = data.Fill(grid); !failure.empty()) return failure;
-    return RunGnuplot(
-        [&](const std::string& output) { return DotPlotScript(grid, look, data.path(), output); }, picture,
-        PictureFormat::Png, settings);
+    if (!IsPlotSafe(look.title)) {
+        return "its title '" + look.title + "' holds a quote, dollar sign, backquote, backslash or newline";
+    }
+    try {
+        // The pixel data lies beside the picture, in the directory RunGnuplot checks.
+        TemporaryFile data(PlotPath(picture));
+        if (std::string failure = WritePixels(grid, data.Release()); !failure.empty()) return failure;
+        return RunGnuplot(
+            [&](const std::string& output) { return DotPlotScript(grid, look, data.path(), output); },
+            picture, PictureFormat::Png, settings);
+    } catch (const FileError& error) {
+        return error.what();
+    }
 }
 
 }  // namespace horgrid

@@ -25,8 +25,8 @@ std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, con
 
 // Draws `grid` into `picture` (PNG) through RunGnuplot; the pixel data goes
 // to a temporary file beside the picture that is removed afterwards. Returns
-// "" when the picture was made, else the reason. A grid of no records makes
-// no picture.
+// "" when the picture was made, else the reason. A grid of no records, or a
+// title that is not IsPlotSafe, makes no picture.
 std::string DrawDotPlot(const IdentityGrid& grid, const DotPlotLook& look, const std::string& picture,
                         const PlotSettings& settings);
 
