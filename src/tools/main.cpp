@@ -5,7 +5,7 @@
 // Exit status: 0 on success and for --help; 1 without arguments (usage on
 // standard output), for an unknown subcommand or a wrong argument count (usage
 // on standard error); 2 when an input cannot be read or a result cannot be
-// written.
+// written; 3 when dotplot could not draw its picture.
 
 #include <array>
 #include <iostream>
