@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <future>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -122,18 +123,22 @@ int DotPlotMain(int argc, char** argv) {
     const alphaEnsemble ensemble(options.ensemble);
     const IdentityGrid grid = ComputeIdentityGrid(
         SequenceViews(ensemble.monomers, 0, ensemble.monomers.size()), options.size, options.threads);
-    const std::string table = options.ensemble + "_dotplot.tsv";
-    WriteDotPlotTable(grid, table);
-    std::cout << grid.records << " monomers, " << grid.side << " x " << grid.side << " pixels -> " << table
-              << "\n";
-
     DotPlotLook look;
     look.title = BaseName(options.ensemble);
     look.minIdentity = options.minIdentity;
     for (const alpha& record : ensemble.monomers) look.positions.push_back(record.position);
+    const std::string table = options.ensemble + "_dotplot.tsv";
     const std::string picture = options.ensemble + "_dotplot.png";
+
+    // gnuplot draws while the table is written (the future waits for it even
+    // when writing the table fails); nothing is printed until both are done.
     std::cout.flush();
-    const std::string failure = DrawDotPlot(grid, look, picture, settings);
+    std::future<std::string> drawing =
+        std::async(std::launch::async, [&] { return DrawDotPlot(grid, look, picture, settings); });
+    WriteDotPlotTable(grid, table);
+    const std::string failure = drawing.get();
+    std::cout << grid.records << " monomers, " << grid.side << " x " << grid.side << " pixels -> " << table
+              << "\n";
     if (!failure.empty()) {
         std::cerr << "horgrid-tools: no picture '" << picture << "': " << failure << "\n";
         return kPlotStatus;

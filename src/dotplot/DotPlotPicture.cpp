@@ -22,7 +22,7 @@ namespace {
 constexpr int kMinPlotSide = 800;
 constexpr int kPositionTics = 6;
 // Pixels gnuplot draws in one plot.
-constexpr std::size_t kStripPixels = std::size_t{1} << 19;
+constexpr std::size_t kStripPixels = std::size_t{1} << 20;
 
 // The unit of the position axes, chosen by the largest position.
 struct PositionUnit {
