@@ -1,6 +1,11 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <random>
 
 #include "TestSupport.h"
@@ -49,6 +54,8 @@ TEST(Grouping, ChainIsFollowedAndTheLoneMonomerIsListedTwice) {
     EXPECT_EQ(g.out, "Start reading dot-matrix...\nNo of columns: 3\n\n");
     EXPECT_EQ(g.groups, "0, 1(1), 2(1), \n\n2, \n");
     EXPECT_EQ(g.offsets, "0 0\n0 1\n0 2\n2 0\n");
+    // Rows are lines: CR LF ends and a final line feed are fine.
+    EXPECT_EQ(Group("\r\n0.0 1.0 \r\n0 0.0 \r\n").groups, "0, 1(1), \n1, \n");
 }
 
 TEST(Grouping, CellsAreDecimalNumbersBelowThirteen) {
@@ -91,9 +98,16 @@ TEST(Grouping, UnusableFilesRaiseAndWriteNothing) {
     TempDir dir;
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "the dot matrix holds no line"},
-        {"\n0.0 1.0 \n0 ", "the dot matrix of 2 lines ends at row 2, column 2"},
+        {"\n0.0 1.0 \n0 ", "row 2 holds 1 cells, row 1 holds 2"},
+        // Rows whose cells add up to a square are still rejected.
+        {"\n0.0 1.0 5.0 \n0 0.0 \n0 0 0.0 9", "row 2 holds 2 cells, row 1 holds 3"},
+        {"\n0.0 1.0 \n0 0.0 7", "row 2 holds more than 2 cells, row 1 holds 2"},
+        {"\n0.0 1.0 2.0 \n0 0.0 ", "row 1 holds more than 2 cells for 2 rows"},
+        {std::string(1000000, '\n'), "row 1 holds 0 cells for 999999 rows"},
         {"\n0.0 x1.0 \n0 0.0 ", "row 1, column 2 is not a number: 'x1.0'"},
-        {"\n0.0 12.5abc \n0 0.0 ", "row 1, column 2 is not a number: '12.5abc'"},
+        {"\n0.0 1.0 \n0 0.0 \n\n", "row 1 holds 2 cells for 3 rows"},
+        {"\n0.0 5.0 9.0 \n0 0.0 12.5\x01\xff\\ \n0 0 0.0 ",
+         "row 2, column 3 is not a number: '12.5\\x01\\xFF\\x5C'"},
     };
     for (const auto& [text, reason] : cases) {
         const std::string path = dir.Write("bad.txt", text);
@@ -111,6 +125,39 @@ TEST(Grouping, UnusableFilesRaiseAndWriteNothing) {
     CaptureStdout();
     EXPECT_THROW(horAnaliser{dir.File("missing.txt")}, FileError);
     GetCapturedStdout();
+}
+
+TEST(Grouping, ADiskThatFillsUpReplacesNeitherFile) {
+    // A 128 KB file system (needs root) left with one free page: the group
+    // file fits, the offset file does not.
+    TempDir dir;
+    if (::geteuid() != 0 ||
+        std::system(("mount -t tmpfs -o size=128k tmpfs " + dir.path() + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a small file system";
+    const struct Unmount {
+        std::string path;
+        ~Unmount() { static_cast<void>(std::system(("umount " + path).c_str())); }
+    } unmount{dir.path()};
+    std::vector<std::vector<std::string>> upper;
+    for (int i = 0; i < 100; ++i) {
+        upper.emplace_back(static_cast<std::size_t>(100 - i), "99.0");
+        upper.back()[0] = "0.0";
+        if (i < 99) upper.back()[1] = "1.0";
+    }
+    const std::string path = dir.Write("d.txt", DotMatrixText(upper));
+    dir.Write("d.txt_horStructure.txt", "");
+    dir.Write("d.txt_horStructure2.txt", "");
+    struct statvfs disk {};
+    ASSERT_EQ(::statvfs(dir.path().c_str(), &disk), 0);
+    const int filler = ::open(dir.File("filler").c_str(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_EQ(::posix_fallocate(filler, 0, static_cast<off_t>(disk.f_bavail * disk.f_bsize) - 4096), 0);
+    ::close(filler);
+    CaptureStdout();
+    EXPECT_THROW(horAnaliser{path}, FileError);
+    GetCapturedStdout();
+    EXPECT_EQ(ReadFile(path + "_horStructure.txt"), "");
+    EXPECT_EQ(ReadFile(path + "_horStructure2.txt"), "");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
 }
 
 TEST(Grouping, CellsAcrossReadBuffersOfALargeMatrix) {
@@ -161,6 +208,7 @@ TEST(Grouping, JoinMatchesTheListAlgorithmOnRandomMatrices) {
         const int size = static_cast<int>(random() % 140);
         const double density = std::uniform_real_distribution<double>(0.0, 0.3)(random);
         CloseMatrix close(size);
+        for (int i = 0; i < size; ++i) close.AddRow();
         for (int i = 0; i < size; ++i)
             for (int j = i + 1; j < size; ++j)
                 if (std::uniform_real_distribution<double>(0.0, 1.0)(random) < density) close.Set(i, j);
@@ -174,8 +222,10 @@ TEST(Grouping, JoinMatchesTheListAlgorithmOnRandomMatrices) {
     }
 }
 
-TEST(Grouping, CloseMatrixKeepsOnlyCellsAboveTheDiagonal) {
+TEST(Grouping, CloseMatrixKeepsOnlyCellsAboveTheDiagonalOfTheRowsAdded) {
     CloseMatrix close(130);
+    for (int i = 0; i < 65; ++i) close.AddRow();
+    close.Set(70, 80);  // row not added: ignored
     close.Set(0, 129);
     close.Set(63, 64);
     close.Set(64, 127);

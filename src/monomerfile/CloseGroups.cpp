@@ -12,7 +12,7 @@ void JoinCloseMonomers(const CloseMatrix& close,
 
     // Whether a monomer has any close later monomer (a close list of more than itself).
     std::vector<char> hasClose(static_cast<std::size_t>(size), 0);
-    for (int row = 0; row < size; ++row)
+    for (int row = 0; row < close.rows(); ++row)
         for (std::size_t w = CloseMatrix::FirstWord(row);
              w < words && !hasClose[static_cast<std::size_t>(row)]; ++w)
             hasClose[static_cast<std::size_t>(row)] = close.Word(row, w) != 0;

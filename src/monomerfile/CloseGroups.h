@@ -18,7 +18,8 @@ namespace horgrid {
 //
 // Calls emit(i, members) for i = 0 ... size - 1 in order; members is the group
 // of monomer i in increasing order (starting with i), or empty when monomer i
-// was absorbed. Time is about size^2 / 64 word operations plus the output.
+// was absorbed. Rows not added to `close` have no close monomer. Time is about size^2 / 64 word operations
+// plus the output.
 void JoinCloseMonomers(const CloseMatrix& close,
                        const std::function<void(int, const std::vector<int>&)>& emit);
 

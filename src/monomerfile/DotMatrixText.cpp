@@ -11,9 +11,8 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
 
-// Whitespace of the classic locale.
-bool IsSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
+bool IsBlank(char c) {
+    return c != '\n' && IsSpace(c);
 }
 
 }  // namespace
@@ -50,12 +49,19 @@ void WordReader::SkipLine() {
     }
 }
 
-bool WordReader::Next(std::string_view& word) {
+bool WordReader::NextLine() {
+    if (started_) SkipLine();
+    started_ = true;
+    return pos_ < end_ || Refill();
+}
+
+bool WordReader::NextWord(std::string_view& word) {
     for (;;) {
-        while (pos_ < end_ && IsSpace(buffer_[pos_])) ++pos_;
+        while (pos_ < end_ && IsBlank(buffer_[pos_])) ++pos_;
         if (pos_ < end_) break;
         if (!Refill()) return false;
     }
+    if (buffer_[pos_] == '\n') return false;
     std::size_t start = pos_;
     while (pos_ < end_ && !IsSpace(buffer_[pos_])) ++pos_;
     if (pos_ < end_) {

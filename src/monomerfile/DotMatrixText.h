@@ -14,24 +14,29 @@ namespace horgrid {
 // the file piece by piece (a dot matrix of 30,000 monomers is gigabytes).
 std::int64_t CountLines(const std::string& path);
 
-// The whitespace-separated words of a file, read piece by piece.
+// The whitespace-separated words of a file, line by line, read piece by piece:
+// only the current chunk and a word that crosses its end are held.
 class WordReader {
 public:
+    // A missing or unreadable file raises FileError.
     explicit WordReader(const std::string& path);
 
-    // Skips the rest of the current line, its line feed included.
-    void SkipLine();
-    // Stores the next word in `word` (valid until the next call) and returns
-    // true, or returns false at the end of the file.
-    bool Next(std::string_view& word);
+    // Moves to the next line (the first call to the first line); false when no
+    // line is left. Lines are counted as CountLines counts them.
+    bool NextLine();
+    // Stores the next word of the current line in `word` (valid until the
+    // next call) and returns true, or returns false at the end of the line.
+    bool NextWord(std::string_view& word);
 
 private:
     bool Refill();
+    void SkipLine();
 
     TextFileReader file_;
     std::vector<char> buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
+    bool started_ = false;
     std::string spanning_;  // a word that crosses the end of the buffer
 };
 

@@ -14,11 +14,11 @@ namespace horgrid {
 
 namespace {
 
-// Cells below this percentage link two monomers.
-constexpr double kClosenessLimit = 13.0;
+// The longest part of a bad cell that a message shows.
+constexpr std::size_t kShownCell = 40;
 
 FileError MatrixError(const std::string& path, const std::string& reason) {
-    return FileError("cannot read '" + path + "': " + reason);
+    return FileError::FromReason("cannot read", path, reason);
 }
 
 }  // namespace
@@ -38,27 +38,41 @@ int horAnaliser::FindMatrixSize() const {
 }
 
 CloseMatrix horAnaliser::ReadMatrix(int size) const {
-    CloseMatrix close(size);
     WordReader words(fileName);
-    words.SkipLine();
+    words.NextLine();  // the empty first line
+    // Every row must hold `size` cells; rows are stored as they are read, so
+    // a file of many short lines fails at its first row and costs no memory.
+    CloseMatrix close(size);
+    std::vector<int> closeColumns;
     std::string_view word;
-    for (int row = 0; row < size; ++row) {
-        for (int column = 0; column < size; ++column) {
-            if (!words.Next(word)) {
-                throw MatrixError(fileName, "the dot matrix of " + std::to_string(size) +
-                                                " lines ends at row " + std::to_string(row + 1) +
-                                                ", column " + std::to_string(column + 1));
+    for (int row = 0; words.NextLine(); ++row) {
+        const std::string rowName = "row " + std::to_string(row + 1);
+        closeColumns.clear();
+        int column = 0;
+        bool more = false;
+        for (; words.NextWord(word); ++column) {
+            if (column == size) {
+                more = true;
+                break;
             }
             // Cells on and below the diagonal only keep the count.
             if (column <= row) continue;
             double value = 0.0;
             if (!ParseCell(word, value)) {
-                throw MatrixError(fileName, "row " + std::to_string(row + 1) + ", column " +
-                                                std::to_string(column + 1) + " is not a number: '" +
-                                                std::string(word.substr(0, 40)) + "'");
+                throw MatrixError(fileName, rowName + ", column " + std::to_string(column + 1) +
+                                                " is not a number: '" +
+                                                Printable(word.substr(0, kShownCell)) + "'");
             }
-            if (value < kClosenessLimit) close.Set(row, column);
+            if (IsClose(value)) closeColumns.push_back(column);
         }
+        if (more || column != size) {
+            const std::string cells = (more ? "more than " : "") + std::to_string(column) + " cells";
+            throw MatrixError(
+                fileName, row == 0 ? "row 1 holds " + cells + " for " + std::to_string(size) + " rows"
+                                   : rowName + " holds " + cells + ", row 1 holds " + std::to_string(size));
+        }
+        close.AddRow();
+        for (const int c : closeColumns) close.Set(row, c);
     }
     return close;
 }
@@ -76,6 +90,9 @@ void horAnaliser::PrintHorMatrix(const CloseMatrix& close) const {
         }
         std::fputc('\n', groups.get());
     });
+    // Both files are written completely before either replaces its old version.
+    groups.Finish();
+    offsets.Finish();
     groups.Commit();
     offsets.Commit();
 }

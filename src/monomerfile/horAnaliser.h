@@ -12,7 +12,8 @@ namespace horgrid {
 // chains of close monomers form one group. The constructor does the whole
 // work and writes fileName + "_horStructure.txt" (one line per monomer:
 // "0, 3(3), 7(4), ") and fileName + "_horStructure2.txt" (per group member:
-// "<first member> <member - first member>").
+// "<first member> <member - first member>"); the two replace their previous
+// versions together, or neither does when either cannot be written.
 class horAnaliser {
 public:
     explicit horAnaliser(std::string path);
@@ -20,10 +21,10 @@ public:
     // The number of lines of the file less one: -1 for a file with no line.
     int FindMatrixSize() const;
 
-    // Reads the size x size cells after the first line, row by row (any white
-    // space separates cells) and keeps the closeness of those above the
-    // diagonal. Raises FileError when the file holds fewer cells or a cell
-    // above the diagonal is not a number.
+    // Reads the `size` rows after the first line, one per line, and keeps the
+    // closeness of the cells above the diagonal. Raises FileError naming the
+    // row (and column) when a row does not hold `size` cells or a cell above
+    // the diagonal is not a number (its bytes shown escaped).
     CloseMatrix ReadMatrix(int size) const;
 
     // Joins the close monomers and writes the group file and the group offset file.
