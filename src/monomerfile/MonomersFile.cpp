@@ -13,9 +13,7 @@ int LayoutFromBlanks(std::string_view line) {
     return columns == 3 || columns == 5 ? static_cast<int>(columns) : 6;
 }
 
-AlphaGroups ReadMonomersFile(const std::string& path, int layout) {
-    std::cout << "Reading File...\n";
-    const std::string text = ReadTextFile(path);
+AlphaGroups ParseMonomers(std::string_view text, int layout) {
     AlphaGroups groups;
     std::vector<alpha> current;
     LineReader reader(text);
@@ -30,6 +28,11 @@ AlphaGroups ReadMonomersFile(const std::string& path, int layout) {
     }
     groups.push_back(std::move(current));
     return groups;
+}
+
+AlphaGroups ReadMonomersFile(const std::string& path, int layout) {
+    std::cout << "Reading File...\n";
+    return ParseMonomers(ReadTextFile(path), layout);
 }
 
 }  // namespace horgrid

@@ -19,12 +19,14 @@ constexpr int kLayoutPerLine = 0;
 // 5 and every other count the six-column layout.
 int LayoutFromBlanks(std::string_view line);
 
-// Reads a monomers file: every non-empty line is one record parsed with
-// `layout` (or kLayoutPerLine), every empty line closes the current group. The
-// list always ends with the group open at the end of the file, so it holds at
-// least one group and may hold groups without records. Writes
-// "Reading File...\n" to standard output; a missing or unreadable file raises
-// FileError.
+// The groups of a monomers text: every non-empty line is one record parsed
+// with `layout` (or kLayoutPerLine), every empty line closes the current
+// group. The list always ends with the group open at the end of the text, so
+// it holds at least one group and may hold groups without records.
+AlphaGroups ParseMonomers(std::string_view text, int layout);
+
+// ParseMonomers on the file at `path`, after writing "Reading File...\n" to
+// standard output; a missing or unreadable file raises FileError.
 AlphaGroups ReadMonomersFile(const std::string& path, int layout);
 
 }  // namespace horgrid

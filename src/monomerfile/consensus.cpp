@@ -38,8 +38,7 @@ char Winner(const Votes& votes) {
 
 }  // namespace
 
-alpha consensus::FindConsensusFromAlphaEnsemble(const std::vector<alpha>& group) {
-    std::cout << "Finding consensuses...\n";
+alpha ConsensusOfGroup(const std::vector<alpha>& group) {
     alpha record("");
     // Built by appending: GCC 12 warns falsely (-Wrestrict) on "m" + name.
     record.name.assign(1, 'm');
@@ -59,26 +58,44 @@ alpha consensus::FindConsensusFromAlphaEnsemble(const std::vector<alpha>& group)
     return record;
 }
 
-consensus::consensus(std::string path) {
-    const AlphaGroups groups = ReadMonomersFile(path, 5);
-    std::vector<const std::vector<alpha>*> voted;
+std::vector<GroupConsensus> FindGroupConsensuses(const AlphaGroups& groups) {
+    std::vector<GroupConsensus> found;
     for (const std::vector<alpha>& group : groups) {
         if (group.empty()) continue;
-        consensuses.push_back(FindConsensusFromAlphaEnsemble(group));
-        voted.push_back(&group);
+        GroupConsensus& result = found.emplace_back();
+        result.record = ConsensusOfGroup(group);
+        const std::string& center = result.record.sequence;
+        for (const alpha& member : group)
+            result.percents.push_back(
+                DistancePercent(static_cast<int>(Levenshtein(center, member.sequence)), center.size()));
+    }
+    return found;
+}
+
+alpha consensus::FindConsensusFromAlphaEnsemble(const std::vector<alpha>& group) {
+    std::cout << "Finding consensuses...\n";
+    return ConsensusOfGroup(group);
+}
+
+consensus::consensus(std::string path) {
+    const AlphaGroups groups = ReadMonomersFile(path, 5);
+    const std::vector<GroupConsensus> found = FindGroupConsensuses(groups);
+    for (const GroupConsensus& group : found) {
+        std::cout << "Finding consensuses...\n";
+        consensuses.push_back(group.record);
     }
 
     ResultFile out(path + ".cons");
     for (const alpha& record : consensuses)
         std::fprintf(out.get(), "%s %d %s\n", record.name.c_str(), record.length, record.sequence.c_str());
     std::fputs("\n\nAnalysis:\n", out.get());
-    for (std::size_t i = 0; i < consensuses.size(); ++i) {
-        const alpha& center = consensuses[i];
-        for (const alpha& member : *voted[i]) {
-            const int distance = static_cast<int>(Levenshtein(center.sequence, member.sequence));
-            const float percent = DistancePercent(distance, center.sequence.size());
-            std::fprintf(out.get(), "%s - %3d  %d  -> %s \n", center.name.c_str(), member.tag,
-                         member.position, Fixed(percent, 6).c_str());
+    std::size_t g = 0;
+    for (const std::vector<alpha>& group : groups) {
+        if (group.empty()) continue;
+        const GroupConsensus& center = found[g++];
+        for (std::size_t m = 0; m < group.size(); ++m) {
+            std::fprintf(out.get(), "%s - %3d  %d  -> %s \n", center.record.name.c_str(), group[m].tag,
+                         group[m].position, Fixed(center.percents[m], 6).c_str());
         }
         std::fputc('\n', out.get());
     }

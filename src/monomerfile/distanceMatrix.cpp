@@ -17,25 +17,36 @@ constexpr std::size_t kMaxBlocks = 4;
 
 }  // namespace
 
-void distanceMatrix::MakeDistanceMatrix(FILE* file, const std::vector<alpha>& columns,
-                                        const std::vector<alpha>& rows) {
-    std::cout << "Calculating distance matrix...\n";
-    float maximum = 0.0f;
-    std::fputs("\n\n      ", file);
-    for (const alpha& column : columns) std::fprintf(file, " %6s", column.name.c_str());
+DistancePercents FindDistancePercents(const std::vector<alpha>& rows, const std::vector<alpha>& columns) {
+    DistancePercents result;
+    result.columns = columns.size();
+    result.cells.reserve(rows.size() * columns.size());
     for (const alpha& row : rows) {
-        std::fprintf(file, "\n%-6s", row.name.c_str());
         for (const alpha& column : columns) {
-            // A record against itself is at distance 0 without comparing.
             const int distance =
                 &row == &column ? 0 : static_cast<int>(Levenshtein(row.sequence, column.sequence));
             const float percent = DistancePercent(distance, row.sequence.size());
-            std::fputc(' ', file);
-            std::fputs(Fixed2Width6(percent).c_str(), file);
-            if (percent > maximum) maximum = percent;
+            result.cells.push_back(percent);
+            if (percent > result.maximum) result.maximum = percent;
         }
     }
-    std::cout << "Max = " << StreamDefault(maximum);
+    return result;
+}
+
+void distanceMatrix::MakeDistanceMatrix(FILE* file, const std::vector<alpha>& columns,
+                                        const std::vector<alpha>& rows) {
+    std::cout << "Calculating distance matrix...\n";
+    const DistancePercents percents = FindDistancePercents(rows, columns);
+    std::fputs("\n\n      ", file);
+    for (const alpha& column : columns) std::fprintf(file, " %6s", column.name.c_str());
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        std::fprintf(file, "\n%-6s", rows[r].name.c_str());
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            std::fputc(' ', file);
+            std::fputs(Fixed2Width6(percents.cells[r * percents.columns + c]).c_str(), file);
+        }
+    }
+    std::cout << "Max = " << StreamDefault(percents.maximum);
 }
 
 distanceMatrix::distanceMatrix(std::string path) {

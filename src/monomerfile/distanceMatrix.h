@@ -8,6 +8,21 @@
 
 namespace horgrid {
 
+// Distance percentages of row records against column records.
+struct DistancePercents {
+    std::size_t columns = 0;
+    // rows x columns, row by row: cell (r, c) at r * columns + c holds the
+    // distance of row r and column c * 100 / row r's length, in single precision.
+    std::vector<float> cells;
+    // The largest cell, or 0 when no cell is above 0 (nan never counts).
+    float maximum = 0.0f;
+};
+
+// The distance percentages of every row record against every column record.
+// A record against itself (the same object, as when rows and columns are one
+// list) is 0 without comparing.
+DistancePercents FindDistancePercents(const std::vector<alpha>& rows, const std::vector<alpha>& columns);
+
 // Distance matrices of the first four groups of a monomers file (three-column
 // records: name, length, sequence). The constructor does the whole work: it
 // writes path + "_.distMatrix" with one block per group that exists (at most

@@ -8,6 +8,36 @@
 
 namespace horgrid {
 
+// One pair of monomers j < k of a HOR copy (numbered from 0 within it).
+struct MonomerPairDivergence {
+    std::size_t first = 0;
+    std::size_t second = 0;
+    std::size_t firstLength = 0;
+    std::size_t secondLength = 0;
+    // distance * 100 / the earlier monomer's length, in single precision.
+    float percent = 0.0f;
+};
+
+// One HOR copy: its record and the divergences of its monomer pairs.
+struct HorCopyDivergences {
+    // Named "H" + the copy's number from 1, holding the concatenated sequence
+    // of its monomers and its length.
+    alpha hor;
+    // Every pair (j, k), j < k, in the order (0, 1), (0, 2), ... (1, 2), ...
+    std::vector<MonomerPairDivergence> pairs;
+};
+
+struct HorDivergenceTable {
+    // One per group, in group order (groups without records included).
+    std::vector<HorCopyDivergences> copies;
+    // The mean percentage over all pairs of all copies (summed in single
+    // precision in pair order); nan when there is no pair.
+    float mean = 0.0f;
+};
+
+// Divergences within the HOR copies that the groups are, one record per monomer.
+HorDivergenceTable FindHorDivergences(const AlphaGroups& groups);
+
 // Divergence within HOR copies: a monomers file whose groups are HOR copies,
 // one record per monomer, each line read in the layout its blanks select. The
 // constructor does the whole work: it prints the distance percentage of every
