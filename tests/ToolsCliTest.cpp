@@ -92,19 +92,6 @@ TEST(Tools, Merge) {
               "a1 + 100  100 AAA\nb1 + 200  100 GGG\nb2 + 300  100 TTT\na2 + 300  171 CCC\n");
 }
 
-TEST(Tools, Purify) {
-    const std::string reference =
-        "TCAGAAACTTCTTTGTGATGTGTGCATTCAACTCACAGAGTTGAACCTTCCTTTTGATAGAGCAGTTTTGAAACACTCTTTTTGTAGAATCTGCAAGTGG"
-        "ATATTTGGAGCGCTTTGAGGCCTTCGGTGGAAAAGGAAATATCTTCACATAAAAACTAGACAGAAGCATTC";
-    TempDir dir;
-    dir.Write("ens.txt", "k1 + 500 171 " + reference + "\nd1 + 600 4 ACGT\nk2 + 671 171 NN" +
-                             reference.substr(2) + "\n");
-    ExpectRun(Tools({"purify", "ens.txt"}, dir), "");
-    EXPECT_EQ(ReadFile(dir.File("ens.txt_purified.txt")), "k1 + 500 (0.000000%) 500 " + reference +
-                                                              "\nk2 + 671 (1.169591%) 171 NN" +
-                                                              reference.substr(2) + "\n");
-}
-
 TEST(Tools, UsageTextOnHelpNoArgumentAndMisuse) {
     TempDir dir;
     const RunResult help = Tools({"--help"}, dir);

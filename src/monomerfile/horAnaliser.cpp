@@ -31,13 +31,13 @@ horAnaliser::horAnaliser(std::string path) : fileName(std::move(path)) {
     PrintHorMatrix(ReadMatrix(size));
 }
 
-int horAnaliser::FindMatrixSize() const {
-    const std::int64_t lines = CountLines(fileName);
-    if (lines - 1 > INT_MAX) throw MatrixError(fileName, "too many lines for a dot matrix");
+int DotMatrixRows(const std::string& path) {
+    const std::int64_t lines = CountLines(path);
+    if (lines - 1 > INT_MAX) throw MatrixError(path, "too many lines for a dot matrix");
     return static_cast<int>(lines - 1);
 }
 
-CloseMatrix horAnaliser::ReadMatrix(int size) const {
+CloseMatrix ReadCloseMatrix(const std::string& fileName, int size) {
     WordReader words(fileName);
     words.NextLine();  // the empty first line
     // Every row must hold `size` cells; rows are stored as they are read, so
@@ -75,6 +75,14 @@ CloseMatrix horAnaliser::ReadMatrix(int size) const {
         for (const int c : closeColumns) close.Set(row, c);
     }
     return close;
+}
+
+int horAnaliser::FindMatrixSize() const {
+    return DotMatrixRows(fileName);
+}
+
+CloseMatrix horAnaliser::ReadMatrix(int size) const {
+    return ReadCloseMatrix(fileName, size);
 }
 
 void horAnaliser::PrintHorMatrix(const CloseMatrix& close) const {
