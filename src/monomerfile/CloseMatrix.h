@@ -28,6 +28,7 @@ public:
 
     // The number of columns, which a complete matrix has as rows too.
     int size() const { return size_; }
+    // The rows added so far.
     int rows() const { return static_cast<int>(start_.size()); }
     // Adds row rows() with no close column; ignored once rows() == size().
     void AddRow();

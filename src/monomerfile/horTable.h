@@ -10,10 +10,10 @@ namespace horgrid {
 
 // One pair of monomers j < k of a HOR copy (numbered from 0 within it).
 struct MonomerPairDivergence {
-    std::size_t first = 0;
-    std::size_t second = 0;
-    std::size_t firstLength = 0;
-    std::size_t secondLength = 0;
+    std::size_t first = 0;         // j
+    std::size_t second = 0;        // k
+    std::size_t firstLength = 0;   // monomer j's sequence length
+    std::size_t secondLength = 0;  // monomer k's sequence length
     // distance * 100 / the earlier monomer's length, in single precision.
     float percent = 0.0f;
 };
