@@ -32,26 +32,26 @@
 //                                     purification)
 //   hor/monomer.h, hor/horAnaliser2.h, hor/drawHOR.h
 //                                     the HOR grid of an ensemble and its plot
-//   monomerfile/MonomersFile.h        monomers files: records in groups
-//   monomerfile/consensus.h           consensus of a group
-//   monomerfile/distanceMatrix.h      distance matrix of a group
-//   monomerfile/CloseMatrix.h, monomerfile/CloseGroups.h, monomerfile/horAnaliser.h
+//   groups/MonomersFile.h             monomers files: records in groups
+//   groups/consensus.h                consensus of a group
+//   groups/distanceMatrix.h           distance matrix of a group
+//   groups/CloseMatrix.h, groups/CloseGroups.h, groups/horAnaliser.h
 //                                     grouping of a dot matrix's close monomers
-//   monomerfile/horTable.h            divergence within HOR copies
+//   groups/horTable.h                 divergence within HOR copies
 
 #include "common/FileError.h"
 #include "ensemble/alpha.h"
 #include "ensemble/alphaEnsemble.h"
+#include "groups/CloseGroups.h"
+#include "groups/CloseMatrix.h"
+#include "groups/MonomersFile.h"
+#include "groups/consensus.h"
+#include "groups/distanceMatrix.h"
+#include "groups/horAnaliser.h"
+#include "groups/horTable.h"
 #include "hor/drawHOR.h"
 #include "hor/horAnaliser2.h"
 #include "hor/monomer.h"
-#include "monomerfile/CloseGroups.h"
-#include "monomerfile/CloseMatrix.h"
-#include "monomerfile/MonomersFile.h"
-#include "monomerfile/consensus.h"
-#include "monomerfile/distanceMatrix.h"
-#include "monomerfile/horAnaliser.h"
-#include "monomerfile/horTable.h"
 #include "sequence/EditDistance.h"
 #include "sequence/FindDistanceBetweenStrings.h"
 #include "sequence/genome.h"

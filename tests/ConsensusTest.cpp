@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "monomerfile/MonomersFile.h"
-#include "monomerfile/consensus.h"
+#include "groups/MonomersFile.h"
+#include "groups/consensus.h"
 
 namespace horgrid::test {
 namespace {

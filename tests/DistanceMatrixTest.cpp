@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "monomerfile/MonomersFile.h"
-#include "monomerfile/distanceMatrix.h"
+#include "groups/MonomersFile.h"
+#include "groups/distanceMatrix.h"
 
 namespace horgrid::test {
 namespace {

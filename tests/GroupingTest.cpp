@@ -10,8 +10,8 @@
 
 #include "TestSupport.h"
 #include "common/FileError.h"
-#include "monomerfile/CloseGroups.h"
-#include "monomerfile/horAnaliser.h"
+#include "groups/CloseGroups.h"
+#include "groups/horAnaliser.h"
 
 namespace horgrid::test {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "monomerfile/horTable.h"
+#include "groups/horTable.h"
 
 namespace horgrid::test {
 namespace {

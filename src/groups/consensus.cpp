@@ -1,4 +1,4 @@
-#include "monomerfile/consensus.h"
+#include "groups/consensus.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 
 #include "common/NumberFormat.h"
 #include "common/ResultFile.h"
-#include "monomerfile/MonomersFile.h"
+#include "groups/MonomersFile.h"
 #include "sequence/EditDistance.h"
 
 namespace horgrid {

@@ -3,7 +3,7 @@
 #include <functional>
 #include <vector>
 
-#include "monomerfile/CloseMatrix.h"
+#include "groups/CloseMatrix.h"
 
 namespace horgrid {
 

@@ -1,4 +1,4 @@
-#include "monomerfile/DotMatrixText.h"
+#include "groups/DotMatrixText.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "monomerfile/MonomersFile.h"
+#include "groups/MonomersFile.h"
 
 #include <algorithm>
 #include <iostream>

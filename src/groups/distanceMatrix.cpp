@@ -1,11 +1,11 @@
-#include "monomerfile/distanceMatrix.h"
+#include "groups/distanceMatrix.h"
 
 #include <algorithm>
 #include <iostream>
 
 #include "common/NumberFormat.h"
 #include "common/ResultFile.h"
-#include "monomerfile/MonomersFile.h"
+#include "groups/MonomersFile.h"
 #include "sequence/EditDistance.h"
 
 namespace horgrid {

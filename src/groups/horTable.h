@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "ensemble/alpha.h"
-#include "monomerfile/MonomersFile.h"
+#include "groups/MonomersFile.h"
 
 namespace horgrid {
 

@@ -1,4 +1,4 @@
-#include "monomerfile/CloseMatrix.h"
+#include "groups/CloseMatrix.h"
 
 namespace horgrid {
 

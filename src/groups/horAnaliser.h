@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "monomerfile/CloseMatrix.h"
+#include "groups/CloseMatrix.h"
 
 namespace horgrid {
 

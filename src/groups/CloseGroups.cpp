@@ -1,4 +1,4 @@
-#include "monomerfile/CloseGroups.h"
+#include "groups/CloseGroups.h"
 
 #include <bit>
 #include <cstdint>

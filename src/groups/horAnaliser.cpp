@@ -1,4 +1,4 @@
-#include "monomerfile/horAnaliser.h"
+#include "groups/horAnaliser.h"
 
 #include <climits>
 #include <cstdio>
@@ -7,8 +7,8 @@
 
 #include "common/FileError.h"
 #include "common/ResultFile.h"
-#include "monomerfile/CloseGroups.h"
-#include "monomerfile/DotMatrixText.h"
+#include "groups/CloseGroups.h"
+#include "groups/DotMatrixText.h"
 
 namespace horgrid {
 

@@ -1,4 +1,4 @@
-#include "monomerfile/horTable.h"
+#include "groups/horTable.h"
 
 #include <cstdio>
 #include <iostream>
