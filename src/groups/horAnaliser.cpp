@@ -7,8 +7,8 @@
 
 #include "common/FileError.h"
 #include "common/ResultFile.h"
+#include "common/WordReader.h"
 #include "groups/CloseGroups.h"
-#include "groups/DotMatrixText.h"
 
 namespace horgrid {
 
@@ -58,7 +58,7 @@ CloseMatrix ReadCloseMatrix(const std::string& fileName, int size) {
             // Cells on and below the diagonal only keep the count.
             if (column <= row) continue;
             double value = 0.0;
-            if (!ParseCell(word, value)) {
+            if (!ParseDecimal(word, value)) {
                 throw MatrixError(fileName, rowName + ", column " + std::to_string(column + 1) +
                                                 " is not a number: '" +
                                                 Printable(word.substr(0, kShownCell)) + "'");

@@ -11,7 +11,7 @@ namespace horgrid {
 
 // The number of lines of a file as line-oriented stream input obtains them: a
 // last line without a line feed counts, a final line feed adds none. Reads
-// the file piece by piece (a dot matrix of 30,000 monomers is gigabytes).
+// the file piece by piece (inputs such as a dot matrix run to gigabytes).
 std::int64_t CountLines(const std::string& path);
 
 // The whitespace-separated words of a file, line by line, read piece by piece:
@@ -40,8 +40,8 @@ private:
     std::string spanning_;  // a word that crosses the end of the buffer
 };
 
-// Reads a cell as a decimal number (12.5, 100.0, -3, inf, nan); false when the
+// Reads a word as a decimal number (12.5, 100.0, -3, inf, nan); false when the
 // whole word is not one.
-bool ParseCell(std::string_view word, double& value);
+bool ParseDecimal(std::string_view word, double& value);
 
 }  // namespace horgrid

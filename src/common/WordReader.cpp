@@ -1,4 +1,4 @@
-#include "groups/DotMatrixText.h"
+#include "common/WordReader.h"
 
 #include <algorithm>
 #include <charconv>
@@ -80,7 +80,7 @@ bool WordReader::NextWord(std::string_view& word) {
     return true;
 }
 
-bool ParseCell(std::string_view word, double& value) {
+bool ParseDecimal(std::string_view word, double& value) {
     const char* first = word.data();
     const char* last = first + word.size();
     if (first != last && *first == '+') {
