@@ -1,17 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cmath>
 
-#include "TestSupport.h"
-#include "common/FileError.h"
-#include "monomerfile/MonomersFile.h"
-#include "monomerfile/consensus.h"
+#include "groups/MonomersFile.h"
+#include "groups/consensus.h"
 
 namespace horgrid::test {
 namespace {
-
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
 
 std::vector<alpha> Group(const std::vector<std::string>& sequences) {
     std::vector<alpha> group;
@@ -23,18 +18,12 @@ std::vector<alpha> Group(const std::vector<std::string>& sequences) {
 }
 
 std::string ConsensusOf(const std::vector<std::string>& sequences) {
-    CaptureStdout();
-    const alpha record = consensus::FindConsensusFromAlphaEnsemble(Group(sequences));
-    EXPECT_EQ(GetCapturedStdout(), "Finding consensuses...\n");
-    return record.sequence;
+    return ConsensusOfGroup(Group(sequences)).sequence;
 }
 
 TEST(MonomersFile, EmptyLinesCutGroupsAndKeepEmptyOnes) {
-    TempDir dir;
-    CaptureStdout();
     // Two empty lines in a row and a final empty line give groups without records.
-    const AlphaGroups groups = ReadMonomersFile(dir.Write("m.txt", "a 1 A\n\n\nb 1 C\nc 1 G\n\n"), 3);
-    EXPECT_EQ(GetCapturedStdout(), "Reading File...\n");
+    const AlphaGroups groups = ParseMonomers("a 1 A\n\n\nb 1 C\nc 1 G\n\n", 3);
     ASSERT_EQ(groups.size(), 4U);
     EXPECT_EQ(groups[0].size(), 1U);
     EXPECT_EQ(groups[1].size(), 0U);
@@ -43,13 +32,9 @@ TEST(MonomersFile, EmptyLinesCutGroupsAndKeepEmptyOnes) {
     EXPECT_EQ(groups[3].size(), 0U);
 
     // A carriage return or a blank makes a line a record, not a separator.
-    CaptureStdout();
-    const AlphaGroups crlf = ReadMonomersFile(dir.Write("crlf.txt", "a 1 A\r\n\r\n \nb 1 C\r\n"), 3);
-    GetCapturedStdout();
+    const AlphaGroups crlf = ParseMonomers("a 1 A\r\n\r\n \nb 1 C\r\n", 3);
     ASSERT_EQ(crlf.size(), 1U);
     EXPECT_EQ(crlf[0].size(), 4U);
-
-    EXPECT_THROW(ReadMonomersFile(dir.File("missing.txt"), 5), FileError);
 }
 
 TEST(MonomersFile, PerLineLayoutCountsBlanks) {
@@ -59,6 +44,10 @@ TEST(MonomersFile, PerLineLayoutCountsBlanks) {
     EXPECT_EQ(LayoutFromBlanks("a 3 ACG "), 6);   // a trailing blank counts
     EXPECT_EQ(LayoutFromBlanks("a\t3\tACG"), 6);  // tabs do not
     EXPECT_EQ(LayoutFromBlanks(""), 6);
+    // Layout 6 never reaches the sequence column of a three-column line.
+    const AlphaGroups groups = ParseMonomers("a 3 ACG \nb 3 ACG\n", kLayoutPerLine);
+    EXPECT_EQ(groups[0][0].sequence, "");
+    EXPECT_EQ(groups[0][1].sequence, "ACG");
 }
 
 TEST(Consensus, MajorityVoteWithTiesInLetterOrderAndY) {
@@ -75,64 +64,25 @@ TEST(Consensus, OnlyTheFirstRecordsPositionsVote) {
     // Longer records do not lengthen the consensus; a shorter one votes only
     // where it has characters.
     EXPECT_EQ(ConsensusOf({"AAAA", "CCCCCCCC", "CC"}), "CCAA");
-    CaptureStdout();
-    const alpha record = consensus::FindConsensusFromAlphaEnsemble(Group({"GG", "", "T"}));
-    GetCapturedStdout();
+    const alpha record = ConsensusOfGroup(Group({"GG", "", "T"}));
     EXPECT_EQ(record.sequence, "GG");
     EXPECT_EQ(record.length, 2);
     EXPECT_EQ(record.name, "mr0");
 }
 
-TEST(Consensus, WritesConsensusLinesThenAnalysisPerGroup) {
-    TempDir dir;
-    const std::string path = dir.Write("mon.txt",
-                                       "a1 + 10 4 ACGT\na2 + 20 4 ACGA\na3 + 30 4 TCGA\n\n"
-                                       "b1 + 5 3 GGG\nb2 + 7 9 GGGTTTTTT\n");
-    CaptureStdout();
-    const consensus result(path);
-    EXPECT_EQ(GetCapturedStdout(), "Reading File...\nFinding consensuses...\nFinding consensuses...\n");
-    ASSERT_EQ(result.consensuses.size(), 2U);
-    // b2's extra bases count in its distance, so it exceeds 100 %.
-    EXPECT_EQ(ReadFile(path + ".cons"),
-              "ma1 4 ACGA\nmb1 3 GGG\n\n\nAnalysis:\n"
-              "ma1 -   0  10  -> 25.000000 \nma1 -   0  20  -> 0.000000 \nma1 -   0  30  -> 25.000000 \n\n"
-              "mb1 -   0  5  -> 0.000000 \nmb1 -   0  7  -> 200.000000 \n\n");
-}
-
-TEST(Consensus, GroupsWithoutRecordsAreSkipped) {
-    TempDir dir;
-    const std::string path = dir.Write("mon.txt", "\n\na1 + 10 2 AC\n\n");
-    CaptureStdout();
-    const consensus result(path);
-    EXPECT_EQ(GetCapturedStdout(), "Reading File...\nFinding consensuses...\n");
-    EXPECT_EQ(ReadFile(path + ".cons"), "ma1 2 AC\n\n\nAnalysis:\nma1 -   0  10  -> 0.000000 \n\n");
-
-    const std::string empty = dir.Write("empty.txt", "");
-    CaptureStdout();
-    EXPECT_TRUE(consensus(empty).consensuses.empty());
-    GetCapturedStdout();
-    EXPECT_EQ(ReadFile(empty + ".cons"), "\n\nAnalysis:\n");
-}
-
-TEST(Consensus, EmptyFirstSequenceDividesByZero) {
-    TempDir dir;
-    const std::string path = dir.Write("mon.txt", "e + 1 0\nf + 2 3 ACG\n");
-    CaptureStdout();
-    consensus{path};
-    GetCapturedStdout();
-    const std::string text = ReadFile(path + ".cons");
-    EXPECT_NE(text.find("me 0 \n"), std::string::npos) << text;
-    // 0/0: printf writes a not-a-number as "nan" or "-nan" depending on its sign bit.
-    EXPECT_TRUE(std::regex_search(text, std::regex("me -   0  1  -> -?nan \n"))) << text;
-    EXPECT_NE(text.find("me -   0  2  -> inf \n"), std::string::npos) << text;
-}
-
-TEST(Consensus, MissingInputRaisesAndWritesNothing) {
-    TempDir dir;
-    CaptureStdout();
-    EXPECT_THROW(consensus{dir.File("none.txt")}, FileError);
-    GetCapturedStdout();
-    EXPECT_FALSE(FileExists(dir.File("none.txt.cons")));
+TEST(Consensus, EveryRecordsDistanceFromItsGroupsConsensus) {
+    // Groups without records have no consensus; extra bases count in a
+    // distance (200 %); an empty consensus divides by zero.
+    const AlphaGroups groups = {
+        {}, Group({"ACGT", "ACGA", "TCGA"}), Group({"GGG", "GGGTTTTTT"}), Group({"", "ACG"})};
+    const std::vector<GroupConsensus> found = FindGroupConsensuses(groups);
+    ASSERT_EQ(found.size(), 3U);
+    EXPECT_EQ(found[0].record.sequence, "ACGA");
+    EXPECT_EQ(found[0].percents, (std::vector<float>{25.0f, 0.0f, 25.0f}));
+    EXPECT_EQ(found[1].percents, (std::vector<float>{0.0f, 200.0f}));
+    ASSERT_EQ(found[2].percents.size(), 2U);
+    EXPECT_TRUE(std::isnan(found[2].percents[0]));
+    EXPECT_TRUE(std::isinf(found[2].percents[1]));
 }
 
 }  // namespace

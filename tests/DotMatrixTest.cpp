@@ -124,17 +124,5 @@ TEST(DotMatrix, SubRangesAndClampedRanges) {
     }
 }
 
-TEST(DotMatrix, CommandLineWritesTheWorkedExample) {
-    TempDir dir;
-    // The third record has no sequence: its row divides by zero.
-    dir.Write("four.ens", "A1 + 1 4 ACGT\nA2 + 5 3 AGT\nA3 + 8 0\nA4 + 8 2 AG\n");
-    const RunResult run = RunProgram(HORGRID_BIN, {"-m", "four.ens"}, dir.path());
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(MaskElapsed(run.out), "\n0/4\n1/4\n2/4\n3/4\n\nelapsed time: Ts\n");
-    const std::string notANumber = PlainCell(0, 0);  // "-nan " with x86's default NaN and glibc
-    EXPECT_EQ(ReadFile(dir.File("four.ens_dot_matrix.txt")),
-              "\n0.0 25.0 100.0 50.0 \n0 0.0 100.0 33.3 \n0 0 " + notANumber + "inf \n0 0 0 0.0 ");
-}
-
 }  // namespace
 }  // namespace horgrid::test

@@ -1,18 +1,20 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <random>
 
 #include "TestSupport.h"
 #include "common/FileError.h"
-#include "monomerfile/CloseGroups.h"
-#include "monomerfile/horAnaliser.h"
+#include "groups/CloseGroups.h"
+#include "groups/horAnaliser.h"
 
 namespace horgrid::test {
 namespace {
-
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
 
 // A dot-matrix text as the dot-matrix analysis writes it, from the cells on
 // and above the diagonal (row by row); cells below it are "0".
@@ -26,91 +28,113 @@ std::string DotMatrixText(const std::vector<std::vector<std::string>>& upper) {
     return text;
 }
 
-struct Grouping {
-    std::string out;
-    std::string groups;
-    std::string offsets;
-};
+using Groups = std::vector<std::vector<int>>;
 
-Grouping Group(const std::string& text) {
+// The groups of every monomer (JoinCloseMonomers) of a dot-matrix text.
+Groups Group(const std::string& text) {
     TempDir dir;
     const std::string path = dir.Write("e.ens_dot_matrix.txt", text);
-    CaptureStdout();
-    horAnaliser{path};
-    Grouping result;
-    result.out = GetCapturedStdout();
-    result.groups = ReadFile(path + "_horStructure.txt");
-    result.offsets = ReadFile(path + "_horStructure2.txt");
-    return result;
+    Groups groups;
+    JoinCloseMonomers(ReadCloseMatrix(path, DotMatrixRows(path)),
+                      [&](int, const std::vector<int>& members) { groups.push_back(members); });
+    return groups;
 }
 
 TEST(Grouping, ChainIsFollowedAndTheLoneMonomerIsListedTwice) {
-    const Grouping g = Group(DotMatrixText({{"0.0", "5.0", "40.0"}, {"0.0", "12.0"}, {"0.0"}}));
-    EXPECT_EQ(g.out, "Start reading dot-matrix...\nNo of columns: 3\n\n");
-    EXPECT_EQ(g.groups, "0, 1(1), 2(1), \n\n2, \n");
-    EXPECT_EQ(g.offsets, "0 0\n0 1\n0 2\n2 0\n");
+    EXPECT_EQ(Group(DotMatrixText({{"0.0", "5.0", "40.0"}, {"0.0", "12.0"}, {"0.0"}})),
+              (Groups{{0, 1, 2}, {}, {2}}));
+    // Rows are lines: CR LF ends and a final line feed are fine.
+    EXPECT_EQ(Group("\r\n0.0 1.0 \r\n0 0.0 \r\n"), (Groups{{0, 1}, {1}}));
+    // Only the empty first line: no monomer.
+    EXPECT_EQ(Group("\n"), Groups{});
 }
 
 TEST(Grouping, CellsAreDecimalNumbersBelowThirteen) {
     // Row 0 against 1 ... 6: 12.5 and 12.9 link, 13.0 does not, a negative
     // value links, inf and nan never do.
-    const Grouping g = Group(DotMatrixText({{"0.0", "12.5", "12.9", "13.0", "-1", "inf", "nan"},
-                                            {"0.0", "99.0", "99.0", "99.0", "99.0", "99.0"},
-                                            {"0.0", "99.0", "99.0", "99.0", "99.0"},
-                                            {"0.0", "99.0", "99.0", "99.0"},
-                                            {"0.0", "99.0", "99.0"},
-                                            {"0.0", "-nan"},
-                                            {"0.0"}}));
-    EXPECT_EQ(g.groups, "0, 1(1), 2(1), 4(2), \n1, \n2, \n3, \n4, \n5, \n6, \n");
+    EXPECT_EQ(Group(DotMatrixText({{"0.0", "12.5", "12.9", "13.0", "-1", "inf", "nan"},
+                                   {"0.0", "99.0", "99.0", "99.0", "99.0", "99.0"},
+                                   {"0.0", "99.0", "99.0", "99.0", "99.0"},
+                                   {"0.0", "99.0", "99.0", "99.0"},
+                                   {"0.0", "99.0", "99.0"},
+                                   {"0.0", "-nan"},
+                                   {"0.0"}})),
+              (Groups{{0, 1, 2, 4}, {1}, {2}, {3}, {4}, {5}, {6}}));
 }
 
 TEST(Grouping, CellsOnAndBelowTheDiagonalAreNeverConsulted) {
     // Only cell (2, 0) is small; the diagonal holds junk.
-    const Grouping g = Group("\nx 50 50 \n0 y 50 \n1 0 z ");
-    EXPECT_EQ(g.groups, "0, \n1, \n2, \n");
-    EXPECT_EQ(g.offsets, "0 0\n1 0\n2 0\n");
+    EXPECT_EQ(Group("\nx 50 50 \n0 y 50 \n1 0 z "), (Groups{{0}, {1}, {2}}));
 }
 
 TEST(Grouping, MonomerCloseToTwoSeparateGroupsIsInBothItsOwnListInTheFirst) {
     // 2 is close to 0 and to 1, which are not close to each other, and 2 is
     // close to 3: 0 absorbs 2's list, so 1 lists 2 but not 3.
-    const Grouping g = Group(
-        DotMatrixText({{"0.0", "50.0", "1.0", "50.0"}, {"0.0", "1.0", "50.0"}, {"0.0", "1.0"}, {"0.0"}}));
-    EXPECT_EQ(g.groups, "0, 2(2), 3(1), \n1, 2(1), \n\n3, \n");
-    EXPECT_EQ(g.offsets, "0 0\n0 2\n0 3\n1 0\n1 1\n3 0\n");
+    EXPECT_EQ(Group(DotMatrixText(
+                  {{"0.0", "50.0", "1.0", "50.0"}, {"0.0", "1.0", "50.0"}, {"0.0", "1.0"}, {"0.0"}})),
+              (Groups{{0, 2, 3}, {1, 2}, {}, {3}}));
 }
 
-TEST(Grouping, EmptyFirstLineOnlyGivesEmptyFiles) {
-    const Grouping g = Group("\n");
-    EXPECT_EQ(g.out, "Start reading dot-matrix...\nNo of columns: 0\n\n");
-    EXPECT_EQ(g.groups, "");
-    EXPECT_EQ(g.offsets, "");
-}
-
-TEST(Grouping, UnusableFilesRaiseAndWriteNothing) {
+TEST(Grouping, UnusableFilesRaise) {
     TempDir dir;
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "the dot matrix holds no line"},
-        {"\n0.0 1.0 \n0 ", "the dot matrix of 2 lines ends at row 2, column 2"},
+        {"\n0.0 1.0 \n0 ", "row 2 holds 1 cells, row 1 holds 2"},
+        // Rows whose cells add up to a square are still rejected.
+        {"\n0.0 1.0 5.0 \n0 0.0 \n0 0 0.0 9", "row 2 holds 2 cells, row 1 holds 3"},
+        {"\n0.0 1.0 \n0 0.0 7", "row 2 holds more than 2 cells, row 1 holds 2"},
+        {"\n0.0 1.0 2.0 \n0 0.0 ", "row 1 holds more than 2 cells for 2 rows"},
+        {std::string(1000000, '\n'), "row 1 holds 0 cells for 999999 rows"},
+        {"\n0.0 1.0 \n0 0.0 \n\n", "row 1 holds 2 cells for 3 rows"},
         {"\n0.0 x1.0 \n0 0.0 ", "row 1, column 2 is not a number: 'x1.0'"},
-        {"\n0.0 12.5abc \n0 0.0 ", "row 1, column 2 is not a number: '12.5abc'"},
+        {"\n0.0 5.0 9.0 \n0 0.0 12.5\x01\xff\\ \n0 0 0.0 ",
+         "row 2, column 3 is not a number: '12.5\\x01\\xFF\\x5C'"},
     };
     for (const auto& [text, reason] : cases) {
         const std::string path = dir.Write("bad.txt", text);
-        CaptureStdout();
         try {
-            horAnaliser{path};
-            ADD_FAILURE() << "no error for '" << text << "'";
+            const int size = DotMatrixRows(path);
+            if (size < 0) throw FileError::FromReason("cannot read", path, "the dot matrix holds no line");
+            ReadCloseMatrix(path, size);
+            ADD_FAILURE() << "no error for '" << text.substr(0, 40) << "'";
         } catch (const FileError& error) {
             EXPECT_EQ(std::string(error.what()), "cannot read '" + path + "': " + reason);
         }
-        GetCapturedStdout();
-        EXPECT_FALSE(FileExists(path + "_horStructure.txt"));
-        EXPECT_FALSE(FileExists(path + "_horStructure2.txt"));
     }
-    CaptureStdout();
-    EXPECT_THROW(horAnaliser{dir.File("missing.txt")}, FileError);
-    GetCapturedStdout();
+    EXPECT_THROW(DotMatrixRows(dir.File("missing.txt")), FileError);
+}
+
+TEST(Grouping, ADiskThatFillsUpReplacesNeitherFile) {
+    // A 128 KB file system (needs root) left with one free page: the group
+    // file fits, the offset file does not.
+    TempDir dir;
+    if (::geteuid() != 0 ||
+        std::system(("mount -t tmpfs -o size=128k tmpfs " + dir.path() + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a small file system";
+    const struct Unmount {
+        std::string path;
+        ~Unmount() { static_cast<void>(std::system(("umount " + path).c_str())); }
+    } unmount{dir.path()};
+    std::vector<std::vector<std::string>> upper;
+    for (int i = 0; i < 100; ++i) {
+        upper.emplace_back(static_cast<std::size_t>(100 - i), "99.0");
+        upper.back()[0] = "0.0";
+        if (i < 99) upper.back()[1] = "1.0";
+    }
+    dir.Write("d.txt", DotMatrixText(upper));
+    dir.Write("d.txt_horStructure.txt", "");
+    dir.Write("d.txt_horStructure2.txt", "");
+    struct statvfs disk {};
+    ASSERT_EQ(::statvfs(dir.path().c_str(), &disk), 0);
+    const int filler = ::open(dir.File("filler").c_str(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_EQ(::posix_fallocate(filler, 0, static_cast<off_t>(disk.f_bavail * disk.f_bsize) - 4096), 0);
+    ::close(filler);
+    const RunResult run = RunProgram(HORGRID_TOOLS_BIN, {"group", "d.txt"}, dir.path());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "horgrid-tools: cannot write 'd.txt_horStructure2.txt': No space left on device\n");
+    EXPECT_EQ(ReadFile(dir.File("d.txt_horStructure.txt")), "");
+    EXPECT_EQ(ReadFile(dir.File("d.txt_horStructure2.txt")), "");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
 }
 
 TEST(Grouping, CellsAcrossReadBuffersOfALargeMatrix) {
@@ -122,13 +146,15 @@ TEST(Grouping, CellsAcrossReadBuffersOfALargeMatrix) {
         text += "\n";
         for (int j = 0; j < size; ++j) text += j < i ? "0 " : (j - i) % 12 == 0 ? "1.5 " : "100.0 ";
     }
-    const Grouping g = Group(text);
-    std::string first = "0, ";
-    for (int k = 12; k < size; k += 12) first += std::to_string(k) + "(12), ";
-    EXPECT_EQ(g.groups.substr(0, g.groups.find('\n')), first);
-    // Twelve groups, the rest absorbed; the last monomer of each kind keeps its own line too.
-    EXPECT_EQ(std::count(g.groups.begin(), g.groups.end(), '\n'), size);
-    EXPECT_EQ(std::count(g.offsets.begin(), g.offsets.end(), '\n'), size + 12);
+    const Groups groups = Group(text);
+    ASSERT_EQ(groups.size(), static_cast<std::size_t>(size));
+    std::vector<int> first;
+    for (int k = 0; k < size; k += 12) first.push_back(k);
+    EXPECT_EQ(groups[0], first);
+    // Twelve groups, the rest absorbed; the last monomer of each kind keeps its own group too.
+    std::size_t members = 0;
+    for (const std::vector<int>& group : groups) members += group.size();
+    EXPECT_EQ(members, static_cast<std::size_t>(size + 12));
 }
 
 // The joining as a literal list algorithm: each close list absorbs (appends,
@@ -161,6 +187,7 @@ TEST(Grouping, JoinMatchesTheListAlgorithmOnRandomMatrices) {
         const int size = static_cast<int>(random() % 140);
         const double density = std::uniform_real_distribution<double>(0.0, 0.3)(random);
         CloseMatrix close(size);
+        for (int i = 0; i < size; ++i) close.AddRow();
         for (int i = 0; i < size; ++i)
             for (int j = i + 1; j < size; ++j)
                 if (std::uniform_real_distribution<double>(0.0, 1.0)(random) < density) close.Set(i, j);
@@ -174,8 +201,10 @@ TEST(Grouping, JoinMatchesTheListAlgorithmOnRandomMatrices) {
     }
 }
 
-TEST(Grouping, CloseMatrixKeepsOnlyCellsAboveTheDiagonal) {
+TEST(Grouping, CloseMatrixKeepsOnlyCellsAboveTheDiagonalOfTheRowsAdded) {
     CloseMatrix close(130);
+    for (int i = 0; i < 65; ++i) close.AddRow();
+    close.Set(70, 80);  // row not added: ignored
     close.Set(0, 129);
     close.Set(63, 64);
     close.Set(64, 127);

@@ -1,6 +1,8 @@
 #!/bin/sh
-# Installs the built tree into a temporary prefix and builds a small program
-# against it with find_package(horgrid), then runs it.
+# Installs the built tree into a temporary prefix, checks that only the public
+# headers are installed, and builds a small program that includes only
+# <horgrid/horgrid.h> against it twice: with find_package(horgrid) and with
+# pkg-config. Runs both.
 # Arguments: the build directory, the C++ compiler, extra flags that the
 # library was built with and its callers need too (the sanitizer flags).
 set -eu
@@ -15,6 +17,13 @@ trap 'rm -rf "$work"' EXIT
 cmake --install "$build_dir" --prefix "$work/prefix" > "$work/install.log"
 test -x "$work/prefix/bin/horgrid"
 test -x "$work/prefix/bin/horgrid-tools"
+test -f "$work/prefix/include/horgrid/horgrid.h"
+internal=$(find "$work/prefix/include" -name 'MyersCore.h' -o -name 'BatchKernel*' -o -name 'LevenshteinEngine.h' \
+    -o -name 'ResultFile.h' -o -name 'TextInput.h')
+if [ -n "$internal" ]; then
+    echo "internal headers installed: $internal"
+    exit 1
+fi
 
 mkdir "$work/app"
 cat > "$work/app/CMakeLists.txt" <<'CMAKE'
@@ -27,9 +36,7 @@ CMAKE
 cat > "$work/app/main.cpp" <<'CPP'
 #include <iostream>
 
-#include "ensemble/alphaEnsemble.h"
-#include "monomerfile/consensus.h"
-#include "sequence/EditDistance.h"
+#include <horgrid/horgrid.h>
 
 int main(int argc, char** argv) {
     if (argc != 3) return 1;
@@ -46,14 +53,20 @@ cmake -S "$work/app" -B "$work/app-build" -DCMAKE_PREFIX_PATH="$work/prefix" -DC
     { cat "$work/configure.log"; exit 1; }
 cmake --build "$work/app-build" > "$work/build.log" 2>&1 || { cat "$work/build.log"; exit 1; }
 
+flags=$(PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" pkg-config --cflags --libs horgrid)
+# shellcheck disable=SC2086 # the flags are words
+"$compiler" $extra_flags -o "$work/consumer-pc" "$work/app/main.cpp" $flags
+
 printf 'm1 + 100 4 ACGT\nm2 + 104 4 ACGA\n' > "$work/array.ens"
 printf 'a + 1 4 ACGT\nb + 2 4 ACGA\nc + 3 4 TCGA\n' > "$work/groups.txt"
-output=$("$work/app-build/consumer" "$work/array.ens" "$work/groups.txt")
 expected=$(printf 'Reading File...\nFinding consensuses...\n\nmonomers 2 consensus ACGA distance 1')
-if [ "$output" != "$expected" ]; then
-    echo "unexpected output:"
-    echo "$output"
-    exit 1
-fi
+for consumer in "$work/app-build/consumer" "$work/consumer-pc"; do
+    output=$("$consumer" "$work/array.ens" "$work/groups.txt")
+    if [ "$output" != "$expected" ]; then
+        echo "unexpected output of $consumer:"
+        echo "$output"
+        exit 1
+    fi
+done
 test -f "$work/groups.txt.cons"
-echo "installed package builds and runs"
+echo "installed package builds and runs, with CMake and with pkg-config"

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace horgrid {
 
@@ -15,6 +16,13 @@ public:
 
     // "<verb> '<path>': <strerror(errorNumber)>"
     static FileError FromErrno(const std::string& verb, const std::string& path, int errorNumber);
+    // "<verb> '<path>': <reason>"
+    static FileError FromReason(const std::string& verb, const std::string& path, const std::string& reason);
 };
+
+// `text` as a message may show it: every byte outside printable ASCII, and the
+// backslash, written as \xHH ("a\tb" gives "a\x09b"), so garbage input never
+// reaches the terminal raw.
+std::string Printable(std::string_view text);
 
 }  // namespace horgrid

@@ -24,7 +24,11 @@ public:
     void Write(const char* data, std::size_t size) { std::fwrite(data, 1, size, file_); }
     void Write(const std::string& text) { Write(text.data(), text.size()); }
 
-    // Flushes, closes and moves the file into place.
+    // Flushes and closes the temporary file, raising FileError if any byte
+    // did not reach it; the file is not yet in place. Results that must be
+    // replaced together call Finish() on each before any Commit().
+    void Finish();
+    // Finishes the file if that is not done yet and moves it into place.
     void Commit();
 
 private:
@@ -33,6 +37,7 @@ private:
     std::string path_;
     std::string temporaryPath_;
     FILE* file_ = nullptr;
+    bool finished_ = false;  // closed, written completely, not yet moved into place
     char* buffer_ = nullptr;
 };
 

@@ -5,6 +5,12 @@
 
 namespace horgrid {
 
+// White space of the classic locale: blank, tab, line feed, vertical tab, form
+// feed, carriage return.
+inline bool IsSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 // An input file read piece by piece, for inputs too large to hold whole. A
 // missing or unreadable file (a directory included) raises FileError
 // ("cannot read '<path>': <reason>") on construction, a failing read on Read().

@@ -39,10 +39,13 @@ public:
 
     // Writes fileName + "_cenpB.txt" for monomers 0 ... count - 1.
     void FindCenpBboxes(int count);
+    // Writes one orientation group of a CENP-B line to `file`: `label`, the
+    // 1-based start of every non-overlapping match of `pattern` and ") ".
     void CenpBbox(FILE* file, std::string label, std::string pattern, std::string sequence);
 
     // Writes fileName + "_supracromFamily.txt" for monomers 0 ... count - 1.
     void FindSupracromFamilies(int count);
+    // The twelve family reference monomers, in the order they are tried.
     std::vector<supracromAlpha> FillSupracromAlphaVector();
 
     std::string fileName;

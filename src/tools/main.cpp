@@ -15,10 +15,10 @@
 #include "common/FileError.h"
 #include "dotplot/DotPlotCommand.h"
 #include "ensemble/alphaEnsemble.h"
-#include "monomerfile/consensus.h"
-#include "monomerfile/distanceMatrix.h"
-#include "monomerfile/horAnaliser.h"
-#include "monomerfile/horTable.h"
+#include "groups/consensus.h"
+#include "groups/distanceMatrix.h"
+#include "groups/horAnaliser.h"
+#include "groups/horTable.h"
 #include "tools/ToolsUsage.h"
 
 namespace {

@@ -1,0 +1,57 @@
+#pragma once
+
+// The public interface of the horgrid library: alpha-satellite monomer
+// records, their ensembles and the analyses over them. Installed as
+// <horgrid/horgrid.h>; link with horgrid::horgrid (CMake) or
+// `pkg-config --cflags --libs horgrid`. C++20.
+//
+// Contract shared by everything declared here:
+// - Everything is in namespace horgrid; records and results are plain values.
+// - Sequences are byte strings compared exactly (case counts, N is no
+//   wildcard); a distance percentage is distance * 100 / the length of the
+//   first sequence of the pair, in single precision.
+// - Functions that read or write files raise FileError (a std::runtime_error
+//   whose message names the path and the reason); results are written to a
+//   temporary file and moved into place only when complete, so an old result
+//   is never left truncated (gnuplot writes the pictures of hor/ itself).
+// - The pure analyses (records in, value out) neither read files nor print;
+//   the classes named after the analyses read, call them, print progress on
+//   standard output and write their result files beside the input.
+// - No global mutable state: separate objects may be used from separate
+//   threads (progress lines on standard output may then interleave).
+//
+// What each header holds:
+//   common/FileError.h                the error raised for unreadable inputs
+//                                     and unwritable results
+//   sequence/EditDistance.h           Levenshtein distances (exact, bounded)
+//   sequence/genome.h                 the sequence-file reader
+//   sequence/FindDistanceBetweenStrings.h  the distance of two sequence files
+//   ensemble/alpha.h                  one monomer record and its line layouts
+//   ensemble/alphaEnsemble.h          an ensemble file and its analyses (dot
+//                                     matrix, CENP-B boxes, families, merge,
+//                                     purification)
+//   hor/monomer.h, hor/horAnaliser2.h, hor/drawHOR.h
+//                                     the HOR grid of an ensemble and its plot
+//   groups/MonomersFile.h             monomers files: records in groups
+//   groups/consensus.h                consensus of a group
+//   groups/distanceMatrix.h           distance matrix of a group
+//   groups/CloseMatrix.h, groups/CloseGroups.h, groups/horAnaliser.h
+//                                     grouping of a dot matrix's close monomers
+//   groups/horTable.h                 divergence within HOR copies
+
+#include "common/FileError.h"
+#include "ensemble/alpha.h"
+#include "ensemble/alphaEnsemble.h"
+#include "groups/CloseGroups.h"
+#include "groups/CloseMatrix.h"
+#include "groups/MonomersFile.h"
+#include "groups/consensus.h"
+#include "groups/distanceMatrix.h"
+#include "groups/horAnaliser.h"
+#include "groups/horTable.h"
+#include "hor/drawHOR.h"
+#include "hor/horAnaliser2.h"
+#include "hor/monomer.h"
+#include "sequence/EditDistance.h"
+#include "sequence/FindDistanceBetweenStrings.h"
+#include "sequence/genome.h"
