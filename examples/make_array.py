@@ -50,18 +50,25 @@ def mutate(sequence, divergence, rng):
     return "".join(out)
 
 
+def write_copies(hors, divergence, rng, out):
+    """Writes one line per monomer of the HOR copies `hors` (each a list of
+    (name, sequence) types), every one mutated by `divergence`; copies are
+    numbered from 1 and positions counted along the array."""
+    position = 1
+    for copy, hor in enumerate(hors, 1):
+        for name, sequence in hor:
+            monomer = mutate(sequence, divergence, rng)
+            out.write(f"{name}{copy} + {position} {len(monomer)} {monomer}\n")
+            position += len(monomer)
+
+
 def main(argv):
     if len(argv) not in (4, 5):
         sys.exit("usage: make_array.py MONOMERS.fa COPIES DIVERGENCE [SEED]")
     types = read_fasta(argv[1])
     copies, divergence = int(argv[2]), float(argv[3])
     rng = random.Random(int(argv[4]) if len(argv) == 5 else 1)
-    position = 1
-    for copy in range(1, copies + 1):
-        for name, sequence in types:
-            monomer = mutate(sequence, divergence, rng)
-            print(f"{name}{copy} + {position} {len(monomer)} {monomer}")
-            position += len(monomer)
+    write_copies([types] * copies, divergence, rng, sys.stdout)
 
 
 if __name__ == "__main__":

@@ -13,7 +13,7 @@ every type is mutated by DIVERGENCE as in make_array.py. Output as there.
 import random
 import sys
 
-from make_array import mutate, read_fasta
+from make_array import mutate, read_fasta, write_copies
 
 
 def main(argv):
@@ -31,15 +31,7 @@ def main(argv):
         if place == changed:
             name, sequence = name + "v", mutate(sequence, 0.12, rng)
         variant.append((name, sequence))
-    position, copy = 1, 0
-    for hor in (types, variant):
-        for _ in range(copies):
-            copy += 1
-            for name, sequence in hor:
-                monomer = mutate(sequence, divergence, rng)
-                print(f"{name}{copy} + {position} {len(monomer)} {monomer}")
-                position += len(monomer)
-
+    write_copies([types] * copies + [variant] * copies, divergence, rng, sys.stdout)
 
 if __name__ == "__main__":
     main(sys.argv)
