@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -8,7 +9,7 @@
 #include "ReferenceLevenshtein.h"
 #include "SequenceGenerator.h"
 #include "TestSupport.h"
-#include "ensemble/alphaEnsemble.h"
+#include "ensemble/DotMatrix.h"
 
 namespace horgrid::test {
 namespace {
@@ -24,42 +25,6 @@ std::string PlainCell(std::uint32_t distance, std::size_t length) {
     char text[64];
     std::snprintf(text, sizeof text, "%3.1f ", static_cast<double>(value));
     return text;
-}
-
-// The dot-matrix file as the plain algorithm writes it, one pair at a time.
-std::string PlainDotMatrix(const alphaEnsemble& ensemble, int rowBegin, int rowEnd, int columnBegin,
-                           int columnEnd) {
-    const int size = static_cast<int>(ensemble.monomers.size());
-    rowBegin = std::clamp(rowBegin, 0, size);
-    rowEnd = std::clamp(rowEnd, 0, size);
-    columnBegin = std::clamp(columnBegin, 0, size);
-    columnEnd = std::clamp(columnEnd, 0, size);
-    std::string file;
-    for (int i = rowBegin; i < rowEnd; ++i) {
-        file += '\n';
-        const std::string& row = ensemble.monomers[static_cast<std::size_t>(i)].sequence;
-        for (int j = columnBegin; j < columnEnd; ++j) {
-            if (j < i) {
-                file += "0 ";
-            } else {
-                const std::string& column = ensemble.monomers[static_cast<std::size_t>(j)].sequence;
-                file += PlainCell(PlainLevenshtein(row, column), std::strlen(row.c_str()));
-            }
-        }
-    }
-    return file;
-}
-
-// An ensemble built in memory: any bytes, empty sequences and embedded NULs.
-alphaEnsemble MakeEnsemble(const TempDir& dir, const std::vector<std::string>& sequences) {
-    alphaEnsemble ensemble(dir.Write("set.ens", ""));
-    for (const std::string& sequence : sequences) {
-        alpha record;
-        record.sequence = sequence;
-        ensemble.monomers.push_back(record);
-    }
-    ensemble.monomerCount = static_cast<int>(sequences.size());
-    return ensemble;
 }
 
 std::vector<std::string> RandomEnsemble(std::mt19937_64& random, std::size_t size) {
@@ -86,54 +51,75 @@ std::vector<std::string> RandomEnsemble(std::mt19937_64& random, std::size_t siz
     return sequences;
 }
 
-TEST(DotMatrix, SameBytesAsThePlainAlgorithmOnRandomEnsembles) {
-    std::mt19937_64 random(31);
-    for (const std::size_t size : {0, 1, 2, 9, 41}) {
-        TempDir dir;
-        alphaEnsemble ensemble = MakeEnsemble(dir, RandomEnsemble(random, size));
-        const int n = static_cast<int>(size);
-        ::testing::internal::CaptureStdout();
-        ensemble.FindDotMatrix(0, n, 0, n);
-        const std::string progress = ::testing::internal::GetCapturedStdout();
-        ASSERT_EQ(ReadFile(dir.File("set.ens_dot_matrix.txt")), PlainDotMatrix(ensemble, 0, n, 0, n)) << size;
-        std::string expected;
-        for (int i = 0; i < n; ++i) {
-            expected += '\n';
-            expected += std::to_string(i);
-            expected += '/';
-            expected += std::to_string(n);
-        }
-        EXPECT_EQ(progress, expected);
-    }
-}
-
-TEST(DotMatrix, SubRangesAndClampedRanges) {
+// The rows the core hands out, each as "<index>:<zero cells>:<divisor>:" and
+// its distances, against the plain loop over every cell.
+TEST(DotMatrixRows, EveryCellOnAndRightOfTheDiagonalIsThePlainDistance) {
     std::mt19937_64 random(32);
-    TempDir dir;
-    alphaEnsemble ensemble = MakeEnsemble(dir, RandomEnsemble(random, 30));
+    const std::vector<std::string> sequences = RandomEnsemble(random, 30);
+    const std::vector<std::string_view> views(sequences.begin(), sequences.end());
+    const int n = 30;
     const std::vector<std::vector<int>> ranges = {{0, 30, 0, 30},  {5, 20, 0, 30}, {10, 30, 3, 17},
                                                   {0, 10, 20, 30}, {25, 30, 0, 9}, {-4, 50, 7, 100},
                                                   {3, 3, 0, 30},   {0, 30, 12, 5}, {20, 10, 0, 30}};
     for (const std::vector<int>& r : ranges) {
-        ::testing::internal::CaptureStdout();
-        ensemble.FindDotMatrix(r[0], r[1], r[2], r[3]);
-        ::testing::internal::GetCapturedStdout();
-        ASSERT_EQ(ReadFile(dir.File("set.ens_dot_matrix.txt")),
-                  PlainDotMatrix(ensemble, r[0], r[1], r[2], r[3]))
-            << r[0] << " " << r[1] << " " << r[2] << " " << r[3];
+        std::string got;
+        ForEachDotMatrixRow(views, r[0], r[1], r[2], r[3], [&](const DotMatrixRow& row) {
+            got += std::to_string(row.index) + ":" + std::to_string(row.zeroCells) + ":" +
+                   std::to_string(row.divisor) + ":";
+            for (const std::uint32_t d : row.distances) got.append(" ").append(std::to_string(d));
+            got += "\n";
+        });
+        std::string expected;
+        const int columnBegin = std::clamp(r[2], 0, n);
+        const int columnEnd = std::clamp(r[3], 0, n);
+        for (int i = std::clamp(r[0], 0, n); i < std::clamp(r[1], 0, n); ++i) {
+            const std::string& row = sequences[static_cast<std::size_t>(i)];
+            std::string cells;
+            int zeros = 0;
+            for (int j = columnBegin; j < columnEnd; ++j) {
+                if (j < i) {
+                    ++zeros;
+                } else {
+                    cells.append(" ").append(
+                        std::to_string(PlainLevenshtein(row, sequences[static_cast<std::size_t>(j)])));
+                }
+            }
+            expected += std::to_string(i) + ":" + std::to_string(zeros) + ":" +
+                        std::to_string(std::strlen(row.c_str())) + ":" + cells + "\n";
+        }
+        ASSERT_EQ(got, expected) << r[0] << " " << r[1] << " " << r[2] << " " << r[3];
     }
 }
 
-TEST(DotMatrix, CommandLineWritesTheWorkedExample) {
+// -m writes each cell as "%3.1f " of the single-precision percentage, "0 "
+// left of the diagonal, and a progress line per row.
+TEST(DotMatrix, CommandLineWritesThePlainCells) {
+    std::mt19937_64 random(31);
+    std::vector<std::string> sequences = RandomEnsemble(random, 41);
+    // Any byte but the whitespace that ends a field of the line.
+    for (std::string& sequence : sequences)
+        std::replace_if(
+            sequence.begin(), sequence.end(), [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); },
+            '~');
     TempDir dir;
-    // The third record has no sequence: its row divides by zero.
-    dir.Write("four.ens", "A1 + 1 4 ACGT\nA2 + 5 3 AGT\nA3 + 8 0\nA4 + 8 2 AG\n");
-    const RunResult run = RunProgram(HORGRID_BIN, {"-m", "four.ens"}, dir.path());
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(MaskElapsed(run.out), "\n0/4\n1/4\n2/4\n3/4\n\nelapsed time: Ts\n");
-    const std::string notANumber = PlainCell(0, 0);  // "-nan " with x86's default NaN and glibc
-    EXPECT_EQ(ReadFile(dir.File("four.ens_dot_matrix.txt")),
-              "\n0.0 25.0 100.0 50.0 \n0 0.0 100.0 33.3 \n0 0 " + notANumber + "inf \n0 0 0 0.0 ");
+    std::string text;
+    for (const std::string& sequence : sequences) text += "m + 1 1 " + sequence + "\n";
+    dir.Write("set.ens", text);
+    const RunResult run = RunProgram(HORGRID_BIN, {"-m", "set.ens"}, dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    std::string file;
+    std::string progress;
+    for (std::size_t i = 0; i < sequences.size(); ++i) {
+        file += '\n';
+        progress.append("\n").append(std::to_string(i)).append("/41");
+        for (std::size_t j = 0; j < sequences.size(); ++j) {
+            const std::size_t length = std::strlen(sequences[i].c_str());
+            file += j < i ? "0 " : PlainCell(PlainLevenshtein(sequences[i], sequences[j]), length);
+        }
+    }
+    EXPECT_EQ(ReadFile(dir.File("set.ens_dot_matrix.txt")), file);
+    EXPECT_EQ(MaskElapsed(run.out), progress + "\n\nelapsed time: Ts\n");
 }
 
 }  // namespace

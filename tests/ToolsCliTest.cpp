@@ -82,9 +82,7 @@ TEST(Tools, Merge) {
 }
 
 TEST(Tools, Purify) {
-    const std::string reference =
-        "TCAGAAACTTCTTTGTGATGTGTGCATTCAACTCACAGAGTTGAACCTTCCTTTTGATAGAGCAGTTTTGAAACACTCTTTTTGTAGAATCTGCAAGTGG"
-        "ATATTTGGAGCGCTTTGAGGCCTTCGGTGGAAAAGGAAATATCTTCACATAAAAACTAGACAGAAGCATTC";
+    const std::string& reference = kPurifyReference;
     TempDir dir;
     dir.Write("ens.txt", "k1 + 500 171 " + reference + "\nd1 + 600 4 ACGT\nk2 + 671 171 NN" +
                              reference.substr(2) + "\n");

@@ -2,13 +2,11 @@
 
 #include <climits>
 
+#include "common/TextInput.h"
+
 namespace horgrid {
 
 namespace {
-
-// Whitespace of the classic locale: blank, tab, line feed, vertical tab, form
-// feed, carriage return.
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // Formatted extraction from one line, with the failure rules of an input
 // string stream: once an extraction fails, every later one fails too.
@@ -91,7 +89,8 @@ void alpha::print(FILE* file) const {
                  consensusDifference.c_str(), length, sequence.c_str());
 }
 
-std::vector<std::string_view> SequenceViews(const std::vector<alpha>& records, std::size_t first, std::size_t end) {
+std::vector<std::string_view> SequenceViews(const std::vector<alpha>& records, std::size_t first,
+                                            std::size_t end) {
     std::vector<std::string_view> views;
     views.reserve(end > first ? end - first : 0);
     for (std::size_t k = first; k < end; ++k) views.emplace_back(records[k].sequence);

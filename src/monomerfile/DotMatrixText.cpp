@@ -11,11 +11,6 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
 
-// Whitespace of the classic locale.
-bool IsSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 }  // namespace
 
 std::int64_t CountLines(const std::string& path) {
