@@ -24,14 +24,19 @@
 //   common/FileError.h                the error raised for unreadable inputs
 //                                     and unwritable results
 //   sequence/EditDistance.h           Levenshtein distances (exact, bounded)
+//   sequence/DistancePercent.h        the single-precision distance percentage
 //   sequence/genome.h                 the sequence-file reader
 //   sequence/FindDistanceBetweenStrings.h  the distance of two sequence files
 //   ensemble/alpha.h                  one monomer record and its line layouts
 //   ensemble/alphaEnsemble.h          an ensemble file and its analyses (dot
 //                                     matrix, CENP-B boxes, families, merge,
 //                                     purification)
+//   ensemble/CenpB.h, ensemble/Families.h, ensemble/DotMatrix.h,
+//   ensemble/Merge.h, ensemble/Purify.h
+//                                     the pure cores of those analyses
 //   hor/monomer.h, hor/horAnaliser2.h, hor/drawHOR.h
 //                                     the HOR grid of an ensemble and its plot
+//   hor/HorGrid.h, hor/HorSegments.h  the pure HOR grid and segment cutting
 //   groups/MonomersFile.h             monomers files: records in groups
 //   groups/consensus.h                consensus of a group
 //   groups/distanceMatrix.h           distance matrix of a group
@@ -41,6 +46,11 @@
 
 #include "common/FileError.h"
 #include "ensemble/alpha.h"
+#include "ensemble/CenpB.h"
+#include "ensemble/DotMatrix.h"
+#include "ensemble/Families.h"
+#include "ensemble/Merge.h"
+#include "ensemble/Purify.h"
 #include "ensemble/alphaEnsemble.h"
 #include "groups/CloseGroups.h"
 #include "groups/CloseMatrix.h"
@@ -49,9 +59,12 @@
 #include "groups/distanceMatrix.h"
 #include "groups/horAnaliser.h"
 #include "groups/horTable.h"
+#include "hor/HorGrid.h"
+#include "hor/HorSegments.h"
 #include "hor/drawHOR.h"
 #include "hor/horAnaliser2.h"
 #include "hor/monomer.h"
+#include "sequence/DistancePercent.h"
 #include "sequence/EditDistance.h"
 #include "sequence/FindDistanceBetweenStrings.h"
 #include "sequence/genome.h"

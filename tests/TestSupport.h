@@ -8,6 +8,12 @@
 
 namespace horgrid::test {
 
+// The purification's reference monomer, written out here so that a change to
+// the built-in one fails the tests.
+inline const std::string kPurifyReference =
+    "TCAGAAACTTCTTTGTGATGTGTGCATTCAACTCACAGAGTTGAACCTTCCTTTTGATAGAGCAGTTTTGAAACACTCTTTTTGTAGAATCTGCAAGTGG"
+    "ATATTTGGAGCGCTTTGAGGCCTTCGGTGGAAAAGGAAATATCTTCACATAAAAACTAGACAGAAGCATTC";
+
 // A fresh directory under the system's temporary folder, removed with its
 // contents when the object goes away.
 class TempDir {

@@ -13,6 +13,8 @@
 
 #include "common/FileError.h"
 #include "driver/HelpText.h"
+#include "ensemble/CenpB.h"
+#include "ensemble/Families.h"
 #include "ensemble/alphaEnsemble.h"
 #include "hor/horAnaliser2.h"
 #include "sequence/FindDistanceBetweenStrings.h"
@@ -48,11 +50,10 @@ int RunOption(int argc, char** argv) {
         alphaEnsemble ensemble(argv[2]);
         ensemble.FindDotMatrix(0, ensemble.monomerCount, 0, ensemble.monomerCount);
     } else if (option == "-b") {
-        alphaEnsemble ensemble(argv[2]);
-        ensemble.FindCenpBboxes(ensemble.monomerCount);
+        // -b and -s need one record at a time: the file is streamed, never loaded.
+        WriteCenpBFile(argv[2]);
     } else if (option == "-s") {
-        alphaEnsemble ensemble(argv[2]);
-        ensemble.FindSupracromFamilies(ensemble.monomerCount);
+        WriteFamilyFile(argv[2]);
     } else if (option == "-h") {
         const horAnaliser2 analysis(argv[2], kHorThreshold);
         if (analysis.failedPlots > 0) return kPlotStatus;

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "common/NumberFormat.h"
+#include "sequence/DistancePercent.h"
 #include "common/ResultFile.h"
 #include "groups/MonomersFile.h"
 #include "sequence/EditDistance.h"

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "common/NumberFormat.h"
+#include "sequence/DistancePercent.h"
 #include "common/ResultFile.h"
 #include "sequence/EditDistance.h"
 
