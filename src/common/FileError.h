@@ -13,6 +13,8 @@ class FileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 
+    // "<verb> '<path>': <reason>"
+    static FileError WithReason(const std::string& verb, const std::string& path, const std::string& reason);
     // "<verb> '<path>': <strerror(errorNumber)>"
     static FileError FromErrno(const std::string& verb, const std::string& path, int errorNumber);
 };
