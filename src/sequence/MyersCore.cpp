@@ -61,11 +61,7 @@ public:
             const std::uint64_t* eq1 = Masks(j + 1);
             Carry c0;
             Carry c1;
-            StepWord(eq0, first_, c0);
-            for (std::size_t b = first_ + 1; b <= last_; ++b) {
-                StepWord(eq0, b, c0);
-                StepWord(eq1, b - 1, c1);
-            }
+            StepPair(eq0, eq1, c0, c1);
             const std::size_t end = last_;
             EndColumn(eq0, static_cast<std::int64_t>(j), c0);
             for (std::size_t b = end; b <= last_; ++b) StepWord(eq1, b, c1);
@@ -105,6 +101,31 @@ private:
 
     const std::uint64_t* Masks(std::size_t j) const {
         return pattern_.masks + pattern_.codeOf[static_cast<unsigned char>(text_[j - 1])] * pattern_.words;
+    }
+
+    // The first column of a pair on words first_ ... last_ and the second on
+    // first_ ... last_ - 1. The first column's result for a word stays in
+    // registers for the second column's step on it.
+    void StepPair(const std::uint64_t* eq0, const std::uint64_t* eq1, Carry& c0, Carry& c1) {
+        std::uint64_t* const vp = vp_;
+        std::uint64_t* const vn = vn_;
+        std::uint64_t p0 = vp[first_];
+        std::uint64_t n0 = vn[first_];
+        Step(eq0[first_], p0, n0, c0.hp, c0.hn);
+        for (std::size_t b = first_ + 1; b <= last_; ++b) {
+            std::uint64_t p = vp[b];
+            std::uint64_t n = vn[b];
+            const std::uint64_t match0 = eq0[b];
+            const std::uint64_t match1 = eq1[b - 1];
+            Step(match0, p, n, c0.hp, c0.hn);
+            Step(match1, p0, n0, c1.hp, c1.hn);
+            vp[b - 1] = p0;
+            vn[b - 1] = n0;
+            p0 = p;
+            n0 = n;
+        }
+        vp[last_] = p0;
+        vn[last_] = n0;
     }
 
     void StepWord(const std::uint64_t* eq, std::size_t b, Carry& carry) {
