@@ -45,7 +45,7 @@ void alphaEnsemble::FindCenpBboxes(int count) {
         boxes[k] = std::regex(kOrientations[k].pattern, std::regex::ECMAScript);
     count = std::max(0, std::min({count, monomerCount, static_cast<int>(monomers.size())}));
 
-    ResultFile out(fileName + "_cenpB.txt");
+    ResultFile out(fileName + "_cenpB.txt", {fileName});
     for (int i = 0; i < count; ++i) {
         const alpha& monomer = monomers[static_cast<std::size_t>(i)];
         std::fprintf(out.get(), "\n%d %d", monomer.position, monomer.length);

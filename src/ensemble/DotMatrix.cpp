@@ -84,7 +84,7 @@ void alphaEnsemble::FindDotMatrix(int rowBegin, int rowEnd, int columnBegin, int
     columnBegin = std::clamp(columnBegin, 0, size);
     columnEnd = std::clamp(columnEnd, 0, size);
 
-    ResultFile out(fileName + "_dot_matrix.txt");
+    ResultFile out(fileName + "_dot_matrix.txt", {fileName});
     // Column k of the batch is monomer columnBegin + k; each row runs against
     // the columns from the diagonal on, all eight-column groups at once.
     LevenshteinBatch batch(SequenceViews(monomers, static_cast<std::size_t>(columnBegin),

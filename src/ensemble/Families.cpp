@@ -30,7 +30,7 @@ void alphaEnsemble::FindSupracromFamilies(int count) {
     const std::vector<supracromAlpha> references = FillSupracromAlphaVector();
     count = std::max(0, std::min({count, monomerCount, static_cast<int>(monomers.size())}));
 
-    ResultFile out(fileName + "_supracromFamily.txt");
+    ResultFile out(fileName + "_supracromFamily.txt", {fileName});
     for (int i = 0; i < count; ++i) {
         const alpha& monomer = monomers[static_cast<std::size_t>(i)];
         std::fprintf(out.get(), "\n%d %d", monomer.position, monomer.length);

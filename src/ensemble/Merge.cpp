@@ -26,7 +26,7 @@ std::size_t UsableCount(const alphaEnsemble& ensemble) {
 alphaEnsemble::alphaEnsemble(alphaEnsemble first, alphaEnsemble second) {
     std::cout << first.fileName << "\n" << second.fileName << "\n";
     fileName = first.fileName + "r";
-    ResultFile out(fileName);
+    ResultFile out(fileName, {first.fileName, second.fileName});
 
     const std::size_t firstCount = UsableCount(first);
     const std::size_t secondCount = UsableCount(second);

@@ -41,7 +41,7 @@ static_assert(!(ReferencePercent(kDistanceLimit + 1) < kPurificationLimit));
 // record's position and its consensus difference the percentage, e.g.
 // "(12.280702%)"; the kept records of the ensemble keep these changes.
 void alphaEnsemble::PurifyAlphaEnsemble() {
-    ResultFile out(fileName + "_purified.txt");
+    ResultFile out(fileName + "_purified.txt", {fileName});
     const int count = std::clamp(monomerCount, 0, static_cast<int>(monomers.size()));
     int previous = 0;
     for (int i = 0; i < count; ++i) {

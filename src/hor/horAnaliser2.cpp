@@ -4,8 +4,10 @@
 #include <iterator>
 #include <utility>
 
+#include "common/ResultFile.h"
 #include "hor/HorNames.h"
 #include "hor/HorSegments.h"
+#include "hor/PlotCommand.h"
 #include "hor/drawHOR.h"
 
 namespace horgrid {
@@ -26,7 +28,8 @@ alphaEnsemble CutSegment(const alphaEnsemble& shell, std::vector<alpha>& records
 
 }  // namespace
 
-horAnaliser2::horAnaliser2(std::string fileName, float threshold) {
+horAnaliser2::horAnaliser2(std::string fileName, float threshold, PlotSettings settings)
+    : plotSettings(std::move(settings)) {
     std::cout << "Start reading alpha file...\n";
     alphaEnsemble loaded(fileName);
     const int n = loaded.monomerCount;
@@ -50,10 +53,13 @@ horAnaliser2::horAnaliser2(std::string fileName, float threshold) {
         std::vector<monomer> structure = CreateHORstructure(std::move(segment), threshold);
 
         const std::string dataFile = fileName + ".hor" + std::to_string(segmentNumber);
+        const std::string title = HorTitle(fileName, firstPosition, lastPosition);
+        RefuseOverwritingInput(dataFile, {fileName});
+        RefuseOverwritingInput(HorPicturePath(title, dataFile), {fileName});
         WriteHORstruct(dataFile, std::move(structure));
         std::cout << columnCount << "x" << lastRow << "\n\n";
 
-        const drawHOR plot(HorTitle(fileName, firstPosition, lastPosition), dataFile, columnCount, lastRow);
+        const drawHOR plot(title, dataFile, columnCount, lastRow, plotSettings);
         if (!plot.drawn) ++failedPlots;
     }
 }

@@ -68,7 +68,7 @@ consensus::consensus(std::string path) {
         voted.push_back(&group);
     }
 
-    ResultFile out(path + ".cons");
+    ResultFile out(path + ".cons", {path});
     for (const alpha& record : consensuses)
         std::fprintf(out.get(), "%s %d %s\n", record.name.c_str(), record.length, record.sequence.c_str());
     std::fputs("\n\nAnalysis:\n", out.get());
