@@ -45,12 +45,14 @@ TEST(ResultFile, ModeIsTheUsualOneOrThatOfTheReplacedFile) {
     ::chmod(dir.File("sticky").c_str(), 01777);
     ::close(::open(dir.File("private").c_str(), O_CREAT | O_WRONLY, 0600));
     std::filesystem::create_symlink(dir.File("sticky"), dir.File("link"));
+    std::filesystem::create_symlink(dir.File("private"), dir.File("file-link"));
     struct Case {
         const char* name;
         mode_t mode;
     };
     const mode_t mask = ::umask(022);
-    for (const Case c : {Case{"fresh", 0644}, Case{"link", 0644}, Case{"private", 0600}}) {
+    for (const Case c :
+         {Case{"fresh", 0644}, Case{"link", 0644}, Case{"file-link", 0644}, Case{"private", 0600}}) {
         {
             ResultFile out(dir.File(c.name));
             out.Commit();
