@@ -23,6 +23,8 @@
 // What each header holds:
 //   common/FileError.h                the error raised for unreadable inputs
 //                                     and unwritable results
+//   common/Gnuplot.h                  the safe gnuplot runner behind every
+//                                     picture (no shell, bounded, atomic)
 //   sequence/EditDistance.h           Levenshtein distances (exact, bounded)
 //   sequence/DistancePercent.h        the single-precision distance percentage
 //   sequence/genome.h                 the sequence-file reader
@@ -45,6 +47,7 @@
 //   groups/horTable.h                 divergence within HOR copies
 
 #include "common/FileError.h"
+#include "common/Gnuplot.h"
 #include "ensemble/alpha.h"
 #include "ensemble/CenpB.h"
 #include "ensemble/DotMatrix.h"

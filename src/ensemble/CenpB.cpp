@@ -69,7 +69,7 @@ void WriteCenpBFile(const std::string& ensemblePath) {
 
 void alphaEnsemble::FindCenpBboxes(int count) {
     const CenpBFinder finder;
-    ResultFile out(fileName + "_cenpB.txt");
+    ResultFile out(fileName + "_cenpB.txt", {fileName});
     const std::size_t usable = UsableCount(*this, count);
     for (std::size_t i = 0; i < usable; ++i)
         WriteCenpBLine(out.get(), monomers[i], finder.Find(monomers[i].sequence));

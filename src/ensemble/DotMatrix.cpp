@@ -105,7 +105,7 @@ void ForEachDotMatrixRow(std::span<const std::string_view> sequences, int rowBeg
 }
 
 void alphaEnsemble::FindDotMatrix(int rowBegin, int rowEnd, int columnBegin, int columnEnd) {
-    ResultFile out(fileName + "_dot_matrix.txt");
+    ResultFile out(fileName + "_dot_matrix.txt", {fileName});
     const std::vector<std::string_view> sequences = SequenceViews(monomers, 0, monomers.size());
     const int progressEnd = std::clamp(rowEnd, 0, static_cast<int>(monomers.size()));
     CellTexts cells;

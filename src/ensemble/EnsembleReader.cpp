@@ -14,7 +14,7 @@ bool EnsembleReader::Next(alpha& record) {
 void StreamEnsembleToResult(const std::string& ensemblePath, const std::string& suffix,
                             const std::function<void(FILE*, const alpha&)>& writeRecord) {
     EnsembleReader reader(ensemblePath);
-    ResultFile out(ensemblePath + suffix);
+    ResultFile out(ensemblePath + suffix, {ensemblePath});
     alpha record;
     while (reader.Next(record)) writeRecord(out.get(), record);
     out.Commit();

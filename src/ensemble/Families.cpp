@@ -55,7 +55,7 @@ std::vector<supracromAlpha> alphaEnsemble::FillSupracromAlphaVector() {
 }
 
 void alphaEnsemble::FindSupracromFamilies(int count) {
-    ResultFile out(fileName + "_supracromFamily.txt");
+    ResultFile out(fileName + "_supracromFamily.txt", {fileName});
     const std::size_t usable = UsableCount(*this, count);
     for (std::size_t i = 0; i < usable; ++i)
         WriteFamilyLine(out.get(), monomers[i], NearestFamily(monomers[i].sequence));

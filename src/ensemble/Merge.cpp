@@ -30,7 +30,7 @@ std::vector<alpha> MergeByPosition(std::span<const alpha> first, std::span<const
 alphaEnsemble::alphaEnsemble(alphaEnsemble first, alphaEnsemble second) {
     std::cout << first.fileName << "\n" << second.fileName << "\n";
     fileName = first.fileName + "r";
-    ResultFile out(fileName);
+    ResultFile out(fileName, {first.fileName, second.fileName});
     const std::span<const alpha> firstRecords(first.monomers.data(), UsableCount(first, first.monomerCount));
     const std::span<const alpha> secondRecords(second.monomers.data(),
                                                UsableCount(second, second.monomerCount));

@@ -60,7 +60,7 @@ std::string PurifiedDifference(float percent) {
 // Writes fileName + "_purified.txt" with the kept records; the kept records
 // of the ensemble keep their new length and consensus difference.
 void alphaEnsemble::PurifyAlphaEnsemble() {
-    ResultFile out(fileName + "_purified.txt");
+    ResultFile out(fileName + "_purified.txt", {fileName});
     for (const PurifiedRecord& kept :
          PurifyRecords(std::span(monomers).first(UsableCount(*this, monomerCount)))) {
         alpha& record = monomers[kept.index];

@@ -3,15 +3,18 @@
 #include <iostream>
 #include <utility>
 
+#include "common/ResultFile.h"
 #include "ensemble/CompactEnsemble.h"
 #include "hor/HorGrid.h"
 #include "hor/HorNames.h"
 #include "hor/HorSegments.h"
+#include "hor/PlotCommand.h"
 #include "hor/drawHOR.h"
 
 namespace horgrid {
 
-horAnaliser2::horAnaliser2(std::string fileName, float threshold) {
+horAnaliser2::horAnaliser2(std::string fileName, float threshold, PlotSettings settings)
+    : plotSettings(std::move(settings)) {
     std::cout << "Start reading alpha file...\n";
     const CompactEnsemble loaded(fileName);
     const std::size_t n = loaded.size();
@@ -27,12 +30,14 @@ horAnaliser2::horAnaliser2(std::string fileName, float threshold) {
             PlaceSegment(loaded.Sequences(segment.first, segment.last + 1), threshold);
 
         const std::string dataFile = fileName + ".hor" + std::to_string(k + 1);
+        const std::string title =
+            HorTitle(fileName, loaded.positions[segment.first], loaded.positions[segment.last]);
+        RefuseOverwritingInput(dataFile, {fileName});
+        RefuseOverwritingInput(HorPicturePath(title, dataFile), {fileName});
         WriteHORstruct(dataFile, std::move(structure));
         std::cout << columnCount << "x" << lastRow << "\n\n";
 
-        const std::string title =
-            HorTitle(fileName, loaded.positions[segment.first], loaded.positions[segment.last]);
-        const drawHOR plot(title, dataFile, columnCount, lastRow);
+        const drawHOR plot(title, dataFile, columnCount, lastRow, plotSettings);
         if (!plot.drawn) ++failedPlots;
     }
 }

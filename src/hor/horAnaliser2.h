@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Gnuplot.h"
 #include "ensemble/alphaEnsemble.h"
 #include "hor/monomer.h"
 
@@ -19,8 +20,9 @@ public:
     // An analyser that has built nothing yet, for callers that run single steps.
     horAnaliser2() = default;
     // Runs the whole analysis with the given distance-percentage threshold (the
-    // command line passes 7). A .hor file that cannot be written raises FileError.
-    horAnaliser2(std::string fileName, float threshold);
+    // command line passes 7), drawing with `settings`. A .hor file that cannot
+    // be written, or that is the ensemble file itself, raises FileError.
+    horAnaliser2(std::string fileName, float threshold, PlotSettings settings = {});
 
     // Prints "Start HOR construction...", places the records of one segment
     // with BuildHorGrid and keeps the grid's size in lastRow and columnCount.
@@ -40,6 +42,8 @@ public:
     // its number of columns.
     int lastRow = 0;
     int columnCount = 0;
+    // How the pictures are drawn.
+    PlotSettings plotSettings;
     // Pictures that were not made, each reported on standard error; the command
     // line exits with status 3 when there is any.
     int failedPlots = 0;

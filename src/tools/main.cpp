@@ -4,8 +4,10 @@
 //
 // Exit status: 0 on success and for --help; 1 without arguments (usage on
 // standard output), for an unknown subcommand or a wrong argument count (usage
-// on standard error); 2 when an input cannot be read or a result cannot be
-// written.
+// on standard error); 2 when an input cannot be read, a result cannot be
+// written or standard output cannot be written (full disk, closed pipe).
+// Ctrl-C (SIGINT) and SIGTERM stop the run, remove the unfinished results'
+// temporary files and exit with 130 and 143.
 
 #include <array>
 #include <iostream>
@@ -13,6 +15,8 @@
 #include <string_view>
 
 #include "common/FileError.h"
+#include "common/Interrupt.h"
+#include "common/StandardOutput.h"
 #include "ensemble/alphaEnsemble.h"
 #include "groups/consensus.h"
 #include "groups/distanceMatrix.h"
@@ -45,15 +49,16 @@ constexpr std::array<Subcommand, 6> kSubcommands = {{
 }  // namespace
 
 int main(int argc, char** argv) {
+    InstallInterruptCleanup();
     std::ios::sync_with_stdio(false);
     if (argc <= 1) {
         ToolsUsage(std::cout);
-        return kUsageStatus;
+        return FinishStandardOutput("horgrid-tools", kUsageStatus);
     }
     const std::string_view command = argv[1];
     if (command == "--help") {
         ToolsUsage(std::cout);
-        return 0;
+        return FinishStandardOutput("horgrid-tools", 0);
     }
     for (const Subcommand& subcommand : kSubcommands) {
         if (subcommand.name != command) continue;
@@ -65,7 +70,7 @@ int main(int argc, char** argv) {
             std::cerr << "horgrid-tools: " << error.what() << "\n";
             return kFileStatus;
         }
-        return 0;
+        return FinishStandardOutput("horgrid-tools", 0);
     }
     ToolsUsage(std::cerr);
     return kUsageStatus;

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace horgrid {
+
+enum class PictureFormat { Eps, Png };
+
+struct PlotSettings {
+    std::string program = "/usr/local/bin/gnuplot";  // HORGRID_GNUPLOT
+    double timeoutSeconds = 120;                     // HORGRID_PLOT_TIMEOUT
+};
+
+// Reads HORGRID_GNUPLOT (the plotting program, when set and not empty) and
+// HORGRID_PLOT_TIMEOUT (seconds, a positive number) into `settings`. Returns ""
+// or a one-line message for a timeout that is not a positive number.
+std::string ReadPlotSettings(PlotSettings& settings);
+
+// True when `name` can go into a gnuplot script between single quotes: it holds
+// no single or double quote, dollar sign, backquote, backslash or newline, and
+// neither it nor its file-name part begins with "<" or "|" (which gnuplot reads
+// as a command to run or pipe into).
+bool IsPlotSafe(std::string_view name);
+
+// `path` as an absolute path (the working directory in front of a relative
+// one), the form every file name takes in a script, so that gnuplot never
+// reads it as a command.
+std::string PlotPath(const std::string& path);
+
+// Runs `settings.program` without a shell, in a process group of its own, with
+// the script as its single -e argument. `script` is called with the absolute
+// path of a temporary picture file beside `picture` and returns the whole
+// gnuplot text (which must `set output` to exactly that path). The picture is
+// renamed into place only when gnuplot exited 0 within the timeout and the
+// file is complete for its format (EPS: non-empty, ends with the EPS trailer;
+// PNG: PNG signature and IEND chunk); otherwise the previous picture stays and
+// the temporary is removed. A run past the timeout is killed with its whole
+// process group. Returns "" on success, else a one-line reason for the user.
+std::string RunGnuplot(const std::function<std::string(const std::string& output)>& script,
+                       const std::string& picture, PictureFormat format, const PlotSettings& settings);
+
+// Whether `content` is a complete picture of the format (see RunGnuplot).
+bool IsCompletePicture(std::string_view content, PictureFormat format);
+
+}  // namespace horgrid

@@ -1,0 +1,29 @@
+#include "common/StandardOutput.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+namespace horgrid {
+
+namespace {
+
+constexpr int kOutputFailedStatus = 2;
+
+}  // namespace
+
+int FinishStandardOutput(std::string_view program, int status) {
+    errno = 0;
+    std::cout.flush();
+    const bool streamFailed = std::cout.fail();
+    int error = errno;
+    const bool stdioFailed = std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+    if (error == 0) error = errno;
+    if (!streamFailed && !stdioFailed) return status;
+    std::cerr << program << ": cannot write standard output: " << std::strerror(error != 0 ? error : EIO)
+              << "\n";
+    return kOutputFailedStatus;
+}
+
+}  // namespace horgrid

@@ -1,0 +1,86 @@
+#include "common/TemporaryFile.h"
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+
+#include "common/FileError.h"
+#include "common/Interrupt.h"
+
+namespace horgrid {
+
+namespace {
+
+constexpr int kAttempts = 100;
+
+// "horgrid-" + 8 random letters and digits + ".tmp".
+std::string RandomName() {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char bytes[8] = {};
+    if (::getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
+        // No entropy source: the clock still makes collisions rare, and O_EXCL
+        // turns any into a retry.
+        const auto now =
+            static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+        for (std::size_t i = 0; i < sizeof bytes; ++i) bytes[i] = static_cast<unsigned char>(now >> (i * 6));
+    }
+    std::string name = "horgrid-";
+    for (unsigned char byte : bytes) name += kLetters[byte % (sizeof kLetters - 1)];
+    return name + ".tmp";
+}
+
+std::string DirectoryOf(const std::string& target) {
+    const std::size_t slash = target.rfind('/');
+    return slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+}
+
+}  // namespace
+
+TemporaryFile::TemporaryFile(const std::string& target) {
+    const std::string directory = DirectoryOf(target);
+    // The file and its registration for removal on a signal come into being together.
+    const InterruptsHeld held;
+    int error = EEXIST;
+    for (int attempt = 0; attempt < kAttempts && error == EEXIST; ++attempt) {
+        path_ = directory + RandomName();
+        // Created with 0666: the kernel takes the umask off, as for any new file.
+        descriptor_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        error = descriptor_ < 0 ? errno : 0;
+    }
+    if (descriptor_ < 0) throw FileError::FromErrno("cannot create", target, error);
+    cleanup_ = std::make_unique<InterruptRemovesFile>(path_);
+    struct stat existing {};
+    if (::lstat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        ::fchmod(descriptor_, existing.st_mode & 0777);
+    }
+}
+
+TemporaryFile::~TemporaryFile() {
+    if (descriptor_ >= 0) ::close(descriptor_);
+    if (!placed_) ::unlink(path_.c_str());
+}
+
+int TemporaryFile::Release() {
+    const int descriptor = descriptor_;
+    descriptor_ = -1;
+    return descriptor;
+}
+
+void TemporaryFile::MoveTo(const std::string& target) {
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+        descriptor_ = -1;
+    }
+    if (std::rename(path_.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        throw FileError::FromErrno("cannot create", target, error);
+    }
+    placed_ = true;
+}
+
+}  // namespace horgrid

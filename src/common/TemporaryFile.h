@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace horgrid {
+
+class InterruptRemovesFile;
+
+// A new, empty file with a short name of fixed length in the directory of
+// `target` ("horgrid-" + 8 random letters and digits + ".tmp"), so that any
+// target name the file system accepts works. It gets the mode 0666 less the
+// umask, or the permission bits of `target` when that is an existing regular
+// file (never those of whatever a symbolic link points at). The file is
+// removed when the object goes away, or when a signal stops the run
+// (Interrupt.h), unless MoveTo() put it in place. Creation failures raise
+// FileError naming `target`.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& target);
+    ~TemporaryFile();
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    const std::string& path() const { return path_; }
+    // The descriptor open for writing; the caller may take it over, see Release.
+    int descriptor() const { return descriptor_; }
+    // Hands the descriptor over to the caller, who closes it.
+    int Release();
+
+    // Renames the file over `target`; raises FileError naming it on failure
+    // (the temporary is then removed).
+    void MoveTo(const std::string& target);
+
+private:
+    std::string path_;
+    int descriptor_ = -1;
+    bool placed_ = false;
+    std::unique_ptr<InterruptRemovesFile> cleanup_;
+};
+
+}  // namespace horgrid
