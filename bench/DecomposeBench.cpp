@@ -37,7 +37,8 @@ std::string Array(const std::vector<MonomerType>& types, std::size_t bases) {
     std::string array;
     while (array.size() < bases) {
         const double copyDivergence = divergence(random);
-        for (const MonomerType& type : types) array += reference::Mutate(random, type.sequence, copyDivergence);
+        for (const MonomerType& type : types)
+            array += reference::Mutate(random, type.sequence, copyDivergence);
     }
     array.resize(bases);
     return array;
@@ -67,12 +68,14 @@ int main() {
     const std::string array = Array(types, kArrayBases);
     std::size_t cells = 0;
     for (const MonomerType& type : types) cells += 2 * type.sequence.size();
-    std::printf("\nDecomposition of a %zu-base array, %zu monomer types (%zu with reverse complements), "
-                "%.2g DP cells, single thread:\n\n",
-                array.size(), types.size(), 2 * types.size(), static_cast<double>(cells * array.size()));
+    std::printf(
+        "\nDecomposition of a %zu-base array, %zu monomer types (%zu with reverse complements), "
+        "%.2g DP cells, single thread:\n\n",
+        array.size(), types.size(), 2 * types.size(), static_cast<double>(cells * array.size()));
     std::printf("%-28s %10s %14s %10s  %s\n", "engine", "seconds", "cells/second", "speed-up", "result");
     std::vector<Segment> plain;
-    const double plainSeconds = Seconds([&] { plain = reference::ReferenceDecompose(array, types, Scoring{}); });
+    const double plainSeconds =
+        Seconds([&] { plain = reference::ReferenceDecompose(array, types, Scoring{}); });
     const double total = static_cast<double>(cells * array.size());
     std::printf("%-28s %10.3f %14.3g %10s  %zu segments, score %lld\n", "plain DP (reference)", plainSeconds,
                 total / plainSeconds, "1x", plain.size(), static_cast<long long>(TotalScore(plain)));
@@ -83,8 +86,9 @@ int main() {
         const std::string label = "Decompose, " + std::string(DecomposeKernelName(kernel));
         std::printf("%-28s %10.3f %14.3g %9.1fx  %s%s\n", label.c_str(), seconds, total / seconds, speedUp,
                     Same(fast, plain) ? "identical" : "DIFFERS",
-                    kernel == DecomposeKernel::Avx512 ? (speedUp >= 30 ? " (target >= 30x: met)" : " (target >= 30x: MISSED)")
-                                                      : "");
+                    kernel == DecomposeKernel::Avx512
+                        ? (speedUp >= 30 ? " (target >= 30x: met)" : " (target >= 30x: MISSED)")
+                        : "");
     }
     return 0;
 }

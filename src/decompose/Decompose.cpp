@@ -67,8 +67,8 @@ Layout BuildLayout(const std::vector<std::string>& monomers, const Scoring& scor
     layout.profile.assign(kCodes * layout.cells, ScoreKey(scoring.mismatch));
     for (std::size_t m = 0; m < monomers.size(); ++m) {
         for (std::size_t k = 0; k < lanes; ++k) {
-            layout.laneRamp.push_back(ScoreKey(std::int64_t{scoring.deletion} *
-                                               static_cast<std::int64_t>(k * layout.vectors[m])));
+            layout.laneRamp.push_back(
+                ScoreKey(std::int64_t{scoring.deletion} * static_cast<std::int64_t>(k * layout.vectors[m])));
         }
     }
     for (std::size_t m = 0; m < monomers.size(); ++m) {

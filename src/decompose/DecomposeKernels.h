@@ -37,11 +37,11 @@ int BaseCode(unsigned char base);
 
 struct Layout {
     std::size_t lanes = 1;
-    std::size_t cells = 0;            // row length, padding included
-    std::vector<std::size_t> offset;  // first cell of each oriented monomer
-    std::vector<std::size_t> length;  // its length
-    std::vector<std::size_t> vectors; // its vectors (V above)
-    std::vector<std::size_t> last;    // the cell of its last position
+    std::size_t cells = 0;             // row length, padding included
+    std::vector<std::size_t> offset;   // first cell of each oriented monomer
+    std::vector<std::size_t> length;   // its length
+    std::vector<std::size_t> vectors;  // its vectors (V above)
+    std::vector<std::size_t> last;     // the cell of its last position
     // profile[code * cells + cell]: ScoreKey of the match or mismatch score
     // of a record base of that code against the monomer base of the cell.
     std::vector<std::int64_t> profile;
