@@ -64,6 +64,10 @@ void ResultFile::Finish() {
     FILE* file = file_;
     file_ = nullptr;
     const bool closed = std::fclose(file) == 0;
+    // A finished file waits for Commit() with no stream or buffer, so a writer
+    // may finish many files before committing any.
+    std::free(buffer_);
+    buffer_ = nullptr;
     if (!closed && !failed) error = errno;
     if (failed || !closed) {
         temporary_.reset();

@@ -7,7 +7,9 @@
 // on standard error); 2 when an input cannot be read, a result cannot be
 // written or standard output cannot be written (full disk, closed pipe).
 // Ctrl-C (SIGINT) and SIGTERM stop the run, remove the unfinished results'
-// temporary files and exit with 130 and 143.
+// temporary files and exit with 130 and 143. Subcommands with options parse
+// them GNU-style themselves (e.g. decompose --help) and also exit with 2 for
+// a bad option value.
 
 #include <array>
 #include <iostream>
@@ -22,6 +24,7 @@
 #include "groups/distanceMatrix.h"
 #include "groups/horAnaliser.h"
 #include "groups/horTable.h"
+#include "tools/DecomposeCommand.h"
 #include "tools/ToolsUsage.h"
 
 namespace {
@@ -31,14 +34,19 @@ using namespace horgrid;
 constexpr int kUsageStatus = 1;
 constexpr int kFileStatus = 2;
 
+// A subcommand takes either a fixed number of files (run) or parses its own
+// options and arguments and returns the exit status (main, given the
+// arguments from the subcommand's name on).
 struct Subcommand {
     std::string_view name;
     int files;
     void (*run)(char** files);
+    int (*main)(int argc, char** argv) = nullptr;
 };
 
-constexpr std::array<Subcommand, 6> kSubcommands = {{
+constexpr std::array<Subcommand, 7> kSubcommands = {{
     {"consensus", 1, [](char** files) { consensus{files[0]}; }},
+    {"decompose", 0, nullptr, RunDecompose},
     {"distmatrix", 1, [](char** files) { distanceMatrix{files[0]}; }},
     {"group", 1, [](char** files) { horAnaliser{files[0]}; }},
     {"hortable", 1, [](char** files) { horTable{files[0]}; }},
@@ -62,6 +70,8 @@ int main(int argc, char** argv) {
     }
     for (const Subcommand& subcommand : kSubcommands) {
         if (subcommand.name != command) continue;
+        if (subcommand.main != nullptr)
+            return FinishStandardOutput("horgrid-tools", subcommand.main(argc - 1, argv + 1));
         if (argc - 2 != subcommand.files) break;
         try {
             subcommand.run(argv + 2);

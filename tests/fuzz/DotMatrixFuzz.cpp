@@ -7,7 +7,7 @@
 #include "FuzzCheck.h"
 #include "TestSupport.h"
 #include "common/FileError.h"
-#include "monomerfile/horAnaliser.h"
+#include "groups/horAnaliser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const horgrid::test::TempDir dir;

@@ -9,10 +9,10 @@
 
 #include "FuzzCheck.h"
 #include "TestSupport.h"
-#include "monomerfile/MonomersFile.h"
-#include "monomerfile/consensus.h"
-#include "monomerfile/distanceMatrix.h"
-#include "monomerfile/horTable.h"
+#include "groups/MonomersFile.h"
+#include "groups/consensus.h"
+#include "groups/distanceMatrix.h"
+#include "groups/horTable.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
