@@ -13,12 +13,14 @@
 // - Functions that read or write files raise FileError (a std::runtime_error
 //   whose message names the path and the reason); results are written to a
 //   temporary file and moved into place only when complete, so an old result
-//   is never left truncated (gnuplot writes the pictures of hor/ itself).
+//   is never left truncated; pictures are drawn by gnuplot into a temporary
+//   file the same way (common/Gnuplot.h).
 // - The pure analyses (records in, value out) neither read files nor print;
 //   the classes named after the analyses read, call them, print progress on
 //   standard output and write their result files beside the input.
-// - No global mutable state: separate objects may be used from separate
-//   threads (progress lines on standard output may then interleave).
+// - No global mutable state but the signal handler's table of temporary
+//   files: separate objects may be used from separate threads (progress lines
+//   on standard output may then interleave).
 //
 // What each header holds:
 //   common/FileError.h                the error raised for unreadable inputs
