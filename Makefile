@@ -4,11 +4,14 @@
 BUILD      ?= build
 BUILD_SAN  ?= build-sanitize
 BUILD_BENCH ?= build-bench
+BUILD_FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_CHECK_SECONDS ?= 5
 JOBS       ?= $(shell nproc)
 EXAMPLE    ?= examples/dxz1.ens
 PREFIX     ?= /usr/local
 
-.PHONY: all setup build demo check test sanitize bench install clean
+.PHONY: all setup build demo check test sanitize fuzz-build fuzz fuzz-smoke bench install clean
 
 all: build
 
@@ -33,7 +36,22 @@ sanitize:
 	cmake --build $(BUILD_SAN) -j $(JOBS)
 	cd $(BUILD_SAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
-check: setup test sanitize
+# libFuzzer targets (tests/fuzz/*Fuzz.cpp), built with clang and ASan/UBSan in
+# a folder of their own.
+fuzz-build:
+	cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++-14 \
+	  -DHORGRID_FUZZ=ON -DHORGRID_TESTS=OFF
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target horgrid_fuzz
+
+# Each target for FUZZ_SECONDS seconds.
+fuzz: setup fuzz-build
+	./scripts/fuzz.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
+
+# Each target for a few seconds on its corpus, so the harnesses keep working.
+fuzz-smoke: fuzz-build
+	./scripts/fuzz.sh $(BUILD_FUZZ) $(FUZZ_CHECK_SECONDS)
+
+check: setup test sanitize fuzz-smoke
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
@@ -42,9 +60,10 @@ install: build
 # commands on generated arrays (bench/commands.py).
 bench: setup
 	cmake -S . -B $(BUILD_BENCH) -DCMAKE_BUILD_TYPE=Release -DHORGRID_BENCH=ON -DHORGRID_TESTS=OFF
-	cmake --build $(BUILD_BENCH) -j $(JOBS) --target horgrid_bench horgrid-cli horgrid-tools
+	cmake --build $(BUILD_BENCH) -j $(JOBS) --target horgrid_bench horgrid_decompose_bench horgrid-cli horgrid-tools
 	./$(BUILD_BENCH)/bench/horgrid_bench
+	./$(BUILD_BENCH)/bench/horgrid_decompose_bench
 	python3 bench/commands.py $(BUILD_BENCH)/horgrid $(BUILD_BENCH)/bench-data
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_BENCH)
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_BENCH) $(BUILD_FUZZ)

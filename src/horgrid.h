@@ -13,25 +13,34 @@
 // - Functions that read or write files raise FileError (a std::runtime_error
 //   whose message names the path and the reason); results are written to a
 //   temporary file and moved into place only when complete, so an old result
-//   is never left truncated (gnuplot writes the pictures of hor/ itself).
+//   is never left truncated; pictures are drawn by gnuplot into a temporary
+//   file the same way (common/Gnuplot.h).
 // - The pure analyses (records in, value out) neither read files nor print;
 //   the classes named after the analyses read, call them, print progress on
 //   standard output and write their result files beside the input.
-// - No global mutable state: separate objects may be used from separate
-//   threads (progress lines on standard output may then interleave).
+// - No global mutable state but the signal handler's table of temporary
+//   files: separate objects may be used from separate threads (progress lines
+//   on standard output may then interleave).
 //
 // What each header holds:
 //   common/FileError.h                the error raised for unreadable inputs
 //                                     and unwritable results
+//   common/Gnuplot.h                  the safe gnuplot runner behind every
+//                                     picture (no shell, bounded, atomic)
 //   sequence/EditDistance.h           Levenshtein distances (exact, bounded)
+//   sequence/DistancePercent.h        the single-precision distance percentage
 //   sequence/genome.h                 the sequence-file reader
 //   sequence/FindDistanceBetweenStrings.h  the distance of two sequence files
 //   ensemble/alpha.h                  one monomer record and its line layouts
 //   ensemble/alphaEnsemble.h          an ensemble file and its analyses (dot
 //                                     matrix, CENP-B boxes, families, merge,
 //                                     purification)
+//   ensemble/CenpB.h, ensemble/Families.h, ensemble/DotMatrix.h,
+//   ensemble/Merge.h, ensemble/Purify.h
+//                                     the pure cores of those analyses
 //   hor/monomer.h, hor/horAnaliser2.h, hor/drawHOR.h
 //                                     the HOR grid of an ensemble and its plot
+//   hor/HorGrid.h, hor/HorSegments.h  the pure HOR grid and segment cutting
 //   groups/MonomersFile.h             monomers files: records in groups
 //   groups/consensus.h                consensus of a group
 //   groups/distanceMatrix.h           distance matrix of a group
@@ -40,7 +49,13 @@
 //   groups/horTable.h                 divergence within HOR copies
 
 #include "common/FileError.h"
+#include "common/Gnuplot.h"
 #include "ensemble/alpha.h"
+#include "ensemble/CenpB.h"
+#include "ensemble/DotMatrix.h"
+#include "ensemble/Families.h"
+#include "ensemble/Merge.h"
+#include "ensemble/Purify.h"
 #include "ensemble/alphaEnsemble.h"
 #include "groups/CloseGroups.h"
 #include "groups/CloseMatrix.h"
@@ -49,9 +64,12 @@
 #include "groups/distanceMatrix.h"
 #include "groups/horAnaliser.h"
 #include "groups/horTable.h"
+#include "hor/HorGrid.h"
+#include "hor/HorSegments.h"
 #include "hor/drawHOR.h"
 #include "hor/horAnaliser2.h"
 #include "hor/monomer.h"
+#include "sequence/DistancePercent.h"
 #include "sequence/EditDistance.h"
 #include "sequence/FindDistanceBetweenStrings.h"
 #include "sequence/genome.h"

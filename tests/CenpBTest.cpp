@@ -3,17 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
+#include "ensemble/CenpB.h"
 #include "ensemble/alphaEnsemble.h"
 
 namespace horgrid::test {
 namespace {
-
-const std::string kDirect = "(.)TTCG(....)A(..)CGGG(.)";
-const std::string kReverseComplement = "(.)CCCG(..)T(....)CGAA(.)";
-const std::string kReverse = "(.)GGGC(..)A(....)GCTT(.)";
-const std::string kComplement = "(.)AAGC(....)T(..)GCCC(.)";
 
 // One 17-base box of each orientation (flank, core, flank).
 const std::string kDirectBox = "GTTCGCACTAATCGGGT";
@@ -21,60 +18,69 @@ const std::string kReverseComplementBox = "ACCCGATTAGTGCGAAC";
 const std::string kReverseBox = "TGGGCTAATCACGCTTG";
 const std::string kComplementBox = "CAAGCGTGATTAGCCCA";
 
-// What CenpBbox writes for one orientation of `sequence`.
-std::string Group(const std::string& pattern, const std::string& sequence) {
-    alphaEnsemble ensemble(TempDir().Write("empty.ens", ""));
-    FILE* file = std::tmpfile();
-    ensemble.CenpBbox(file, "(", pattern, sequence);
-    std::string text(static_cast<std::size_t>(std::ftell(file)), '\0');
-    std::rewind(file);
-    const std::size_t got = std::fread(text.data(), 1, text.size(), file);
-    std::fclose(file);
-    return text.substr(0, got);
+using Starts = std::vector<int>;
+
+// The starts CenpBFinder reports for one orientation (0 direct, 1 reverse
+// complement, 2 reverse, 3 complement) of `sequence`.
+Starts Boxes(const std::string& sequence, std::size_t orientation = 0) {
+    return CenpBFinder().Find(sequence)[orientation];
 }
 
 std::string Filler(std::size_t n) {
     return std::string(n, 'A');
 }
 
-TEST(CenpBbox, BoxesAtTheVeryStartAndEnd) {
-    EXPECT_EQ(Group(kDirect, kDirectBox), "(1 ) ");
-    EXPECT_EQ(Group(kDirect, kDirectBox + Filler(10) + kDirectBox), "(1 28 ) ");
-    EXPECT_EQ(Group(kDirect, Filler(154) + kDirectBox), "(155 ) ");
+TEST(CenpBFinder, BoxesAtTheVeryStartAndEnd) {
+    EXPECT_EQ(Boxes(kDirectBox), Starts{1});
+    EXPECT_EQ(Boxes(kDirectBox + Filler(10) + kDirectBox), (Starts{1, 28}));
+    EXPECT_EQ(Boxes(Filler(154) + kDirectBox), Starts{155});
     // A core whose flanking base would lie outside the sequence is no box.
-    EXPECT_EQ(Group(kDirect, kDirectBox.substr(1)), "() ");
-    EXPECT_EQ(Group(kDirect, kDirectBox.substr(0, 16)), "() ");
-    EXPECT_EQ(Group(kDirect, ""), "() ");
+    EXPECT_EQ(Boxes(kDirectBox.substr(1)), Starts{});
+    EXPECT_EQ(Boxes(kDirectBox.substr(0, 16)), Starts{});
+    EXPECT_EQ(Boxes(""), Starts{});
 }
 
-TEST(CenpBbox, MatchesDoNotOverlap) {
+TEST(CenpBFinder, MatchesDoNotOverlap) {
     // The second box starts on the first one's last (flanking) base: only the
     // first is reported. One base later both are.
     const std::string sharedFlank = kDirectBox + kDirectBox.substr(1);
     ASSERT_EQ(sharedFlank.substr(16, 17), "TTTCGCACTAATCGGGT");
-    EXPECT_EQ(Group(kDirect, sharedFlank), "(1 ) ");
-    EXPECT_EQ(Group(kDirect, kDirectBox + kDirectBox), "(1 18 ) ");
+    EXPECT_EQ(Boxes(sharedFlank), Starts{1});
+    EXPECT_EQ(Boxes(kDirectBox + kDirectBox), (Starts{1, 18}));
 }
 
-TEST(CenpBbox, EachStretchMatchesOneOrientation) {
+TEST(CenpBFinder, EachStretchMatchesOneOrientation) {
     const std::string boxes[] = {kDirectBox, kReverseComplementBox, kReverseBox, kComplementBox};
-    const std::string patterns[] = {kDirect, kReverseComplement, kReverse, kComplement};
-    for (int b = 0; b < 4; ++b)
-        for (int p = 0; p < 4; ++p)
-            EXPECT_EQ(Group(patterns[p], Filler(3) + boxes[b] + Filler(3)), b == p ? "(4 ) " : "() ")
-                << "box " << b << " pattern " << p;
+    for (std::size_t b = 0; b < 4; ++b) {
+        const CenpBBoxes found = CenpBFinder().Find(Filler(3) + boxes[b] + Filler(3));
+        for (std::size_t p = 0; p < 4; ++p)
+            EXPECT_EQ(found[p], b == p ? Starts{4} : Starts{}) << "box " << b << " orientation " << p;
+    }
 }
 
-TEST(CenpBbox, CaseSensitiveAndNMatchesOnlyTheDots) {
+TEST(CenpBFinder, CaseSensitiveAndNMatchesOnlyTheDots) {
     std::string lower = kDirectBox;
     for (char& c : lower) c = static_cast<char>(c | 0x20);
-    EXPECT_EQ(Group(kDirect, lower), "() ");
-    EXPECT_EQ(Group(kDirect, "NTTCGNNNNANNCGGGN"), "(1 ) ");
+    EXPECT_EQ(Boxes(lower), Starts{});
+    EXPECT_EQ(Boxes("NTTCGNNNNANNCGGGN"), Starts{1});
     // N in place of a fixed letter of the core.
-    EXPECT_EQ(Group(kDirect, "NTTCGNNNNNNNCGGGN"), "() ");
-    EXPECT_EQ(Group(kDirect, "NTTNGNNNNANNCGGGN"), "() ");
-    // '.' does not match a carriage return.
-    EXPECT_EQ(Group(kDirect, "\rTTCGCACTAATCGGGT"), "() ");
+    EXPECT_EQ(Boxes("NTTCGNNNNNNNCGGGN"), Starts{});
+    EXPECT_EQ(Boxes("NTTNGNNNNANNCGGGN"), Starts{});
+    // '.' matches a NUL but not a carriage return.
+    EXPECT_EQ(Boxes(std::string(1, '\0') + kDirectBox.substr(1)), Starts{1});
+    EXPECT_EQ(Boxes("\rTTCGCACTAATCGGGT"), Starts{});
+}
+
+TEST(CenpBbox, WritesOneGroupForAnyPattern) {
+    FILE* file = std::tmpfile();
+    alphaEnsemble ensemble(TempDir().Write("empty.ens", ""));
+    ensemble.CenpBbox(file, " cBdir(", "(.)TTCG(....)A(..)CGGG(.)", kDirectBox + kDirectBox);
+    ensemble.CenpBbox(file, "[", "A", "");
+    std::string text(static_cast<std::size_t>(std::ftell(file)), '\0');
+    std::rewind(file);
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    std::fclose(file);
+    EXPECT_EQ(text, " cBdir(1 18 ) [) ");
 }
 
 TEST(FindCenpBboxes, OneLinePerMonomerWithFourGroups) {

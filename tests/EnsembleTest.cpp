@@ -2,6 +2,8 @@
 
 #include "TestSupport.h"
 #include "common/FileError.h"
+#include "ensemble/CenpB.h"
+#include "ensemble/Families.h"
 #include "ensemble/alphaEnsemble.h"
 
 namespace horgrid {
@@ -42,16 +44,45 @@ TEST(EnsembleLoading, MissingOrUnreadableFileIsAnError) {
         alphaEnsemble missing(dir.File("absent.ens"));
         FAIL() << "no error for a missing file";
     } catch (const FileError& error) {
-        EXPECT_EQ(std::string(error.what()), "cannot read '" + dir.File("absent.ens") + "': No such file or directory");
+        EXPECT_EQ(std::string(error.what()),
+                  "cannot read '" + dir.File("absent.ens") + "': No such file or directory");
     }
     EXPECT_THROW(alphaEnsemble{dir.path()}, FileError);  // a directory
+}
+
+TEST(EnsembleLoading, LinesCrossingTheReadBufferStayWholeAndStreamingAgrees) {
+    TempDir dir;
+    const std::string longSequence = "GTTCGCACTAATCGGGT" + std::string(200000, 'C');
+    std::string text;
+    for (int i = 0; i < 3000; ++i) text += "m + " + std::to_string(i) + " 4 ACGT\n";
+    text += "x + 1 2 " + longSequence + "\nlast + 2 3 GG";
+    const std::string path = dir.Write("long.ens", text);
+    alphaEnsemble loaded(path);
+    ASSERT_EQ(loaded.monomerCount, 3002);
+    EXPECT_EQ(loaded.monomers[2999].position, 2999);
+    EXPECT_EQ(loaded.monomers[3000].sequence, longSequence);
+    EXPECT_EQ(loaded.monomers[3001].sequence, "GG");
+    // -b and -s stream the file; they write what the loaded ensemble's methods write.
+    WriteCenpBFile(path);
+    WriteFamilyFile(path);
+    const std::string boxes = test::ReadFile(path + "_cenpB.txt");
+    const std::string families = test::ReadFile(path + "_supracromFamily.txt");
+    loaded.FindCenpBboxes(loaded.monomerCount);
+    loaded.FindSupracromFamilies(loaded.monomerCount);
+    EXPECT_EQ(boxes, test::ReadFile(path + "_cenpB.txt"));
+    EXPECT_EQ(families, test::ReadFile(path + "_supracromFamily.txt"));
+    EXPECT_NE(boxes.find("\n1 2 cBdir(1 ) "), std::string::npos);
 }
 
 TEST(EnsembleSubRange, HalfOpenCopies) {
     TempDir dir;
     std::string text;
     for (int i = 0; i < 10; ++i) {
-        text.append("m").append(std::to_string(i)).append(" + ").append(std::to_string(i * 10)).append(" 1 A\n");
+        text.append("m")
+            .append(std::to_string(i))
+            .append(" + ")
+            .append(std::to_string(i * 10))
+            .append(" 1 A\n");
     }
     const alphaEnsemble source(dir.Write("ten.ens", text));
 

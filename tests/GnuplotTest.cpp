@@ -4,7 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
+#include <thread>
 
 #include "TestSupport.h"
 #include "common/Gnuplot.h"
@@ -46,23 +46,6 @@ TEST(Gnuplot, NamesGnuplotCouldRunAreNotSafe) {
     }
     EXPECT_EQ(PlotPath("/a/b"), "/a/b");
     EXPECT_EQ(PlotPath("<touch X").front(), '/');
-}
-
-// A stand-in for gnuplot: a shell script that finds the output file in its
-// -e argument ("set output '...'") and runs `body` with it in $out.
-std::string FakeGnuplot(const TempDir& dir, const std::string& body) {
-    const std::string path =
-        dir.Write("gnuplot",
-                  "#!/bin/sh\nout=$(printf '%s' \"$2\" | sed -n \"s/.*set output '\\([^']*\\)'.*/\\1/p\")\n" +
-                      body + "\n");
-    ::chmod(path.c_str(), 0755);
-    return path;
-}
-
-bool Alive(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string pidText, name, state;
-    return stat >> pidText >> name >> state && state != "Z";
 }
 
 TEST(Gnuplot, PictureReplacedOnlyWhenComplete) {

@@ -4,10 +4,9 @@
 #include <limits>
 
 #include "HorTestData.h"
-#include "TestSupport.h"
-#include "common/NumberFormat.h"
+#include "hor/HorGrid.h"
 #include "sequence/DistanceLimit.h"
-#include "hor/horAnaliser2.h"
+#include "sequence/DistancePercent.h"
 #include "sequence/EditDistance.h"
 
 namespace horgrid::test {
@@ -20,13 +19,8 @@ struct Built {
 };
 
 Built Build(const std::vector<std::string>& sequences, float threshold = 7.0f) {
-    TempDir dir;
-    alphaEnsemble ensemble(dir.Write("segment.ens", EnsembleText(sequences)));
-    horAnaliser2 analyser;
-    testing::internal::CaptureStdout();
-    std::vector<monomer> structure = analyser.CreateHORstructure(ensemble, threshold);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Start HOR construction...\n");
-    return {structure, analyser.columnCount, analyser.lastRow};
+    HorGrid grid = BuildHorGrid(std::vector<std::string_view>(sequences.begin(), sequences.end()), threshold);
+    return {std::move(grid.placed), grid.columnCount, grid.lastRow};
 }
 
 using Placement = std::vector<monomer>;
@@ -117,15 +111,10 @@ TEST(HorBuilder, DistancesUpToTheLongestEarlierRecordAreCompared) {
 }
 
 TEST(HorBuilder, EmptySegmentBuildsNothing) {
-    TempDir dir;
-    alphaEnsemble ensemble(dir.Write("empty.ens", ""));
-    horAnaliser2 analyser;
-    analyser.columnCount = 5;
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(analyser.CreateHORstructure(ensemble, 7.0f).empty());
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(analyser.columnCount, 0);
-    EXPECT_EQ(analyser.lastRow, 0);
+    const Built built = Build({});
+    EXPECT_TRUE(built.structure.empty());
+    EXPECT_EQ(built.columnCount, 0);
+    EXPECT_EQ(built.lastRow, 0);
 }
 
 // The bounded comparison must give the same answers as the exact percentage:

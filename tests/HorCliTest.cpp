@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "HorTestData.h"
@@ -11,7 +15,9 @@ namespace {
 const std::string kElapsed = "\n\nelapsed time: Ts\n";
 const std::string kOpening = "Start reading alpha file...\nReading done!\nNumber of monomers: ";
 
-bool HaveGnuplot() { return std::filesystem::exists("/usr/local/bin/gnuplot"); }
+bool HaveGnuplot() {
+    return std::filesystem::exists("/usr/local/bin/gnuplot");
+}
 
 // A regular array: `types` distinct random monomers repeated `copies` times, every
 // copy two substitutions away from its type (about 2.3 % between two copies).
@@ -103,17 +109,98 @@ TEST(HorCli, MissingEnsembleOrUncreatableStructureFileFails) {
 }
 
 TEST(HorCli, UnsafeNameSkipsThePlotButWritesTheStructure) {
-    TempDir dir;
-    dir.Write("a$(touch hacked).ens", EnsembleText({"ACGT", "ACGT"}));
-    const RunResult run = RunProgram(HORGRID_BIN, {"-h", "a$(touch hacked).ens"}, dir.path());
-    EXPECT_EQ(run.status, 3);
-    EXPECT_EQ(MaskElapsed(run.out), kOpening + "2\n" + Segment(0, 1, 2, "1x-2") + kElapsed);
-    EXPECT_EQ(
-        run.err,
-        "horgrid: no picture for 'a$(touch hacked).ens.hor1': its name or title holds a quote, dollar sign, "
-        "backquote, backslash or newline\n");
-    EXPECT_TRUE(FileExists(dir.File("a$(touch hacked).ens.hor1")));
-    EXPECT_FALSE(FileExists(dir.File("hacked")));
+    // Shell syntax, and gnuplot's own: a data file "<cmd" runs cmd, an output "|cmd" pipes into it.
+    for (const std::string name : {"a$(touch hacked).ens", "<touch hacked q.ens", "|touch hacked q.ens"}) {
+        TempDir dir;
+        dir.Write(name, EnsembleText({"ACGT", "ACGT"}));
+        const RunResult run = RunProgram(HORGRID_BIN, {"-h", name}, dir.path());
+        EXPECT_EQ(run.status, 3) << name;
+        EXPECT_EQ(MaskElapsed(run.out), kOpening + "2\n" + Segment(0, 1, 2, "1x-2") + kElapsed);
+        EXPECT_EQ(run.err,
+                  "horgrid: no picture for '" + name +
+                      ".hor1': its name or title holds a quote, dollar sign, backquote, backslash or "
+                      "newline, or begins with < or |\n");
+        EXPECT_TRUE(FileExists(dir.File(name + ".hor1")));
+        EXPECT_FALSE(FileExists(dir.File("hacked"))) << name;
+        EXPECT_FALSE(FileExists("hacked")) << name;
+    }
+}
+
+// The files in `dir` apart from `ignored`, sorted.
+std::vector<std::string> Listing(const TempDir& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(HorCli, PictureThatGnuplotSpoilsKeepsThePreviousOne) {
+    struct Case {
+        std::string gnuplot;  // the fake's script
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"sleep 30", "gnuplot did not finish within 0.5 s (HORGRID_PLOT_TIMEOUT) and was stopped"},
+        {": > \"$out\"", "gnuplot did not write a complete picture for 'p-1bp-5bp.eps'"},
+        {"printf '%%!PS-Adobe-2.0 EPSF-2.0\\n' > \"$out\"; exit 1", "gnuplot failed with exit status 1"},
+    };
+    for (const Case& c : cases) {
+        TempDir programs;
+        TempDir dir;
+        dir.Write("p.ens", EnsembleText({"ACGT", "ACGT"}));
+        dir.Write("p-1bp-5bp.eps", "old");
+        RunOptions options;
+        options.environment = {"HORGRID_GNUPLOT=" + FakeGnuplot(programs, c.gnuplot),
+                               "HORGRID_PLOT_TIMEOUT=0.5"};
+        const auto started = std::chrono::steady_clock::now();
+        const RunResult run = RunProgram(HORGRID_BIN, {"-h", "p.ens"}, dir.path(), options);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+        EXPECT_EQ(run.status, 3) << c.gnuplot;
+        EXPECT_EQ(run.err, "horgrid: no picture for 'p.ens.hor1': " + c.reason + "\n");
+        EXPECT_EQ(ReadFile(dir.File("p-1bp-5bp.eps")), "old");
+        EXPECT_EQ(Listing(dir), (std::vector<std::string>{"p-1bp-5bp.eps", "p.ens", "p.ens.hor1"}));
+    }
+}
+
+TEST(HorCli, TimeoutThatIsNoPositiveNumberIsAUsageError) {
+    for (const std::string value : {"0", "-3", "ten", ""}) {
+        TempDir dir;
+        dir.Write("p.ens", EnsembleText({"ACGT"}));
+        RunOptions options;
+        options.environment = {"HORGRID_PLOT_TIMEOUT=" + value};
+        const RunResult run = RunProgram(HORGRID_BIN, {"-h", "p.ens"}, dir.path(), options);
+        EXPECT_EQ(run.status, 1) << value;
+        EXPECT_EQ(run.err, "horgrid: HORGRID_PLOT_TIMEOUT must be a positive number of seconds, not '" +
+                               value + "'\n");
+        EXPECT_EQ(Listing(dir), std::vector<std::string>{"p.ens"});
+    }
+}
+
+TEST(HorCli, SignalDuringDrawingStopsTheRunAndLeavesNoTemporary) {
+    for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+        TempDir programs;
+        TempDir dir;
+        // Two segments: the run must not go on to the second.
+        dir.Write("p.ens", EnsembleText({"ACGT", std::string(1200, 'A')}, {0, 1200}));
+        dir.Write("p-1bp-1bp.eps", "old");
+        const std::string started = programs.File("started");
+        RunOptions options;
+        options.environment = {"HORGRID_GNUPLOT=" +
+                               FakeGnuplot(programs, "printf '%%!PS' > \"$out\"; sleep 30 & echo $! > " +
+                                                         started + ".tmp; mv " + started + ".tmp " + started +
+                                                         "; wait")};
+        options.signal = signal;
+        options.when = [&] { return FileExists(started); };
+        const RunResult run = RunProgram(HORGRID_BIN, {"-h", "p.ens"}, dir.path(), options);
+        EXPECT_EQ(run.status, status);
+        EXPECT_EQ(ReadFile(dir.File("p-1bp-1bp.eps")), "old");
+        EXPECT_EQ(Listing(dir), (std::vector<std::string>{"p-1bp-1bp.eps", "p.ens", "p.ens.hor1"}));
+        const int sleeper = std::stoi(ReadFile(started));
+        for (int wait = 0; wait < 100 && Alive(sleeper); ++wait) ::usleep(10000);
+        EXPECT_FALSE(Alive(sleeper));
+    }
 }
 
 TEST(HorCli, FailedPlotIsReportedAndTheRunGoesOn) {

@@ -6,39 +6,35 @@
 namespace horgrid::test {
 namespace {
 
-// Records with the given length column (171 where not listed) and a short sequence.
-std::vector<alpha> Records(int count, const std::vector<std::pair<int, int>>& lengths) {
-    std::vector<alpha> records(static_cast<std::size_t>(count));
-    for (alpha& record : records) {
-        record.length = 171;
-        record.sequence = "ACGT";
+// The segments as flattened (first, last) pairs, of `count` records whose
+// length column is 171 except where listed.
+std::vector<std::size_t> Cut(int count, const std::vector<std::pair<int, int>>& lengths) {
+    std::vector<int> column(static_cast<std::size_t>(count), 171);
+    for (const auto& [index, length] : lengths) column[static_cast<std::size_t>(index)] = length;
+    std::vector<std::size_t> flat;
+    for (const Segment& segment : CutSegments(column)) {
+        flat.push_back(segment.first);
+        flat.push_back(segment.last);
     }
-    for (const auto& [index, length] : lengths) records[static_cast<std::size_t>(index)].length = length;
-    return records;
+    return flat;
 }
 
+using Pairs = std::vector<std::size_t>;
+
 TEST(HorSegments, CutBeforeEveryRecordLongerThan1000) {
-    EXPECT_EQ(SegmentBreaks(Records(100, {})), (std::vector<int>{0, 99}));
-    EXPECT_EQ(SegmentBreaks(Records(10, {{5, 1500}, {6, 2000}})), (std::vector<int>{0, 4, 5, 5, 6, 9}));
-    EXPECT_EQ(SegmentBreaks(Records(10, {{3, 1000}})), (std::vector<int>{0, 9}));
-    EXPECT_EQ(SegmentBreaks(Records(10, {{3, 1001}})), (std::vector<int>{0, 2, 3, 9}));
-    EXPECT_EQ(SegmentBreaks(Records(1, {})), (std::vector<int>{0, 0}));
+    EXPECT_EQ(Cut(100, {}), (Pairs{0, 99}));
+    EXPECT_EQ(Cut(10, {{5, 1500}, {6, 2000}}), (Pairs{0, 4, 5, 5, 6, 9}));
+    EXPECT_EQ(Cut(10, {{3, 1000}}), (Pairs{0, 9}));
+    EXPECT_EQ(Cut(10, {{3, 1001}}), (Pairs{0, 2, 3, 9}));
+    EXPECT_EQ(Cut(1, {}), (Pairs{0, 0}));
+    EXPECT_EQ(Cut(0, {}), Pairs{});
 }
 
 TEST(HorSegments, LongFirstAndLastRecords) {
     // Record 0 is never tested; a long record 1 leaves record 0 alone.
-    EXPECT_EQ(SegmentBreaks(Records(5, {{0, 5000}})), (std::vector<int>{0, 4}));
-    EXPECT_EQ(SegmentBreaks(Records(5, {{1, 5000}})), (std::vector<int>{0, 0, 1, 4}));
-    EXPECT_EQ(SegmentBreaks(Records(5, {{4, 5000}})), (std::vector<int>{0, 3, 4, 4}));
-}
-
-TEST(HorSegments, LengthColumnDecidesNotTheSequence) {
-    std::vector<alpha> records = Records(3, {});
-    records[1].sequence.assign(3000, 'A');
-    EXPECT_EQ(SegmentBreaks(records), (std::vector<int>{0, 2}));
-    records[2].length = 1001;
-    records[2].sequence = "";
-    EXPECT_EQ(SegmentBreaks(records), (std::vector<int>{0, 1, 2, 2}));
+    EXPECT_EQ(Cut(5, {{0, 5000}}), (Pairs{0, 4}));
+    EXPECT_EQ(Cut(5, {{1, 5000}}), (Pairs{0, 0, 1, 4}));
+    EXPECT_EQ(Cut(5, {{4, 5000}}), (Pairs{0, 3, 4, 4}));
 }
 
 TEST(HorNames, BaseNameDropsDirectoryAndLastExtension) {

@@ -1,10 +1,16 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
-#include <sys/stat.h>
+#include <vector>
 
 #include "TestSupport.h"
 #include "common/FileError.h"
+#include "common/Interrupt.h"
 #include "common/ResultFile.h"
 
 namespace horgrid {
@@ -33,17 +39,86 @@ TEST(ResultFile, ReplacesTheTargetOnlyOnCommit) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
-TEST(ResultFile, NewFilesGetTheUsualPermissions) {
+TEST(ResultFile, ModeIsTheUsualOneOrThatOfTheReplacedFile) {
     TempDir dir;
+    std::filesystem::create_directory(dir.File("sticky"));
+    ::chmod(dir.File("sticky").c_str(), 01777);
+    ::close(::open(dir.File("private").c_str(), O_CREAT | O_WRONLY, 0600));
+    std::filesystem::create_symlink(dir.File("sticky"), dir.File("link"));
+    std::filesystem::create_symlink(dir.File("private"), dir.File("file-link"));
+    struct Case {
+        const char* name;
+        mode_t mode;
+    };
     const mode_t mask = ::umask(022);
-    {
-        ResultFile out(dir.File("fresh.txt"));
-        out.Commit();
+    for (const Case c :
+         {Case{"fresh", 0644}, Case{"link", 0644}, Case{"file-link", 0644}, Case{"private", 0600}}) {
+        {
+            ResultFile out(dir.File(c.name));
+            out.Commit();
+        }
+        struct stat info {};
+        ASSERT_EQ(::lstat(dir.File(c.name).c_str(), &info), 0);
+        EXPECT_TRUE(S_ISREG(info.st_mode)) << c.name;
+        EXPECT_EQ(info.st_mode & 07777, c.mode) << c.name;
     }
     ::umask(mask);
-    struct stat info {};
-    ASSERT_EQ(::stat(dir.File("fresh.txt").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
+TEST(ResultFile, TemporaryNameIsShortWhateverTheTarget) {
+    TempDir dir;
+    const std::string target = dir.File(std::string(250, 'r'));
+    ResultFile out(target);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0].size(), 20u) << names[0];
+    out.Commit();
+    EXPECT_TRUE(test::FileExists(target));
+}
+
+TEST(ResultFile, RefusesToReplaceItsInput) {
+    TempDir dir;
+    const std::string input = dir.Write("in.txt", "input");
+    std::filesystem::create_symlink(input, dir.File("link.txt"));
+    for (const std::string& result : {input, dir.File("link.txt"), dir.path() + "/./in.txt"}) {
+        try {
+            ResultFile out(result, {dir.File("other.txt"), input});
+            FAIL() << result;
+        } catch (const FileError& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      "cannot create '" + result + "': it is the input '" + input + "'");
+        }
+    }
+    ResultFile out(dir.File("new.txt"), {input});  // a result that is no input
+    out.Commit();
+    EXPECT_EQ(ReadFile(input), "input");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
+}
+
+TEST(ResultFile, SignalRemovesTheTemporaries) {
+    TempDir dir;
+    const std::string target = dir.Write("result.txt", "previous");
+    for (const int signal : {SIGINT, SIGTERM}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            InstallInterruptCleanup();
+            ResultFile first(target);
+            ResultFile second(dir.File("second.txt"));
+            std::fputs("half written", first.get());
+            ::raise(signal);
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+        EXPECT_EQ(ReadFile(target), "previous");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    }
 }
 
 TEST(ResultFile, UncreatableTargetNamesThePath) {

@@ -19,7 +19,7 @@ namespace {
 // a fixed table of slots, each claimed with a compare-and-swap, filled, then
 // published; the handler reads only published slots. Nothing else in the
 // program reads it.
-constexpr int kFileSlots = 32;
+constexpr int kFileSlots = 256;
 constexpr int kGroupSlots = 8;
 constexpr std::size_t kPathCapacity = 4096;
 

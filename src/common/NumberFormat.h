@@ -21,10 +21,4 @@ std::string Fixed1Width3(double value);
 // printf "%6.2f", the distance-matrix cell format (without its leading blank).
 std::string Fixed2Width6(double value);
 
-// Distance percentage in single precision: distance * 100 / length, all in
-// float. `length` is the divisor sequence's length (an empty one gives inf/nan).
-inline float DistancePercent(int distance, std::size_t length) {
-    return static_cast<float>(distance) * 100.0f / static_cast<float>(length);
-}
-
 }  // namespace horgrid

@@ -5,9 +5,9 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <vector>
 
 #include "common/FileError.h"
+#include "common/TemporaryFile.h"
 
 namespace horgrid {
 
@@ -15,34 +15,30 @@ namespace {
 
 constexpr std::size_t kBufferSize = 1 << 20;
 
-// Permissions an ordinary fopen(path, "w") would give: 0666 less the umask.
-mode_t DefaultFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
-}
-
 }  // namespace
 
-ResultFile::ResultFile(std::string path) : path_(std::move(path)) {
-    temporaryPath_ = path_ + ".tmpXXXXXX";
-    std::vector<char> name(temporaryPath_.begin(), temporaryPath_.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) throw FileError::FromErrno("cannot create", path_, errno);
-    temporaryPath_.assign(name.data());
-    struct stat existing {};
-    // Keep the mode of a result that is being replaced, else the usual default.
-    const mode_t mode =
-        ::stat(path_.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : DefaultFileMode();
-    ::fchmod(fd, mode);
-    file_ = ::fdopen(fd, "w");
+void RefuseOverwritingInput(const std::string& result, const std::vector<std::string>& inputs) {
+    struct stat target {};
+    if (::stat(result.c_str(), &target) != 0) return;
+    for (const std::string& input : inputs) {
+        struct stat source {};
+        if (::stat(input.c_str(), &source) == 0 && source.st_dev == target.st_dev &&
+            source.st_ino == target.st_ino) {
+            throw FileError("cannot create '" + result + "': it is the input '" + input + "'");
+        }
+    }
+}
+
+ResultFile::ResultFile(std::string path, const std::vector<std::string>& inputs) : path_(std::move(path)) {
+    RefuseOverwritingInput(path_, inputs);
+    temporary_ = std::make_unique<TemporaryFile>(path_);
+    file_ = ::fdopen(temporary_->descriptor(), "w");
     if (file_ == nullptr) {
         const int error = errno;
-        ::close(fd);
-        ::unlink(temporaryPath_.c_str());
+        temporary_.reset();
         throw FileError::FromErrno("cannot create", path_, error);
     }
+    temporary_->Release();  // the stream owns the descriptor now
     buffer_ = static_cast<char*>(std::malloc(kBufferSize));
     if (buffer_ != nullptr) std::setvbuf(file_, buffer_, _IOFBF, kBufferSize);
 }
@@ -55,12 +51,8 @@ void ResultFile::Discard() noexcept {
     if (file_ != nullptr) {
         std::fclose(file_);
         file_ = nullptr;
-        ::unlink(temporaryPath_.c_str());
     }
-    if (finished_) {
-        finished_ = false;
-        ::unlink(temporaryPath_.c_str());
-    }
+    temporary_.reset();
     std::free(buffer_);
     buffer_ = nullptr;
 }
@@ -71,27 +63,23 @@ void ResultFile::Finish() {
     int error = errno;
     FILE* file = file_;
     file_ = nullptr;
-    if (std::fclose(file) != 0 && !failed) {
-        error = errno;
-        ::unlink(temporaryPath_.c_str());
-        throw FileError::FromErrno("cannot write", path_, error);
-    }
-    if (failed) {
-        ::unlink(temporaryPath_.c_str());
+    const bool closed = std::fclose(file) == 0;
+    // A finished file waits for Commit() with no stream or buffer, so a writer
+    // may finish many files before committing any.
+    std::free(buffer_);
+    buffer_ = nullptr;
+    if (!closed && !failed) error = errno;
+    if (failed || !closed) {
+        temporary_.reset();
         throw FileError::FromErrno("cannot write", path_, error != 0 ? error : EIO);
     }
-    finished_ = true;
 }
 
 void ResultFile::Commit() {
     Finish();
-    if (!finished_) return;
-    finished_ = false;
-    if (::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporaryPath_.c_str());
-        throw FileError::FromErrno("cannot create", path_, error);
-    }
+    if (temporary_ == nullptr) return;
+    temporary_->MoveTo(path_);
+    temporary_.reset();
 }
 
 }  // namespace horgrid

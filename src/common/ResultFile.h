@@ -1,18 +1,25 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace horgrid {
 
+class TemporaryFile;
+
 // Every result file is written through this class. It writes into a temporary
-// file in the target's directory and renames it over the target only in
-// Commit(), so an interrupted or failed run never leaves a truncated result and
-// never destroys the previous one. Without Commit() the destructor removes the
-// temporary file. Creation or write failures raise FileError naming the target.
+// file with a short name in the target's directory (TemporaryFile.h) and
+// renames it over the target only in Commit(), so an interrupted or failed run
+// never leaves a truncated result and never destroys the previous one. Without
+// Commit() the destructor removes the temporary file. A result that is the
+// same file as one of `inputs` (the same path, or a link to it) is refused
+// before anything is written, so a result never replaces its own input.
+// Creation, write or refusal failures raise FileError naming the target.
 class ResultFile {
 public:
-    explicit ResultFile(std::string path);
+    explicit ResultFile(std::string path, const std::vector<std::string>& inputs = {});
     ~ResultFile();
     ResultFile(const ResultFile&) = delete;
     ResultFile& operator=(const ResultFile&) = delete;
@@ -35,10 +42,13 @@ private:
     void Discard() noexcept;
 
     std::string path_;
-    std::string temporaryPath_;
+    std::unique_ptr<TemporaryFile> temporary_;
     FILE* file_ = nullptr;
-    bool finished_ = false;  // closed, written completely, not yet moved into place
     char* buffer_ = nullptr;
 };
+
+// Raises FileError when `result` names the same existing file as one of
+// `inputs` (device and inode compared, so links count).
+void RefuseOverwritingInput(const std::string& result, const std::vector<std::string>& inputs);
 
 }  // namespace horgrid

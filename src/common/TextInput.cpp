@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -42,6 +43,37 @@ std::string ReadTextFile(const std::string& path) {
     char buffer[1 << 16];
     while (const std::size_t got = reader.Read(buffer, sizeof buffer)) text.append(buffer, got);
     return text;
+}
+
+FileLineReader::FileLineReader(std::string path) : file_(std::move(path)), buffer_(std::size_t{1} << 16) {}
+
+bool FileLineReader::Refill() {
+    pos_ = 0;
+    end_ = file_.Read(buffer_.data(), buffer_.size());
+    return end_ > 0;
+}
+
+bool FileLineReader::Next(std::string_view& line) {
+    if (pos_ == end_ && !Refill()) return false;
+    const char* begin = buffer_.data();
+    const char* found = std::find(begin + pos_, begin + end_, '\n');
+    if (found != begin + end_) {
+        line = std::string_view(begin + pos_, static_cast<std::size_t>(found - (begin + pos_)));
+        pos_ = static_cast<std::size_t>(found - begin) + 1;
+        return true;
+    }
+    // The line runs past the buffer: collect it across refills.
+    spanning_.assign(begin + pos_, end_ - pos_);
+    while (Refill()) {
+        found = std::find(begin, begin + end_, '\n');
+        spanning_.append(begin, static_cast<std::size_t>(found - begin));
+        if (found != begin + end_) {
+            pos_ = static_cast<std::size_t>(found - begin) + 1;
+            break;
+        }
+    }
+    line = spanning_;
+    return true;
 }
 
 }  // namespace horgrid

@@ -2,11 +2,12 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace horgrid {
 
-// White space of the classic locale: blank, tab, line feed, vertical tab, form
-// feed, carriage return.
+// Whitespace of the classic locale, as formatted stream extraction skips it:
+// blank, tab, line feed, vertical tab, form feed, carriage return.
 inline bool IsSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
@@ -62,6 +63,28 @@ public:
 private:
     std::string_view text_;
     std::size_t pos_ = 0;
+};
+
+// A file walked line by line with the rules of LineReader, holding one piece
+// of the file and the current line only: memory depends on the longest line,
+// not on the file's size. Errors as for TextFileReader.
+class FileLineReader {
+public:
+    explicit FileLineReader(std::string path);
+
+    // Stores the next line in `line` (valid until the next call) and returns
+    // true, or returns false at the end.
+    bool Next(std::string_view& line);
+    std::size_t SizeHint() const { return file_.SizeHint(); }
+
+private:
+    bool Refill();
+
+    TextFileReader file_;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    std::string spanning_;  // a line that crosses the end of the buffer
 };
 
 }  // namespace horgrid

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <variant>
 
+#include "common/FileError.h"
 #include "common/Parallel.h"
 #include "dotplot/DotPlotPicture.h"
 #include "dotplot/DotPlotTable.h"
@@ -22,6 +23,7 @@ namespace horgrid {
 namespace {
 
 constexpr int kUsageStatus = 1;
+constexpr int kFileStatus = 2;
 constexpr int kPlotStatus = 3;
 constexpr std::size_t kDefaultSize = 2000;
 constexpr std::size_t kLargestSize = 5000;
@@ -108,12 +110,8 @@ std::variant<Options, int> ParseOptions(int argc, char** argv) {
     return options;
 }
 
-}  // namespace
-
-int DotPlotMain(int argc, char** argv) {
-    const std::variant<Options, int> parsed = ParseOptions(argc, argv);
-    if (const int* status = std::get_if<int>(&parsed)) return *status;
-    const Options& options = std::get<Options>(parsed);
+// Computes, writes and draws; returns the exit status.
+int RunDotPlot(const Options& options) {
     PlotSettings settings;
     if (const std::string error = ReadPlotSettings(settings); !error.empty()) {
         std::cerr << "horgrid-tools dotplot: " << error << "\n";
@@ -145,6 +143,20 @@ int DotPlotMain(int argc, char** argv) {
     }
     std::cout << "-> " << picture << "\n";
     return 0;
+}
+
+}  // namespace
+
+int DotPlotMain(int argc, char** argv) {
+    const std::variant<Options, int> parsed = ParseOptions(argc, argv);
+    if (const int* status = std::get_if<int>(&parsed)) return *status;
+    try {
+        return RunDotPlot(std::get<Options>(parsed));
+    } catch (const FileError& error) {
+        std::cout.flush();
+        std::cerr << "horgrid-tools: " << error.what() << "\n";
+        return kFileStatus;
+    }
 }
 
 }  // namespace horgrid

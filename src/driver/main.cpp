@@ -4,7 +4,11 @@
 //
 // Exit status: 0 on success; 1 with no argument, a wrong argument count or an
 // unknown option; 2 when an input cannot be read or a result cannot be written;
-// 3 when -h could not make one of its pictures (each reported on standard error).
+// 3 when -h could not make one of its pictures (each reported on standard error);
+// 1 also for a HORGRID_PLOT_TIMEOUT that is not a positive number; 2 also when
+// standard output cannot be written (full disk, closed pipe). Ctrl-C (SIGINT)
+// and SIGTERM stop the run, remove the unfinished results' temporary files and
+// exit with 130 and 143.
 
 #include <ctime>
 #include <iostream>
@@ -12,7 +16,12 @@
 #include <string_view>
 
 #include "common/FileError.h"
+#include "common/Gnuplot.h"
+#include "common/Interrupt.h"
+#include "common/StandardOutput.h"
 #include "driver/HelpText.h"
+#include "ensemble/CenpB.h"
+#include "ensemble/Families.h"
 #include "ensemble/alphaEnsemble.h"
 #include "hor/horAnaliser2.h"
 #include "sequence/FindDistanceBetweenStrings.h"
@@ -48,13 +57,17 @@ int RunOption(int argc, char** argv) {
         alphaEnsemble ensemble(argv[2]);
         ensemble.FindDotMatrix(0, ensemble.monomerCount, 0, ensemble.monomerCount);
     } else if (option == "-b") {
-        alphaEnsemble ensemble(argv[2]);
-        ensemble.FindCenpBboxes(ensemble.monomerCount);
+        // -b and -s need one record at a time: the file is streamed, never loaded.
+        WriteCenpBFile(argv[2]);
     } else if (option == "-s") {
-        alphaEnsemble ensemble(argv[2]);
-        ensemble.FindSupracromFamilies(ensemble.monomerCount);
+        WriteFamilyFile(argv[2]);
     } else if (option == "-h") {
-        const horAnaliser2 analysis(argv[2], kHorThreshold);
+        PlotSettings settings;
+        if (const std::string error = ReadPlotSettings(settings); !error.empty()) {
+            std::cerr << "horgrid: " << error << "\n";
+            return kUsageStatus;
+        }
+        const horAnaliser2 analysis(argv[2], kHorThreshold, settings);
         if (analysis.failedPlots > 0) return kPlotStatus;
     }
     return 0;
@@ -69,10 +82,11 @@ void ReportElapsed(std::clock_t start) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    InstallInterruptCleanup();
     std::ios::sync_with_stdio(false);
     if (argc <= 1) {
         HelpText();
-        return kUsageStatus;
+        return FinishStandardOutput("horgrid", kUsageStatus);
     }
     const std::clock_t start = std::clock();
     int status = 0;
@@ -84,5 +98,5 @@ int main(int argc, char** argv) {
         return kFileStatus;
     }
     ReportElapsed(start);
-    return status;
+    return FinishStandardOutput("horgrid", status);
 }

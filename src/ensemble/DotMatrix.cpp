@@ -1,3 +1,5 @@
+#include "ensemble/DotMatrix.h"
+
 #include <algorithm>
 #include <cstring>
 #include <iostream>
@@ -8,6 +10,7 @@
 #include "common/NumberFormat.h"
 #include "common/ResultFile.h"
 #include "ensemble/alphaEnsemble.h"
+#include "sequence/DistancePercent.h"
 #include "sequence/LevenshteinBatch.h"
 
 namespace horgrid {
@@ -77,38 +80,44 @@ void AppendZeroCells(std::string& line, std::size_t count) {
 
 }  // namespace
 
-void alphaEnsemble::FindDotMatrix(int rowBegin, int rowEnd, int columnBegin, int columnEnd) {
-    const int size = static_cast<int>(monomers.size());
+void ForEachDotMatrixRow(std::span<const std::string_view> sequences, int rowBegin, int rowEnd,
+                         int columnBegin, int columnEnd,
+                         const std::function<void(const DotMatrixRow&)>& visit) {
+    const int size = static_cast<int>(sequences.size());
     rowBegin = std::clamp(rowBegin, 0, size);
     rowEnd = std::clamp(rowEnd, 0, size);
     columnBegin = std::clamp(columnBegin, 0, size);
-    columnEnd = std::clamp(columnEnd, 0, size);
+    columnEnd = std::max(columnBegin, std::clamp(columnEnd, 0, size));
 
-    ResultFile out(fileName + "_dot_matrix.txt");
-    // Column k of the batch is monomer columnBegin + k; each row runs against
+    // Column k of the batch is sequence columnBegin + k; each row runs against
     // the columns from the diagonal on, all eight-column groups at once.
-    LevenshteinBatch batch(SequenceViews(monomers, static_cast<std::size_t>(columnBegin),
-                                         static_cast<std::size_t>(std::max(columnBegin, columnEnd))));
+    LevenshteinBatch batch(
+        std::vector<std::string_view>(sequences.begin() + columnBegin, sequences.begin() + columnEnd));
     std::vector<std::uint32_t> distances(batch.size());
+    for (int i = rowBegin; i < rowEnd; ++i) {
+        const std::string_view row = sequences[static_cast<std::size_t>(i)];
+        const std::size_t zeroCells =
+            static_cast<std::size_t>(std::clamp(i, columnBegin, columnEnd) - columnBegin);
+        batch.Distances(row, zeroCells, batch.size(), distances.data());
+        visit({i, zeroCells, std::span<const std::uint32_t>(distances.data(), batch.size() - zeroCells),
+               PercentDivisor(row)});
+    }
+}
+
+void alphaEnsemble::FindDotMatrix(int rowBegin, int rowEnd, int columnBegin, int columnEnd) {
+    ResultFile out(fileName + "_dot_matrix.txt", {fileName});
+    const std::vector<std::string_view> sequences = SequenceViews(monomers, 0, monomers.size());
+    const int progressEnd = std::clamp(rowEnd, 0, static_cast<int>(monomers.size()));
     CellTexts cells;
     std::string line;
-
-    for (int i = rowBegin; i < rowEnd; ++i) {
-        std::cout << "\n" << i << "/" << rowEnd;
-        const std::string& row = monomers[static_cast<std::size_t>(i)].sequence;
-        const std::size_t rowLength = std::strlen(row.c_str());
+    ForEachDotMatrixRow(sequences, rowBegin, rowEnd, columnBegin, columnEnd, [&](const DotMatrixRow& row) {
+        std::cout << "\n" << row.index << "/" << progressEnd;
         line.assign(1, '\n');
         // Cells left of the diagonal are "0 " and cost nothing.
-        const int firstComputed = std::clamp(i, columnBegin, std::max(columnBegin, columnEnd));
-        AppendZeroCells(line, static_cast<std::size_t>(firstComputed - columnBegin));
-        if (firstComputed < columnEnd) {
-            const std::size_t first = static_cast<std::size_t>(firstComputed - columnBegin);
-            batch.Distances(row, first, batch.size(), distances.data());
-            for (std::size_t k = 0; k < batch.size() - first; ++k)
-                cells.Append(line, distances[k], rowLength);
-        }
+        AppendZeroCells(line, row.zeroCells);
+        for (const std::uint32_t distance : row.distances) cells.Append(line, distance, row.divisor);
         out.Write(line);
-    }
+    });
     out.Commit();
 }
 

@@ -1,9 +1,8 @@
-#include <algorithm>
-#include <cstdint>
-#include <cstdio>
+#include "ensemble/Families.h"
 
 #include "common/NumberFormat.h"
 #include "common/ResultFile.h"
+#include "ensemble/EnsembleReader.h"
 #include "ensemble/SupracromReferences.h"
 #include "ensemble/alphaEnsemble.h"
 #include "sequence/EditDistance.h"
@@ -18,6 +17,35 @@ constexpr std::uint32_t kStartDistance = 171;
 
 }  // namespace
 
+FamilyMatch NearestFamily(std::string_view sequence) {
+    FamilyMatch best;
+    best.distance = kStartDistance;
+    for (std::size_t k = 0; k < kSupracromReferences.size() && best.distance > 0; ++k) {
+        // Only "is it strictly nearer than the best so far?" matters, so the
+        // distance need only be exact up to best.distance - 1.
+        const std::uint32_t d =
+            LevenshteinAtMost(sequence, kSupracromReferences[k].sequence, best.distance - 1);
+        if (d < best.distance) {
+            best.distance = d;
+            best.reference = k;
+        }
+    }
+    best.percent = static_cast<double>(best.distance) * 100.0 / static_cast<double>(sequence.size());
+    return best;
+}
+
+void WriteFamilyLine(FILE* file, const alpha& monomer, const FamilyMatch& match) {
+    const std::string name(kSupracromReferences[match.reference].name);
+    std::fprintf(file, "\n%d %d %s(%s%%) ", monomer.position, monomer.length, name.c_str(),
+                 Fixed(match.percent, 0).c_str());
+}
+
+void WriteFamilyFile(const std::string& ensemblePath) {
+    StreamEnsembleToResult(ensemblePath, "_supracromFamily.txt", [](FILE* file, const alpha& monomer) {
+        WriteFamilyLine(file, monomer, NearestFamily(monomer.sequence));
+    });
+}
+
 std::vector<supracromAlpha> alphaEnsemble::FillSupracromAlphaVector() {
     std::vector<supracromAlpha> references;
     references.reserve(kSupracromReferences.size());
@@ -27,31 +55,10 @@ std::vector<supracromAlpha> alphaEnsemble::FillSupracromAlphaVector() {
 }
 
 void alphaEnsemble::FindSupracromFamilies(int count) {
-    const std::vector<supracromAlpha> references = FillSupracromAlphaVector();
-    count = std::max(0, std::min({count, monomerCount, static_cast<int>(monomers.size())}));
-
-    ResultFile out(fileName + "_supracromFamily.txt");
-    for (int i = 0; i < count; ++i) {
-        const alpha& monomer = monomers[static_cast<std::size_t>(i)];
-        std::fprintf(out.get(), "\n%d %d", monomer.position, monomer.length);
-
-        std::size_t best = 0;
-        std::uint32_t bestDistance = kStartDistance;
-        for (std::size_t k = 0; k < references.size() && bestDistance > 0; ++k) {
-            // Only "is it strictly nearer than the best so far?" matters, so the
-            // distance need only be exact up to bestDistance - 1.
-            const std::uint32_t d =
-                LevenshteinAtMost(monomer.sequence, references[k].sequence, bestDistance - 1);
-            if (d < bestDistance) {
-                bestDistance = d;
-                best = k;
-            }
-        }
-        // Relative to the monomer's own length; an empty monomer gives inf.
-        const double percentage =
-            static_cast<double>(bestDistance) * 100.0 / static_cast<double>(monomer.sequence.size());
-        std::fprintf(out.get(), " %s(%s%%) ", references[best].name.c_str(), Fixed(percentage, 0).c_str());
-    }
+    ResultFile out(fileName + "_supracromFamily.txt", {fileName});
+    const std::size_t usable = UsableCount(*this, count);
+    for (std::size_t i = 0; i < usable; ++i)
+        WriteFamilyLine(out.get(), monomers[i], NearestFamily(monomers[i].sequence));
     out.Commit();
 }
 

@@ -1,6 +1,6 @@
-#include <algorithm>
+#include "ensemble/Merge.h"
+
 #include <iostream>
-#include <utility>
 
 #include "common/ResultFile.h"
 #include "ensemble/PositionGap.h"
@@ -8,40 +8,33 @@
 
 namespace horgrid {
 
-namespace {
-
-// The records the loop may visit: monomerCount, kept within the list.
-std::size_t UsableCount(const alphaEnsemble& ensemble) {
-    return static_cast<std::size_t>(
-        std::clamp(ensemble.monomerCount, 0, static_cast<int>(ensemble.monomers.size())));
-}
-
-}  // namespace
-
-// Interleaves the two ensembles by position into first.fileName + "r". The
-// interleaved records get the gap to the previously written position as their
-// length; the remainder of the ensemble that is left over is copied as loaded.
-// On equal positions the second ensemble's record goes first. The new ensemble
-// holds only the file name: the merged records exist only in the file.
-alphaEnsemble::alphaEnsemble(alphaEnsemble first, alphaEnsemble second) {
-    std::cout << first.fileName << "\n" << second.fileName << "\n";
-    fileName = first.fileName + "r";
-    ResultFile out(fileName);
-
-    const std::size_t firstCount = UsableCount(first);
-    const std::size_t secondCount = UsableCount(second);
+std::vector<alpha> MergeByPosition(std::span<const alpha> first, std::span<const alpha> second) {
+    std::vector<alpha> merged;
+    merged.reserve(first.size() + second.size());
     int previous = 0;
     std::size_t i = 0;
     std::size_t j = 0;
-    while (i < firstCount && j < secondCount) {
-        alpha& taken = first.monomers[i].position < second.monomers[j].position ? first.monomers[i++]
-                                                                                : second.monomers[j++];
-        taken.length = PositionGap(taken.position, previous);
+    while (i < first.size() && j < second.size()) {
+        const alpha& taken = first[i].position < second[j].position ? first[i++] : second[j++];
+        merged.push_back(taken);
+        merged.back().length = PositionGap(taken.position, previous);
         previous = taken.position;
-        taken.print(out.get());
     }
-    for (; i < firstCount; ++i) first.monomers[i].print(out.get());
-    for (; j < secondCount; ++j) second.monomers[j].print(out.get());
+    merged.insert(merged.end(), first.begin() + static_cast<std::ptrdiff_t>(i), first.end());
+    merged.insert(merged.end(), second.begin() + static_cast<std::ptrdiff_t>(j), second.end());
+    return merged;
+}
+
+// Writes the merge of the two ensembles to first.fileName + "r". The new
+// ensemble holds only the file name: the merged records exist only in the file.
+alphaEnsemble::alphaEnsemble(alphaEnsemble first, alphaEnsemble second) {
+    std::cout << first.fileName << "\n" << second.fileName << "\n";
+    fileName = first.fileName + "r";
+    ResultFile out(fileName, {first.fileName, second.fileName});
+    const std::span<const alpha> firstRecords(first.monomers.data(), UsableCount(first, first.monomerCount));
+    const std::span<const alpha> secondRecords(second.monomers.data(),
+                                               UsableCount(second, second.monomerCount));
+    for (const alpha& record : MergeByPosition(firstRecords, secondRecords)) record.print(out.get());
     out.Commit();
 }
 

@@ -1,4 +1,5 @@
-#include <algorithm>
+#include "ensemble/Purify.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -36,24 +37,35 @@ static_assert(!(ReferencePercent(kDistanceLimit + 1) < kPurificationLimit));
 
 }  // namespace
 
-// Writes fileName + "_purified.txt" with the records closer than 45 % to the
-// reference. A kept record's length becomes the gap to the previous kept
-// record's position and its consensus difference the percentage, e.g.
-// "(12.280702%)"; the kept records of the ensemble keep these changes.
-void alphaEnsemble::PurifyAlphaEnsemble() {
-    ResultFile out(fileName + "_purified.txt");
-    const int count = std::clamp(monomerCount, 0, static_cast<int>(monomers.size()));
+std::vector<PurifiedRecord> PurifyRecords(std::span<const alpha> records) {
+    std::vector<PurifiedRecord> kept;
     int previous = 0;
-    for (int i = 0; i < count; ++i) {
-        alpha& record = monomers[static_cast<std::size_t>(i)];
+    for (std::size_t i = 0; i < records.size(); ++i) {
         const float percent =
-            ReferencePercent(LevenshteinAtMost(record.sequence, kPurificationReference, kDistanceLimit));
+            ReferencePercent(LevenshteinAtMost(records[i].sequence, kPurificationReference, kDistanceLimit));
         if (!(percent < kPurificationLimit)) continue;
-        record.length = PositionGap(record.position, previous);
-        previous = record.position;
-        record.consensusDifference.assign(1, '(');
-        record.consensusDifference += Fixed(percent, 6);
-        record.consensusDifference += "%)";
+        kept.push_back({i, PositionGap(records[i].position, previous), percent});
+        previous = records[i].position;
+    }
+    return kept;
+}
+
+std::string PurifiedDifference(float percent) {
+    std::string text(1, '(');
+    text += Fixed(percent, 6);
+    text += "%)";
+    return text;
+}
+
+// Writes fileName + "_purified.txt" with the kept records; the kept records
+// of the ensemble keep their new length and consensus difference.
+void alphaEnsemble::PurifyAlphaEnsemble() {
+    ResultFile out(fileName + "_purified.txt", {fileName});
+    for (const PurifiedRecord& kept :
+         PurifyRecords(std::span(monomers).first(UsableCount(*this, monomerCount)))) {
+        alpha& record = monomers[kept.index];
+        record.length = kept.gap;
+        record.consensusDifference = PurifiedDifference(kept.percent);
         record.print(out.get());
     }
     out.Commit();

@@ -35,6 +35,7 @@ public:
 
 // Views of the sequences of records first ... end - 1, for the batch distance
 // engine; the records must outlive the views.
-std::vector<std::string_view> SequenceViews(const std::vector<alpha>& records, std::size_t first, std::size_t end);
+std::vector<std::string_view> SequenceViews(const std::vector<alpha>& records, std::size_t first,
+                                            std::size_t end);
 
 }  // namespace horgrid

@@ -1,10 +1,10 @@
 #include "ensemble/alphaEnsemble.h"
 
 #include <algorithm>
-#include <string_view>
+#include <climits>
 #include <utility>
 
-#include "common/TextInput.h"
+#include "ensemble/EnsembleReader.h"
 
 namespace horgrid {
 
@@ -23,13 +23,16 @@ alphaEnsemble::alphaEnsemble(alphaEnsemble source, int first, int end) {
 }
 
 std::vector<alpha> alphaEnsemble::ReadAlphaFile(std::string path) {
-    const std::string text = ReadTextFile(path);
+    EnsembleReader reader(std::move(path));
     std::vector<alpha> records;
-    records.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
-    LineReader reader(text);
-    std::string_view line;
-    while (reader.Next(line)) records.emplace_back(line, 5);
+    alpha record;
+    while (reader.Next(record)) records.push_back(std::move(record));
     return records;
+}
+
+std::size_t UsableCount(const alphaEnsemble& ensemble, int count) {
+    const int held = static_cast<int>(std::min<std::size_t>(ensemble.monomers.size(), INT_MAX));
+    return static_cast<std::size_t>(std::max(0, std::min({count, ensemble.monomerCount, held})));
 }
 
 }  // namespace horgrid

@@ -53,4 +53,8 @@ public:
     std::vector<alpha> monomers;
 };
 
+// The records an operation asked for `count` of them may visit: count, kept
+// within monomerCount and the records held (0 for a negative count).
+std::size_t UsableCount(const alphaEnsemble& ensemble, int count);
+
 }  // namespace horgrid

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "common/NumberFormat.h"
+#include "sequence/DistancePercent.h"
 #include "common/ResultFile.h"
 #include "groups/MonomersFile.h"
 #include "sequence/EditDistance.h"
@@ -85,7 +86,7 @@ consensus::consensus(std::string path) {
         consensuses.push_back(group.record);
     }
 
-    ResultFile out(path + ".cons");
+    ResultFile out(path + ".cons", {path});
     for (const alpha& record : consensuses)
         std::fprintf(out.get(), "%s %d %s\n", record.name.c_str(), record.length, record.sequence.c_str());
     std::fputs("\n\nAnalysis:\n", out.get());

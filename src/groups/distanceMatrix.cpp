@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "common/NumberFormat.h"
+#include "sequence/DistancePercent.h"
 #include "common/ResultFile.h"
 #include "groups/MonomersFile.h"
 #include "sequence/EditDistance.h"
@@ -51,7 +52,7 @@ void distanceMatrix::MakeDistanceMatrix(FILE* file, const std::vector<alpha>& co
 
 distanceMatrix::distanceMatrix(std::string path) {
     const AlphaGroups groups = ReadMonomersFile(path, 3);
-    ResultFile out(path + "_.distMatrix");
+    ResultFile out(path + "_.distMatrix", {path});
     const std::size_t blocks = std::min(groups.size(), kMaxBlocks);
     for (std::size_t k = 0; k < blocks; ++k) MakeDistanceMatrix(out.get(), groups[k], groups[k]);
     out.Commit();

@@ -86,8 +86,8 @@ CloseMatrix horAnaliser::ReadMatrix(int size) const {
 }
 
 void horAnaliser::PrintHorMatrix(const CloseMatrix& close) const {
-    ResultFile groups(fileName + "_horStructure.txt");
-    ResultFile offsets(fileName + "_horStructure2.txt");
+    ResultFile groups(fileName + "_horStructure.txt", {fileName});
+    ResultFile offsets(fileName + "_horStructure2.txt", {fileName});
     JoinCloseMonomers(close, [&](int, const std::vector<int>& members) {
         for (std::size_t m = 0; m < members.size(); ++m) {
             if (m == 0)

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "common/NumberFormat.h"
+#include "sequence/DistancePercent.h"
 #include "common/ResultFile.h"
 #include "sequence/EditDistance.h"
 
@@ -56,7 +57,7 @@ std::vector<alpha> horTable::FindDivergencebetweenMonomersInHORandHORs(const Alp
 
 horTable::horTable(std::string path) {
     const AlphaGroups groups = ReadMonomersFile(path, kLayoutPerLine);
-    ResultFile out(path + ".hors");
+    ResultFile out(path + ".hors", {path});
     for (const alpha& hor : FindDivergencebetweenMonomersInHORandHORs(groups))
         std::fprintf(out.get(), "%s %d %s\n", hor.name.c_str(), hor.length, hor.sequence.c_str());
     out.Commit();

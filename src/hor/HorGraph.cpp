@@ -5,10 +5,10 @@
 namespace horgrid {
 
 void horAnaliser2::DrawHORGraph(std::string title, std::string dataFile) {
-    if (!RunPlot(HorGraphCommand(title, dataFile, columnCount, lastRow), title, dataFile,
-                 HorGraphPicturePath(title))) {
-        ++failedPlots;
-    }
+    const auto script = [&](const std::string& data, const std::string& output) {
+        return HorGraphScript(title, data, columnCount, lastRow, output);
+    };
+    if (!RunPlot(script, title, dataFile, HorGraphPicturePath(title), plotSettings)) ++failedPlots;
 }
 
 }  // namespace horgrid

@@ -2,17 +2,18 @@
 
 namespace horgrid {
 
-std::vector<int> SegmentBreaks(const std::vector<alpha>& records) {
-    const int n = static_cast<int>(records.size());
-    std::vector<int> breaks{0};
-    for (int t = 1; t < n; ++t) {
-        if (records[static_cast<std::size_t>(t)].length > kSegmentLengthLimit) {
-            breaks.push_back(t - 1);
-            breaks.push_back(t);
+std::vector<Segment> CutSegments(std::span<const int> lengths) {
+    std::vector<Segment> segments;
+    if (lengths.empty()) return segments;
+    std::size_t first = 0;
+    for (std::size_t t = 1; t < lengths.size(); ++t) {
+        if (lengths[t] > kSegmentLengthLimit) {
+            segments.push_back({first, t - 1});
+            first = t;
         }
     }
-    breaks.push_back(n - 1);
-    return breaks;
+    segments.push_back({first, lengths.size() - 1});
+    return segments;
 }
 
 }  // namespace horgrid

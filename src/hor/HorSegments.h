@@ -1,17 +1,24 @@
 #pragma once
 
+#include <cstddef>
+#include <span>
 #include <vector>
-
-#include "ensemble/alpha.h"
 
 namespace horgrid {
 
 // Records longer than this (by their length column) start a new segment.
 inline constexpr int kSegmentLengthLimit = 1000;
 
-// The segments of an ensemble of records.size() > 0 records as pairs of record
-// indices (first, last), flattened: 0, then t - 1, t for every record t > 0
-// whose length exceeds kSegmentLengthLimit, then records.size() - 1.
-std::vector<int> SegmentBreaks(const std::vector<alpha>& records);
+// One segment: records first ... last, both included.
+struct Segment {
+    std::size_t first = 0;
+    std::size_t last = 0;
+    bool operator==(const Segment&) const = default;
+};
+
+// The segments of an ensemble, given the length column of its records in
+// order: a new segment starts at every record but the first whose length
+// exceeds kSegmentLengthLimit. No records give no segment.
+std::vector<Segment> CutSegments(std::span<const int> lengths);
 
 }  // namespace horgrid

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "common/Gnuplot.h"
+
 namespace horgrid {
 
 // Has gnuplot draw one HOR structure file as the EPS picture
@@ -9,7 +11,8 @@ namespace horgrid {
 // Returns when the plotting program has finished.
 class drawHOR {
 public:
-    drawHOR(std::string title, std::string dataFile, int columnCount, int lastRow);
+    drawHOR(std::string title, std::string dataFile, int columnCount, int lastRow,
+            const PlotSettings& settings = {});
 
     // Whether the picture was made; when it was not, one line on standard error
     // said why.

@@ -4,9 +4,9 @@
 
 // Only the functions of the body are compiled for AVX-512; the library calls
 // them after checking that the processor runs it.
-#define HORGRID_AVX512_TARGET __attribute__((target("avx512f,popcnt")))
+#define HORGRID_KERNEL_TARGET __attribute__((target("avx512f,popcnt")))
+#define HORGRID_KERNEL_NAME GroupDistancesAvx512
 #define HORGRID_AVX512_FUNNEL 0
-#define HORGRID_AVX512_KERNEL GroupDistancesAvx512
-#include "sequence/BatchKernelAvx512Body.h"
+#include "sequence/BatchLanesAvx512.h"
 
 #endif

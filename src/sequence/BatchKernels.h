@@ -1,6 +1,7 @@
 #pragma once
 
-// The inner loops of LevenshteinBatch, one per vector width. Internal to the
+// The inner loops of LevenshteinBatch, one per instruction set (one body,
+// BatchKernelBody.h, compiled for each). Internal to the
 // sequence comparison; LevenshteinBatch.h is the interface.
 //
 // A group holds eight patterns side by side, one per 64-bit lane. The text is

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "common/NumberFormat.h"
+#include "sequence/DistancePercent.h"
 
 namespace horgrid {
 

@@ -13,6 +13,12 @@ namespace horgrid {
 // d, "threshold > percentage" is exactly "d <= this limit", which turns a
 // percentage test into a bounded edit distance (LevenshteinAtMost,
 // LevenshteinBatch::LastWithin).
+//
+// Callers pass the record's length as a C string, std::strlen(sequence.c_str()):
+// the percentage divides by the bytes before the first NUL, so a record whose
+// sequence holds a stray NUL byte (from a damaged file) keeps the percentages
+// of the established output; for a sequence read from a text line, which holds
+// no NUL, it is the whole length.
 std::optional<std::uint32_t> LargestDistanceBelow(float threshold, std::size_t length);
 
 }  // namespace horgrid

@@ -27,7 +27,7 @@ std::uint32_t Bounded(std::string_view s1, std::string_view s2, std::uint64_t li
     std::array<std::uint64_t, kStackWords> vp;
     std::array<std::uint64_t, kStackWords> vn;
     const myers::Pattern pattern = myers::BuildPattern(s1, codeOf.data(), masks.data());
-    return myers::DistanceAtMost(pattern, s2, limit, vp.data(), vn.data());
+    return myers::DistanceAtMost(pattern, s2, limit, {vp.data(), vn.data()});
 }
 
 }  // namespace

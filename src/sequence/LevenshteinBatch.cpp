@@ -25,22 +25,22 @@ std::uint64_t* AlignedStart(std::vector<std::uint64_t>& storage, std::size_t wor
     return static_cast<std::uint64_t*>(std::align(64, words * sizeof(std::uint64_t), start, space));
 }
 
-batch::GroupKernel KernelFor(VectorWidth width) {
+batch::GroupKernel KernelFor(InstructionSet set) {
 #if defined(__x86_64__)
-    if (width == VectorWidth::Avx512Vbmi2) return batch::GroupDistancesAvx512Vbmi2;
-    if (width == VectorWidth::Avx512) return batch::GroupDistancesAvx512;
-    if (width == VectorWidth::Avx2) return batch::GroupDistancesAvx2;
+    if (set == InstructionSet::Avx512Vbmi2) return batch::GroupDistancesAvx512Vbmi2;
+    if (set == InstructionSet::Avx512) return batch::GroupDistancesAvx512;
+    if (set == InstructionSet::Avx2) return batch::GroupDistancesAvx2;
 #endif
-    (void)width;  // only the portable kernel elsewhere
+    (void)set;  // only the portable kernel elsewhere
     return batch::GroupDistancesPortable;
 }
 
-// The requested width if this machine runs it, else the widest one below it.
-VectorWidth Runnable(VectorWidth width) {
-    if (width == VectorWidth::Avx512Vbmi2 && !VectorWidthSupported(width)) width = VectorWidth::Avx512;
-    if (width == VectorWidth::Avx512 && !VectorWidthSupported(width)) width = VectorWidth::Avx2;
-    if (width == VectorWidth::Avx2 && !VectorWidthSupported(width)) width = VectorWidth::Portable;
-    return width;
+// The requested instruction set if this machine runs it, else the best one below it.
+InstructionSet Runnable(InstructionSet set) {
+    if (set == InstructionSet::Avx512Vbmi2 && !InstructionSetSupported(set)) set = InstructionSet::Avx512;
+    if (set == InstructionSet::Avx512 && !InstructionSetSupported(set)) set = InstructionSet::Avx2;
+    if (set == InstructionSet::Avx2 && !InstructionSetSupported(set)) set = InstructionSet::Portable;
+    return set;
 }
 
 std::size_t LengthDifference(std::size_t a, std::size_t b) {
@@ -49,8 +49,10 @@ std::size_t LengthDifference(std::size_t a, std::size_t b) {
 
 }  // namespace
 
-LevenshteinBatch::LevenshteinBatch(std::vector<std::string_view> sequences, VectorWidth width)
-    : sequences_(std::move(sequences)), width_(Runnable(width)), kernel_(KernelFor(width_)) {
+LevenshteinBatch::LevenshteinBatch(std::vector<std::string_view> sequences, InstructionSet instructionSet)
+    : sequences_(std::move(sequences)),
+      instructionSet_(Runnable(instructionSet)),
+      kernel_(KernelFor(instructionSet_)) {
     useTables_ = BuildTables();
 }
 
@@ -59,6 +61,7 @@ bool LevenshteinBatch::BuildTables() {
     codes_ = 1;
     std::size_t totalBytes = 0;
     for (const std::string_view sequence : sequences_) {
+        if (sequence.size() > kLongLength) continue;
         totalBytes += sequence.size();
         for (const char c : sequence) {
             std::uint16_t& code = codeOf_[static_cast<unsigned char>(c)];
@@ -73,7 +76,7 @@ bool LevenshteinBatch::BuildTables() {
     for (std::size_t g = 0; g < groupCount; ++g) {
         std::size_t words = 1;
         for (std::size_t j = g * kLanes; j < std::min(sequences_.size(), (g + 1) * kLanes); ++j) {
-            words = std::max(words, myers::WordsFor(sequences_[j].size()));
+            if (!IsLong(j)) words = std::max(words, myers::WordsFor(sequences_[j].size()));
         }
         groups_[g] = GroupSpan{tableWords, words};
         tableWords += (codes_ + 1) * words * kLanes;  // masks of every code, then the valid rows
@@ -91,6 +94,7 @@ bool LevenshteinBatch::BuildTables() {
         std::uint64_t* masks = table_ + span.offset;
         std::uint64_t* valid = masks + codes_ * span.words * kLanes;
         for (std::size_t lane = 0; lane < kLanes && g * kLanes + lane < sequences_.size(); ++lane) {
+            if (IsLong(g * kLanes + lane)) continue;  // an empty lane; the scalar engine answers
             const std::string_view sequence = sequences_[g * kLanes + lane];
             for (std::size_t i = 0; i < sequence.size(); ++i) {
                 const std::size_t code = codeOf_[static_cast<unsigned char>(sequence[i])];
@@ -130,7 +134,9 @@ void LevenshteinBatch::Distances(std::string_view text, std::size_t first, std::
         RunGroup(g, lanes);
         const std::size_t begin = std::max(first, g * kLanes);
         const std::size_t end = std::min(last, (g + 1) * kLanes);
-        for (std::size_t j = begin; j < end; ++j) out[j - first] = lanes[j - g * kLanes];
+        for (std::size_t j = begin; j < end; ++j) {
+            out[j - first] = IsLong(j) ? engine_.Distance(text, sequences_[j]) : lanes[j - g * kLanes];
+        }
     }
 }
 
@@ -148,20 +154,25 @@ std::ptrdiff_t LevenshteinBatch::LastWithin(std::string_view text, std::size_t e
         return -1;
     }
     bool encoded = false;
-    std::uint32_t lanes[kLanes];
+    std::uint32_t lanes[kLanes] = {};
     for (std::size_t g = (end + kLanes - 1) / kLanes; g-- > 0;) {
         const std::size_t begin = g * kLanes;
         const std::size_t stop = std::min(end, begin + kLanes);
         bool any = false;
-        for (std::size_t j = begin; j < stop; ++j) any = any || reachable(j);
-        if (!any) continue;  // the length difference alone rules out the whole group
-        if (!encoded) {
-            EncodeText(text);
-            encoded = true;
+        for (std::size_t j = begin; j < stop; ++j) any = any || (reachable(j) && !IsLong(j));
+        if (any) {
+            if (!encoded) {
+                EncodeText(text);
+                encoded = true;
+            }
+            RunGroup(g, lanes);
         }
-        RunGroup(g, lanes);
+        // Without a table run, every reachable lane of the group is long.
         for (std::size_t j = stop; j-- > begin;) {
-            if (lanes[j - begin] <= limit) return static_cast<std::ptrdiff_t>(j);
+            if (!reachable(j)) continue;
+            const std::uint32_t distance =
+                IsLong(j) ? engine_.DistanceAtMost(text, sequences_[j], limit) : lanes[j - begin];
+            if (distance <= limit) return static_cast<std::ptrdiff_t>(j);
         }
     }
     return -1;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "sequence/BatchKernels.h"
+#include "sequence/InstructionSet.h"
 #include "sequence/LevenshteinEngine.h"
-#include "sequence/VectorWidth.h"
 
 namespace horgrid {
 
@@ -20,16 +20,20 @@ namespace horgrid {
 // the bit-parallel column step (Myers/Hyyrö) over the text once per group and
 // gets the eight distances together, with AVX-512 (with VBMI2 when present)
 // or AVX2 when the processor has them (chosen at run time), else portable
-// code; the constructor's width argument forces a narrower one (tests run
-// every width in SupportedVectorWidths()). Results are exactly
+// code; the constructor's argument forces a plainer instruction set (tests run
+// every one in SupportedInstructionSets()). Results are exactly
 // Levenshtein(text, sequences[j]) for every input: empty sequences, unequal
 // lengths, any byte values, case-sensitive. Queries allocate nothing once the
 // longest text has been seen.
 //
 // Memory: about (distinct byte values + 2) / 8 bytes per sequence byte, each
-// group padded to its longest sequence (under one byte per base for DNA). When the sequences use so many distinct bytes
-// that the masks would be large, the batch falls back to the scalar engine,
-// with the same results.
+// group padded to its longest sequence (under one byte per base for DNA).
+// Sequences of more than kLongLength bytes stay out of the tables: every pair
+// with one of them runs on the scalar engine, whose band covers only what the
+// distance can reach (a megabase record against its own copy costs a pass
+// over it, not megabase by megabase), with the same results. When the
+// sequences use so many distinct bytes that the masks would be large, the
+// whole batch falls back to the scalar engine, again with the same results.
 //
 // The sequences are viewed, not copied: they must outlive the batch and stay
 // unchanged. A batch is not for concurrent use (it keeps scratch buffers).
@@ -41,6 +45,8 @@ namespace horgrid {
 //
 // HOR building, nearest earlier record within a limit:
 //
+//     // The record's length as a C string: the percentage counts the bytes
+//     // before a NUL only (a sequence read from a text line holds none).
 //     const auto limit = LargestDistanceBelow(threshold, std::strlen(records[i].sequence.c_str()));
 //     const std::ptrdiff_t match = limit ? batch.LastWithin(views[i], i, *limit) : -1;
 //
@@ -48,7 +54,11 @@ namespace horgrid {
 // candidates; a match among the nearest ones costs one or two passes.
 class LevenshteinBatch {
 public:
-    explicit LevenshteinBatch(std::vector<std::string_view> sequences, VectorWidth width = BestVectorWidth());
+    // Sequences longer than this are compared by the scalar engine.
+    static constexpr std::size_t kLongLength = 2048;
+
+    explicit LevenshteinBatch(std::vector<std::string_view> sequences,
+                              InstructionSet instructionSet = BestInstructionSet());
     LevenshteinBatch(const LevenshteinBatch&) = delete;
     LevenshteinBatch& operator=(const LevenshteinBatch&) = delete;
     LevenshteinBatch(LevenshteinBatch&&) = default;
@@ -56,10 +66,11 @@ public:
 
     std::size_t size() const { return sequences_.size(); }
     std::string_view sequence(std::size_t index) const { return sequences_[index]; }
-    // The width in use: the requested one, or the widest supported below it.
-    VectorWidth width() const { return width_; }
-    // False when the batch fell back to the scalar engine (too many distinct bytes).
-    bool vectorised() const { return useTables_; }
+    // The instruction set in use: the requested one, or the best supported below it.
+    InstructionSet instructionSet() const { return instructionSet_; }
+    // False when the batch fell back to the scalar engine for every pair (too
+    // many distinct bytes for the mask tables).
+    bool hasMaskTables() const { return useTables_; }
 
     // out[k] = Levenshtein(text, sequence(first + k)) for first <= first + k < last.
     // Requires first <= last <= size().
@@ -80,8 +91,10 @@ private:
     void RunGroup(std::size_t group, std::uint32_t* out);
     void EncodeText(std::string_view text);
 
+    bool IsLong(std::size_t j) const { return sequences_[j].size() > kLongLength; }
+
     std::vector<std::string_view> sequences_;
-    VectorWidth width_;
+    InstructionSet instructionSet_;
     batch::GroupKernel kernel_ = nullptr;
     bool useTables_ = false;
     std::vector<std::uint16_t> codeOf_;  // byte -> code, 0 for bytes no sequence holds
@@ -92,7 +105,7 @@ private:
     std::vector<std::uint16_t> text_;
     std::vector<std::uint64_t> stateStorage_;
     std::uint64_t* state_ = nullptr;  // stateStorage_ aligned, for groups of many words
-    LevenshteinEngine engine_;        // for the fallback without tables
+    LevenshteinEngine engine_;        // for long sequences and the fallback without tables
 };
 
 }  // namespace horgrid

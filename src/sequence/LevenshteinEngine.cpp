@@ -37,7 +37,7 @@ std::uint32_t LevenshteinEngine::DistanceToAtMost(std::string_view text, std::ui
 }
 
 std::uint32_t LevenshteinEngine::Run(std::string_view text, std::uint64_t limit) {
-    return myers::DistanceAtMost(pattern_, text, limit, vp_.data(), vn_.data());
+    return myers::DistanceAtMost(pattern_, text, limit, {vp_.data(), vn_.data()});
 }
 
 }  // namespace horgrid

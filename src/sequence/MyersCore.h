@@ -25,6 +25,32 @@ constexpr std::size_t CodesFor(std::size_t length) {
     return (length < kByteValues ? length : kByteValues) + 1;
 }
 
+// One 64-row word of the column step. Rows are pattern positions, columns
+// text positions; vp and vn hold the word's vertical deltas D[i][j] -
+// D[i-1][j] of +1 and -1 (one bit per row), match its rows' match bits for the
+// column's text byte. hp and hn carry the horizontal delta D[i][j] - D[i][j-1]
+// (+1, -1, or 0 when both are clear) of the row above the word in, and that of
+// the word's last row out. Every kernel that runs the step word by word (the
+// engine, the portable batch lanes) calls this one.
+inline void Step(std::uint64_t match, std::uint64_t& vp, std::uint64_t& vn, std::uint64_t& hp,
+                 std::uint64_t& hn) {
+    const std::uint64_t pv = vp;
+    const std::uint64_t mv = vn;
+    const std::uint64_t xv = match | mv;
+    const std::uint64_t xm = match | hn;
+    const std::uint64_t xh = (((xm & pv) + pv) ^ pv) | xm;
+    std::uint64_t ph = mv | ~(xh | pv);
+    std::uint64_t mh = pv & xh;
+    const std::uint64_t hpOut = ph >> 63;
+    const std::uint64_t hnOut = mh >> 63;
+    ph = (ph << 1) | hp;
+    mh = (mh << 1) | hn;
+    vp = mh | ~(xv | ph);
+    vn = ph & xv;
+    hp = hpOut;
+    hn = hnOut;
+}
+
 // The match masks of one pattern. codeOf maps every byte value to its code
 // (0 for bytes absent from the pattern); masks[code * words + w] holds bit b
 // of word w set where pattern[64 w + b] has that code.
@@ -39,20 +65,17 @@ struct Pattern {
 // words) for `pattern` and returns the view of them.
 Pattern BuildPattern(std::string_view pattern, std::uint16_t* codeOf, std::uint64_t* masks);
 
-// Distance of the pattern (length >= 1) and a text, computed only in the
-// diagonal band that can hold an alignment of cost <= limit (Ukkonen),
-// stopping as soon as the score on the diagonal that ends in the last cell
-// exceeds limit. Requires limit >= the length difference. Returns the exact
-// distance when it is <= limit, otherwise a value > limit. vp and vn need room
-// for pattern.words words each.
-std::uint32_t BandedDistance(const Pattern& pattern, std::string_view text, std::uint64_t limit,
-                             std::uint64_t* vp, std::uint64_t* vn);
+// Work memory of one comparison: room for the pattern's word count in each.
+struct Columns {
+    std::uint64_t* vp = nullptr;
+    std::uint64_t* vn = nullptr;
+};
 
 // The distance of pattern and text when it is at most limit, else some value
-// greater than limit; any lengths. Long patterns are tried in widening bands
-// first, since a band of width k costs about k / 64 words per text byte
-// instead of the pattern's full word count.
+// greater than limit; any lengths, memory linear in the pattern. Only the
+// words that can hold a cell of an alignment within the limit are computed,
+// and long pairs are first tried with small limits (see MyersCore.cpp).
 std::uint32_t DistanceAtMost(const Pattern& pattern, std::string_view text, std::uint64_t limit,
-                             std::uint64_t* vp, std::uint64_t* vn);
+                             const Columns& columns);
 
 }  // namespace horgrid::myers

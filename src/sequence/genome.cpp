@@ -12,7 +12,7 @@ genome::genome(std::string fileName) {
     std::string text = ReadTextFile(fileName);
     // Without a first line there is no header to read, so an empty file is an
     // error rather than an empty sequence.
-    if (text.empty()) throw FileError("cannot read '" + fileName + "': empty file");
+    if (text.empty()) throw FileError::FromReason("cannot read", fileName, "empty file");
 
     const std::size_t headerEnd = text.find('\n');
     header = text.substr(0, headerEnd);

@@ -4,8 +4,12 @@
 //
 // Exit status: 0 on success and for --help; 1 without arguments (usage on
 // standard output), for an unknown subcommand or a wrong argument count (usage
-// on standard error); 2 when an input cannot be read or a result cannot be
-// written; 3 when dotplot could not draw its picture.
+// on standard error); 2 when an input cannot be read, a result cannot be
+// written or standard output cannot be written (full disk, closed pipe).
+// Ctrl-C (SIGINT) and SIGTERM stop the run, remove the unfinished results'
+// temporary files and exit with 130 and 143. Subcommands with options parse
+// them GNU-style themselves (e.g. decompose --help) and also exit with 2 for
+// a bad option value; dotplot exits with 3 when it could not draw its picture.
 
 #include <array>
 #include <iostream>
@@ -13,12 +17,15 @@
 #include <string_view>
 
 #include "common/FileError.h"
+#include "common/Interrupt.h"
+#include "common/StandardOutput.h"
 #include "dotplot/DotPlotCommand.h"
 #include "ensemble/alphaEnsemble.h"
 #include "groups/consensus.h"
 #include "groups/distanceMatrix.h"
 #include "groups/horAnaliser.h"
 #include "groups/horTable.h"
+#include "tools/DecomposeCommand.h"
 #include "tools/ToolsUsage.h"
 
 namespace {
@@ -28,17 +35,19 @@ using namespace horgrid;
 constexpr int kUsageStatus = 1;
 constexpr int kFileStatus = 2;
 
+// A subcommand takes either a fixed number of files (run) or parses its own
+// options and arguments and returns the exit status (main, given the
+// arguments from the subcommand's name on).
 struct Subcommand {
     std::string_view name;
     int files;
     void (*run)(char** files);
-    // A subcommand with options of its own gets the arguments from its name on
-    // and returns the exit status; `files` and `run` are unused.
     int (*main)(int argc, char** argv) = nullptr;
 };
 
-constexpr std::array<Subcommand, 7> kSubcommands = {{
+constexpr std::array<Subcommand, 8> kSubcommands = {{
     {"consensus", 1, [](char** files) { consensus{files[0]}; }},
+    {"decompose", 0, nullptr, RunDecompose},
     {"distmatrix", 1, [](char** files) { distanceMatrix{files[0]}; }},
     {"dotplot", 0, nullptr, DotPlotMain},
     {"group", 1, [](char** files) { horAnaliser{files[0]}; }},
@@ -50,28 +59,30 @@ constexpr std::array<Subcommand, 7> kSubcommands = {{
 }  // namespace
 
 int main(int argc, char** argv) {
+    InstallInterruptCleanup();
     std::ios::sync_with_stdio(false);
     if (argc <= 1) {
         ToolsUsage(std::cout);
-        return kUsageStatus;
+        return FinishStandardOutput("horgrid-tools", kUsageStatus);
     }
     const std::string_view command = argv[1];
     if (command == "--help") {
         ToolsUsage(std::cout);
-        return 0;
+        return FinishStandardOutput("horgrid-tools", 0);
     }
     for (const Subcommand& subcommand : kSubcommands) {
         if (subcommand.name != command) continue;
-        if (subcommand.main == nullptr && argc - 2 != subcommand.files) break;
+        if (subcommand.main != nullptr)
+            return FinishStandardOutput("horgrid-tools", subcommand.main(argc - 1, argv + 1));
+        if (argc - 2 != subcommand.files) break;
         try {
-            if (subcommand.main != nullptr) return subcommand.main(argc - 1, argv + 1);
             subcommand.run(argv + 2);
         } catch (const FileError& error) {
             std::cout.flush();
             std::cerr << "horgrid-tools: " << error.what() << "\n";
             return kFileStatus;
         }
-        return 0;
+        return FinishStandardOutput("horgrid-tools", 0);
     }
     ToolsUsage(std::cerr);
     return kUsageStatus;
