@@ -9,9 +9,12 @@ types keep their own 20-35 % difference. The true HOR structure is thus known:
 one column per type, one row per copy.
 
 Output: one line per monomer, "name direction position length sequence"
-(the five-column ensemble layout), positions counted along the array.
+(the five-column ensemble layout), positions counted along the array; with
+--fasta instead the array itself as one FASTA record named "array", the input
+of horgrid-tools decompose.
 
     examples/make_array.py examples/dxz1_monomers.fa 25 0.02 > examples/dxz1.ens
+    examples/make_array.py --fasta examples/dxz1_monomers.fa 25 0.02 > array.fa
 """
 
 import random
@@ -51,17 +54,28 @@ def mutate(sequence, divergence, rng):
 
 
 def main(argv):
+    fasta = "--fasta" in argv
+    argv = [arg for arg in argv if arg != "--fasta"]
     if len(argv) not in (4, 5):
-        sys.exit("usage: make_array.py MONOMERS.fa COPIES DIVERGENCE [SEED]")
+        sys.exit("usage: make_array.py [--fasta] MONOMERS.fa COPIES DIVERGENCE [SEED]")
     types = read_fasta(argv[1])
     copies, divergence = int(argv[2]), float(argv[3])
     rng = random.Random(int(argv[4]) if len(argv) == 5 else 1)
     position = 1
+    array = []
     for copy in range(1, copies + 1):
         for name, sequence in types:
             monomer = mutate(sequence, divergence, rng)
-            print(f"{name}{copy} + {position} {len(monomer)} {monomer}")
+            if fasta:
+                array.append(monomer)
+            else:
+                print(f"{name}{copy} + {position} {len(monomer)} {monomer}")
             position += len(monomer)
+    if fasta:
+        bases = "".join(array)
+        sys.stdout.write(">array\n")
+        for start in range(0, len(bases), 60):
+            sys.stdout.write(bases[start:start + 60] + "\n")
 
 
 if __name__ == "__main__":

@@ -3,7 +3,7 @@
 # benchmark. Idempotent: installs only what is missing; safe to run repeatedly.
 set -euo pipefail
 
-packages=(g++ cmake make python3 libgtest-dev libgmock-dev libbenchmark-dev gnuplot-nox ghostscript libedlib-dev time)
+packages=(g++ cmake make python3 libgtest-dev libgmock-dev libbenchmark-dev gnuplot-nox ghostscript libedlib-dev time pkg-config libhts-dev)
 
 missing=()
 for package in "${packages[@]}"; do

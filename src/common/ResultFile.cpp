@@ -1,9 +1,10 @@
 #include "common/ResultFile.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 #include <vector>
 
 #include "common/FileError.h"
@@ -32,7 +33,8 @@ ResultFile::ResultFile(std::string path) : path_(std::move(path)) {
     temporaryPath_.assign(name.data());
     struct stat existing {};
     // Keep the mode of a result that is being replaced, else the usual default.
-    const mode_t mode = ::stat(path_.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : DefaultFileMode();
+    const mode_t mode =
+        ::stat(path_.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : DefaultFileMode();
     ::fchmod(fd, mode);
     file_ = ::fdopen(fd, "w");
     if (file_ == nullptr) {
@@ -45,19 +47,24 @@ ResultFile::ResultFile(std::string path) : path_(std::move(path)) {
     if (buffer_ != nullptr) std::setvbuf(file_, buffer_, _IOFBF, kBufferSize);
 }
 
-ResultFile::~ResultFile() { Discard(); }
+ResultFile::~ResultFile() {
+    Discard();
+}
 
 void ResultFile::Discard() noexcept {
     if (file_ != nullptr) {
         std::fclose(file_);
         file_ = nullptr;
         ::unlink(temporaryPath_.c_str());
+    } else if (closed_) {
+        ::unlink(temporaryPath_.c_str());
     }
+    closed_ = false;
     std::free(buffer_);
     buffer_ = nullptr;
 }
 
-void ResultFile::Commit() {
+void ResultFile::Close() {
     if (file_ == nullptr) return;
     const bool failed = std::fflush(file_) != 0 || std::ferror(file_) != 0;
     int error = errno;
@@ -72,8 +79,17 @@ void ResultFile::Commit() {
         ::unlink(temporaryPath_.c_str());
         throw FileError::FromErrno("cannot write", path_, error != 0 ? error : EIO);
     }
+    std::free(buffer_);
+    buffer_ = nullptr;
+    closed_ = true;
+}
+
+void ResultFile::Commit() {
+    Close();
+    if (!closed_) return;
+    closed_ = false;
     if (::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
-        error = errno;
+        const int error = errno;
         ::unlink(temporaryPath_.c_str());
         throw FileError::FromErrno("cannot create", path_, error);
     }

@@ -24,6 +24,11 @@ public:
     void Write(const char* data, std::size_t size) { std::fwrite(data, 1, size, file_); }
     void Write(const std::string& text) { Write(text.data(), text.size()); }
 
+    // Flushes and closes the stream (releasing its buffer and descriptor) but
+    // leaves the file in its temporary place: for writers that finish many
+    // files before committing any. Commit() afterwards moves it into place.
+    void Close();
+
     // Flushes, closes and moves the file into place.
     void Commit();
 
@@ -34,6 +39,7 @@ private:
     std::string temporaryPath_;
     FILE* file_ = nullptr;
     char* buffer_ = nullptr;
+    bool closed_ = false;  // closed, not yet moved into place
 };
 
 }  // namespace horgrid

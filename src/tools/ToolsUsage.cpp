@@ -6,6 +6,10 @@ void ToolsUsage(std::ostream& out) {
     out << "Usage: horgrid-tools COMMAND FILE...\n"
            "\n"
            "  consensus MONOMERS         consensus of every group -> MONOMERS.cons\n"
+           "  decompose [options] SEQUENCES MONOMER_SET\n"
+           "                             cut FASTA/FASTQ records into monomers ->\n"
+           "                             SEQUENCES_decomposition.tsv/.bed and SEQUENCES.N.ens\n"
+           "                             (decompose --help for the options)\n"
            "  distmatrix MONOMERS        distance matrix of each of the first four groups ->\n"
            "                             MONOMERS_.distMatrix\n"
            "  group DOT_MATRIX           groups of close monomers -> DOT_MATRIX_horStructure.txt and\n"
@@ -17,6 +21,25 @@ void ToolsUsage(std::ostream& out) {
            "\n"
            "MONOMERS is a monomers file (records in groups separated by empty lines), DOT_MATRIX a file\n"
            "written by horgrid -m, ENSEMBLE an ensemble file.\n";
+}
+
+void DecomposeUsage(std::ostream& out) {
+    out << "Usage: horgrid-tools decompose [options] SEQUENCES MONOMER_SET\n"
+           "\n"
+           "Cuts every record of SEQUENCES (FASTA or FASTQ, plain, gzip or bgzip) into consecutive\n"
+           "segments, each aligned to one monomer type of MONOMER_SET (FASTA; every type is also used\n"
+           "reverse-complemented, named with a trailing '), with the highest total score.\n"
+           "\n"
+           "  -o PREFIX           result files PREFIX_decomposition.tsv, PREFIX_decomposition.bed and\n"
+           "                      PREFIX.N.ens for record N (default: the SEQUENCES path)\n"
+           "  -r NAME[:BEGIN-END] only this region (1-based, inclusive), through the .fai index\n"
+           "  -t N                threads (default: all cores); the output is the same for every N\n"
+           "  -s INS,DEL,MISMATCH,MATCH\n"
+           "                      alignment scores (default -1,-1,-1,1)\n"
+           "  -i MIN_IDENTITY     leave out segments of lower identity (default 0)\n"
+           "  --help              this text\n"
+           "\n"
+           "Standard output: one line per record: number, name, length, segments, total score.\n";
 }
 
 }  // namespace horgrid

@@ -7,4 +7,7 @@ namespace horgrid {
 // The usage text of horgrid-tools: one line per subcommand.
 void ToolsUsage(std::ostream& out);
 
+// The usage text of horgrid-tools decompose with its options.
+void DecomposeUsage(std::ostream& out);
+
 }  // namespace horgrid

@@ -18,6 +18,7 @@
 #include "monomerfile/distanceMatrix.h"
 #include "monomerfile/horAnaliser.h"
 #include "monomerfile/horTable.h"
+#include "tools/DecomposeCommand.h"
 #include "tools/ToolsUsage.h"
 
 namespace {
@@ -27,14 +28,19 @@ using namespace horgrid;
 constexpr int kUsageStatus = 1;
 constexpr int kFileStatus = 2;
 
+// A subcommand takes either a fixed number of files (run) or parses its own
+// options and arguments and returns the exit status (main, given the
+// arguments from the subcommand's name on).
 struct Subcommand {
     std::string_view name;
     int files;
     void (*run)(char** files);
+    int (*main)(int argc, char** argv) = nullptr;
 };
 
-constexpr std::array<Subcommand, 6> kSubcommands = {{
+constexpr std::array<Subcommand, 7> kSubcommands = {{
     {"consensus", 1, [](char** files) { consensus{files[0]}; }},
+    {"decompose", 0, nullptr, RunDecompose},
     {"distmatrix", 1, [](char** files) { distanceMatrix{files[0]}; }},
     {"group", 1, [](char** files) { horAnaliser{files[0]}; }},
     {"hortable", 1, [](char** files) { horTable{files[0]}; }},
@@ -57,6 +63,7 @@ int main(int argc, char** argv) {
     }
     for (const Subcommand& subcommand : kSubcommands) {
         if (subcommand.name != command) continue;
+        if (subcommand.main != nullptr) return subcommand.main(argc - 1, argv + 1);
         if (argc - 2 != subcommand.files) break;
         try {
             subcommand.run(argv + 2);

@@ -1,0 +1,25 @@
+#pragma once
+
+// The choice of row kernel behind Decompose, for the tests and benchmarks
+// that run every kernel against the plain DP.
+
+#include <string_view>
+#include <vector>
+
+#include "decompose/Decompose.h"
+
+namespace horgrid {
+
+enum class DecomposeKernel { Portable, Avx512 };
+
+// Whether this processor runs the kernel.
+bool DecomposeKernelSupported(DecomposeKernel kernel);
+// Every supported kernel, Portable first.
+std::vector<DecomposeKernel> SupportedDecomposeKernels();
+std::string_view DecomposeKernelName(DecomposeKernel kernel);
+
+// Decompose with the given kernel (which must be supported).
+std::vector<Segment> DecomposeWithKernel(std::string_view sequence, const std::vector<MonomerType>& types,
+                                         const Scoring& scoring, DecomposeKernel kernel);
+
+}  // namespace horgrid

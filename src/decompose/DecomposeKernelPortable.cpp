@@ -1,0 +1,29 @@
+#include <algorithm>
+
+#include "decompose/DecomposeKernels.h"
+
+namespace horgrid::decompose {
+
+void RowPortable(const Layout& layout, const std::int64_t* profile, std::int64_t startKey,
+                 std::int64_t* row) {
+    for (std::size_t monomer = 0; monomer < layout.offset.size(); ++monomer) {
+        const std::size_t first = layout.offset[monomer];
+        const std::size_t last =
+            monomer + 1 < layout.offset.size() ? layout.offset[monomer + 1] : layout.cells;
+        std::int64_t previousOld = kNegative;  // row i-1 at the position before
+        std::int64_t previousNew = kNegative;  // row i at the position before
+        for (std::size_t cell = first; cell < last; ++cell) {
+            const std::int64_t old = row[cell];
+            const std::int64_t diagonal =
+                std::max(previousOld, startKey + layout.startRamp[cell]) + profile[cell];
+            std::int64_t value = std::max(diagonal, old + layout.insertionKey);
+            value = std::max(value, previousNew + layout.deletionKey);
+            value = std::min(value, layout.cap[cell]);
+            row[cell] = value;
+            previousOld = old;
+            previousNew = value;
+        }
+    }
+}
+
+}  // namespace horgrid::decompose

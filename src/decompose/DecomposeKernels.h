@@ -1,0 +1,62 @@
+#pragma once
+
+// The row step of the decomposition DP, one per vector width. Internal to the
+// decomposition; Decompose.h is the interface.
+//
+// Row i of the DP holds, for every monomer (both orientations) and every
+// monomer position p, the best score of a decomposition of the first i record
+// bases whose last, unfinished segment has aligned its bases to the monomer up
+// to position p. Each cell is one 64-bit key: the score relative to a base line
+// in the high 32 bits and the start of the unfinished segment in the low 32
+// bits, so that one signed maximum picks the higher score and, among equal
+// scores, the later start (the tie rule), and adding a score moves only the
+// high half. The monomers lie one after the other in the row, each padded to
+// a whole number of vectors; padding cells are held at kNegative.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace horgrid::decompose {
+
+inline constexpr std::int64_t kNegative = -(std::int64_t{1} << 60);
+
+// A score as the high half of a key.
+constexpr std::int64_t ScoreKey(std::int64_t score) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(score) << 32);
+}
+
+// Base codes: A, C, G, T in either case are 0 to 3, every other byte 4.
+inline constexpr int kCodes = 5;
+int BaseCode(unsigned char base);
+
+struct Layout {
+    std::size_t lanes = 1;
+    std::size_t cells = 0;            // row length, padding included
+    std::vector<std::size_t> offset;  // first cell of each oriented monomer
+    std::vector<std::size_t> length;  // its length
+    // profile[code * cells + cell]: ScoreKey of the match or mismatch score
+    // of a record base of that code against the monomer base of the cell.
+    std::vector<std::int64_t> profile;
+    // ScoreKey(deletion * p) for the cell of monomer position p: a segment
+    // that starts at that position has deleted the p bases before it.
+    std::vector<std::int64_t> startRamp;
+    // kNegative in padding cells, the largest key elsewhere.
+    std::vector<std::int64_t> cap;
+    std::int64_t insertionKey = 0;
+    std::int64_t deletionKey = 0;
+};
+
+// Replaces row i-1 by row i in place. profile: the layout's profile row of the
+// code of record base i-1; startKey: the key of a segment that starts at that
+// base (the best decomposition of the bases before it, and its position).
+using RowKernel = void (*)(const Layout& layout, const std::int64_t* profile, std::int64_t startKey,
+                           std::int64_t* row);
+
+void RowPortable(const Layout& layout, const std::int64_t* profile, std::int64_t startKey, std::int64_t* row);
+#if defined(__x86_64__)
+inline constexpr std::size_t kAvx512Lanes = 8;
+void RowAvx512(const Layout& layout, const std::int64_t* profile, std::int64_t startKey, std::int64_t* row);
+#endif
+
+}  // namespace horgrid::decompose

@@ -1,0 +1,53 @@
+#include "decompose/DecompositionFiles.h"
+
+#include <cmath>
+
+#include "common/NumberFormat.h"
+
+namespace horgrid {
+
+DecompositionWriter::DecompositionWriter(std::string prefix, const std::vector<MonomerType>& types,
+                                         double minIdentity)
+    : prefix_(std::move(prefix)),
+      minIdentity_(minIdentity),
+      table_(prefix_ + "_decomposition.tsv"),
+      bed_(prefix_ + "_decomposition.bed") {
+    for (const MonomerType& type : types) names_.push_back(type.name);
+}
+
+void DecompositionWriter::Add(std::size_t index, const SequenceRecord& record,
+                              const std::vector<Segment>& segments, std::int64_t offset) {
+    auto ensemble = std::make_unique<ResultFile>(prefix_ + "." + std::to_string(index) + ".ens");
+    std::string table;
+    std::string bed;
+    std::string lines;
+    for (const Segment& segment : segments) {
+        if (segment.identity < minIdentity_) continue;
+        const std::string& name = names_.at(segment.type);
+        const std::string start = std::to_string(segment.start + offset);
+        const char strand = segment.reverse ? '-' : '+';
+        const std::string identity = Fixed(segment.identity, 2);
+        table += record.name + '\t' + name + (segment.reverse ? "'" : "") + '\t' + start + '\t' +
+                 std::to_string(segment.end + offset) + '\t' + identity + '\t' + strand + '\t' +
+                 std::to_string(segment.score) + '\n';
+        bed += record.name + '\t' + start + '\t' + std::to_string(segment.end + offset + 1) + '\t' + name +
+               '\t' + std::to_string(std::lround(segment.identity * 10)) + '\t' + strand + '\n';
+        const std::string_view bases(record.sequence.data() + segment.start,
+                                     static_cast<std::size_t>(segment.end - segment.start + 1));
+        lines += name + ' ' + strand + ' ' + start + ' ' + std::to_string(bases.size()) + ' ' +
+                 (segment.reverse ? ReverseComplement(bases) : std::string(bases)) + '\n';
+    }
+    table_.Write(table);
+    bed_.Write(bed);
+    ensemble->Write(lines);
+    ensemble->Close();
+    ensembles_.push_back(std::move(ensemble));
+}
+
+void DecompositionWriter::Commit() {
+    table_.Commit();
+    bed_.Commit();
+    for (const std::unique_ptr<ResultFile>& ensemble : ensembles_) ensemble->Commit();
+}
+
+}  // namespace horgrid

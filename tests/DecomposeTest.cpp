@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <iomanip>
+#include <random>
+#include <sstream>
+
+#include "ReferenceDecompose.h"
+#include "SequenceGenerator.h"
+#include "decompose/DecomposeEngine.h"
+#include "decompose/ScoringText.h"
+#include "decompose/SegmentIdentity.h"
+
+namespace horgrid::reference {
+namespace {
+
+std::string Describe(const std::vector<Segment>& segments) {
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(6);
+    for (const Segment& s : segments) {
+        text << s.start << '-' << s.end << ':' << s.type << (s.reverse ? "'" : "") << '=' << s.score << '/'
+             << s.identity << ' ';
+    }
+    return text.str();
+}
+
+void ExpectSameAsReference(std::string_view sequence, const std::vector<MonomerType>& types,
+                           const Scoring& scoring, const std::string& context) {
+    const std::string expected = Describe(ReferenceDecompose(sequence, types, scoring));
+    for (const DecomposeKernel kernel : SupportedDecomposeKernels()) {
+        EXPECT_EQ(Describe(DecomposeWithKernel(sequence, types, scoring, kernel)), expected)
+            << DecomposeKernelName(kernel) << " " << context;
+    }
+}
+
+// Random cases: independent or near-identical monomers of unequal lengths
+// (some longer than a vector, some shorter), records from their copies in
+// both orientations with N, lower case and junk between them, and varied
+// scores, among them positive gap scores and zero.
+TEST(Decompose, EveryKernelMatchesThePlainDp) {
+    std::mt19937_64 random(11);
+    const std::vector<Scoring> scorings = {{-1, -1, -1, 1}, {-2, -3, -1, 2}, {-1, -1, -2, 0},
+                                           {0, -1, -1, 1},  {-3, 0, -1, 4},  {1, -2, -1, 3},
+                                           {-1, 2, -3, 1},  {-5, -4, -2, 7}};
+    for (int round = 0; round < 120; ++round) {
+        const bool nearIdentical = round % 2 == 1;
+        const std::string root = RandomSequence(random, 3 + random() % 20);
+        std::vector<MonomerType> types;
+        for (std::size_t t = 0, count = 1 + random() % 4; t < count; ++t) {
+            const std::string sequence = nearIdentical ? Mutate(random, root, 0.2) + "A"
+                                                       : RandomSequence(random, 1 + random() % 21, "ACGTN");
+            types.push_back({std::string(1, static_cast<char>('a' + t)), sequence});
+        }
+        std::string record;
+        for (std::size_t piece = 0, pieces = random() % 7; piece < pieces; ++piece) {
+            const std::string& source = types[random() % types.size()].sequence;
+            std::string copy = Mutate(random, random() % 2 ? source : ReverseComplement(source), 0.15);
+            if (random() % 3 == 0) copy += RandomSequence(random, random() % 5, "ACGTNacgtn-");
+            for (char& c : copy) {
+                if (random() % 5 == 0) c = static_cast<char>(c | 0x20);
+            }
+            record += copy;
+        }
+        const Scoring& scoring = scorings[round % scorings.size()];
+        SCOPED_TRACE(round);
+        ExpectSameAsReference(record, types, scoring, record);
+    }
+}
+
+TEST(Decompose, SmallCasesAndTheTieRule) {
+    const std::vector<MonomerType> twins = {{"x", "ACG"}, {"y", "ACG"}};
+    struct Case {
+        std::string sequence;
+        std::vector<MonomerType> types;
+        std::string expected;
+    } cases[] = {
+        {"", twins, ""},
+        {"A", twins, "0-0:0=-1/33.333333 "},
+        // Equal types: the first one, forward before reverse (CGT is its own reverse complement).
+        {"ACGACG", twins, "0-2:0=3/100.000000 3-5:0=3/100.000000 "},
+        {"CGT", {{"p", "CGT"}}, "0-2:0=3/100.000000 "},
+        {"TTT", {{"a", "AAA"}}, "0-2:0'=3/100.000000 "},
+        // N and lower case: lower case matches, N matches nothing, not even N.
+        {"acNg", {{"a", "ACNG"}}, "0-3:0=2/75.000000 "},
+        // Two optimal cuts of "ACAC" against "AC" and "ACA": the later start of the last segment wins.
+        {"ACAAC", {{"s", "AC"}, {"t", "ACA"}}, "0-2:1=3/100.000000 3-4:0=2/100.000000 "},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Describe(Decompose(c.sequence, c.types, Scoring{})), c.expected) << c.sequence;
+        ExpectSameAsReference(c.sequence, c.types, Scoring{}, c.sequence);
+    }
+}
+
+TEST(Decompose, IdentityOfTheFewestColumns) {
+    std::mt19937_64 random(5);
+    LevenshteinEngine engine;
+    for (int round = 0; round < 300; ++round) {
+        const std::string a = RandomSequence(random, 1 + random() % 40, "ACGTn");
+        const std::string b =
+            round % 2 ? Mutate(random, a, 0.3) + "G" : RandomSequence(random, 1 + random() % 40);
+        EXPECT_DOUBLE_EQ(SegmentIdentity(a, b, engine), ReferenceIdentity(a, b)) << a << " " << b;
+    }
+}
+
+TEST(Decompose, ScoringText) {
+    const std::pair<const char*, bool> cases[] = {
+        {"-1,-1,-1,1", true},   {"+2,-3,0,1000000", true},
+        {"-1,-1,-1", false},    {"-1,-1,-1,1,", false},
+        {"-1,,-1,1", false},    {"a,-1,-1,1", false},
+        {"-1,-1,-1,1 ", false}, {"1000001,0,0,0", false},
+        {"--1,0,0,0", false},   {"", false},
+    };
+    for (const auto& [text, valid] : cases) EXPECT_EQ(ParseScoring(text).has_value(), valid) << text;
+    const Scoring scoring = *ParseScoring("+2,-3,0,7");
+    EXPECT_EQ(std::vector<int>({scoring.insertion, scoring.deletion, scoring.mismatch, scoring.match}),
+              std::vector<int>({2, -3, 0, 7}));
+}
+
+TEST(Decompose, Limits) {
+    EXPECT_NE(DecomposeLimitError({}, Scoring{}), "");
+    EXPECT_NE(DecomposeLimitError({{"e", ""}}, Scoring{}), "");
+    EXPECT_NE(DecomposeLimitError({{"m", std::string(200, 'A')}}, Scoring{1000000, 0, 0, 0}), "");
+    EXPECT_EQ(DecomposeLimitError({{"m", std::string(200, 'A')}}, Scoring{1000, -1000, 0, 1}), "");
+    EXPECT_THROW(Decompose("ACGT", {{"e", ""}}, Scoring{}), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace horgrid::reference
