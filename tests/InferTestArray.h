@@ -14,7 +14,7 @@
 
 #include "SequenceGenerator.h"
 #include "common/NumberFormat.h"
-#include "infer/ReverseComplement.h"
+#include "decompose/Decompose.h"
 #include "sequence/EditDistance.h"
 
 namespace horgrid::test {
@@ -28,12 +28,12 @@ struct TestArray {
 struct TestArrayShape {
     std::size_t types = 12;
     std::size_t copies = 40;
-    double missing = 0.05;     // chance that a copy lacks one monomer
-    double reversed = 0.2;     // chance that a block of copies is reverse-complemented
-    std::size_t nRuns = 3;     // runs of N replacing bases
-    std::size_t lowerRuns = 3; // lower-case stretches
-    double divergence = 0.01;  // per-copy divergence: from this ...
-    double spread = 0.02;      // ... to this much more
+    double missing = 0.05;      // chance that a copy lacks one monomer
+    double reversed = 0.2;      // chance that a block of copies is reverse-complemented
+    std::size_t nRuns = 3;      // runs of N replacing bases
+    std::size_t lowerRuns = 3;  // lower-case stretches
+    double divergence = 0.01;   // per-copy divergence: from this ...
+    double spread = 0.02;       // ... to this much more
 };
 
 inline double PercentApart(const std::string& a, const std::string& b) {
@@ -41,7 +41,8 @@ inline double PercentApart(const std::string& a, const std::string& b) {
 }
 
 // Types drawn as mutated copies of `ancestor` until every pair is 20-35 % apart.
-inline std::vector<std::string> TestTypes(std::mt19937_64& random, const std::string& ancestor, std::size_t count) {
+inline std::vector<std::string> TestTypes(std::mt19937_64& random, const std::string& ancestor,
+                                          std::size_t count) {
     std::uniform_real_distribution<double> divergence(0.11, 0.17);
     std::vector<std::string> types;
     while (types.size() < count) {
@@ -56,7 +57,8 @@ inline std::vector<std::string> TestTypes(std::mt19937_64& random, const std::st
 }
 
 // An array of the given types in HOR order (shape.types is ignored).
-inline TestArray LayOutTestArray(std::mt19937_64& random, std::vector<std::string> types, TestArrayShape shape) {
+inline TestArray LayOutTestArray(std::mt19937_64& random, std::vector<std::string> types,
+                                 TestArrayShape shape) {
     std::uniform_real_distribution<double> roll(0.0, 1.0);
     shape.types = types.size();
     TestArray array{std::move(types), shape.copies, {}};
@@ -83,7 +85,8 @@ inline TestArray LayOutTestArray(std::mt19937_64& random, std::vector<std::strin
         const std::size_t at = random() % (array.sequence.size() - length);
         for (std::size_t k = at; k < at + length; ++k) {
             char& base = array.sequence[k];
-            base = run < shape.nRuns ? 'N' : static_cast<char>(std::tolower(static_cast<unsigned char>(base)));
+            base =
+                run < shape.nRuns ? 'N' : static_cast<char>(std::tolower(static_cast<unsigned char>(base)));
         }
     }
     return array;

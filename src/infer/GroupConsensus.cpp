@@ -15,11 +15,16 @@ constexpr char kLetters[] = "ACGTN";
 
 std::size_t Code(char base) {
     switch (base) {
-        case 'A': return 0;
-        case 'C': return 1;
-        case 'G': return 2;
-        case 'T': return 3;
-        default: return 4;
+        case 'A':
+            return 0;
+        case 'C':
+            return 1;
+        case 'G':
+            return 2;
+        case 'T':
+            return 3;
+        default:
+            return 4;
     }
 }
 

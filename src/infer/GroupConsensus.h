@@ -26,8 +26,8 @@ private:
     // Aligns `member` to `medoid`, adding its bases to the column counts.
     void AddMember(std::string_view member, std::string_view medoid);
 
-    std::vector<int> score_;                  // (rows + 1) * (columns + 1) DP scores
-    std::vector<std::size_t> counts_;         // per medoid column: A C G T other gap
+    std::vector<int> score_;                          // (rows + 1) * (columns + 1) DP scores
+    std::vector<std::size_t> counts_;                 // per medoid column: A C G T other gap
     std::vector<std::vector<std::size_t>> inserted_;  // per slot: per offset, A C G T other
 };
 

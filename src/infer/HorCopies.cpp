@@ -136,7 +136,9 @@ void Finish(HorCopy& copy, const std::vector<std::size_t>& unit, std::vector<boo
     for (std::size_t k = 0; k < unit.size(); ++k) {
         if (!seen[k]) copy.lacks.push_back(unit[k]);
     }
-    copy.kind = !copy.adds.empty() ? CopyKind::Variant : !copy.lacks.empty() ? CopyKind::Partial : CopyKind::Full;
+    copy.kind = !copy.adds.empty()    ? CopyKind::Variant
+                : !copy.lacks.empty() ? CopyKind::Partial
+                                      : CopyKind::Full;
     std::fill(seen.begin(), seen.end(), false);
 }
 
@@ -150,7 +152,8 @@ void ReadCopies(const Run& run, const std::vector<std::size_t>& unit, std::vecto
         std::size_t position = 0;
         bool continues = false;
         if (inUnit) {
-            const auto later = copy ? std::find(unit.begin() + cursor + 1, unit.end(), monomer.type) : unit.end();
+            const auto later =
+                copy ? std::find(unit.begin() + cursor + 1, unit.end(), monomer.type) : unit.end();
             continues = later != unit.end();
             position = static_cast<std::size_t>((continues ? later : first) - unit.begin());
         }

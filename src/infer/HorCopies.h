@@ -32,8 +32,8 @@ struct HorCopy {
 };
 
 struct HorSearch {
-    std::size_t maxUnit = 50;       // longest unit tried, in monomers
-    std::int64_t maxGap = 50;       // bases between two monomers of one run
+    std::size_t maxUnit = 50;  // longest unit tried, in monomers
+    std::int64_t maxGap = 50;  // bases between two monomers of one run
 };
 
 struct HorResult {

@@ -5,9 +5,12 @@ namespace {
 
 const char* KindName(CopyKind kind) {
     switch (kind) {
-        case CopyKind::Full: return "full";
-        case CopyKind::Partial: return "partial";
-        case CopyKind::Variant: return "variant";
+        case CopyKind::Full:
+            return "full";
+        case CopyKind::Partial:
+            return "partial";
+        case CopyKind::Variant:
+            return "variant";
     }
     return "";
 }
@@ -41,7 +44,8 @@ std::string HorCopiesTsv(const Inference& inference, const std::vector<std::stri
         text += recordNames[copy.record] + "\t" + std::to_string(copy.start + 1) + "\t" +
                 std::to_string(copy.end + 1) + "\t" + (copy.reverse ? "-" : "+") + "\t" + unit + "\t" +
                 TypeList(copy.types, inference.monomers) + "\t" + KindName(copy.kind) + "\t" +
-                TypeList(copy.lacks, inference.monomers) + "\t" + TypeList(copy.adds, inference.monomers) + "\n";
+                TypeList(copy.lacks, inference.monomers) + "\t" + TypeList(copy.adds, inference.monomers) +
+                "\n";
     }
     return text;
 }
@@ -49,9 +53,9 @@ std::string HorCopiesTsv(const Inference& inference, const std::vector<std::stri
 std::string HorCopiesBed(const Inference& inference, const std::vector<std::string>& recordNames) {
     std::string text;
     for (const HorCopy& copy : inference.hor.copies) {
-        text += recordNames[copy.record] + "\t" + std::to_string(copy.start) + "\t" + std::to_string(copy.end + 1) +
-                "\t" + KindName(copy.kind) + "\t" + std::to_string(copy.types.size()) + "\t" +
-                (copy.reverse ? "-" : "+") + "\n";
+        text += recordNames[copy.record] + "\t" + std::to_string(copy.start) + "\t" +
+                std::to_string(copy.end + 1) + "\t" + KindName(copy.kind) + "\t" +
+                std::to_string(copy.types.size()) + "\t" + (copy.reverse ? "-" : "+") + "\n";
     }
     return text;
 }

@@ -6,9 +6,10 @@
 
 #include "common/NumberFormat.h"
 #include "common/Parallel.h"
+#include "decompose/Decompose.h"
+#include "infer/ChunkedDecompose.h"
 #include "infer/GroupConsensus.h"
 #include "infer/LeaderClusters.h"
-#include "infer/ReverseComplement.h"
 #include "sequence/EditDistance.h"
 
 namespace horgrid {
@@ -28,16 +29,14 @@ std::string Upper(std::string_view text) {
 }
 
 bool OnlyAcgt(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c == 'A' || c == 'C' || c == 'G' || c == 'T'; });
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return c == 'A' || c == 'C' || c == 'G' || c == 'T'; });
 }
 
 Decomposition DecomposeAll(const std::vector<std::string>& sequences, const std::vector<MonomerType>& set,
                            const InferSettings& settings) {
-    Decomposition segments(sequences.size());
-    if (set.empty()) return segments;
-    ParallelFor(sequences.size(), settings.threads,
-                [&](std::size_t r, unsigned) { segments[r] = Decompose(sequences[r], set, settings.scoring); });
-    return segments;
+    if (set.empty()) return Decomposition(sequences.size());
+    return DecomposeInWindows(sequences, set, settings.scoring, settings.threads);
 }
 
 RoundReport Report(std::size_t round, std::size_t monomers, const Decomposition& segments) {
@@ -73,8 +72,8 @@ std::vector<std::string> Pieces(const std::vector<std::string>& sequences, const
     return pieces;
 }
 
-std::string GroupSequence(const std::vector<std::size_t>& members, const std::vector<std::string_view>& pieces,
-                          std::size_t sample) {
+std::string GroupSequence(const std::vector<std::size_t>& members,
+                          const std::vector<std::string_view>& pieces, std::size_t sample) {
     std::vector<std::string_view> spread;
     const std::size_t count = std::min(members.size(), sample);
     for (std::size_t k = 0; k < count; ++k) spread.push_back(pieces[members[k * members.size() / count]]);
@@ -95,7 +94,8 @@ std::vector<Group> RoundGroups(const std::vector<std::string>& pieces, const std
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return identities[a] > identities[b]; });
     std::vector<Group> groups;
-    for (std::vector<std::size_t>& members : LeaderClusters(views, order, settings.closeness, settings.threads)) {
+    for (std::vector<std::size_t>& members :
+         LeaderClusters(views, order, settings.closeness, settings.threads)) {
         if (members.size() >= settings.minCount) groups.push_back({std::move(members), {}});
     }
     ParallelFor(groups.size(), settings.threads, [&](std::size_t g, unsigned) {
@@ -118,6 +118,13 @@ std::vector<Group> RoundGroups(const std::vector<std::string>& pieces, const std
     return groups;
 }
 
+// "M1", "M2", ... (built by appending: GCC 12 warns falsely on "M" + string).
+std::string MonomerName(std::size_t index) {
+    std::string name = "M";
+    name += std::to_string(index + 1);
+    return name;
+}
+
 std::vector<std::string> Sorted(const std::vector<MonomerType>& set) {
     std::vector<std::string> sequences;
     for (const MonomerType& type : set) sequences.push_back(type.sequence);
@@ -134,13 +141,14 @@ void NameInHorOrder(Inference& result, const std::vector<std::size_t>& counts) {
     for (std::size_t type = 0; type < size; ++type) {
         if (std::find(order.begin(), order.end(), type) == order.end()) rest.push_back(type);
     }
-    std::stable_sort(rest.begin(), rest.end(), [&](std::size_t a, std::size_t b) { return counts[a] > counts[b]; });
+    std::stable_sort(rest.begin(), rest.end(),
+                     [&](std::size_t a, std::size_t b) { return counts[a] > counts[b]; });
     order.insert(order.end(), rest.begin(), rest.end());
     std::vector<std::size_t> rank(size);
     std::vector<MonomerType> named(size);
     for (std::size_t k = 0; k < size; ++k) {
         rank[order[k]] = k;
-        named[k] = {"M" + std::to_string(k + 1), result.monomers[order[k]].sequence};
+        named[k] = {MonomerName(k), result.monomers[order[k]].sequence};
     }
     result.monomers = std::move(named);
     const auto rename = [&](std::vector<std::size_t>& types) {
@@ -160,7 +168,8 @@ void NameInHorOrder(Inference& result, const std::vector<std::size_t>& counts) {
 }  // namespace
 
 Inference InferMonomers(const std::vector<std::string>& input, const std::vector<MonomerType>& templates,
-                        const InferSettings& settings, const std::function<void(const RoundReport&)>& onRound) {
+                        const InferSettings& settings,
+                        const std::function<void(const RoundReport&)>& onRound) {
     std::vector<std::string> sequences;
     for (const std::string& sequence : input) sequences.push_back(Upper(sequence));
     std::vector<MonomerType> set;
@@ -176,7 +185,7 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
         const std::vector<std::string> pieces = Pieces(sequences, segments, set, settings, identities);
         std::vector<MonomerType> next;
         for (const Group& group : RoundGroups(pieces, identities, settings)) {
-            next.push_back({"M" + std::to_string(next.size() + 1), group.consensus});
+            next.push_back({MonomerName(next.size()), group.consensus});
         }
         decomposed = Sorted(next) == Sorted(set);
         if (decomposed) break;  // keeps the order `segments` refer to

@@ -14,10 +14,10 @@ namespace horgrid {
 // The thresholds of the inference, with the defaults the experiments chose
 // (README, "horgrid-tools infer").
 struct InferSettings {
-    float closeness = 10;       // segments join a group leader closer than this, percent
-    float mergeLimit = 8;       // monomers closer than this merge, percent
-    double minIdentity = 60;    // segments with a lower identity are not alpha satellite
-    std::size_t minCount = 3;   // members a group needs to give a monomer
+    float closeness = 10;      // segments join a group leader closer than this, percent
+    float mergeLimit = 8;      // monomers closer than this merge, percent
+    double minIdentity = 60;   // segments with a lower identity are not alpha satellite
+    std::size_t minCount = 3;  // members a group needs to give a monomer
     std::size_t maxRounds = 10;
     std::size_t consensusSample = 1000;  // members aligned for one consensus, spread over the group
     unsigned threads = 1;
@@ -25,10 +25,10 @@ struct InferSettings {
 };
 
 struct RoundReport {
-    std::size_t round = 0;      // 1-based; 0 for the final decomposition after the last round
-    std::size_t monomers = 0;   // monomers the round decomposed with
-    std::int64_t score = 0;     // total decomposition score
-    double identity = 0;        // mean segment identity, percent (0 without segments)
+    std::size_t round = 0;     // 1-based; 0 for the final decomposition after the last round
+    std::size_t monomers = 0;  // monomers the round decomposed with
+    std::int64_t score = 0;    // total decomposition score
+    double identity = 0;       // mean segment identity, percent (0 without segments)
 };
 
 struct Inference {
@@ -47,6 +47,7 @@ struct Inference {
 // maxRounds. `onRound` hears every decomposition. An empty set means no alpha
 // satellite was found.
 Inference InferMonomers(const std::vector<std::string>& sequences, const std::vector<MonomerType>& templates,
-                        const InferSettings& settings, const std::function<void(const RoundReport&)>& onRound);
+                        const InferSettings& settings,
+                        const std::function<void(const RoundReport&)>& onRound);
 
 }  // namespace horgrid

@@ -34,7 +34,8 @@ std::vector<std::vector<std::size_t>> LeaderClusters(const std::vector<std::stri
 
     std::vector<std::ptrdiff_t> nearest(sequences.size(), -1);
     std::vector<std::unique_ptr<LevenshteinBatch>> batches(std::max(threads, 1u));
-    std::vector<std::vector<std::uint32_t>> scratch(batches.size(), std::vector<std::uint32_t>(leaders.size()));
+    std::vector<std::vector<std::uint32_t>> scratch(batches.size(),
+                                                    std::vector<std::uint32_t>(leaders.size()));
     ParallelFor(
         order.size(), threads,
         [&](std::size_t k, unsigned worker) {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <iosfwd>
-
 namespace horgrid {
 
 // horgrid-tools infer [options] SEQUENCES [TEMPLATES]: argv[0] is "infer".
@@ -9,8 +7,5 @@ namespace horgrid {
 // found, and for --help), 1 for a usage error, 2 when an input cannot be read
 // or a result cannot be written (then no result file is written).
 int InferCommand(int argc, char** argv);
-
-// The option summary of --help.
-void InferUsage(std::ostream& out);
 
 }  // namespace horgrid
