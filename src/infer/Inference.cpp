@@ -7,6 +7,7 @@
 #include "common/NumberFormat.h"
 #include "common/Parallel.h"
 #include "decompose/Decompose.h"
+#include "ensemble/SupracromReferences.h"
 #include "infer/ChunkedDecompose.h"
 #include "infer/GroupConsensus.h"
 #include "infer/LeaderClusters.h"
@@ -166,6 +167,14 @@ void NameInHorOrder(Inference& result, const std::vector<std::size_t>& counts) {
 }
 
 }  // namespace
+
+std::vector<MonomerType> FamilyReferenceTemplates() {
+    std::vector<MonomerType> references;
+    for (const SupracromReference& reference : kSupracromReferences) {
+        references.push_back({std::string(reference.name), std::string(reference.sequence)});
+    }
+    return references;
+}
 
 Inference InferMonomers(const std::vector<std::string>& input, const std::vector<MonomerType>& templates,
                         const InferSettings& settings,

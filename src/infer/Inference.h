@@ -37,6 +37,9 @@ struct Inference {
     HorResult hor;                               // over the segments of at least minIdentity
 };
 
+// The default templates: the twelve family reference monomers of -s.
+std::vector<MonomerType> FamilyReferenceTemplates();
+
 // Infers a monomer set and its HOR from sequences (upper or lower case) and
 // starting templates. Each round decomposes every sequence with the current
 // set, groups the alpha-satellite segments (identity >= minIdentity, ACGT

@@ -12,7 +12,6 @@
 #include "common/Parallel.h"
 #include "common/ResultFile.h"
 #include "decompose/DecompositionFiles.h"
-#include "ensemble/SupracromReferences.h"
 #include "infer/InferFiles.h"
 #include "infer/Inference.h"
 #include "seqio/SequenceReader.h"
@@ -126,12 +125,7 @@ bool ParseOptions(int argc, char** argv, InferOptions& options, bool& help) {
 }
 
 std::vector<MonomerType> Templates(const std::string& path) {
-    if (!path.empty()) return ReadMonomerSet(path);
-    std::vector<MonomerType> references;
-    for (const SupracromReference& reference : kSupracromReferences) {
-        references.push_back({std::string(reference.name), std::string(reference.sequence)});
-    }
-    return references;
+    return path.empty() ? FamilyReferenceTemplates() : ReadMonomerSet(path);
 }
 
 void PrintRound(const RoundReport& report) {
