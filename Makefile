@@ -42,8 +42,9 @@ install: build
 # commands on generated arrays (bench/commands.py).
 bench: setup
 	cmake -S . -B $(BUILD_BENCH) -DCMAKE_BUILD_TYPE=Release -DHORGRID_BENCH=ON -DHORGRID_TESTS=OFF
-	cmake --build $(BUILD_BENCH) -j $(JOBS) --target horgrid_bench horgrid-cli
+	cmake --build $(BUILD_BENCH) -j $(JOBS) --target horgrid_bench horgrid_decompose_bench horgrid-cli horgrid-tools
 	./$(BUILD_BENCH)/bench/horgrid_bench
+	./$(BUILD_BENCH)/bench/horgrid_decompose_bench
 	python3 bench/commands.py $(BUILD_BENCH)/horgrid $(BUILD_BENCH)/bench-data
 
 clean:

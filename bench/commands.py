@@ -48,14 +48,14 @@ def write_distinct(path, types, count, rng, divergence=0.15):
 TIME = "/usr/bin/time"
 
 
-def run(binary, option, path):
+def run(binary, option, path, extra=(), after=()):
     """Returns (exit status, wall seconds, processor seconds, peak resident KiB).
 
     GNU time measures the peak memory of horgrid alone; without it the peak
     from os.wait4 also counts this Python process, which the child starts as a
     copy of before it runs horgrid.
     """
-    command = [binary, option, os.path.basename(path)]
+    command = [binary, option] + list(extra) + [os.path.basename(path)] + list(after)
     report = os.path.join(os.path.dirname(path), ".time")
     if os.access(TIME, os.X_OK):
         command = [TIME, "-f", "%U %S %M", "-o", report] + command
@@ -117,6 +117,28 @@ def main(argv):
               f" {rss * 1024 / size:>10.1f}  {verdict}{note}")
         if option == "-m":
             os.remove(produced)
+
+    decompose(binary, work, types, rng)
+
+
+def decompose(binary, work, types, rng):
+    """horgrid-tools decompose, one thread, on a 3 Mb array (target < 5 s, < 500 MB)."""
+    tools = os.path.join(os.path.dirname(binary), "horgrid-tools")
+    path = os.path.join(work, "array3M.fa")
+    bases = []
+    while sum(len(b) for b in bases) < 3000000:
+        divergence = rng.uniform(0.01, 0.03)
+        bases.extend(mutate(sequence, divergence, rng) for _, sequence in types)
+    array = "".join(bases)[:3000000]
+    with open(path, "w") as out:
+        out.write(">array3M\n")
+        for start in range(0, len(array), 60):
+            out.write(array[start:start + 60] + "\n")
+    monomers = os.path.join(SOURCE, "examples", "dxz1_monomers.fa")
+    status, wall, cpu, rss = run(tools, "decompose", path, ["-t", "1", "-o", "array3M"], [monomers])
+    print(f"\nhorgrid-tools decompose -t 1, {len(array)} bases, 12 types: wall {wall:.2f} s, cpu {cpu:.2f} s, "
+          f"max RSS {rss / 1024:.1f} MB (targets < 5 s of processor time: {'met' if cpu < 5 else 'MISSED'}, "
+          f"< 500 MB: {'met' if rss < 500 * 1024 else 'MISSED'}){'' if status == 0 else f' (exit {status})'}")
 
 
 if __name__ == "__main__":

@@ -53,21 +53,29 @@ std::vector<std::string> Oriented(const std::vector<MonomerType>& types) {
 Layout BuildLayout(const std::vector<std::string>& monomers, const Scoring& scoring, std::size_t lanes) {
     Layout layout;
     layout.lanes = lanes;
-    for (const std::string& monomer : monomers) {
+    // The cell of position p of monomer m.
+    const auto cellOf = [&](std::size_t m, std::size_t p) {
+        return layout.offset[m] + (p % layout.vectors[m]) * lanes + p / layout.vectors[m];
+    };
+    for (std::size_t m = 0; m < monomers.size(); ++m) {
         layout.offset.push_back(layout.cells);
-        layout.length.push_back(monomer.size());
-        layout.cells += (monomer.size() + lanes - 1) / lanes * lanes;
+        layout.length.push_back(monomers[m].size());
+        layout.vectors.push_back((monomers[m].size() + lanes - 1) / lanes);
+        layout.cells += layout.vectors[m] * lanes;
+        layout.last.push_back(cellOf(m, monomers[m].size() - 1));
     }
     layout.profile.assign(kCodes * layout.cells, ScoreKey(scoring.mismatch));
-    layout.startRamp.assign(layout.cells, 0);
-    layout.cap.assign(layout.cells, kNegative);
+    for (std::size_t m = 0; m < monomers.size(); ++m) {
+        for (std::size_t k = 0; k < lanes; ++k) {
+            layout.laneRamp.push_back(
+                ScoreKey(std::int64_t{scoring.deletion} * static_cast<std::int64_t>(k * layout.vectors[m])));
+        }
+    }
     for (std::size_t m = 0; m < monomers.size(); ++m) {
         for (std::size_t p = 0; p < monomers[m].size(); ++p) {
-            const std::size_t cell = layout.offset[m] + p;
+            const std::size_t cell = cellOf(m, p);
             const int code = BaseCode(static_cast<unsigned char>(monomers[m][p]));
             if (code < kCodes - 1) layout.profile[code * layout.cells + cell] = ScoreKey(scoring.match);
-            layout.startRamp[cell] = ScoreKey(std::int64_t{scoring.deletion} * static_cast<std::int64_t>(p));
-            layout.cap[cell] = std::numeric_limits<std::int64_t>::max();
         }
     }
     layout.insertionKey = ScoreKey(scoring.insertion);
@@ -131,10 +139,10 @@ std::vector<Segment> DecomposeWithKernel(std::string_view sequence, const std::v
         const int code = BaseCode(static_cast<unsigned char>(sequence[i - 1]));
         const std::int64_t startKey = ScoreKey(relative) + static_cast<std::int64_t>(i - 1);
         choice.row(layout, layout.profile.data() + code * layout.cells, startKey, row.data());
-        std::int64_t top = row[layout.offset[0] + layout.length[0] - 1];
+        std::int64_t top = row[layout.last[0]];
         std::uint32_t topMonomer = 0;
         for (std::size_t m = 1; m < monomers.size(); ++m) {
-            const std::int64_t key = row[layout.offset[m] + layout.length[m] - 1];
+            const std::int64_t key = row[layout.last[m]];
             if (key > top) {
                 top = key;
                 topMonomer = static_cast<std::uint32_t>(m);
@@ -146,9 +154,7 @@ std::vector<Segment> DecomposeWithKernel(std::string_view sequence, const std::v
         best[i] = baseLine + relative;
         if (relative > kRebaseAt || relative < -kRebaseAt) {
             const std::int64_t shift = ScoreKey(relative);
-            for (std::size_t cell = 0; cell < layout.cells; ++cell) {
-                if (layout.cap[cell] != kNegative) row[cell] -= shift;
-            }
+            for (std::int64_t& cell : row) cell -= shift;
             baseLine += relative;
             relative = 0;
         }

@@ -28,42 +28,51 @@ HORGRID_AVX512 inline __m512i ShiftUp(__m512i a, __m512i below) {
 
 }  // namespace
 
-// Eight monomer positions per vector. Within a row the deletions run along the
-// monomer, so after the diagonal and insertion steps a prefix maximum with a
-// deletion per lane finishes the row: first the last cell of the vector before
-// enters lane 0, then three shift-and-maximum steps spread every lane over
-// the lanes after it.
+// Eight lanes per vector in the striped layout. The diagonal and insertion
+// steps read row i-1 only; the deletions run along the monomer within row i:
+// a first pass carries them from each vector to the next (the next position
+// of every lane), then, as in Farrar's lazy-F loop, the carry moves up one
+// lane and goes round again only while it still raises some cell (in key
+// order, so a later start at an equal score counts too).
 HORGRID_AVX512 void RowAvx512(const Layout& layout, const std::int64_t* profile, std::int64_t startKey,
                               std::int64_t* row) {
     const __m512i negative = _mm512_set1_epi64(kNegative);
     const __m512i start = _mm512_set1_epi64(startKey);
     const __m512i insertion = _mm512_set1_epi64(layout.insertionKey);
-    const __m512i deletion1 = _mm512_set1_epi64(layout.deletionKey);
-    const __m512i deletion2 = _mm512_set1_epi64(layout.deletionKey * 2);
-    const __m512i deletion4 = _mm512_set1_epi64(layout.deletionKey * 4);
-    const std::size_t monomers = layout.offset.size();
-    for (std::size_t monomer = 0; monomer < monomers; ++monomer) {
-        const std::size_t first = layout.offset[monomer];
-        const std::size_t last = monomer + 1 < monomers ? layout.offset[monomer + 1] : layout.cells;
-        __m512i previousOld = negative;
-        __m512i previousNew = negative;
-        for (std::size_t cell = first; cell < last; cell += kAvx512Lanes) {
-            const __m512i old = _mm512_loadu_si512(row + cell);
-            __m512i diagonal = ShiftUp<1>(old, previousOld);
-            diagonal =
-                Max(diagonal, _mm512_add_epi64(start, _mm512_loadu_si512(layout.startRamp.data() + cell)));
-            diagonal = _mm512_add_epi64(diagonal, _mm512_loadu_si512(profile + cell));
-            __m512i value = Max(diagonal, _mm512_add_epi64(old, insertion));
-            value = Max(value, _mm512_add_epi64(ShiftUp<1>(negative, previousNew), deletion1));
-            value = Max(value, _mm512_add_epi64(ShiftUp<1>(value, negative), deletion1));
-            value = Max(value, _mm512_add_epi64(ShiftUp<2>(value, negative), deletion2));
-            value = Max(value, _mm512_add_epi64(ShiftUp<4>(value, negative), deletion4));
-            if (cell + kAvx512Lanes == last) {
-                value = Min(value, _mm512_loadu_si512(layout.cap.data() + cell));
+    const __m512i deletion = _mm512_set1_epi64(layout.deletionKey);
+    for (std::size_t monomer = 0; monomer < layout.offset.size(); ++monomer) {
+        const std::size_t offset = layout.offset[monomer];
+        const std::size_t vectors = layout.vectors[monomer];
+        std::int64_t* cells = row + offset;
+        const std::int64_t* scores = profile + offset;
+        __m512i segmentStart =
+            _mm512_add_epi64(start, _mm512_loadu_si512(layout.laneRamp.data() + monomer * kAvx512Lanes));
+        __m512i diagonal = ShiftUp<1>(_mm512_loadu_si512(cells + (vectors - 1) * kAvx512Lanes), negative);
+        __m512i carry = negative;
+        for (std::size_t v = 0; v < vectors; ++v) {
+            const std::size_t at = v * kAvx512Lanes;
+            const __m512i old = _mm512_loadu_si512(cells + at);
+            __m512i value = Max(diagonal, segmentStart);
+            value = _mm512_add_epi64(value, _mm512_loadu_si512(scores + at));
+            value = Max(value, _mm512_add_epi64(old, insertion));
+            value = Max(value, carry);
+            segmentStart = _mm512_add_epi64(segmentStart, deletion);
+            _mm512_storeu_si512(cells + at, value);
+            carry = _mm512_add_epi64(value, deletion);
+            diagonal = old;
+        }
+        carry = ShiftUp<1>(carry, negative);
+        for (std::size_t v = 0;;) {
+            const std::size_t at = v * kAvx512Lanes;
+            __m512i value = _mm512_loadu_si512(cells + at);
+            if (_mm512_cmpgt_epi64_mask(carry, value) == 0) break;
+            value = Max(value, carry);
+            _mm512_storeu_si512(cells + at, value);
+            carry = _mm512_add_epi64(value, deletion);
+            if (++v == vectors) {
+                v = 0;
+                carry = ShiftUp<1>(carry, negative);
             }
-            _mm512_storeu_si512(row + cell, value);
-            previousOld = old;
-            previousNew = value;
         }
     }
 }

@@ -10,8 +10,13 @@
 // in the high 32 bits and the start of the unfinished segment in the low 32
 // bits, so that one signed maximum picks the higher score and, among equal
 // scores, the later start (the tie rule), and adding a score moves only the
-// high half. The monomers lie one after the other in the row, each padded to
-// a whole number of vectors; padding cells are held at kNegative.
+// high half. The monomers lie one after the other in the row, each in the
+// striped order of Farrar (2007): with V vectors of `lanes` cells for a
+// monomer of length L (V = ceil(L / lanes)), position p lies in vector p % V,
+// lane p / V, so the step from one position to the next is the step from one
+// vector to the next, without moving lanes. Cells past the monomer's end
+// (padding) score every base as a mismatch and flow into no real position;
+// their values stay within the real ones' range, as every cell's does.
 
 #include <cstddef>
 #include <cstdint>
@@ -32,17 +37,18 @@ int BaseCode(unsigned char base);
 
 struct Layout {
     std::size_t lanes = 1;
-    std::size_t cells = 0;            // row length, padding included
-    std::vector<std::size_t> offset;  // first cell of each oriented monomer
-    std::vector<std::size_t> length;  // its length
+    std::size_t cells = 0;             // row length, padding included
+    std::vector<std::size_t> offset;   // first cell of each oriented monomer
+    std::vector<std::size_t> length;   // its length
+    std::vector<std::size_t> vectors;  // its vectors (V above)
+    std::vector<std::size_t> last;     // the cell of its last position
     // profile[code * cells + cell]: ScoreKey of the match or mismatch score
     // of a record base of that code against the monomer base of the cell.
     std::vector<std::int64_t> profile;
-    // ScoreKey(deletion * p) for the cell of monomer position p: a segment
-    // that starts at that position has deleted the p bases before it.
-    std::vector<std::int64_t> startRamp;
-    // kNegative in padding cells, the largest key elsewhere.
-    std::vector<std::int64_t> cap;
+    // laneRamp[m * lanes + k] = ScoreKey(deletion * k * vectors[m]): the
+    // deletions before the first position of lane k (a segment that starts
+    // at position p has deleted the p monomer bases before it).
+    std::vector<std::int64_t> laneRamp;
     std::int64_t insertionKey = 0;
     std::int64_t deletionKey = 0;
 };

@@ -115,7 +115,10 @@ RegionRecord ReadRegion(const std::string& path, const std::string& region) {
     }
     std::unique_ptr<faidx_t, IndexCloser> index(
         fai_load3_format(path.c_str(), nullptr, nullptr, FAI_CREATE, kind.fastq ? FAI_FASTQ : FAI_FASTA));
-    if (!index) throw FileError("cannot index '" + path + "'");
+    if (!index) {
+        throw FileError("cannot index '" + path +
+                        "': every line of a record but its last needs the same length");
+    }
     int id = -1;
     hts_pos_t begin = 0;
     hts_pos_t end = 0;

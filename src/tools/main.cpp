@@ -5,7 +5,8 @@
 // Exit status: 0 on success and for --help; 1 without arguments (usage on
 // standard output), for an unknown subcommand or a wrong argument count (usage
 // on standard error); 2 when an input cannot be read or a result cannot be
-// written.
+// written. `decompose` parses its own GNU-style options (decompose --help) and
+// also exits with 2 for a bad option value.
 
 #include <array>
 #include <iostream>
