@@ -41,8 +41,8 @@ std::string HorCopiesTsv(const Inference& inference, const std::vector<std::stri
     std::string text = "#record\tstart\tend\tstrand\tunit\tmonomers\tkind\tlacks\tadds\n";
     const std::string unit = UnitName(inference.hor);
     for (const HorCopy& copy : inference.hor.copies) {
-        text += recordNames[copy.record] + "\t" + std::to_string(copy.start + 1) + "\t" +
-                std::to_string(copy.end + 1) + "\t" + (copy.reverse ? "-" : "+") + "\t" + unit + "\t" +
+        text += recordNames[copy.record] + "\t" + std::to_string(copy.start) + "\t" +
+                std::to_string(copy.end) + "\t" + (copy.reverse ? "-" : "+") + "\t" + unit + "\t" +
                 TypeList(copy.types, inference.monomers) + "\t" + KindName(copy.kind) + "\t" +
                 TypeList(copy.lacks, inference.monomers) + "\t" + TypeList(copy.adds, inference.monomers) +
                 "\n";

@@ -17,7 +17,7 @@ std::string MonomersFasta(const std::vector<MonomerType>& monomers);
 std::string UnitName(const HorResult& hor);
 
 // PREFIX_hors.tsv: a header line, then one line per HOR copy:
-// record, start, end (1-based, inclusive), strand (+/-), unit name, the
+// record, start, end (0-based, inclusive, as in PREFIX_decomposition.tsv), strand (+/-), unit name, the
 // copy's monomer types in HOR order (comma-separated), full/partial/variant,
 // the unit monomers it lacks and the monomers it adds (comma-separated, "-"
 // for none).
