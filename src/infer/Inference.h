@@ -42,13 +42,13 @@ std::vector<MonomerType> FamilyReferenceTemplates();
 
 // Infers a monomer set and its HOR from sequences (upper or lower case) and
 // starting templates. Each round decomposes every sequence with the current
-// set, groups the alpha-satellite segments (identity >= minIdentity, ACGT
-// only, both strands turned forward) by LeaderClusters, makes the consensus of
-// every group of at least minCount members (GroupConsensus around the group's
-// medoid) and merges monomers closer than mergeLimit, largest groups first.
-// The rounds stop when a round gives back the set it started with, or after
-// maxRounds. `onRound` hears every decomposition. An empty set means no alpha
-// satellite was found.
+// set (DecomposeInWindows, so long records use every thread), groups the
+// alpha-satellite segments (identity >= minIdentity, ACGT only, both strands
+// turned forward) by LeaderClusters, makes the consensus of every group of at
+// least minCount members (GroupConsensus around the group's medoid) and merges
+// monomers closer than mergeLimit, largest groups first. The rounds stop when
+// a round gives back the set it started with, or after maxRounds. `onRound`
+// hears every decomposition. An empty set means no alpha satellite was found.
 Inference InferMonomers(const std::vector<std::string>& sequences, const std::vector<MonomerType>& templates,
                         const InferSettings& settings,
                         const std::function<void(const RoundReport&)>& onRound);
