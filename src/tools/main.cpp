@@ -25,6 +25,7 @@
 #include "groups/horAnaliser.h"
 #include "groups/horTable.h"
 #include "tools/DecomposeCommand.h"
+#include "tools/InferCommand.h"
 #include "tools/ToolsUsage.h"
 
 namespace {
@@ -44,12 +45,13 @@ struct Subcommand {
     int (*main)(int argc, char** argv) = nullptr;
 };
 
-constexpr std::array<Subcommand, 7> kSubcommands = {{
+constexpr std::array<Subcommand, 8> kSubcommands = {{
     {"consensus", 1, [](char** files) { consensus{files[0]}; }},
     {"decompose", 0, nullptr, RunDecompose},
     {"distmatrix", 1, [](char** files) { distanceMatrix{files[0]}; }},
     {"group", 1, [](char** files) { horAnaliser{files[0]}; }},
     {"hortable", 1, [](char** files) { horTable{files[0]}; }},
+    {"infer", 0, nullptr, InferCommand},
     {"merge", 2, [](char** files) { alphaEnsemble(alphaEnsemble(files[0]), alphaEnsemble(files[1])); }},
     {"purify", 1, [](char** files) { alphaEnsemble(files[0]).PurifyAlphaEnsemble(); }},
 }};
