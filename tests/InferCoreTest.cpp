@@ -59,8 +59,10 @@ TEST(InferHor, UnitAndCopies) {
         EXPECT_EQ(Letters(hor.unit), c.unit) << c.types;
         std::string copies;
         for (const HorCopy& copy : hor.copies) {
-            copies +=
-                (copies.empty() ? "" : " ") + Letters(copy.types) + "." + "fpv"[static_cast<int>(copy.kind)];
+            if (!copies.empty()) copies += ' ';
+            copies += Letters(copy.types);
+            copies += '.';
+            copies += "fpv"[static_cast<int>(copy.kind)];
         }
         EXPECT_EQ(copies, c.copies) << c.types;
     }
@@ -84,7 +86,7 @@ TEST(InferConsensus, IndelsInMembersDoNotShiftColumns) {
         std::string member = truth;
         member[(k * 17 + 3) % member.size()] = member[(k * 17 + 3) % member.size()] == 'A' ? 'C' : 'A';
         if (k % 2 == 0) {
-            member.insert(5 + k * 7, "G");
+            member.insert(5 + k * 7, 1, 'G');
         } else {
             member.erase(5 + k * 7, 1);
         }

@@ -15,6 +15,7 @@
 #include "SequenceGenerator.h"
 #include "common/NumberFormat.h"
 #include "decompose/Decompose.h"
+#include "sequence/DistancePercent.h"
 #include "sequence/EditDistance.h"
 
 namespace horgrid::test {

@@ -11,6 +11,7 @@
 #include "infer/ChunkedDecompose.h"
 #include "infer/GroupConsensus.h"
 #include "infer/LeaderClusters.h"
+#include "sequence/DistancePercent.h"
 #include "sequence/EditDistance.h"
 
 namespace horgrid {
