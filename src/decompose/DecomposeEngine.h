@@ -10,7 +10,9 @@
 
 namespace horgrid {
 
-enum class DecomposeKernel { Portable, Avx512 };
+// Avx512 keeps 64-bit keys; Avx512Narrow, which Decompose takes, runs 32-bit
+// keys when the scores and the record allow and Avx512 otherwise.
+enum class DecomposeKernel { Portable, Avx512, Avx512Narrow };
 
 // Whether this processor runs the kernel.
 bool DecomposeKernelSupported(DecomposeKernel kernel);

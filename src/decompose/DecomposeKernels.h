@@ -17,6 +17,11 @@
 // vector to the next, without moving lanes. Cells past the monomer's end
 // (padding) score every base as a mismatch and flow into no real position;
 // their values stay within the real ones' range, as every cell's does.
+//
+// The narrow kernel packs the same key into 32 bits (kNarrowStartBits of
+// start, relative to an epoch the driver moves along the record, under the
+// score), twice the cells per vector; the driver takes it when the scores fit
+// and falls back to 64-bit keys when a segment start falls out of its window.
 
 #include <cstddef>
 #include <cstdint>
@@ -25,10 +30,15 @@
 namespace horgrid::decompose {
 
 inline constexpr std::int64_t kNegative = -(std::int64_t{1} << 60);
+inline constexpr int kWideStartBits = 32;
+inline constexpr int kNarrowStartBits = 16;
+// Below every real 32-bit key (whose scores stay within +-3 * 2^12, see
+// Decompose.cpp), with room for the deletions of a monomer added to it.
+inline constexpr std::int32_t kNarrowNegative = -(std::int32_t{3} << 29);
 
-// A score as the high half of a key.
-constexpr std::int64_t ScoreKey(std::int64_t score) {
-    return static_cast<std::int64_t>(static_cast<std::uint64_t>(score) << 32);
+// A score as the high part of a key whose low `startBits` bits hold a start.
+constexpr std::int64_t ScoreKey(std::int64_t score, int startBits = kWideStartBits) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(score) << startBits);
 }
 
 // Base codes: A, C, G, T in either case are 0 to 3, every other byte 4.
@@ -51,6 +61,15 @@ struct Layout {
     std::vector<std::int64_t> laneRamp;
     std::int64_t insertionKey = 0;
     std::int64_t deletionKey = 0;
+    // The narrow kernel's form of the same (keys of kNarrowStartBits):
+    // matchMask[code * cells / lanes + cell / lanes] has bit k set when lane k
+    // of that vector is a match, so the profile is a bit per cell.
+    std::vector<std::uint16_t> matchMask;
+    std::vector<std::int32_t> narrowRamp;
+    std::int32_t narrowInsertion = 0;
+    std::int32_t narrowDeletion = 0;
+    std::int32_t narrowMatch = 0;
+    std::int32_t narrowMismatch = 0;
 };
 
 // Replaces row i-1 by row i in place. profile: the layout's profile row of the
@@ -63,6 +82,9 @@ void RowPortable(const Layout& layout, const std::int64_t* profile, std::int64_t
 #if defined(__x86_64__)
 inline constexpr std::size_t kAvx512Lanes = 8;
 void RowAvx512(const Layout& layout, const std::int64_t* profile, std::int64_t startKey, std::int64_t* row);
+// The same with 32-bit keys, 16 lanes, and the layout's match masks of `code`.
+inline constexpr std::size_t kAvx512NarrowLanes = 16;
+void RowAvx512Narrow(const Layout& layout, int code, std::int32_t startKey, std::int32_t* row);
 #endif
 
 }  // namespace horgrid::decompose
