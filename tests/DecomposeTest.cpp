@@ -66,10 +66,12 @@ TEST(Decompose, EveryKernelMatchesThePlainDp) {
     }
 }
 
-// Past the 32-bit keys' reach: a record longer than their start window (the
-// window moves), one whose N run a segment swallows by free insertions (its
-// start falls out of the window: the 64-bit keys take over) and a monomer
-// whose score range is too wide for them.
+// Copies of a monomer, each with a run of deletions ending at another
+// position (so some run enters a vector lane from the one below it just before
+// an aligned base); records past the 32-bit keys' reach: longer than their
+// start window (the window moves), with an N run a segment swallows by free
+// insertions (its start falls out of the window: the 64-bit keys take over),
+// and a monomer whose score range is too wide for them.
 TEST(Decompose, LongRecordsAndWideScores) {
     std::mt19937_64 random(29);
     const std::vector<MonomerType> small = {{"a", RandomSequence(random, 12)},
@@ -78,14 +80,20 @@ TEST(Decompose, LongRecordsAndWideScores) {
     std::string longRecord;
     while (longRecord.size() < 70000) longRecord += Mutate(random, small[random() % 2].sequence, 0.1);
     const std::string nRun = longRecord.substr(0, 100) + std::string(70000, 'N') + longRecord.substr(0, 100);
+    const std::vector<MonomerType> one = {{"o", RandomSequence(random, 40)}};
+    std::string gaps;
+    for (std::size_t end = 11; end < 40; ++end)
+        gaps += one[0].sequence.substr(0, end - 10) + one[0].sequence.substr(end);
     const std::string wideRecord =
         Mutate(random, wide[0].sequence, 0.1) + Mutate(random, wide[0].sequence, 0.1);
     const struct {
         const std::string& record;
         const std::vector<MonomerType>& types;
         Scoring scoring;
-    } cases[] = {
-        {longRecord, small, Scoring{}}, {nRun, small, {0, -1, -1, 1}}, {wideRecord, wide, {-1, -20, -1, 1}}};
+    } cases[] = {{gaps, one, Scoring{}},
+                 {longRecord, small, Scoring{}},
+                 {nRun, small, {0, -1, -1, 1}},
+                 {wideRecord, wide, {-1, -20, -1, 1}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.record.size());
         ExpectSameAsReference(c.record, c.types, c.scoring, "");

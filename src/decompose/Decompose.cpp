@@ -77,6 +77,7 @@ Layout BuildLayout(const std::vector<std::string>& monomers, const Scoring& scor
         layout.cells += layout.vectors[m] * lanes;
         layout.last.push_back(cellOf(m, monomers[m].size() - 1));
     }
+    layout.rowLength = layout.cells + (lanes > 1 ? monomers.size() * lanes : 0);
     const int startBits = narrow ? kNarrowStartBits : kWideStartBits;
     const auto key = [&](std::int64_t score) { return ScoreKey(score, startBits); };
     if (narrow) {
@@ -112,6 +113,7 @@ Layout BuildLayout(const std::vector<std::string>& monomers, const Scoring& scor
     }
     layout.insertionKey = key(scoring.insertion);
     layout.deletionKey = key(scoring.deletion);
+    layout.lowestKey = key(std::min(scoring.match, scoring.mismatch));
     layout.narrowInsertion = static_cast<std::int32_t>(layout.insertionKey);
     layout.narrowDeletion = static_cast<std::int32_t>(layout.deletionKey);
     layout.narrowMatch = static_cast<std::int32_t>(key(scoring.match));
@@ -138,7 +140,7 @@ bool RunRows(std::string_view sequence, const Layout& layout, int startBits, std
     const std::size_t n = sequence.size();
     const std::int64_t window = std::int64_t{1} << std::min(startBits, 62);
     const std::int64_t startMask = window - 1;
-    std::vector<Key> row(layout.cells, negative);
+    std::vector<Key> row(layout.rowLength, negative);
     std::int64_t baseLine = 0;
     std::int64_t relative = 0;  // best[i - 1] - baseLine
     std::int64_t epoch = 0;

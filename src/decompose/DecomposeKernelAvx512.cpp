@@ -4,6 +4,8 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
+
 // Only these functions are compiled for AVX-512; the library calls them after
 // checking that the processor runs them.
 #define HORGRID_AVX512 __attribute__((target("avx512f")))
@@ -46,6 +48,7 @@ struct Narrow {
 // a bit per cell (32-bit keys).
 struct ProfileScores {
     const std::int64_t* profile;
+    __m512i lowest;  // the lower of match and mismatch
     HORGRID_AVX512 __m512i Add(__m512i from, std::size_t offset, std::size_t v) const {
         return _mm512_add_epi64(from, _mm512_loadu_si512(profile + offset + v * kAvx512Lanes));
     }
@@ -55,6 +58,7 @@ struct MaskScores {
     const std::uint16_t* masks;
     __m512i match;
     __m512i mismatch;
+    __m512i lowest;
     HORGRID_AVX512 __m512i Add(__m512i from, std::size_t offset, std::size_t v) const {
         return _mm512_mask_add_epi32(_mm512_add_epi32(from, mismatch), masks[offset / kAvx512NarrowLanes + v],
                                      from, match);
@@ -64,13 +68,18 @@ struct MaskScores {
 // The step from row i-1 to row i in the striped layout. The diagonal and
 // insertion steps read row i-1 only; the deletions run along the monomer
 // within row i: a first pass carries them from each vector to the next (the
-// next position of every lane), a scan over the lanes gives every lane the
-// best deletion run entering it from below (the carry out of lane k, or the
-// run entering lane k carried on through its V cells: C[k+1] = max(A[k],
-// C[k] + V deletions), in log2(lanes) doubling steps), and a second pass
-// carries that through every vector. Farrar's lazy-F loop instead goes round
-// once per lane above an aligned stretch, whose deletions reach every later
-// position, and its data-dependent exit mispredicts.
+// next position of every lane), then a scan over the lanes gives every lane
+// the best deletion run entering it from below (the carry out of lane k, or
+// the run entering lane k carried on through its V cells: C[k+1] = max(A[k],
+// C[k] + V deletions), in log2(lanes) doubling steps). Cell v of a lane is
+// final as max(stored, C + v deletions); rather than store that in a second
+// pass, C goes to the monomer's carry vector at the end of the row and the
+// next step applies it as it loads the cells (only the vector of the last
+// position is finished here, for the caller). Farrar's lazy-F loop instead
+// goes round once per lane above an aligned stretch, whose deletions reach
+// every later position, and its data-dependent exit mispredicts. Lane 0 of
+// C, which nothing enters, holds a fresh start's lowest score, below every
+// cell of the lane and a real key, like every stored value.
 template <typename Ops, typename Scores>
 HORGRID_AVX512 inline void StripedRow(const Layout& layout, const typename Ops::Key* laneRamp,
                                       typename Ops::Key negativeKey, typename Ops::Key startKey,
@@ -86,13 +95,19 @@ HORGRID_AVX512 inline void StripedRow(const Layout& layout, const typename Ops::
         const std::size_t offset = layout.offset[monomer];
         const std::size_t vectors = layout.vectors[monomer];
         Key* cells = row + offset;
-        __m512i segmentStart = Ops::Add(start, _mm512_loadu_si512(laneRamp + monomer * lanes));
-        __m512i diagonal =
-            Ops::template ShiftUp<1>(_mm512_loadu_si512(cells + (vectors - 1) * lanes), negative);
+        Key* carries = row + layout.cells + monomer * lanes;
+        const __m512i firstStart = Ops::Add(start, _mm512_loadu_si512(laneRamp + monomer * lanes));
+        __m512i segmentStart = firstStart;
+        __m512i entering = _mm512_loadu_si512(carries);  // row i-1's C, carried along its lanes
+        const __m512i lastEntering =
+            Ops::Add(entering, Ops::Set(static_cast<Key>(deletionKey * static_cast<Key>(vectors - 1))));
+        __m512i diagonal = Ops::template ShiftUp<1>(
+            Ops::Max(_mm512_loadu_si512(cells + (vectors - 1) * lanes), lastEntering), negative);
         __m512i carry = negative;
         for (std::size_t v = 0; v < vectors; ++v) {
             const std::size_t at = v * lanes;
-            const __m512i old = _mm512_loadu_si512(cells + at);
+            const __m512i old = Ops::Max(_mm512_loadu_si512(cells + at), entering);
+            entering = Ops::Add(entering, deletion);
             __m512i value = scores.Add(Ops::Max(diagonal, segmentStart), offset, v);
             value = Ops::Max(value, Ops::Add(old, insertion));
             value = Ops::Max(value, carry);
@@ -112,11 +127,14 @@ HORGRID_AVX512 inline void StripedRow(const Layout& layout, const typename Ops::
             run = Ops::Add(run, run);
             carry = Ops::Max(carry, Ops::Add(Ops::template ShiftUp<8>(carry, negative), run));
         }
-        for (std::size_t v = 0; v < vectors; ++v) {
-            const std::size_t at = v * lanes;
-            _mm512_storeu_si512(cells + at, Ops::Max(_mm512_loadu_si512(cells + at), carry));
-            carry = Ops::Add(carry, deletion);
-        }
+        carry = Ops::Max(carry, Ops::Add(firstStart, scores.lowest));
+        _mm512_storeu_si512(carries, carry);
+        const std::size_t last = (layout.length[monomer] - 1) % vectors;
+        Key* lastCells = cells + last * lanes;
+        _mm512_storeu_si512(
+            lastCells,
+            Ops::Max(_mm512_loadu_si512(lastCells),
+                     Ops::Add(carry, Ops::Set(static_cast<Key>(deletionKey * static_cast<Key>(last))))));
     }
 }
 
@@ -125,14 +143,15 @@ HORGRID_AVX512 inline void StripedRow(const Layout& layout, const typename Ops::
 HORGRID_AVX512 void RowAvx512(const Layout& layout, const std::int64_t* profile, std::int64_t startKey,
                               std::int64_t* row) {
     StripedRow<Wide>(layout, layout.laneRamp.data(), kNegative, startKey, layout.insertionKey,
-                     layout.deletionKey, ProfileScores{profile}, row);
+                     layout.deletionKey, ProfileScores{profile, _mm512_set1_epi64(layout.lowestKey)}, row);
 }
 
 HORGRID_AVX512 void RowAvx512Narrow(const Layout& layout, int code, std::int32_t startKey,
                                     std::int32_t* row) {
     const MaskScores scores{
         layout.matchMask.data() + static_cast<std::size_t>(code) * layout.cells / kAvx512NarrowLanes,
-        _mm512_set1_epi32(layout.narrowMatch), _mm512_set1_epi32(layout.narrowMismatch)};
+        _mm512_set1_epi32(layout.narrowMatch), _mm512_set1_epi32(layout.narrowMismatch),
+        _mm512_set1_epi32(std::min(layout.narrowMatch, layout.narrowMismatch))};
     StripedRow<Narrow>(layout, layout.narrowRamp.data(), kNarrowNegative, startKey, layout.narrowInsertion,
                        layout.narrowDeletion, scores, row);
 }

@@ -47,7 +47,10 @@ int BaseCode(unsigned char base);
 
 struct Layout {
     std::size_t lanes = 1;
-    std::size_t cells = 0;             // row length, padding included
+    std::size_t cells = 0;  // cells of the monomers, padding included
+    // The row's length: the cells, then for the vector kernels one vector per
+    // monomer of the deletion runs entering its lanes (see RowAvx512).
+    std::size_t rowLength = 0;
     std::vector<std::size_t> offset;   // first cell of each oriented monomer
     std::vector<std::size_t> length;   // its length
     std::vector<std::size_t> vectors;  // its vectors (V above)
@@ -61,6 +64,7 @@ struct Layout {
     std::vector<std::int64_t> laneRamp;
     std::int64_t insertionKey = 0;
     std::int64_t deletionKey = 0;
+    std::int64_t lowestKey = 0;  // the lower of the match and mismatch keys
     // The narrow kernel's form of the same (keys of kNarrowStartBits):
     // matchMask[code * cells / lanes + cell / lanes] has bit k set when lane k
     // of that vector is a match, so the profile is a bit per cell.
@@ -72,7 +76,9 @@ struct Layout {
     std::int32_t narrowMismatch = 0;
 };
 
-// Replaces row i-1 by row i in place. profile: the layout's profile row of the
+// Replaces row i-1 by row i in place (the cells of the monomers' last
+// positions hold their final values; every other cell of a vector kernel's
+// row is final once the carry vector is applied). profile: the layout's profile row of the
 // code of record base i-1; startKey: the key of a segment that starts at that
 // base (the best decomposition of the bases before it, and its position).
 using RowKernel = void (*)(const Layout& layout, const std::int64_t* profile, std::int64_t startKey,
