@@ -82,6 +82,7 @@ Layout BuildLayout(const std::vector<std::string>& monomers, const Scoring& scor
     const auto key = [&](std::int64_t score) { return ScoreKey(score, startBits); };
     if (narrow) {
         layout.matchMask.assign(kCodes * layout.cells / lanes, 0);
+        layout.narrowProfile.assign(kCodes * layout.cells, static_cast<std::int32_t>(key(scoring.mismatch)));
     } else {
         layout.profile.assign(kCodes * layout.cells, key(scoring.mismatch));
     }
@@ -106,6 +107,8 @@ Layout BuildLayout(const std::vector<std::string>& monomers, const Scoring& scor
             if (code == kCodes - 1) continue;
             if (narrow) {
                 setBit(layout.matchMask, code, cell);
+                layout.narrowProfile[code * layout.cells + cell] =
+                    static_cast<std::int32_t>(key(scoring.match));
             } else {
                 layout.profile[code * layout.cells + cell] = key(scoring.match);
             }
@@ -198,17 +201,20 @@ bool NarrowKeysFit(const std::vector<std::string>& monomers, const Scoring& scor
 void FillTrace(std::string_view sequence, const std::vector<std::string>& monomers, const Scoring& scoring,
                DecomposeKernel kernel, Trace& trace) {
 #if defined(__x86_64__)
-    if (kernel == DecomposeKernel::Avx512Narrow && NarrowKeysFit(monomers, scoring)) {
-        const Layout layout = BuildLayout(monomers, scoring, kAvx512NarrowLanes, true);
+    const bool narrow = kernel == DecomposeKernel::Avx512Narrow || kernel == DecomposeKernel::Avx2;
+    if (narrow && NarrowKeysFit(monomers, scoring)) {
+        const bool avx2 = kernel == DecomposeKernel::Avx2;
+        const Layout layout = BuildLayout(monomers, scoring, avx2 ? kAvx2Lanes : kAvx512NarrowLanes, true);
         const auto step = [&](int code, std::int32_t startKey, std::int32_t* row) {
-            RowAvx512Narrow(layout, code, startKey, row);
+            (avx2 ? RowAvx2 : RowAvx512Narrow)(layout, code, startKey, row);
         };
         if (RunRows<std::int32_t>(sequence, layout, kNarrowStartBits, kNarrowRebaseAt, kNarrowNegative, step,
                                   trace)) {
             return;
         }
     }
-    const bool avx512 = kernel != DecomposeKernel::Portable;
+    // AVX2 has no 64-bit kernel: its fallback is the portable one.
+    const bool avx512 = kernel == DecomposeKernel::Avx512 || kernel == DecomposeKernel::Avx512Narrow;
     const RowKernel row = avx512 ? RowAvx512 : RowPortable;
     const Layout layout = BuildLayout(monomers, scoring, avx512 ? kAvx512Lanes : 1, false);
 #else
@@ -277,21 +283,23 @@ std::vector<Segment> DecomposeWithKernel(std::string_view sequence, const std::v
 
 std::vector<Segment> Decompose(std::string_view sequence, const std::vector<MonomerType>& types,
                                const Scoring& scoring) {
-    const DecomposeKernel kernel = DecomposeKernelSupported(DecomposeKernel::Avx512Narrow)
-                                       ? DecomposeKernel::Avx512Narrow
-                                       : DecomposeKernel::Portable;
+    const DecomposeKernel kernel =
+        DecomposeKernelSupported(DecomposeKernel::Avx512Narrow) ? DecomposeKernel::Avx512Narrow
+        : DecomposeKernelSupported(DecomposeKernel::Avx2)       ? DecomposeKernel::Avx2
+                                                                : DecomposeKernel::Portable;
     return DecomposeWithKernel(sequence, types, scoring, kernel);
 }
 
 bool DecomposeKernelSupported(DecomposeKernel kernel) {
     if (kernel == DecomposeKernel::Portable) return true;
+    if (kernel == DecomposeKernel::Avx2) return InstructionSetSupported(InstructionSet::Avx2);
     return InstructionSetSupported(InstructionSet::Avx512);
 }
 
 std::vector<DecomposeKernel> SupportedDecomposeKernels() {
     std::vector<DecomposeKernel> kernels;
-    for (const DecomposeKernel kernel :
-         {DecomposeKernel::Portable, DecomposeKernel::Avx512, DecomposeKernel::Avx512Narrow}) {
+    for (const DecomposeKernel kernel : {DecomposeKernel::Portable, DecomposeKernel::Avx2,
+                                         DecomposeKernel::Avx512, DecomposeKernel::Avx512Narrow}) {
         if (DecomposeKernelSupported(kernel)) kernels.push_back(kernel);
     }
     return kernels;
@@ -301,6 +309,8 @@ std::string_view DecomposeKernelName(DecomposeKernel kernel) {
     switch (kernel) {
         case DecomposeKernel::Portable:
             return "portable";
+        case DecomposeKernel::Avx2:
+            return "AVX2";
         case DecomposeKernel::Avx512:
             return "AVX-512 64-bit";
         case DecomposeKernel::Avx512Narrow:

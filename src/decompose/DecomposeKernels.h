@@ -69,6 +69,8 @@ struct Layout {
     // matchMask[code * cells / lanes + cell / lanes] has bit k set when lane k
     // of that vector is a match, so the profile is a bit per cell.
     std::vector<std::uint16_t> matchMask;
+    // ...and as 32-bit keys laid out as `profile`, for kernels without masks.
+    std::vector<std::int32_t> narrowProfile;
     std::vector<std::int32_t> narrowRamp;
     std::int32_t narrowInsertion = 0;
     std::int32_t narrowDeletion = 0;
@@ -91,6 +93,9 @@ void RowAvx512(const Layout& layout, const std::int64_t* profile, std::int64_t s
 // The same with 32-bit keys, 16 lanes, and the layout's match masks of `code`.
 inline constexpr std::size_t kAvx512NarrowLanes = 16;
 void RowAvx512Narrow(const Layout& layout, int code, std::int32_t startKey, std::int32_t* row);
+// 32-bit keys in the eight lanes of AVX2, the layout's narrow profile of `code`.
+inline constexpr std::size_t kAvx2Lanes = 8;
+void RowAvx2(const Layout& layout, int code, std::int32_t startKey, std::int32_t* row);
 #endif
 
 }  // namespace horgrid::decompose
