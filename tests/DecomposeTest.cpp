@@ -66,9 +66,8 @@ TEST(Decompose, EveryKernelMatchesThePlainDp) {
     }
 }
 
-// Copies of a monomer, each with a run of deletions ending at another
-// position (so some run enters a vector lane from the one below it just before
-// an aligned base); records past the 32-bit keys' reach: longer than their
+// Copies of a monomer with a run of deletions that enters a vector lane from
+// the one below it just before an aligned base; records past the 32-bit keys' reach: longer than their
 // start window (the window moves), with an N run a segment swallows by free
 // insertions (its start falls out of the window: the 64-bit keys take over),
 // and a monomer whose score range is too wide for them.
@@ -80,10 +79,13 @@ TEST(Decompose, LongRecordsAndWideScores) {
     std::string longRecord;
     while (longRecord.size() < 70000) longRecord += Mutate(random, small[random() % 2].sequence, 0.1);
     const std::string nRun = longRecord.substr(0, 100) + std::string(70000, 'N') + longRecord.substr(0, 100);
-    const std::vector<MonomerType> one = {{"o", RandomSequence(random, 40)}};
-    std::string gaps;
-    for (std::size_t end = 11; end < 40; ++end)
-        gaps += one[0].sequence.substr(0, end - 10) + one[0].sequence.substr(end);
+    // A 50-base monomer whose A run (deleted in the copies) ends before the C at
+    // position 28, the first cell of a lane for 8 and 16 lanes (whose last
+    // vectors do not hold the monomer's last position).
+    const std::string before = RandomSequence(random, 17) + "G";
+    const std::string after = "C" + RandomSequence(random, 21);
+    const std::vector<MonomerType> one = {{"o", before + std::string(10, 'A') + after}};
+    const std::string gaps = before + after + before + after + before + after;
     const std::string wideRecord =
         Mutate(random, wide[0].sequence, 0.1) + Mutate(random, wide[0].sequence, 0.1);
     const struct {
