@@ -18,10 +18,11 @@
 // (padding) score every base as a mismatch and flow into no real position;
 // their values stay within the real ones' range, as every cell's does.
 //
-// The narrow kernel packs the same key into 32 bits (kNarrowStartBits of
-// start, relative to an epoch the driver moves along the record, under the
-// score), twice the cells per vector; the driver takes it when the scores fit
-// and falls back to 64-bit keys when a segment start falls out of its window.
+// The narrow kernels (AVX-512, AVX2) pack the same key into 32 bits
+// (kNarrowStartBits of start, relative to an epoch the driver moves along the
+// record, under the score), twice the cells per vector; the driver takes them
+// when the scores fit and falls back to 64-bit keys (or the portable code)
+// when a segment start falls out of their window.
 
 #include <cstddef>
 #include <cstdint>
@@ -49,7 +50,7 @@ struct Layout {
     std::size_t lanes = 1;
     std::size_t cells = 0;  // cells of the monomers, padding included
     // The row's length: the cells, then for the vector kernels one vector per
-    // monomer of the deletion runs entering its lanes (see RowAvx512).
+    // monomer of the deletion runs entering its lanes (see DecomposeRowBody.h).
     std::size_t rowLength = 0;
     std::vector<std::size_t> offset;   // first cell of each oriented monomer
     std::vector<std::size_t> length;   // its length
@@ -65,7 +66,7 @@ struct Layout {
     std::int64_t insertionKey = 0;
     std::int64_t deletionKey = 0;
     std::int64_t lowestKey = 0;  // the lower of the match and mismatch keys
-    // The narrow kernel's form of the same (keys of kNarrowStartBits):
+    // The narrow kernels' form of the same (keys of kNarrowStartBits):
     // matchMask[code * cells / lanes + cell / lanes] has bit k set when lane k
     // of that vector is a match, so the profile is a bit per cell.
     std::vector<std::uint16_t> matchMask;
@@ -80,9 +81,10 @@ struct Layout {
 
 // Replaces row i-1 by row i in place (the cells of the monomers' last
 // positions hold their final values; every other cell of a vector kernel's
-// row is final once the carry vector is applied). profile: the layout's profile row of the
-// code of record base i-1; startKey: the key of a segment that starts at that
-// base (the best decomposition of the bases before it, and its position).
+// row is final once its monomer's carry vector is applied). profile: the
+// layout's profile row of the code of record base i-1; startKey: the key of a
+// segment that starts at that base (the best decomposition of the bases
+// before it, and its position).
 using RowKernel = void (*)(const Layout& layout, const std::int64_t* profile, std::int64_t startKey,
                            std::int64_t* row);
 

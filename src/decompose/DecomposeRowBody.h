@@ -27,9 +27,11 @@ namespace {
 // next step applies it as it loads the cells (only the vector of the last
 // position is finished here, for the caller). Farrar's lazy-F loop instead
 // goes round once per lane above an aligned stretch, whose deletions reach
-// every later position, and its data-dependent exit mispredicts. Lane 0 of
-// C, which nothing enters, holds a fresh start's lowest score, below every
-// cell of the lane and a real key, like every stored value.
+// every later position, and its data-dependent exit mispredicts. Every lane
+// of C is raised to a fresh start's lowest score, which no cell of the lane is
+// below, so that lane 0, which nothing enters, holds a real key like every
+// stored value (the driver moves the base line and the start window of every
+// key of the row).
 template <typename Ops, typename Scores>
 HORGRID_KERNEL_TARGET inline void StripedRow(const Layout& layout, const typename Ops::Key* laneRamp,
                                              typename Ops::Key negativeKey, typename Ops::Key startKey,
