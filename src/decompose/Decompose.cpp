@@ -182,19 +182,17 @@ bool RunRows(std::string_view sequence, const Layout& layout, int startBits, std
     return true;
 }
 
+#if defined(__x86_64__)
 // Whether every monomer's score range, padding of a 32-bit vector included,
 // fits 32-bit keys.
 bool NarrowKeysFit(const std::vector<std::string>& monomers, const Scoring& scoring) {
     std::size_t longest = 0;
     for (const std::string& monomer : monomers) longest = std::max(longest, monomer.size());
-#if defined(__x86_64__)
-    constexpr std::size_t padding = kAvx512NarrowLanes;
-#else
-    constexpr std::size_t padding = 1;
-#endif
+    constexpr std::size_t padding = kAvx512NarrowLanes;  // the widest
     return static_cast<double>(Magnitudes(scoring)) * static_cast<double>(longest + 2 + padding) <=
            static_cast<double>(kNarrowScoreRangeLimit);
 }
+#endif
 
 // The DP with the given kernel into `trace`: 32-bit keys when the kernel has
 // them, the scores fit and no start leaves their window, else 64-bit keys.
