@@ -155,7 +155,7 @@ def main(argv):
         if remove:
             os.remove(produced)
 
-    decompose(binary, work, types, rng)
+    infer(binary, decompose(binary, work, types, rng))
 
 
 def decompose(binary, work, types, rng):
@@ -176,6 +176,16 @@ def decompose(binary, work, types, rng):
     print(f"\nhorgrid-tools decompose -t 1, {len(array)} bases, 12 types: wall {wall:.2f} s, cpu {cpu:.2f} s, "
           f"max RSS {rss / 1024:.1f} MB (targets < 5 s of processor time: {'met' if cpu < 5 else 'MISSED'}, "
           f"< 500 MB: {'met' if rss < 500 * 1024 else 'MISSED'}){'' if status == 0 else f' (exit {status})'}")
+    return path
+
+
+def infer(binary, path):
+    """horgrid-tools infer, two threads, default templates, on the same array (target < 60 s, < 1 GB)."""
+    tools = os.path.join(os.path.dirname(binary), "horgrid-tools")
+    status, wall, cpu, rss = run(tools, "infer", path, ["-t", "2", "-o", "infer3M"])
+    print(f"horgrid-tools infer -t 2, the same array, built-in templates: wall {wall:.2f} s, cpu {cpu:.2f} s, "
+          f"max RSS {rss / 1024:.1f} MB (targets < 60 s: {'met' if wall < 60 else 'MISSED'}, "
+          f"< 1 GB: {'met' if rss < 1024 * 1024 else 'MISSED'}){'' if status == 0 else f' (exit {status})'}")
 
 
 if __name__ == "__main__":

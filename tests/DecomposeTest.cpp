@@ -66,6 +66,42 @@ TEST(Decompose, EveryKernelMatchesThePlainDp) {
     }
 }
 
+// Copies of a monomer with a run of deletions that enters a vector lane from
+// the one below it just before an aligned base; records past the 32-bit keys' reach: longer than their
+// start window (the window moves), with an N run a segment swallows by free
+// insertions (its start falls out of the window: the 64-bit keys take over),
+// and a monomer whose score range is too wide for them.
+TEST(Decompose, LongRecordsAndWideScores) {
+    std::mt19937_64 random(29);
+    const std::vector<MonomerType> small = {{"a", RandomSequence(random, 12)},
+                                            {"b", RandomSequence(random, 14)}};
+    const std::vector<MonomerType> wide = {{"w", RandomSequence(random, 1500)}};
+    std::string longRecord;
+    while (longRecord.size() < 70000) longRecord += Mutate(random, small[random() % 2].sequence, 0.1);
+    const std::string nRun = longRecord.substr(0, 100) + std::string(70000, 'N') + longRecord.substr(0, 100);
+    // A 50-base monomer whose A run (deleted in the copies) ends before the C at
+    // position 28, the first cell of a lane for 8 and 16 lanes (whose last
+    // vectors do not hold the monomer's last position).
+    const std::string before = RandomSequence(random, 17) + "G";
+    const std::string after = "C" + RandomSequence(random, 21);
+    const std::vector<MonomerType> one = {{"o", before + std::string(10, 'A') + after}};
+    const std::string gaps = before + after + before + after + before + after;
+    const std::string wideRecord =
+        Mutate(random, wide[0].sequence, 0.1) + Mutate(random, wide[0].sequence, 0.1);
+    const struct {
+        const std::string& record;
+        const std::vector<MonomerType>& types;
+        Scoring scoring;
+    } cases[] = {{gaps, one, Scoring{}},
+                 {longRecord, small, Scoring{}},
+                 {nRun, small, {0, -1, -1, 1}},
+                 {wideRecord, wide, {-1, -20, -1, 1}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.record.size());
+        ExpectSameAsReference(c.record, c.types, c.scoring, "");
+    }
+}
+
 TEST(Decompose, SmallCasesAndTheTieRule) {
     const std::vector<MonomerType> twins = {{"x", "ACG"}, {"y", "ACG"}};
     struct Case {

@@ -12,7 +12,7 @@ std::vector<std::size_t> Cut(int count, const std::vector<std::pair<int, int>>& 
     std::vector<int> column(static_cast<std::size_t>(count), 171);
     for (const auto& [index, length] : lengths) column[static_cast<std::size_t>(index)] = length;
     std::vector<std::size_t> flat;
-    for (const Segment& segment : CutSegments(column)) {
+    for (const RecordRange& segment : CutSegments(column)) {
         flat.push_back(segment.first);
         flat.push_back(segment.last);
     }

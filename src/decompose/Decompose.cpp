@@ -38,6 +38,12 @@ using namespace decompose;
 // moved to a new base line, so every key's high half fits 32 bits.
 constexpr std::int64_t kRebaseAt = std::int64_t{1} << 28;
 constexpr std::int64_t kScoreRangeLimit = std::int64_t{1} << 27;
+// The same for 32-bit keys, whose score has 16 bits: a row's cells lie within
+// a monomer's score range (padding included) of the best score, so with
+// ranges up to 2^12 and the base line moved past 2^12 they stay within
+// +-3 * 2^12.
+constexpr std::int64_t kNarrowRebaseAt = std::int64_t{1} << 12;
+constexpr std::int64_t kNarrowScoreRangeLimit = std::int64_t{1} << 12;
 
 // The types in both orientations, in the order of the tie rule: A, A', B, B', ...
 std::vector<std::string> Oriented(const std::vector<MonomerType>& types) {
@@ -50,7 +56,14 @@ std::vector<std::string> Oriented(const std::vector<MonomerType>& types) {
     return oriented;
 }
 
-Layout BuildLayout(const std::vector<std::string>& monomers, const Scoring& scoring, std::size_t lanes) {
+// The sum of the four score magnitudes.
+std::int64_t Magnitudes(const Scoring& scoring) {
+    return std::int64_t{std::abs(scoring.insertion)} + std::abs(scoring.deletion) +
+           std::abs(scoring.mismatch) + std::abs(scoring.match);
+}
+
+Layout BuildLayout(const std::vector<std::string>& monomers, const Scoring& scoring, std::size_t lanes,
+                   bool narrow) {
     Layout layout;
     layout.lanes = lanes;
     // The cell of position p of monomer m.
@@ -64,36 +77,153 @@ Layout BuildLayout(const std::vector<std::string>& monomers, const Scoring& scor
         layout.cells += layout.vectors[m] * lanes;
         layout.last.push_back(cellOf(m, monomers[m].size() - 1));
     }
-    layout.profile.assign(kCodes * layout.cells, ScoreKey(scoring.mismatch));
+    layout.rowLength = layout.cells + (lanes > 1 ? monomers.size() * lanes : 0);
+    const int startBits = narrow ? kNarrowStartBits : kWideStartBits;
+    const auto key = [&](std::int64_t score) { return ScoreKey(score, startBits); };
+    if (narrow) {
+        layout.matchMask.assign(kCodes * layout.cells / lanes, 0);
+        layout.narrowProfile.assign(kCodes * layout.cells, static_cast<std::int32_t>(key(scoring.mismatch)));
+    } else {
+        layout.profile.assign(kCodes * layout.cells, key(scoring.mismatch));
+    }
     for (std::size_t m = 0; m < monomers.size(); ++m) {
         for (std::size_t k = 0; k < lanes; ++k) {
-            layout.laneRamp.push_back(
-                ScoreKey(std::int64_t{scoring.deletion} * static_cast<std::int64_t>(k * layout.vectors[m])));
+            const std::int64_t ramp =
+                key(std::int64_t{scoring.deletion} * static_cast<std::int64_t>(k * layout.vectors[m]));
+            if (narrow) {
+                layout.narrowRamp.push_back(static_cast<std::int32_t>(ramp));
+            } else {
+                layout.laneRamp.push_back(ramp);
+            }
         }
     }
+    const auto setBit = [&](std::vector<std::uint16_t>& masks, int code, std::size_t cell) {
+        masks[(code * layout.cells + cell) / lanes] |= static_cast<std::uint16_t>(1u << (cell % lanes));
+    };
     for (std::size_t m = 0; m < monomers.size(); ++m) {
         for (std::size_t p = 0; p < monomers[m].size(); ++p) {
             const std::size_t cell = cellOf(m, p);
             const int code = BaseCode(static_cast<unsigned char>(monomers[m][p]));
-            if (code < kCodes - 1) layout.profile[code * layout.cells + cell] = ScoreKey(scoring.match);
+            if (code == kCodes - 1) continue;
+            if (narrow) {
+                setBit(layout.matchMask, code, cell);
+                layout.narrowProfile[code * layout.cells + cell] =
+                    static_cast<std::int32_t>(key(scoring.match));
+            } else {
+                layout.profile[code * layout.cells + cell] = key(scoring.match);
+            }
         }
     }
-    layout.insertionKey = ScoreKey(scoring.insertion);
-    layout.deletionKey = ScoreKey(scoring.deletion);
+    layout.insertionKey = key(scoring.insertion);
+    layout.deletionKey = key(scoring.deletion);
+    layout.lowestKey = key(std::min(scoring.match, scoring.mismatch));
+    layout.narrowInsertion = static_cast<std::int32_t>(layout.insertionKey);
+    layout.narrowDeletion = static_cast<std::int32_t>(layout.deletionKey);
+    layout.narrowMatch = static_cast<std::int32_t>(key(scoring.match));
+    layout.narrowMismatch = static_cast<std::int32_t>(key(scoring.mismatch));
     return layout;
 }
 
-struct KernelChoice {
-    RowKernel row;
-    std::size_t lanes;
+// Per record position i (bases before it): the best score and the start and
+// oriented monomer of its last segment; the traceback needs nothing else.
+struct Trace {
+    std::vector<std::int64_t> best;
+    std::vector<std::uint32_t> startOf;
+    std::vector<std::uint32_t> monomerOf;
 };
 
-KernelChoice Choose(DecomposeKernel kernel) {
+// Runs the DP over the record with keys of type Key (the score above
+// `startBits` bits of segment start) and fills the trace. The starts are
+// relative to an epoch that moves up when the newest start would leave the
+// window; false when some cell's start is too far behind for that (only
+// 32-bit keys have so small a window), the trace then is incomplete.
+template <typename Key, typename Step>
+bool RunRows(std::string_view sequence, const Layout& layout, int startBits, std::int64_t rebaseAt,
+             Key negative, const Step& step, Trace& trace) {
+    const std::size_t n = sequence.size();
+    const std::int64_t window = std::int64_t{1} << std::min(startBits, 62);
+    const std::int64_t startMask = window - 1;
+    std::vector<Key> row(layout.rowLength, negative);
+    std::int64_t baseLine = 0;
+    std::int64_t relative = 0;  // best[i - 1] - baseLine
+    std::int64_t epoch = 0;
+    for (std::size_t i = 1; i <= n; ++i) {
+        if (static_cast<std::int64_t>(i - 1) - epoch == startMask) {
+            std::int64_t earliest = startMask;
+            for (const Key cell : row) earliest = std::min<std::int64_t>(earliest, cell & startMask);
+            if (earliest < window / 4) return false;
+            for (Key& cell : row) cell = static_cast<Key>(cell - earliest);
+            epoch += earliest;
+        }
+        const int code = BaseCode(static_cast<unsigned char>(sequence[i - 1]));
+        const Key startKey =
+            static_cast<Key>(ScoreKey(relative, startBits) + (static_cast<std::int64_t>(i - 1) - epoch));
+        step(code, startKey, row.data());
+        Key top = row[layout.last[0]];
+        std::uint32_t topMonomer = 0;
+        for (std::size_t m = 1; m < layout.last.size(); ++m) {
+            const Key key = row[layout.last[m]];
+            if (key > top) {
+                top = key;
+                topMonomer = static_cast<std::uint32_t>(m);
+            }
+        }
+        relative = static_cast<std::int64_t>(top) >> startBits;
+        trace.startOf[i] = static_cast<std::uint32_t>(epoch + (top & startMask));
+        trace.monomerOf[i] = topMonomer;
+        trace.best[i] = baseLine + relative;
+        if (relative > rebaseAt || relative < -rebaseAt) {
+            const Key shift = static_cast<Key>(ScoreKey(relative, startBits));
+            for (Key& cell : row) cell = static_cast<Key>(cell - shift);
+            baseLine += relative;
+            relative = 0;
+        }
+    }
+    return true;
+}
+
 #if defined(__x86_64__)
-    if (kernel == DecomposeKernel::Avx512) return {RowAvx512, kAvx512Lanes};
+// Whether every monomer's score range, padding of a 32-bit vector included,
+// fits 32-bit keys.
+bool NarrowKeysFit(const std::vector<std::string>& monomers, const Scoring& scoring) {
+    std::size_t longest = 0;
+    for (const std::string& monomer : monomers) longest = std::max(longest, monomer.size());
+    constexpr std::size_t padding = kAvx512NarrowLanes;  // the widest
+    return static_cast<double>(Magnitudes(scoring)) * static_cast<double>(longest + 2 + padding) <=
+           static_cast<double>(kNarrowScoreRangeLimit);
+}
 #endif
+
+// The DP with the given kernel into `trace`: 32-bit keys when the kernel has
+// them, the scores fit and no start leaves their window, else 64-bit keys.
+void FillTrace(std::string_view sequence, const std::vector<std::string>& monomers, const Scoring& scoring,
+               DecomposeKernel kernel, Trace& trace) {
+#if defined(__x86_64__)
+    const bool narrow = kernel == DecomposeKernel::Avx512Narrow || kernel == DecomposeKernel::Avx2;
+    if (narrow && NarrowKeysFit(monomers, scoring)) {
+        const bool avx2 = kernel == DecomposeKernel::Avx2;
+        const Layout layout = BuildLayout(monomers, scoring, avx2 ? kAvx2Lanes : kAvx512NarrowLanes, true);
+        const auto step = [&](int code, std::int32_t startKey, std::int32_t* row) {
+            (avx2 ? RowAvx2 : RowAvx512Narrow)(layout, code, startKey, row);
+        };
+        if (RunRows<std::int32_t>(sequence, layout, kNarrowStartBits, kNarrowRebaseAt, kNarrowNegative, step,
+                                  trace)) {
+            return;
+        }
+    }
+    // AVX2 has no 64-bit kernel: its fallback is the portable one.
+    const bool avx512 = kernel == DecomposeKernel::Avx512 || kernel == DecomposeKernel::Avx512Narrow;
+    const RowKernel row = avx512 ? RowAvx512 : RowPortable;
+    const Layout layout = BuildLayout(monomers, scoring, avx512 ? kAvx512Lanes : 1, false);
+#else
     (void)kernel;
-    return {RowPortable, 1};
+    const RowKernel row = RowPortable;
+    const Layout layout = BuildLayout(monomers, scoring, 1, false);
+#endif
+    const auto step = [&](int code, std::int64_t startKey, std::int64_t* cells) {
+        row(layout, layout.profile.data() + code * layout.cells, startKey, cells);
+    };
+    RunRows<std::int64_t>(sequence, layout, kWideStartBits, kRebaseAt, kNegative, step, trace);
 }
 
 }  // namespace
@@ -102,8 +232,7 @@ std::string DecomposeLimitError(const std::vector<MonomerType>& types, const Sco
                                 std::size_t length) {
     if (types.empty()) return "no monomer type";
     if (length >= (std::size_t{1} << 32)) return "a record of 2^32 bases or more";
-    const std::int64_t magnitudes = std::int64_t{std::abs(scoring.insertion)} + std::abs(scoring.deletion) +
-                                    std::abs(scoring.mismatch) + std::abs(scoring.match);
+    const std::int64_t magnitudes = Magnitudes(scoring);
     for (const MonomerType& type : types) {
         if (type.sequence.empty()) return "empty monomer '" + type.name + "'";
         if (magnitudes *
@@ -124,51 +253,19 @@ std::vector<Segment> DecomposeWithKernel(std::string_view sequence, const std::v
     const std::size_t n = sequence.size();
     if (n == 0) return {};
     const std::vector<std::string> monomers = Oriented(types);
-    const KernelChoice choice = Choose(kernel);
-    const Layout layout = BuildLayout(monomers, scoring, choice.lanes);
-    std::vector<std::int64_t> row(layout.cells, kNegative);
-
-    // Per position i (bases before it): the best score and the start and
-    // oriented monomer of its last segment; the traceback needs nothing else.
-    std::vector<std::int64_t> best(n + 1, 0);
-    std::vector<std::uint32_t> startOf(n + 1, 0);
-    std::vector<std::uint32_t> monomerOf(n + 1, 0);
-    std::int64_t baseLine = 0;
-    std::int64_t relative = 0;  // best[i - 1] - baseLine
-    for (std::size_t i = 1; i <= n; ++i) {
-        const int code = BaseCode(static_cast<unsigned char>(sequence[i - 1]));
-        const std::int64_t startKey = ScoreKey(relative) + static_cast<std::int64_t>(i - 1);
-        choice.row(layout, layout.profile.data() + code * layout.cells, startKey, row.data());
-        std::int64_t top = row[layout.last[0]];
-        std::uint32_t topMonomer = 0;
-        for (std::size_t m = 1; m < monomers.size(); ++m) {
-            const std::int64_t key = row[layout.last[m]];
-            if (key > top) {
-                top = key;
-                topMonomer = static_cast<std::uint32_t>(m);
-            }
-        }
-        relative = top >> 32;
-        startOf[i] = static_cast<std::uint32_t>(top & 0xffffffff);
-        monomerOf[i] = topMonomer;
-        best[i] = baseLine + relative;
-        if (relative > kRebaseAt || relative < -kRebaseAt) {
-            const std::int64_t shift = ScoreKey(relative);
-            for (std::int64_t& cell : row) cell -= shift;
-            baseLine += relative;
-            relative = 0;
-        }
-    }
+    Trace trace{std::vector<std::int64_t>(n + 1, 0), std::vector<std::uint32_t>(n + 1, 0),
+                std::vector<std::uint32_t>(n + 1, 0)};
+    FillTrace(sequence, monomers, scoring, kernel, trace);
 
     std::vector<Segment> segments;
     for (std::size_t i = n; i > 0;) {
-        const std::size_t start = startOf[i];
+        const std::size_t start = trace.startOf[i];
         Segment segment;
         segment.start = static_cast<std::int64_t>(start);
         segment.end = static_cast<std::int64_t>(i - 1);
-        segment.type = monomerOf[i] / 2;
-        segment.reverse = monomerOf[i] % 2 == 1;
-        segment.score = best[i] - best[start];
+        segment.type = trace.monomerOf[i] / 2;
+        segment.reverse = trace.monomerOf[i] % 2 == 1;
+        segment.score = trace.best[i] - trace.best[start];
         segments.push_back(segment);
         i = start;
     }
@@ -184,27 +281,40 @@ std::vector<Segment> DecomposeWithKernel(std::string_view sequence, const std::v
 
 std::vector<Segment> Decompose(std::string_view sequence, const std::vector<MonomerType>& types,
                                const Scoring& scoring) {
-    const DecomposeKernel kernel = DecomposeKernelSupported(DecomposeKernel::Avx512)
-                                       ? DecomposeKernel::Avx512
-                                       : DecomposeKernel::Portable;
+    const DecomposeKernel kernel =
+        DecomposeKernelSupported(DecomposeKernel::Avx512Narrow) ? DecomposeKernel::Avx512Narrow
+        : DecomposeKernelSupported(DecomposeKernel::Avx2)       ? DecomposeKernel::Avx2
+                                                                : DecomposeKernel::Portable;
     return DecomposeWithKernel(sequence, types, scoring, kernel);
 }
 
 bool DecomposeKernelSupported(DecomposeKernel kernel) {
     if (kernel == DecomposeKernel::Portable) return true;
+    if (kernel == DecomposeKernel::Avx2) return InstructionSetSupported(InstructionSet::Avx2);
     return InstructionSetSupported(InstructionSet::Avx512);
 }
 
 std::vector<DecomposeKernel> SupportedDecomposeKernels() {
     std::vector<DecomposeKernel> kernels;
-    for (const DecomposeKernel kernel : {DecomposeKernel::Portable, DecomposeKernel::Avx512}) {
+    for (const DecomposeKernel kernel : {DecomposeKernel::Portable, DecomposeKernel::Avx2,
+                                         DecomposeKernel::Avx512, DecomposeKernel::Avx512Narrow}) {
         if (DecomposeKernelSupported(kernel)) kernels.push_back(kernel);
     }
     return kernels;
 }
 
 std::string_view DecomposeKernelName(DecomposeKernel kernel) {
-    return kernel == DecomposeKernel::Portable ? "portable" : "AVX-512";
+    switch (kernel) {
+        case DecomposeKernel::Portable:
+            return "portable";
+        case DecomposeKernel::Avx2:
+            return "AVX2";
+        case DecomposeKernel::Avx512:
+            return "AVX-512 64-bit";
+        case DecomposeKernel::Avx512Narrow:
+            break;
+    }
+    return "AVX-512";
 }
 
 std::int64_t TotalScore(const std::vector<Segment>& segments) {

@@ -10,7 +10,10 @@
 
 namespace horgrid {
 
-enum class DecomposeKernel { Portable, Avx512 };
+// Avx512 keeps 64-bit keys; Avx512Narrow, which Decompose takes where AVX-512
+// runs, uses 32-bit keys when the scores and the record allow and Avx512
+// otherwise; Avx2 (else taken) uses 32-bit keys likewise and Portable otherwise.
+enum class DecomposeKernel { Portable, Avx2, Avx512, Avx512Narrow };
 
 // Whether this processor runs the kernel.
 bool DecomposeKernelSupported(DecomposeKernel kernel);

@@ -2,8 +2,8 @@
 
 namespace horgrid {
 
-std::vector<Segment> CutSegments(std::span<const int> lengths) {
-    std::vector<Segment> segments;
+std::vector<RecordRange> CutSegments(std::span<const int> lengths) {
+    std::vector<RecordRange> segments;
     if (lengths.empty()) return segments;
     std::size_t first = 0;
     for (std::size_t t = 1; t < lengths.size(); ++t) {

@@ -9,16 +9,16 @@ namespace horgrid {
 // Records longer than this (by their length column) start a new segment.
 inline constexpr int kSegmentLengthLimit = 1000;
 
-// One segment: records first ... last, both included.
-struct Segment {
+// One segment of an ensemble: records first ... last, both included.
+struct RecordRange {
     std::size_t first = 0;
     std::size_t last = 0;
-    bool operator==(const Segment&) const = default;
+    bool operator==(const RecordRange&) const = default;
 };
 
 // The segments of an ensemble, given the length column of its records in
 // order: a new segment starts at every record but the first whose length
 // exceeds kSegmentLengthLimit. No records give no segment.
-std::vector<Segment> CutSegments(std::span<const int> lengths);
+std::vector<RecordRange> CutSegments(std::span<const int> lengths);
 
 }  // namespace horgrid

@@ -22,9 +22,9 @@ horAnaliser2::horAnaliser2(std::string fileName, float threshold, PlotSettings s
               << "Number of monomers: " << n << "\n";
 
     // An empty ensemble has no segment: nothing is built, written or drawn.
-    const std::vector<Segment> segments = CutSegments(loaded.lengths);
+    const std::vector<RecordRange> segments = CutSegments(loaded.lengths);
     for (std::size_t k = 0; k < segments.size(); ++k) {
-        const Segment& segment = segments[k];
+        const RecordRange& segment = segments[k];
         std::cout << "\n\n" << segment.first << " - " << segment.last << " (" << n << ")" << std::endl;
         std::vector<monomer> structure =
             PlaceSegment(loaded.Sequences(segment.first, segment.last + 1), threshold);

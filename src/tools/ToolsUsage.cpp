@@ -19,6 +19,10 @@ void ToolsUsage(std::ostream& out) {
            "  group DOT_MATRIX           groups of close monomers -> DOT_MATRIX_horStructure.txt and\n"
            "                             DOT_MATRIX_horStructure2.txt\n"
            "  hortable MONOMERS          divergence within HOR copies -> MONOMERS.hors\n"
+           "  infer [options] SEQUENCES [TEMPLATES]\n"
+           "                             monomer set and HOR of an array -> SEQUENCES_monomers.fa,\n"
+           "                             SEQUENCES_hors.tsv/.bed and the decomposition files\n"
+           "                             (infer --help for the options)\n"
            "  merge ENSEMBLE1 ENSEMBLE2  interleave two ensembles by position -> ENSEMBLE1r\n"
            "  purify ENSEMBLE            monomers close to the reference monomer -> ENSEMBLE_purified.txt\n"
            "  --help                     this text\n"
@@ -44,6 +48,24 @@ void DecomposeUsage(std::ostream& out) {
            "  --help              this text\n"
            "\n"
            "Standard output: one line per record: number, name, length, segments, total score.\n";
+}
+
+void InferUsage(std::ostream& out) {
+    out << "Usage: horgrid-tools infer [OPTION]... SEQUENCES [TEMPLATES]\n"
+           "Infers the monomer set and the HOR of an alpha-satellite array, starting from the\n"
+           "monomers of TEMPLATES (FASTA; default: the twelve built-in family references).\n"
+           "\n"
+           "  -t, --threads N       threads (default: every core)\n"
+           "  -o, --prefix PREFIX   result file prefix (default: the SEQUENCES path)\n"
+           "      --min-count N     members a group needs to give a monomer (default 3)\n"
+           "      --max-rounds N    rounds of decomposition and grouping at most (default 10)\n"
+           "      --closeness PCT   segments closer than PCT % to a group leader join it (default 10)\n"
+           "      --merge PCT       monomers closer than PCT % are merged (default 8)\n"
+           "      --min-identity PCT  segments below PCT % identity are not alpha satellite (default 60)\n"
+           "  -h, --help            this text\n"
+           "\n"
+           "Writes PREFIX_monomers.fa, PREFIX_hors.tsv, PREFIX_hors.bed and the decomposition files\n"
+           "PREFIX_decomposition.tsv, PREFIX_decomposition.bed and PREFIX.N.ens.\n";
 }
 
 }  // namespace horgrid

@@ -10,4 +10,7 @@ void ToolsUsage(std::ostream& out);
 // The usage text of horgrid-tools decompose with its options.
 void DecomposeUsage(std::ostream& out);
 
+// The usage text of horgrid-tools infer with its options.
+void InferUsage(std::ostream& out);
+
 }  // namespace horgrid

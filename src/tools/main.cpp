@@ -26,6 +26,7 @@
 #include "groups/horAnaliser.h"
 #include "groups/horTable.h"
 #include "tools/DecomposeCommand.h"
+#include "tools/InferCommand.h"
 #include "tools/ToolsUsage.h"
 
 namespace {
@@ -52,6 +53,7 @@ constexpr std::array<Subcommand, 8> kSubcommands = {{
     {"dotplot", 0, nullptr, DotPlotMain},
     {"group", 1, [](char** files) { horAnaliser{files[0]}; }},
     {"hortable", 1, [](char** files) { horTable{files[0]}; }},
+    {"infer", 0, nullptr, InferCommand},
     {"merge", 2, [](char** files) { alphaEnsemble(alphaEnsemble(files[0]), alphaEnsemble(files[1])); }},
     {"purify", 1, [](char** files) { alphaEnsemble(files[0]).PurifyAlphaEnsemble(); }},
 }};

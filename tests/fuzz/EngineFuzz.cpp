@@ -16,7 +16,7 @@
 #include "sequence/EditDistance.h"
 #include "sequence/LevenshteinBatch.h"
 #include "sequence/LevenshteinEngine.h"
-#include "sequence/VectorWidth.h"
+#include "sequence/InstructionSet.h"
 
 namespace {
 
@@ -100,9 +100,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t last = input.ConsumeIntegralInRange<std::size_t>(first, n);
     const std::size_t someEnd = input.ConsumeIntegralInRange<std::size_t>(0, n);
     std::vector<std::uint32_t> out(n);
-    for (const horgrid::VectorWidth width : horgrid::SupportedVectorWidths()) {
+    for (const horgrid::InstructionSet width : horgrid::SupportedInstructionSets()) {
         horgrid::LevenshteinBatch batch(views, width);
-        FUZZ_CHECK(batch.width() == width);
+        FUZZ_CHECK(batch.instructionSet() == width);
         for (std::size_t t = 0; t < n; ++t) {
             batch.Distances(views[t], first, last, out.data());
             for (std::size_t j = first; j < last; ++j) FUZZ_CHECK(out[j - first] == exact[t][j]);

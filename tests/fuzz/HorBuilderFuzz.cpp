@@ -97,18 +97,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const horgrid::alphaEnsemble ensemble(dir.Write("in.ens", input.ConsumeRemainingBytesAsString()));
     if (ensemble.monomers.empty()) return 0;
 
-    const std::vector<int> breaks = horgrid::SegmentBreaks(ensemble.monomers);
-    FUZZ_CHECK(breaks.size() % 2 == 0 && breaks.front() == 0 && breaks.back() == ensemble.monomerCount - 1);
-    for (std::size_t p = 0; p < breaks.size(); p += 2) {
-        const horgrid::alphaEnsemble segment(ensemble, breaks[p], breaks[p + 1] + 1);
-        FUZZ_CHECK(segment.monomerCount == breaks[p + 1] - breaks[p] + 1);
+    std::vector<int> lengths;
+    for (const horgrid::alpha& record : ensemble.monomers) lengths.push_back(record.length);
+    const std::vector<horgrid::RecordRange> segments = horgrid::CutSegments(lengths);
+    FUZZ_CHECK(!segments.empty() && segments.front().first == 0 &&
+               segments.back().last + 1 == static_cast<std::size_t>(ensemble.monomerCount));
+    for (std::size_t p = 0; p < segments.size(); ++p) {
+        const int first = static_cast<int>(segments[p].first);
+        const int last = static_cast<int>(segments[p].last);
+        FUZZ_CHECK(p == 0 || segments[p].first == segments[p - 1].last + 1);
+        const horgrid::alphaEnsemble segment(ensemble, first, last + 1);
+        FUZZ_CHECK(segment.monomerCount == last - first + 1);
         horgrid::horAnaliser2 analyser;
         const std::vector<horgrid::monomer> structure = analyser.CreateHORstructure(segment, threshold);
         const Plain plain = PlainPlacement(segment.monomers, threshold);
         FUZZ_CHECK(structure == plain.structure);
         FUZZ_CHECK(analyser.columnCount == plain.columnCount);
         FUZZ_CHECK(analyser.lastRow == plain.lastRow);
-        analyser.WriteHORstruct(dir.File("in.ens.hor" + std::to_string(p / 2 + 1)), structure);
+        analyser.WriteHORstruct(dir.File("in.ens.hor" + std::to_string(p + 1)), structure);
     }
     return 0;
 }

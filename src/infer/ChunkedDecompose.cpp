@@ -1,0 +1,82 @@
+#include "infer/ChunkedDecompose.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_set>
+
+#include "common/Parallel.h"
+
+namespace horgrid {
+namespace {
+
+struct Window {
+    std::size_t record = 0;
+    std::size_t core = 0;           // first base the window answers for
+    std::size_t begin = 0;          // first base decomposed
+    std::size_t end = 0;            // one past the last base decomposed
+    std::vector<Segment> segments;  // in record positions
+};
+
+// Appends the window's segments from the join on; `segments` holds the
+// earlier windows' ones.
+void Join(std::vector<Segment>& segments, const std::vector<Segment>& next, std::size_t core) {
+    if (segments.empty()) {
+        segments = next;
+        return;
+    }
+    std::unordered_set<std::int64_t> starts;
+    for (const Segment& segment : next) starts.insert(segment.start);
+    // The first boundary at or after the core start that both windows share.
+    std::size_t keep = segments.size();
+    for (std::size_t k = 0; k < segments.size(); ++k) {
+        if (segments[k].end + 1 >= static_cast<std::int64_t>(core) && starts.count(segments[k].end + 1)) {
+            keep = k + 1;
+            break;
+        }
+    }
+    if (keep == segments.size()) {
+        // No shared boundary: keep the earlier window up to its core end.
+        keep = 0;
+        while (keep < segments.size() && segments[keep].start < static_cast<std::int64_t>(core)) ++keep;
+    }
+    segments.resize(keep);
+    const std::int64_t after = segments.empty() ? -1 : segments.back().end;
+    for (const Segment& segment : next) {
+        if (segment.start > after) segments.push_back(segment);
+    }
+}
+
+}  // namespace
+
+std::vector<std::vector<Segment>> DecomposeInWindows(const std::vector<std::string>& sequences,
+                                                     const std::vector<MonomerType>& types,
+                                                     const Scoring& scoring, unsigned threads,
+                                                     std::size_t chunk, std::size_t overlap) {
+    std::vector<Window> windows;
+    for (std::size_t r = 0; r < sequences.size(); ++r) {
+        const std::size_t length = sequences[r].size();
+        if (length <= 2 * chunk) {
+            windows.push_back({r, 0, 0, length, {}});
+            continue;
+        }
+        for (std::size_t core = 0; core < length; core += chunk) {
+            windows.push_back(
+                {r, core, core < overlap ? 0 : core - overlap, std::min(length, core + chunk + overlap), {}});
+        }
+    }
+    ParallelFor(windows.size(), threads, [&](std::size_t w, unsigned) {
+        Window& window = windows[w];
+        const std::string_view part(sequences[window.record].data() + window.begin,
+                                    window.end - window.begin);
+        window.segments = Decompose(part, types, scoring);
+        for (Segment& segment : window.segments) {
+            segment.start += static_cast<std::int64_t>(window.begin);
+            segment.end += static_cast<std::int64_t>(window.begin);
+        }
+    });
+    std::vector<std::vector<Segment>> segments(sequences.size());
+    for (const Window& window : windows) Join(segments[window.record], window.segments, window.core);
+    return segments;
+}
+
+}  // namespace horgrid

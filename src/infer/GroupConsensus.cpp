@@ -1,0 +1,136 @@
+#include "infer/GroupConsensus.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "sequence/LevenshteinBatch.h"
+
+namespace horgrid {
+namespace {
+
+constexpr std::size_t kSymbols = 6;  // A C G T, any other byte, gap
+constexpr std::size_t kGap = 5;
+constexpr char kLetters[] = "ACGTN";
+
+std::size_t Code(char base) {
+    switch (base) {
+        case 'A':
+            return 0;
+        case 'C':
+            return 1;
+        case 'G':
+            return 2;
+        case 'T':
+            return 3;
+        default:
+            return 4;
+    }
+}
+
+std::vector<std::size_t> Spread(std::size_t size, std::size_t sample) {
+    std::vector<std::size_t> picks;
+    const std::size_t count = std::min(size, sample);
+    for (std::size_t k = 0; k < count; ++k) picks.push_back(k * size / count);
+    return picks;
+}
+
+}  // namespace
+
+std::size_t GroupMedoid(const std::vector<std::string_view>& members, std::size_t sample) {
+    if (members.size() <= 2) return 0;
+    const std::vector<std::size_t> picks = Spread(members.size(), sample);
+    std::vector<std::string_view> views;
+    for (const std::size_t pick : picks) views.push_back(members[pick]);
+    LevenshteinBatch batch(views);
+    std::vector<std::uint32_t> distances(views.size());
+    std::size_t best = picks.front();
+    std::uint64_t bestTotal = std::numeric_limits<std::uint64_t>::max();
+    for (const std::size_t pick : picks) {
+        batch.Distances(members[pick], 0, views.size(), distances.data());
+        std::uint64_t total = 0;
+        for (const std::uint32_t distance : distances) total += distance;
+        if (total < bestTotal) {
+            bestTotal = total;
+            best = pick;
+        }
+    }
+    return best;
+}
+
+void GroupConsensus::AddMember(std::string_view member, std::string_view medoid) {
+    const std::size_t rows = member.size();
+    const std::size_t columns = medoid.size();
+    const std::size_t width = columns + 1;
+    score_.assign((rows + 1) * width, 0);
+    for (std::size_t j = 0; j <= columns; ++j) score_[j] = static_cast<int>(j);
+    for (std::size_t i = 1; i <= rows; ++i) {
+        int* row = &score_[i * width];
+        const int* above = row - width;
+        row[0] = static_cast<int>(i);
+        for (std::size_t j = 1; j <= columns; ++j) {
+            const int diagonal = above[j - 1] + (member[i - 1] != medoid[j - 1]);
+            row[j] = std::min({diagonal, above[j] + 1, row[j - 1] + 1});
+        }
+    }
+    // Traceback from the end: a diagonal step is preferred, then a member
+    // base left out of the medoid (insertion), then a medoid base the member
+    // lacks (gap).
+    std::size_t i = rows;
+    std::size_t j = columns;
+    std::vector<char> insertion;  // bases inserted before medoid column j, reversed
+    const auto flushInsertion = [&](std::size_t slot) {
+        std::vector<std::size_t>& counts = inserted_[slot];
+        if (counts.size() < insertion.size() * 5) counts.resize(insertion.size() * 5, 0);
+        for (std::size_t k = 0; k < insertion.size(); ++k) {
+            ++counts[k * 5 + Code(insertion[insertion.size() - 1 - k])];
+        }
+        insertion.clear();
+    };
+    while (i > 0 || j > 0) {
+        const int here = score_[i * width + j];
+        if (i > 0 && j > 0 && here == score_[(i - 1) * width + j - 1] + (member[i - 1] != medoid[j - 1])) {
+            flushInsertion(j);
+            ++counts_[(j - 1) * kSymbols + Code(member[i - 1])];
+            --i;
+            --j;
+        } else if (i > 0 && here == score_[(i - 1) * width + j] + 1) {
+            insertion.push_back(member[i - 1]);
+            --i;
+        } else {
+            flushInsertion(j);
+            ++counts_[(j - 1) * kSymbols + kGap];
+            --j;
+        }
+    }
+    flushInsertion(0);
+}
+
+std::string GroupConsensus::Consensus(const std::vector<std::string_view>& members, std::string_view medoid) {
+    counts_.assign(medoid.size() * kSymbols, 0);
+    inserted_.assign(medoid.size() + 1, {});
+    for (const std::string_view member : members) AddMember(member, medoid);
+    const std::size_t half = members.size() / 2;
+    std::string consensus;
+    for (std::size_t slot = 0; slot <= medoid.size(); ++slot) {
+        const std::vector<std::size_t>& counts = inserted_[slot];
+        for (std::size_t k = 0; k * 5 < counts.size(); ++k) {
+            const auto first = counts.begin() + static_cast<std::ptrdiff_t>(k * 5);
+            std::size_t total = 0;
+            for (std::size_t c = 0; c < 5; ++c) total += first[c];
+            if (total <= half) break;
+            consensus += kLetters[std::max_element(first, first + 5) - first];
+        }
+        if (slot == medoid.size()) break;
+        const std::size_t* column = &counts_[slot * kSymbols];
+        std::size_t best = Code(medoid[slot]);
+        for (std::size_t c = 0; c < kSymbols; ++c) {
+            if (column[c] > column[best]) best = c;
+        }
+        if (best == kGap) continue;
+        consensus += best == 4 && Code(medoid[slot]) == 4 ? medoid[slot] : kLetters[best];
+    }
+    return consensus;
+}
+
+}  // namespace horgrid

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace horgrid {
+
+// One decomposed monomer as the HOR search sees it: where it lies and which
+// type it was given.
+struct TypedMonomer {
+    std::size_t record = 0;  // 0-based record number
+    std::int64_t start = 0;  // 0-based first base
+    std::int64_t end = 0;    // 0-based last base, inclusive
+    std::size_t type = 0;
+    bool reverse = false;
+};
+
+enum class CopyKind { Full, Partial, Variant };
+
+// One tandem copy of the HOR unit. `types` are in HOR order (a copy on the
+// reverse strand is read backwards, so both strands fold onto one unit).
+struct HorCopy {
+    std::size_t record = 0;
+    std::int64_t start = 0;  // 0-based first base of the first monomer
+    std::int64_t end = 0;    // 0-based last base of the last monomer, inclusive
+    bool reverse = false;
+    std::vector<std::size_t> types;
+    std::vector<std::size_t> lacks;  // unit types (in unit order) the copy does not have
+    std::vector<std::size_t> adds;   // types of the copy that are not in the unit
+    CopyKind kind = CopyKind::Full;
+};
+
+struct HorSearch {
+    std::size_t maxUnit = 50;  // longest unit tried, in monomers
+    std::int64_t maxGap = 50;  // bases between two monomers of one run
+};
+
+struct HorResult {
+    std::vector<std::size_t> unit;  // empty when no type sequence repeats
+    std::vector<HorCopy> copies;
+};
+
+// The HOR of a monomer-type string. Monomers are cut into runs (same record,
+// same strand, at most maxGap bases apart); runs on the reverse strand are
+// read backwards. The unit period is the one with the most tandem agreements
+// (type at i equal to the type at i + period over every run), the smallest
+// period within 5 % of the best; the unit is the most frequent type window of
+// that length, turned to start where the first run first shows it. Each run is
+// then read as copies: a monomer continues the current copy when its type
+// comes later in the unit than the copy's last one, else it starts a new copy;
+// types outside the unit are added to the current copy.
+HorResult FindHor(std::vector<TypedMonomer> monomers, const HorSearch& search = {});
+
+}  // namespace horgrid

@@ -1,0 +1,60 @@
+#include "infer/LeaderClusters.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "common/Parallel.h"
+#include "sequence/DistanceLimit.h"
+#include "sequence/EditDistance.h"
+#include "sequence/LevenshteinBatch.h"
+
+namespace horgrid {
+
+std::vector<std::vector<std::size_t>> LeaderClusters(const std::vector<std::string_view>& sequences,
+                                                     const std::vector<std::size_t>& order, float closeness,
+                                                     unsigned threads) {
+    std::vector<std::string_view> leaders;
+    std::vector<std::uint32_t> limits;
+    for (const std::size_t index : order) {
+        const std::string_view sequence = sequences[index];
+        bool near = false;
+        for (std::size_t k = leaders.size(); k-- > 0 && !near;) {
+            near = LevenshteinAtMost(sequence, leaders[k], limits[k]) <= limits[k];
+        }
+        if (near) continue;
+        const std::optional<std::uint32_t> limit = LargestDistanceBelow(closeness, sequence.size());
+        if (!limit) continue;  // empty sequence: close to nothing, never a leader
+        leaders.push_back(sequence);
+        limits.push_back(*limit);
+    }
+    std::vector<std::vector<std::size_t>> groups(leaders.size());
+    if (leaders.empty()) return groups;
+
+    std::vector<std::ptrdiff_t> nearest(sequences.size(), -1);
+    std::vector<std::unique_ptr<LevenshteinBatch>> batches(std::max(threads, 1u));
+    std::vector<std::vector<std::uint32_t>> scratch(batches.size(),
+                                                    std::vector<std::uint32_t>(leaders.size()));
+    ParallelFor(
+        order.size(), threads,
+        [&](std::size_t k, unsigned worker) {
+            if (!batches[worker]) batches[worker] = std::make_unique<LevenshteinBatch>(leaders);
+            std::vector<std::uint32_t>& distances = scratch[worker];
+            const std::size_t index = order[k];
+            batches[worker]->Distances(sequences[index], 0, leaders.size(), distances.data());
+            std::size_t best = 0;
+            for (std::size_t j = 1; j < leaders.size(); ++j) {
+                if (distances[j] < distances[best]) best = j;
+            }
+            // Every sequence in `order` but an empty one lies within some leader's limit.
+            if (!sequences[index].empty()) nearest[index] = static_cast<std::ptrdiff_t>(best);
+        },
+        64);
+    for (std::size_t index = 0; index < sequences.size(); ++index) {
+        if (nearest[index] >= 0) groups[static_cast<std::size_t>(nearest[index])].push_back(index);
+    }
+    return groups;
+}
+
+}  // namespace horgrid

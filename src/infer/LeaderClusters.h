@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace horgrid {
+
+// Groups of close sequences without comparing every pair. Sequences are taken
+// in `order`; one that lies within `closeness` percent (edit distance * 100 /
+// the leader's length, below the threshold) of no leader so far becomes a
+// leader itself. Then every sequence joins its nearest leader (the earliest on
+// ties), on `threads` threads. Returns the groups, one per leader in the order
+// the leaders arose, each listing sequence indices in ascending order.
+// Cost: sequences times leaders bounded distances, plus one batched pass.
+std::vector<std::vector<std::size_t>> LeaderClusters(const std::vector<std::string_view>& sequences,
+                                                     const std::vector<std::size_t>& order, float closeness,
+                                                     unsigned threads);
+
+}  // namespace horgrid

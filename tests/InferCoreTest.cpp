@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "SequenceGenerator.h"
+#include "infer/GroupConsensus.h"
+#include "infer/HorCopies.h"
+#include "infer/LeaderClusters.h"
+
+namespace horgrid {
+namespace {
+
+// Monomers of 10 bases laid head to tail from a type string: a letter per
+// monomer ('a' = type 0), upper case on the reverse strand, '|' a gap of 100
+// bases.
+std::vector<TypedMonomer> Lay(const std::string& types) {
+    std::vector<TypedMonomer> monomers;
+    std::int64_t position = 0;
+    for (const char c : types) {
+        if (c == '|') {
+            position += 100;
+            continue;
+        }
+        const bool reverse = std::isupper(static_cast<unsigned char>(c));
+        const std::size_t type = static_cast<std::size_t>(std::tolower(static_cast<unsigned char>(c)) - 'a');
+        monomers.push_back({0, position, position + 9, type, reverse});
+        position += 10;
+    }
+    return monomers;
+}
+
+std::string Letters(const std::vector<std::size_t>& types) {
+    std::string text;
+    for (const std::size_t type : types) text += static_cast<char>('a' + type);
+    return text;
+}
+
+TEST(InferHor, UnitAndCopies) {
+    struct Case {
+        std::string types;
+        std::string unit;    // as turned to the first run's first copy
+        std::string copies;  // each copy's types, then its kind (f/p/v), space-separated
+    };
+    const std::vector<Case> cases = {
+        {"abcabcabc", "abc", "abc.f abc.f abc.f"},
+        {"cabcabcab", "cab", "cab.f cab.f cab.f"},
+        {"aaaa", "a", "a.f a.f a.f a.f"},
+        // A copy without its first, last or a middle monomer; a foreign monomer.
+        {"abcdabcdbcdabcdabcdabdabcdabcdabcabcdabcxdabcdabcd", "abcd",
+         "abcd.f abcd.f bcd.p abcd.f abcd.f abd.p abcd.f abcd.f abc.p abcd.f abcxd.v abcd.f abcd.f"},
+        // The reverse strand read backwards; a gap ends a run.
+        {"abcabc|CBACBACBA", "abc", "abc.f abc.f abc.f abc.f abc.f"},
+        {"abab|abab", "ab", "ab.f ab.f ab.f ab.f"},
+        {"abcd", "", ""},
+    };
+    for (const Case& c : cases) {
+        const HorResult hor = FindHor(Lay(c.types));
+        EXPECT_EQ(Letters(hor.unit), c.unit) << c.types;
+        std::string copies;
+        for (const HorCopy& copy : hor.copies) {
+            if (!copies.empty()) copies += ' ';
+            copies += Letters(copy.types);
+            copies += '.';
+            copies += "fpv"[static_cast<int>(copy.kind)];
+        }
+        EXPECT_EQ(copies, c.copies) << c.types;
+    }
+    // Positions, lacks and adds of one copy; the reverse strand keeps its positions.
+    const HorResult hor = FindHor(Lay("abcabcabc|CXA"));
+    ASSERT_EQ(hor.copies.size(), 4u);
+    EXPECT_EQ(hor.copies[1].start, 30);
+    EXPECT_EQ(hor.copies[1].end, 59);
+    EXPECT_EQ(Letters(hor.copies[3].lacks), "b");
+    EXPECT_TRUE(hor.copies[3].reverse);
+    EXPECT_EQ(Letters(hor.copies[3].types), "axc");
+    EXPECT_EQ(Letters(hor.copies[3].adds), "x");
+}
+
+TEST(InferConsensus, IndelsInMembersDoNotShiftColumns) {
+    std::mt19937_64 random(5);
+    const std::string truth = reference::RandomSequence(random, 60);
+    // Every member carries one private insertion or deletion and a substitution.
+    std::vector<std::string> members;
+    for (std::size_t k = 0; k < 7; ++k) {
+        std::string member = truth;
+        member[(k * 17 + 3) % member.size()] = member[(k * 17 + 3) % member.size()] == 'A' ? 'C' : 'A';
+        if (k % 2 == 0) {
+            member.insert(5 + k * 7, 1, 'G');
+        } else {
+            member.erase(5 + k * 7, 1);
+        }
+        members.push_back(member);
+    }
+    const std::vector<std::string_view> views(members.begin(), members.end());
+    EXPECT_EQ(GroupConsensus().Consensus(views, views[GroupMedoid(views)]), truth);
+    // An insertion most members share is kept.
+    std::vector<std::string> inserted(5, truth.substr(0, 30) + "TT" + truth.substr(30));
+    inserted.push_back(truth);
+    const std::vector<std::string_view> insertedViews(inserted.begin(), inserted.end());
+    EXPECT_EQ(GroupConsensus().Consensus(insertedViews, insertedViews.back()), inserted.front());
+}
+
+TEST(InferClusters, LeadersAndNearestMembers) {
+    // Two families 40 % apart; members 1 edit from their family.
+    const std::vector<std::string> sequences = {"AAAAAAAAAA", "CCCCAAAAAA", "AAAAAAAAAT", "CCCCAAAAAT",
+                                                "AAAAAAAAGA", "CCCCAAAAGA", "GGGGGGGGGG"};
+    const std::vector<std::string_view> views(sequences.begin(), sequences.end());
+    const auto groups = LeaderClusters(views, {0, 1, 2, 3, 4, 5, 6}, 15, 2);
+    const std::vector<std::vector<std::size_t>> expected = {{0, 2, 4}, {1, 3, 5}, {6}};
+    EXPECT_EQ(groups, expected);
+}
+
+}  // namespace
+}  // namespace horgrid
