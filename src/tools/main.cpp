@@ -46,7 +46,7 @@ struct Subcommand {
     int (*main)(int argc, char** argv) = nullptr;
 };
 
-constexpr std::array<Subcommand, 8> kSubcommands = {{
+constexpr std::array<Subcommand, 9> kSubcommands = {{
     {"consensus", 1, [](char** files) { consensus{files[0]}; }},
     {"decompose", 0, nullptr, RunDecompose},
     {"distmatrix", 1, [](char** files) { distanceMatrix{files[0]}; }},
