@@ -53,6 +53,18 @@ def mutate(sequence, divergence, rng):
     return "".join(out)
 
 
+def write_copies(hors, divergence, rng, out):
+    """Writes one line per monomer of the HOR copies `hors` (each a list of
+    (name, sequence) types), every one mutated by `divergence`; copies are
+    numbered from 1 and positions counted along the array."""
+    position = 1
+    for copy, hor in enumerate(hors, 1):
+        for name, sequence in hor:
+            monomer = mutate(sequence, divergence, rng)
+            out.write(f"{name}{copy} + {position} {len(monomer)} {monomer}\n")
+            position += len(monomer)
+
+
 def main(argv):
     fasta = "--fasta" in argv
     argv = [arg for arg in argv if arg != "--fasta"]
@@ -61,21 +73,13 @@ def main(argv):
     types = read_fasta(argv[1])
     copies, divergence = int(argv[2]), float(argv[3])
     rng = random.Random(int(argv[4]) if len(argv) == 5 else 1)
-    position = 1
-    array = []
-    for copy in range(1, copies + 1):
-        for name, sequence in types:
-            monomer = mutate(sequence, divergence, rng)
-            if fasta:
-                array.append(monomer)
-            else:
-                print(f"{name}{copy} + {position} {len(monomer)} {monomer}")
-            position += len(monomer)
-    if fasta:
-        bases = "".join(array)
-        sys.stdout.write(">array\n")
-        for start in range(0, len(bases), 60):
-            sys.stdout.write(bases[start:start + 60] + "\n")
+    if not fasta:
+        write_copies([types] * copies, divergence, rng, sys.stdout)
+        return
+    bases = "".join(mutate(sequence, divergence, rng) for _ in range(copies) for _, sequence in types)
+    sys.stdout.write(">array\n")
+    for start in range(0, len(bases), 60):
+        sys.stdout.write(bases[start:start + 60] + "\n")
 
 
 if __name__ == "__main__":

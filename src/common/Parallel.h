@@ -60,4 +60,54 @@ void ParallelFor(std::size_t count, unsigned threads, Body&& body, std::size_t c
     if (error) std::rethrow_exception(error);
 }
 
+// Runs produce(index, worker, slot) for every index in [0, count) on `threads`
+// threads, and then consume(index, slot) for every index in increasing order,
+// one call at a time. The indices go in blocks of `block`: while one block is
+// consumed (on a thread of its own) the next is produced, so an ordered output
+// (rows written in order) overlaps the computation. Each index gets a slot,
+// a Slot value reused for index + 2 * block, so buffers keep their capacity.
+// With one thread everything runs in the calling thread, index by index:
+// produce(0), consume(0), produce(1), ... An exception from either function
+// stops the run and is rethrown once every thread has stopped.
+template <class Slot, class Produce, class Consume>
+void ParallelInOrder(std::size_t count, unsigned threads, std::size_t block, Produce&& produce,
+                     Consume&& consume) {
+    if (threads <= 1) {
+        Slot slot{};
+        for (std::size_t index = 0; index < count; ++index) {
+            produce(index, 0u, slot);
+            consume(index, slot);
+        }
+        return;
+    }
+    block = std::max<std::size_t>(block, 1);
+    std::vector<Slot> slots(2 * std::min(block, count));
+    std::exception_ptr consumeError;
+    std::thread consumer;
+    const auto finishConsumer = [&] {
+        if (consumer.joinable()) consumer.join();
+        if (consumeError) std::rethrow_exception(consumeError);
+    };
+    try {
+        for (std::size_t begin = 0, half = 0; begin < count; begin += block, half ^= 1) {
+            const std::size_t end = std::min(count, begin + block);
+            Slot* own = slots.data() + half * block;
+            ParallelFor(end - begin, threads,
+                        [&](std::size_t k, unsigned worker) { produce(begin + k, worker, own[k]); });
+            finishConsumer();
+            consumer = std::thread([&consume, &consumeError, own, begin, end] {
+                try {
+                    for (std::size_t index = begin; index < end; ++index) consume(index, own[index - begin]);
+                } catch (...) {
+                    consumeError = std::current_exception();
+                }
+            });
+        }
+    } catch (...) {
+        if (consumer.joinable()) consumer.join();
+        throw;
+    }
+    finishConsumer();
+}
+
 }  // namespace horgrid

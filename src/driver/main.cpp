@@ -5,19 +5,23 @@
 // Exit status: 0 on success; 1 with no argument, a wrong argument count or an
 // unknown option; 2 when an input cannot be read or a result cannot be written;
 // 3 when -h could not make one of its pictures (each reported on standard error);
-// 1 also for a HORGRID_PLOT_TIMEOUT that is not a positive number; 2 also when
+// 1 also for a HORGRID_PLOT_TIMEOUT that is not a positive number or a
+// HORGRID_THREADS that is not a whole number from 1 to 1024; 2 also when
 // standard output cannot be written (full disk, closed pipe). Ctrl-C (SIGINT)
 // and SIGTERM stop the run, remove the unfinished results' temporary files and
 // exit with 130 and 143.
 
+#include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "common/FileError.h"
 #include "common/Gnuplot.h"
 #include "common/Interrupt.h"
+#include "common/Parallel.h"
 #include "common/StandardOutput.h"
 #include "driver/HelpText.h"
 #include "ensemble/CenpB.h"
@@ -35,6 +39,18 @@ constexpr int kFileStatus = 2;
 constexpr int kPlotStatus = 3;
 constexpr float kHorThreshold = 7.0f;
 
+// HORGRID_THREADS, the threads of -m and -h: 1 when unset. Any other value
+// than a whole number from 1 to 1024 is reported on standard error (empty).
+std::optional<unsigned> ThreadsFromEnvironment() {
+    const char* text = std::getenv("HORGRID_THREADS");
+    if (text == nullptr) return 1u;
+    const std::optional<unsigned> threads = ParseThreadCount(text);
+    if (!threads) {
+        std::cerr << "horgrid: HORGRID_THREADS must be a whole number from 1 to 1024, not '" << text << "'\n";
+    }
+    return threads;
+}
+
 // Runs the analysis the first argument selects; returns the exit status.
 int RunOption(int argc, char** argv) {
     const std::string_view option = argv[1];
@@ -51,11 +67,13 @@ int RunOption(int argc, char** argv) {
         HelpText();
         return kUsageStatus;
     }
+    const std::optional<unsigned> threads = ThreadsFromEnvironment();
+    if (!threads) return kUsageStatus;
     if (option == "-d") {
         FindDistanceBetweenStrings(argv[2], argv[3]);
     } else if (option == "-m") {
         alphaEnsemble ensemble(argv[2]);
-        ensemble.FindDotMatrix(0, ensemble.monomerCount, 0, ensemble.monomerCount);
+        ensemble.FindDotMatrix(0, ensemble.monomerCount, 0, ensemble.monomerCount, *threads);
     } else if (option == "-b") {
         // -b and -s need one record at a time: the file is streamed, never loaded.
         WriteCenpBFile(argv[2]);
@@ -67,7 +85,7 @@ int RunOption(int argc, char** argv) {
             std::cerr << "horgrid: " << error << "\n";
             return kUsageStatus;
         }
-        const horAnaliser2 analysis(argv[2], kHorThreshold, settings);
+        const horAnaliser2 analysis(argv[2], kHorThreshold, settings, *threads);
         if (analysis.failedPlots > 0) return kPlotStatus;
     }
     return 0;

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "common/NumberFormat.h"
+#include "common/Parallel.h"
 #include "common/ResultFile.h"
 #include "ensemble/alphaEnsemble.h"
 #include "sequence/DistancePercent.h"
@@ -16,6 +18,10 @@
 namespace horgrid {
 
 namespace {
+
+// Rows computed together before they are handed on in order: with threads,
+// two blocks of rows are held at a time (being visited, being computed).
+constexpr std::size_t kRowsPerBlock = 64;
 
 // The text of a dot-matrix cell, "%3.1f " of the single-precision distance
 // percentage, depends only on the distance and the row length: each pair is
@@ -82,42 +88,59 @@ void AppendZeroCells(std::string& line, std::size_t count) {
 
 void ForEachDotMatrixRow(std::span<const std::string_view> sequences, int rowBegin, int rowEnd,
                          int columnBegin, int columnEnd,
-                         const std::function<void(const DotMatrixRow&)>& visit) {
+                         const std::function<void(const DotMatrixRow&)>& visit, unsigned threads) {
     const int size = static_cast<int>(sequences.size());
     rowBegin = std::clamp(rowBegin, 0, size);
     rowEnd = std::clamp(rowEnd, 0, size);
     columnBegin = std::clamp(columnBegin, 0, size);
     columnEnd = std::max(columnBegin, std::clamp(columnEnd, 0, size));
 
-    // Column k of the batch is sequence columnBegin + k; each row runs against
-    // the columns from the diagonal on, all eight-column groups at once.
-    LevenshteinBatch batch(
-        std::vector<std::string_view>(sequences.begin() + columnBegin, sequences.begin() + columnEnd));
-    std::vector<std::uint32_t> distances(batch.size());
-    for (int i = rowBegin; i < rowEnd; ++i) {
-        const std::string_view row = sequences[static_cast<std::size_t>(i)];
-        const std::size_t zeroCells =
-            static_cast<std::size_t>(std::clamp(i, columnBegin, columnEnd) - columnBegin);
-        batch.Distances(row, zeroCells, batch.size(), distances.data());
-        visit({i, zeroCells, std::span<const std::uint32_t>(distances.data(), batch.size() - zeroCells),
-               PercentDivisor(row)});
-    }
+    // Column k of a batch is sequence columnBegin + k; each row runs against
+    // the columns from the diagonal on, all eight-column groups at once. A
+    // batch keeps scratch buffers: one per thread, built on its first row.
+    const std::vector<std::string_view> columns(sequences.begin() + columnBegin,
+                                                sequences.begin() + columnEnd);
+    std::vector<std::optional<LevenshteinBatch>> batches(std::max(threads, 1u));
+    struct Row {
+        std::size_t zeroCells = 0;
+        std::vector<std::uint32_t> distances;
+    };
+    const std::size_t rows = static_cast<std::size_t>(std::max(0, rowEnd - rowBegin));
+    ParallelInOrder<Row>(
+        rows, threads, kRowsPerBlock,
+        [&](std::size_t k, unsigned worker, Row& row) {
+            std::optional<LevenshteinBatch>& batch = batches[worker];
+            if (!batch) batch.emplace(columns);
+            const int i = rowBegin + static_cast<int>(k);
+            row.zeroCells = static_cast<std::size_t>(std::clamp(i, columnBegin, columnEnd) - columnBegin);
+            row.distances.resize(batch->size() - row.zeroCells);
+            batch->Distances(sequences[static_cast<std::size_t>(i)], row.zeroCells, batch->size(),
+                             row.distances.data());
+        },
+        [&](std::size_t k, Row& row) {
+            const int i = rowBegin + static_cast<int>(k);
+            visit({i, row.zeroCells, row.distances, PercentDivisor(sequences[static_cast<std::size_t>(i)])});
+        });
 }
 
-void alphaEnsemble::FindDotMatrix(int rowBegin, int rowEnd, int columnBegin, int columnEnd) {
+void alphaEnsemble::FindDotMatrix(int rowBegin, int rowEnd, int columnBegin, int columnEnd,
+                                  unsigned threads) {
     ResultFile out(fileName + "_dot_matrix.txt", {fileName});
     const std::vector<std::string_view> sequences = SequenceViews(monomers, 0, monomers.size());
     const int progressEnd = std::clamp(rowEnd, 0, static_cast<int>(monomers.size()));
     CellTexts cells;
     std::string line;
-    ForEachDotMatrixRow(sequences, rowBegin, rowEnd, columnBegin, columnEnd, [&](const DotMatrixRow& row) {
-        std::cout << "\n" << row.index << "/" << progressEnd;
-        line.assign(1, '\n');
-        // Cells left of the diagonal are "0 " and cost nothing.
-        AppendZeroCells(line, row.zeroCells);
-        for (const std::uint32_t distance : row.distances) cells.Append(line, distance, row.divisor);
-        out.Write(line);
-    });
+    ForEachDotMatrixRow(
+        sequences, rowBegin, rowEnd, columnBegin, columnEnd,
+        [&](const DotMatrixRow& row) {
+            std::cout << "\n" << row.index << "/" << progressEnd;
+            line.assign(1, '\n');
+            // Cells left of the diagonal are "0 " and cost nothing.
+            AppendZeroCells(line, row.zeroCells);
+            for (const std::uint32_t distance : row.distances) cells.Append(line, distance, row.divisor);
+            out.Write(line);
+        },
+        threads);
     out.Commit();
 }
 

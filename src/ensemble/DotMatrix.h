@@ -25,8 +25,13 @@ struct DotMatrixRow {
 // or reversed range has no rows or no columns) and hands each row to `visit`
 // in increasing order as soon as it is computed; the row's distances are valid
 // only during the call. Memory is one row, whatever the number of rows.
+//
+// With threads > 1 the rows are computed on that many threads, each with its
+// own batch engine, in blocks of rows; `visit` still sees every row once, in
+// increasing order, one call at a time, but on a thread of its own while the
+// next block is computed. Memory is then two blocks of rows.
 void ForEachDotMatrixRow(std::span<const std::string_view> sequences, int rowBegin, int rowEnd,
                          int columnBegin, int columnEnd,
-                         const std::function<void(const DotMatrixRow&)>& visit);
+                         const std::function<void(const DotMatrixRow&)>& visit, unsigned threads = 1);
 
 }  // namespace horgrid

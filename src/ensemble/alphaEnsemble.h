@@ -34,8 +34,9 @@ public:
     void PurifyAlphaEnsemble();
 
     // Writes fileName + "_dot_matrix.txt" for rows rowBegin ... rowEnd - 1 and
-    // columns columnBegin ... columnEnd - 1 (both clamped to the records).
-    void FindDotMatrix(int rowBegin, int rowEnd, int columnBegin, int columnEnd);
+    // columns columnBegin ... columnEnd - 1 (both clamped to the records); the
+    // rows are computed on `threads` threads, the file is the same for any.
+    void FindDotMatrix(int rowBegin, int rowEnd, int columnBegin, int columnEnd, unsigned threads = 1);
 
     // Writes fileName + "_cenpB.txt" for monomers 0 ... count - 1.
     void FindCenpBboxes(int count);

@@ -25,8 +25,11 @@ struct HorGrid {
 // left of its predecessor's; a record that matches none is a new type, placed
 // in its predecessor's row in the column right after the predecessor's, and
 // every placed monomer at or right of that column moves one column right.
-// The sequences are viewed during the call only.
-HorGrid BuildHorGrid(std::vector<std::string_view> sequences, float threshold);
-HorGrid BuildHorGrid(const std::vector<alpha>& records, float threshold);
+// The sequences are viewed during the call only. The nearest-match searches
+// run on `threads` threads (each record's search depends on the sequences
+// alone); the placement follows them in record order, so the grid is the same
+// for every thread count.
+HorGrid BuildHorGrid(std::vector<std::string_view> sequences, float threshold, unsigned threads = 1);
+HorGrid BuildHorGrid(const std::vector<alpha>& records, float threshold, unsigned threads = 1);
 
 }  // namespace horgrid

@@ -2,6 +2,7 @@
 #include <iostream>
 #include <optional>
 
+#include "common/Parallel.h"
 #include "hor/HorGrid.h"
 #include "hor/horAnaliser2.h"
 #include "sequence/DistanceLimit.h"
@@ -10,7 +11,38 @@
 
 namespace horgrid {
 
-HorGrid BuildHorGrid(std::vector<std::string_view> sequences, float threshold) {
+namespace {
+
+// Searches handed to a thread at a time: a regular array's search costs one
+// or two batch passes, so single searches would mostly cost the hand-out.
+constexpr std::size_t kSearchesPerChunk = 64;
+
+// The nearest earlier match of every record (-1 for none and for record 0).
+// A record's match depends on the sequences alone, not on the placement, so
+// the searches run on `threads` threads, each with its own batch engine.
+std::vector<int> NearestMatches(const std::vector<std::string_view>& sequences, float threshold,
+                                unsigned threads) {
+    std::vector<int> matches(sequences.size(), -1);
+    std::vector<std::optional<LevenshteinBatch>> batches(std::max(threads, 1u));
+    ParallelFor(
+        sequences.size() - 1, threads,
+        [&](std::size_t k, unsigned worker) {
+            std::optional<LevenshteinBatch>& batch = batches[worker];
+            if (!batch) batch.emplace(sequences);
+            const std::size_t i = k + 1;
+            // The percentage test turned into the largest admissible distance,
+            // so the batch stops each comparison as soon as it exceeds it.
+            const std::optional<std::uint32_t> limit =
+                LargestDistanceBelow(threshold, PercentDivisor(sequences[i]));
+            if (limit) matches[i] = static_cast<int>(batch->LastWithin(sequences[i], i, *limit));
+        },
+        kSearchesPerChunk);
+    return matches;
+}
+
+}  // namespace
+
+HorGrid BuildHorGrid(std::vector<std::string_view> sequences, float threshold, unsigned threads) {
     HorGrid grid;
     if (sequences.empty()) return grid;
     const std::size_t count = sequences.size();
@@ -21,15 +53,11 @@ HorGrid BuildHorGrid(std::vector<std::string_view> sequences, float threshold) {
     grid.lastRow = -1;
     placed.emplace_back(1, 1, -1);
     int previousColumn = 1;
-    LevenshteinBatch batch(std::move(sequences));
+    const std::vector<int> matches = NearestMatches(sequences, threshold, threads);
 
     for (std::size_t i = 1; i < count; ++i) {
         const int number = static_cast<int>(i) + 1;
-        // The percentage test turned into the largest admissible distance, so
-        // the batch stops each comparison as soon as it exceeds it.
-        const std::string_view sequence = batch.sequence(i);
-        const std::optional<std::uint32_t> limit = LargestDistanceBelow(threshold, PercentDivisor(sequence));
-        const std::ptrdiff_t match = limit ? batch.LastWithin(sequence, i, *limit) : -1;
+        const int match = matches[i];
         if (match >= 0) {
             // Same type as the match; a column at or left of the predecessor's starts the next copy.
             const int column = placed[static_cast<std::size_t>(match)].column;
@@ -53,8 +81,8 @@ HorGrid BuildHorGrid(std::vector<std::string_view> sequences, float threshold) {
     return grid;
 }
 
-HorGrid BuildHorGrid(const std::vector<alpha>& records, float threshold) {
-    return BuildHorGrid(SequenceViews(records, 0, records.size()), threshold);
+HorGrid BuildHorGrid(const std::vector<alpha>& records, float threshold, unsigned threads) {
+    return BuildHorGrid(SequenceViews(records, 0, records.size()), threshold, threads);
 }
 
 std::vector<monomer> horAnaliser2::CreateHORstructure(alphaEnsemble ensemble, float threshold) {
@@ -63,7 +91,7 @@ std::vector<monomer> horAnaliser2::CreateHORstructure(alphaEnsemble ensemble, fl
 
 std::vector<monomer> horAnaliser2::PlaceSegment(std::vector<std::string_view> sequences, float threshold) {
     std::cout << "Start HOR construction...\n";
-    HorGrid grid = BuildHorGrid(std::move(sequences), threshold);
+    HorGrid grid = BuildHorGrid(std::move(sequences), threshold, threads);
     lastRow = grid.lastRow;
     columnCount = grid.columnCount;
     return std::move(grid.placed);

@@ -13,8 +13,8 @@
 
 namespace horgrid {
 
-horAnaliser2::horAnaliser2(std::string fileName, float threshold, PlotSettings settings)
-    : plotSettings(std::move(settings)) {
+horAnaliser2::horAnaliser2(std::string fileName, float threshold, PlotSettings settings, unsigned threads)
+    : plotSettings(std::move(settings)), threads(threads) {
     std::cout << "Start reading alpha file...\n";
     const CompactEnsemble loaded(fileName);
     const std::size_t n = loaded.size();

@@ -20,9 +20,10 @@ public:
     // An analyser that has built nothing yet, for callers that run single steps.
     horAnaliser2() = default;
     // Runs the whole analysis with the given distance-percentage threshold (the
-    // command line passes 7), drawing with `settings`. A .hor file that cannot
-    // be written, or that is the ensemble file itself, raises FileError.
-    horAnaliser2(std::string fileName, float threshold, PlotSettings settings = {});
+    // command line passes 7), drawing with `settings`, searching on `threads`
+    // threads. A .hor file that cannot be written, or that is the ensemble
+    // file itself, raises FileError.
+    horAnaliser2(std::string fileName, float threshold, PlotSettings settings = {}, unsigned threads = 1);
 
     // Prints "Start HOR construction...", places the records of one segment
     // with BuildHorGrid and keeps the grid's size in lastRow and columnCount.
@@ -44,6 +45,8 @@ public:
     int columnCount = 0;
     // How the pictures are drawn.
     PlotSettings plotSettings;
+    // Threads of the nearest-match searches (BuildHorGrid).
+    unsigned threads = 1;
     // Pictures that were not made, each reported on standard error; the command
     // line exits with status 3 when there is any.
     int failedPlots = 0;

@@ -9,7 +9,7 @@
 // Ctrl-C (SIGINT) and SIGTERM stop the run, remove the unfinished results'
 // temporary files and exit with 130 and 143. Subcommands with options parse
 // them GNU-style themselves (e.g. decompose --help) and also exit with 2 for
-// a bad option value.
+// a bad option value; dotplot exits with 3 when it could not draw its picture.
 
 #include <array>
 #include <iostream>
@@ -19,6 +19,7 @@
 #include "common/FileError.h"
 #include "common/Interrupt.h"
 #include "common/StandardOutput.h"
+#include "dotplot/DotPlotCommand.h"
 #include "ensemble/alphaEnsemble.h"
 #include "groups/consensus.h"
 #include "groups/distanceMatrix.h"
@@ -45,10 +46,11 @@ struct Subcommand {
     int (*main)(int argc, char** argv) = nullptr;
 };
 
-constexpr std::array<Subcommand, 8> kSubcommands = {{
+constexpr std::array<Subcommand, 9> kSubcommands = {{
     {"consensus", 1, [](char** files) { consensus{files[0]}; }},
     {"decompose", 0, nullptr, RunDecompose},
     {"distmatrix", 1, [](char** files) { distanceMatrix{files[0]}; }},
+    {"dotplot", 0, nullptr, DotPlotMain},
     {"group", 1, [](char** files) { horAnaliser{files[0]}; }},
     {"hortable", 1, [](char** files) { horTable{files[0]}; }},
     {"infer", 0, nullptr, InferCommand},

@@ -1,0 +1,156 @@
+#include "dotplot/DotPlotPicture.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "common/FileError.h"
+#include "common/NumberFormat.h"
+#include "common/TemporaryFile.h"
+
+namespace horgrid {
+
+namespace {
+
+// Sides of the drawn matrix in picture pixels: at least kMinPlotSide (small
+// ensembles are enlarged), else one picture pixel per grid pixel.
+constexpr int kMinPlotSide = 800;
+constexpr int kPositionTics = 6;
+// Pixels gnuplot draws in one plot.
+constexpr std::size_t kStripPixels = std::size_t{1} << 20;
+
+// The unit of the position axes, chosen by the largest position.
+struct PositionUnit {
+    double divisor;
+    int decimals;
+    const char* name;
+};
+
+PositionUnit UnitFor(const std::vector<int>& positions) {
+    long long largest = 0;
+    for (const int position : positions) largest = std::max(largest, std::llabs(position));
+    if (largest < 100000) return {1, 0, "bp"};
+    if (largest < 100000000) return {1000, 1, "kb"};
+    return {1000000, 2, "Mb"};
+}
+
+// "set x2tics ('label' record, ...)" with record numbers spread over the axis.
+std::string PositionTics(const char* axis, const std::vector<int>& positions) {
+    const PositionUnit unit = UnitFor(positions);
+    const std::size_t n = positions.size();
+    if (n == 0) return "";
+    std::string text = std::string("set ") + axis + "tics (";
+    std::size_t last = n;  // no tic yet
+    for (int t = 0; t < kPositionTics; ++t) {
+        const std::size_t record = (n - 1) * static_cast<std::size_t>(t) / (kPositionTics - 1);
+        if (record == last) continue;
+        if (last != n) text += ", ";
+        last = record;
+        text += '\'';
+        text += Fixed(positions[record] / unit.divisor, unit.decimals);
+        text += "' ";
+        text += std::to_string(record + 1);
+    }
+    return text + ") out nomirror\n";
+}
+
+// Writes the grid's pixels as native floats, row by row, to the descriptor
+// (which it closes). Returns "" or the reason.
+std::string WritePixels(const IdentityGrid& grid, int descriptor) {
+    FILE* file = fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        close(descriptor);
+        return std::string("cannot write its pixel data: ") + std::strerror(errno);
+    }
+    std::vector<float> row(grid.side);
+    bool written = true;
+    for (std::size_t r = 0; written && r < grid.side; ++r) {
+        for (std::size_t c = 0; c < grid.side; ++c) row[c] = static_cast<float>(grid.at(r, c));
+        written = std::fwrite(row.data(), sizeof(float), row.size(), file) == row.size();
+    }
+    if (std::fclose(file) != 0) written = false;
+    return written ? "" : std::string("cannot write its pixel data: ") + std::strerror(errno);
+}
+
+}  // namespace
+
+std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, const std::string& dataFile,
+                          const std::string& output) {
+    const int plotSide = std::max(kMinPlotSide, static_cast<int>(grid.side));
+    const int font = std::max(12, plotSide / 60);
+    // Margins around the matrix, in picture pixels: labels left and below,
+    // title and position axis above, position axis and colour bar right.
+    const int left = 7 * font, bottom = 5 * font, top = 9 * font, right = 19 * font;
+    const int width = left + plotSide + right, height = bottom + plotSide + top;
+    const auto x = [&](int pixels) { return Fixed(static_cast<double>(pixels) / width, 4); };
+    const auto y = [&](int pixels) { return Fixed(static_cast<double>(pixels) / height, 4); };
+    const std::string n = std::to_string(grid.records);
+    const double step = static_cast<double>(grid.records) / static_cast<double>(grid.side);
+    const std::string centre = Fixed(0.5 + step / 2, 6);  // of the first pixel
+
+    // The frame: picture, matrix area, ranges and colours.
+    std::string text;
+    text += "set terminal pngcairo size " + std::to_string(width) + "," + std::to_string(height) +
+            " font 'sans," + std::to_string(font) + "' noenhanced\n";
+    text += "set output '" + output + "'\n";
+    text += "set lmargin at screen " + x(left) + "\nset rmargin at screen " + x(left + plotSide) + "\n";
+    text += "set bmargin at screen " + y(bottom) + "\nset tmargin at screen " + y(bottom + plotSide) + "\n";
+    text += "set xrange [0.5:" + n + ".5]\nset yrange [" + n + ".5:0.5]\n";
+    text += "set cbrange [" + Fixed(look.minIdentity, 6) + ":100]\n";
+    text += "set palette defined (0 '#2c1e50', 0.25 '#3b528b', 0.5 '#21918c', 0.75 '#5ec962', 1 '#fde725')\n";
+    text += "unset key\nset multiplot\n";
+    // gnuplot holds every pixel of a plot as one point of about 80 bytes: the
+    // matrix is drawn in strips of rows, one plot each, so it holds one strip
+    // at a time. Title, axes and colour bar come with the last strip.
+    const std::size_t stripRows = std::max<std::size_t>(1, kStripPixels / grid.side);
+    std::string decorations = "set title '" + look.title + "' offset 0,1\n";
+    decorations += "set link x2\nset link y2\n";
+    decorations += "set xtics out nomirror\nset ytics out nomirror\n";
+    decorations += PositionTics("x2", look.positions) + PositionTics("y2", look.positions);
+    const std::string unit = UnitFor(look.positions).name;
+    decorations += "set xlabel 'monomer'\nset ylabel 'monomer'\n";
+    decorations += "set x2label 'position (" + unit + ")'\nset y2label 'position (" + unit + ")'\n";
+    decorations += "set border\nset colorbox vertical user origin screen " + x(left + plotSide + 11 * font) +
+                   "," + y(bottom) + " size screen " + x(font * 3 / 2) + "," + y(plotSide) + "\n";
+    decorations += "set cblabel 'identity (%)'\n";
+    text += "unset border\nunset xtics\nunset ytics\nunset colorbox\n";
+    for (std::size_t first = 0; first < grid.side; first += stripRows) {
+        const std::size_t rows = std::min(stripRows, grid.side - first);
+        if (first + rows == grid.side) text += decorations;
+        text += "plot '" + dataFile + "' binary array=(" + std::to_string(grid.side) + "," +
+                std::to_string(rows) + ") skip=" + std::to_string(first * grid.side * sizeof(float)) +
+                " format='%float' dx=" + Fixed(step, 6) + " dy=" + Fixed(step, 6) + " origin=(" + centre +
+                "," + Fixed(0.5 + (static_cast<double>(first) + 0.5) * step, 6) + ") with image\n";
+    }
+    text += "unset multiplot\n";
+    // gnuplot reads its -e argument as one line: the commands are separated
+    // by semicolons, the line feeds only keep the text readable.
+    std::string script;
+    for (const char c : text) script += c == '\n' ? ";\n" : std::string(1, c);
+    return script;
+}
+
+std::string DrawDotPlot(const IdentityGrid& grid, const DotPlotLook& look, const std::string& picture,
+                        const PlotSettings& settings) {
+    if (grid.side == 0) return "the ensemble has no monomers";
+    if (!IsPlotSafe(look.title)) {
+        return "its title '" + look.title + "' holds a quote, dollar sign, backquote, backslash or newline";
+    }
+    try {
+        // The pixel data lies beside the picture, in the directory RunGnuplot checks.
+        TemporaryFile data(PlotPath(picture));
+        if (std::string failure = WritePixels(grid, data.Release()); !failure.empty()) return failure;
+        return RunGnuplot(
+            [&](const std::string& output) { return DotPlotScript(grid, look, data.path(), output); },
+            picture, PictureFormat::Png, settings);
+    } catch (const FileError& error) {
+        return error.what();
+    }
+}
+
+}  // namespace horgrid

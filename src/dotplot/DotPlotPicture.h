@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/Gnuplot.h"
+#include "dotplot/IdentityGrid.h"
+
+namespace horgrid {
+
+// How a dot plot is drawn.
+struct DotPlotLook {
+    std::string title;           // the ensemble's base name
+    double minIdentity = 70;     // bottom of the colour scale, below 100
+    std::vector<int> positions;  // sequence position of every record, for the second axes
+};
+
+// The gnuplot text that draws `grid` from `dataFile` (the grid's pixels as
+// native single-precision floats, row by row) into the PNG `output`: the
+// square matrix with the first record at the top left, axes in 1-based record
+// numbers, second axes (top, right) in sequence positions, and a colour bar
+// from look.minIdentity to 100. Both paths must be absolute and gnuplot-safe.
+std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, const std::string& dataFile,
+                          const std::string& output);
+
+// Draws `grid` into `picture` (PNG) through RunGnuplot; the pixel data goes
+// to a temporary file beside the picture that is removed afterwards. Returns
+// "" when the picture was made, else the reason. A grid of no records, or a
+// title that is not IsPlotSafe, makes no picture.
+std::string DrawDotPlot(const IdentityGrid& grid, const DotPlotLook& look, const std::string& picture,
+                        const PlotSettings& settings);
+
+}  // namespace horgrid

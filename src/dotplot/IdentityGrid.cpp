@@ -1,0 +1,85 @@
+#include "dotplot/IdentityGrid.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "common/Parallel.h"
+#include "sequence/LevenshteinBatch.h"
+
+namespace horgrid {
+
+namespace {
+
+// What one thread keeps between the pixel rows it computes.
+struct Scratch {
+    std::optional<LevenshteinBatch> batch;  // built on the thread's first row
+    std::vector<std::uint32_t> distances;
+};
+
+// Adds the pairs (i, j >= i) of every record i of pixel row `row` to that
+// row's sums, pixels row ... side - 1. A pair inside the diagonal pixel stands
+// for (i, j) and (j, i) and counts twice there.
+void SumPixelRow(const IdentityGrid& grid, std::size_t row, LevenshteinBatch& batch,
+                 std::vector<std::uint32_t>& distances, double* sums) {
+    const std::size_t n = grid.records;
+    for (std::size_t i = grid.FirstRecord(row); i < grid.FirstRecord(row + 1); ++i) {
+        const std::string_view text = batch.sequence(i);
+        batch.Distances(text, i, n, distances.data());
+        const auto d = [&](std::size_t j) { return distances[j - i]; };  // distance(i, j)
+        double diagonal = PairIdentity(0, text.size(), text.size());
+        for (std::size_t j = i + 1; j < grid.FirstRecord(row + 1); ++j)
+            diagonal += 2 * PairIdentity(d(j), text.size(), batch.sequence(j).size());
+        sums[row] += diagonal;
+        for (std::size_t column = row + 1; column < grid.side; ++column) {
+            double sum = 0;
+            for (std::size_t j = grid.FirstRecord(column); j < grid.FirstRecord(column + 1); ++j)
+                sum += PairIdentity(d(j), text.size(), batch.sequence(j).size());
+            sums[column] += sum;
+        }
+    }
+}
+
+}  // namespace
+
+double PairIdentity(std::uint32_t distance, std::size_t lengthA, std::size_t lengthB) {
+    const std::size_t longer = std::max(lengthA, lengthB);
+    if (longer == 0) return 100;
+    return 100 * (1 - static_cast<double>(distance) / static_cast<double>(longer));
+}
+
+IdentityGrid ComputeIdentityGrid(const std::vector<std::string_view>& sequences, std::size_t maxSide,
+                                 unsigned threads) {
+    IdentityGrid grid;
+    grid.records = sequences.size();
+    grid.side = std::min(grid.records, std::max<std::size_t>(maxSide, 1));
+    const std::size_t side = grid.side;
+    grid.identity.assign(side * side, 0.0);
+    if (side == 0) return grid;
+
+    // Pixel rows are the units of work: only the row's thread writes its sums.
+    // Rows near the top hold the most pairs and are handed out first.
+    std::vector<Scratch> scratch(std::max(threads, 1u));
+    ParallelFor(side, threads, [&](std::size_t row, unsigned worker) {
+        Scratch& own = scratch[worker];
+        if (!own.batch) {
+            own.batch.emplace(sequences);
+            own.distances.resize(sequences.size());
+        }
+        SumPixelRow(grid, row, *own.batch, own.distances, &grid.identity[row * side]);
+    });
+
+    // Means, and the lower triangle as the mirror of the upper one.
+    for (std::size_t row = 0; row < side; ++row) {
+        const double rowRecords = static_cast<double>(grid.FirstRecord(row + 1) - grid.FirstRecord(row));
+        for (std::size_t column = row; column < side; ++column) {
+            const double columnRecords =
+                static_cast<double>(grid.FirstRecord(column + 1) - grid.FirstRecord(column));
+            double& cell = grid.identity[row * side + column];
+            cell /= rowRecords * columnRecords;
+            grid.identity[column * side + row] = cell;
+        }
+    }
+    return grid;
+}
+
+}  // namespace horgrid

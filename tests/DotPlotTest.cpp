@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "MixedEnsemble.h"
+#include "ReferenceLevenshtein.h"
+#include "SequenceGenerator.h"
+#include "TestSupport.h"
+#include "dotplot/IdentityGrid.h"
+
+namespace horgrid::test {
+namespace {
+
+// Related, unrelated, empty and long sequences.
+std::vector<std::string> MixedSequences(std::size_t count, std::mt19937_64& random) {
+    const std::string type = reference::RandomSequence(random, 60);
+    std::vector<std::string> sequences;
+    for (std::size_t k = 0; k < count; ++k) {
+        if (k % 5 == 1)
+            sequences.emplace_back();
+        else if (k % 7 == 3)
+            sequences.push_back(reference::RandomSequence(random, 2500 + k));
+        else if (k % 2 == 0)
+            sequences.push_back(reference::Mutate(random, type, 0.1));
+        else
+            sequences.push_back(reference::RandomSequence(random, 40 + k));
+    }
+    return sequences;
+}
+
+// Mean identity of every ordered pair of records a pixel covers, from the
+// plain algorithm and the block bounds floor(p * n / side).
+std::vector<double> DirectMeans(const std::vector<std::string>& sequences, std::size_t side) {
+    const std::size_t n = sequences.size();
+    std::vector<double> sums(side * side), counts(side * side);
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = 0; j < n; ++j) {
+            // i lies in pixel p exactly when floor(p n / side) <= i < floor((p + 1) n / side).
+            std::size_t pi = 0, pj = 0;
+            while ((pi + 1) * n / side <= i) ++pi;
+            while ((pj + 1) * n / side <= j) ++pj;
+            const std::size_t longer = std::max(sequences[i].size(), sequences[j].size());
+            const double d = reference::PlainLevenshtein(sequences[i], sequences[j]);
+            sums[pi * side + pj] += longer == 0 ? 100 : 100 * (1 - d / static_cast<double>(longer));
+            counts[pi * side + pj] += 1;
+        }
+    }
+    for (std::size_t cell = 0; cell < sums.size(); ++cell) sums[cell] /= counts[cell];
+    return sums;
+}
+
+TEST(DotPlot, PixelMeansMatchTheDirectComputationForEveryThreadCount) {
+    std::mt19937_64 random(12);
+    // (records, requested side): uneven blocks of 2 and 3 records, one pixel,
+    // a side larger than the ensemble, one record per pixel.
+    const std::vector<std::pair<std::size_t, std::size_t>> cases = {{11, 4}, {9, 1}, {6, 50}, {13, 13}};
+    for (const auto& [count, maxSide] : cases) {
+        const std::vector<std::string> sequences = MixedSequences(count, random);
+        const std::vector<std::string_view> views(sequences.begin(), sequences.end());
+        const IdentityGrid grid = ComputeIdentityGrid(views, maxSide, 1);
+        const std::size_t side = std::min(count, maxSide);
+        ASSERT_EQ(grid.side, side);
+        const std::vector<double> expected = DirectMeans(sequences, side);
+        for (std::size_t cell = 0; cell < expected.size(); ++cell)
+            EXPECT_NEAR(grid.identity[cell], expected[cell], 1e-9) << count << " records, cell " << cell;
+        for (const unsigned threads : {2u, 7u})
+            EXPECT_EQ(ComputeIdentityGrid(views, maxSide, threads).identity, grid.identity) << threads;
+    }
+    EXPECT_EQ(ComputeIdentityGrid({}, 2000, 2).side, 0u);
+}
+
+RunResult DotPlot(const std::vector<std::string>& options, const TempDir& dir) {
+    std::vector<std::string> arguments = {"dotplot"};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    return RunProgram(HORGRID_TOOLS_BIN, arguments, dir.path());
+}
+
+TEST(DotPlot, CommandDrawsThePictureAndLeavesNoPixelData) {
+    TempDir dir;
+    dir.Write("e.ens", MixedEnsemble());
+    const RunResult run = DotPlot({"--size", "7", "--min-identity", "50", "e.ens"}, dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "23 monomers, 7 x 7 pixels -> e.ens_dotplot.tsv\n-> e.ens_dotplot.png\n");
+    const std::string table = ReadFile(dir.File("e.ens_dotplot.tsv"));
+    EXPECT_EQ(table.substr(0, table.find('\n', 30) + 1), "row\tcolumn\tidentity\n1\t1\t61.22\n1\t2\t52.41\n");
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 1 + 7 * 7);
+    EXPECT_EQ(ReadFile(dir.File("e.ens_dotplot.png")).substr(0, 4), "\x89PNG");
+    // The pixel data for gnuplot is gone: the ensemble, the table, the picture.
+    const auto files = std::filesystem::directory_iterator(dir.path());
+    EXPECT_EQ(std::distance(begin(files), end(files)), 3);
+}
+
+TEST(DotPlot, CommandRefusesBadArgumentsAndKeepsTheTableWithoutPicture) {
+    TempDir dir;
+    dir.Write("e.ens", MixedEnsemble());
+    dir.Write("it's.ens", MixedEnsemble());
+    const std::vector<std::pair<std::vector<std::string>, int>> cases = {
+        {{}, 1},
+        {{"-t", "0", "e.ens"}, 1},
+        {{"--size", "5001", "e.ens"}, 1},
+        {{"--min-identity", "100", "e.ens"}, 1},
+        {{"--min-identity", "x", "e.ens"}, 1},
+        {{"--colour", "e.ens"}, 1},
+        {{"e.ens", "e.ens"}, 1},
+        {{"--help"}, 0},
+        {{"missing.ens"}, 2},
+        {{"it's.ens"}, 3},  // a quote never reaches gnuplot
+    };
+    for (const auto& [options, status] : cases) {
+        const RunResult run = DotPlot(options, dir);
+        EXPECT_EQ(run.status, status) << run.err;
+        EXPECT_EQ(run.err.empty(), status == 0) << run.err;
+    }
+    EXPECT_FALSE(FileExists(dir.File("e.ens_dotplot.tsv")));
+    EXPECT_TRUE(FileExists(dir.File("it's.ens_dotplot.tsv")));
+    EXPECT_FALSE(FileExists(dir.File("it's.ens_dotplot.png")));
+    // No gnuplot: the table all the same.
+    const RunResult run = RunProgram(
+        "/usr/bin/env", {"HORGRID_GNUPLOT=" + dir.File("none"), HORGRID_TOOLS_BIN, "dotplot", "e.ens"},
+        dir.path());
+    EXPECT_EQ(run.status, 3);
+    EXPECT_NE(run.err.find("e.ens_dotplot.png"), std::string::npos) << run.err;
+    EXPECT_TRUE(FileExists(dir.File("e.ens_dotplot.tsv")));
+    EXPECT_FALSE(FileExists(dir.File("e.ens_dotplot.png")));
+}
+
+}  // namespace
+}  // namespace horgrid::test
