@@ -15,13 +15,12 @@
 #include "decompose/DecompositionFiles.h"
 #include "decompose/ScoringText.h"
 #include "seqio/SequenceReader.h"
+#include "tools/OptionCommand.h"
 #include "tools/ToolsUsage.h"
 
 namespace horgrid {
 namespace {
 
-constexpr int kUsageStatus = 1;
-constexpr int kInputStatus = 2;
 // Records are decomposed in batches of about this many bases (at least one
 // record), in parallel within a batch and written in input order.
 constexpr std::size_t kBatchBases = std::size_t{1} << 24;
@@ -36,11 +35,6 @@ struct Options {
     bool regionGiven = false;
     std::string sequences;
     std::string monomers;
-};
-
-// A bad option value: reported like an unreadable file, exit status 2.
-struct ValueError {
-    std::string message;
 };
 
 std::optional<double> ParseIdentity(const std::string& text) {
@@ -176,28 +170,7 @@ void Run(const Options& options) {
 }  // namespace
 
 int RunDecompose(int argc, char** argv) {
-    Options options;
-    bool help = false;
-    try {
-        if (!ParseOptions(argc, argv, options, help)) {
-            DecomposeUsage(std::cerr);
-            return kUsageStatus;
-        }
-        if (help) {
-            DecomposeUsage(std::cout);
-            return 0;
-        }
-        Run(options);
-    } catch (const ValueError& error) {
-        std::cout.flush();
-        std::cerr << "horgrid-tools: " << error.message << "\n";
-        return kInputStatus;
-    } catch (const FileError& error) {
-        std::cout.flush();
-        std::cerr << "horgrid-tools: " << error.what() << "\n";
-        return kInputStatus;
-    }
-    return 0;
+    return RunOptionCommand<Options>(argc, argv, ParseOptions, DecomposeUsage, Run);
 }
 
 }  // namespace horgrid

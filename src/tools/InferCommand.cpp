@@ -15,25 +15,17 @@
 #include "infer/InferFiles.h"
 #include "infer/Inference.h"
 #include "seqio/SequenceReader.h"
+#include "tools/OptionCommand.h"
 #include "tools/ToolsUsage.h"
 
 namespace horgrid {
 namespace {
-
-constexpr int kUsageStatus = 1;
-constexpr int kFileStatus = 2;
 
 struct InferOptions {
     InferSettings settings;
     std::string prefix;
     std::string sequences;
     std::string templates;  // empty: the built-in family references
-};
-
-// A bad option value or an input the inference cannot take: reported like an
-// unreadable file, exit status 2, as decompose does.
-struct ValueError {
-    std::string message;
 };
 
 std::size_t Count(const std::string& text) {
@@ -200,28 +192,7 @@ void Run(const InferOptions& options) {
 }  // namespace
 
 int InferCommand(int argc, char** argv) {
-    InferOptions options;
-    bool help = false;
-    try {
-        if (!ParseOptions(argc, argv, options, help)) {
-            InferUsage(std::cerr);
-            return kUsageStatus;
-        }
-        if (help) {
-            InferUsage(std::cout);
-            return 0;
-        }
-        Run(options);
-    } catch (const ValueError& error) {
-        std::cout.flush();
-        std::cerr << "horgrid-tools: " << error.message << "\n";
-        return kFileStatus;
-    } catch (const FileError& error) {
-        std::cout.flush();
-        std::cerr << "horgrid-tools: " << error.what() << "\n";
-        return kFileStatus;
-    }
-    return 0;
+    return RunOptionCommand<InferOptions>(argc, argv, ParseOptions, InferUsage, Run);
 }
 
 }  // namespace horgrid
