@@ -22,11 +22,18 @@ build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The analyses of the shipped ensemble, its identity heat map, and the road
+# from a sequence: a FASTA array of the DXZ1 monomers, decomposed into monomers
+# and drawn as a HOR picture.
 demo: setup build
 	./$(BUILD)/horgrid -m $(EXAMPLE)
 	./$(BUILD)/horgrid -h $(EXAMPLE)
 	./$(BUILD)/horgrid -s $(EXAMPLE)
 	./$(BUILD)/horgrid -b $(EXAMPLE)
+	./$(BUILD)/horgrid-tools dotplot $(EXAMPLE)
+	python3 examples/make_array.py --fasta examples/dxz1_monomers.fa 25 0.02 > examples/dxz1_array.fa
+	./$(BUILD)/horgrid-tools decompose examples/dxz1_array.fa examples/dxz1_monomers.fa
+	./$(BUILD)/horgrid -h examples/dxz1_array.fa.1.ens
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
