@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "SequenceGenerator.h"
-#include "infer/GroupConsensus.h"
+#include "infer/MedoidConsensus.h"
 #include "infer/HorCopies.h"
 #include "infer/LeaderClusters.h"
 
@@ -93,12 +93,12 @@ TEST(InferConsensus, IndelsInMembersDoNotShiftColumns) {
         members.push_back(member);
     }
     const std::vector<std::string_view> views(members.begin(), members.end());
-    EXPECT_EQ(GroupConsensus().Consensus(views, views[GroupMedoid(views)]), truth);
+    EXPECT_EQ(MedoidConsensus().Consensus(views, views[GroupMedoid(views)]), truth);
     // An insertion most members share is kept.
     std::vector<std::string> inserted(5, truth.substr(0, 30) + "TT" + truth.substr(30));
     inserted.push_back(truth);
     const std::vector<std::string_view> insertedViews(inserted.begin(), inserted.end());
-    EXPECT_EQ(GroupConsensus().Consensus(insertedViews, insertedViews.back()), inserted.front());
+    EXPECT_EQ(MedoidConsensus().Consensus(insertedViews, insertedViews.back()), inserted.front());
 }
 
 TEST(InferClusters, LeadersAndNearestMembers) {

@@ -9,7 +9,7 @@
 #include "decompose/Decompose.h"
 #include "ensemble/SupracromReferences.h"
 #include "infer/ChunkedDecompose.h"
-#include "infer/GroupConsensus.h"
+#include "infer/MedoidConsensus.h"
 #include "infer/LeaderClusters.h"
 #include "sequence/DistancePercent.h"
 #include "sequence/EditDistance.h"
@@ -80,7 +80,7 @@ std::string GroupSequence(const std::vector<std::size_t>& members,
     const std::size_t count = std::min(members.size(), sample);
     for (std::size_t k = 0; k < count; ++k) spread.push_back(pieces[members[k * members.size() / count]]);
     const std::size_t medoid = GroupMedoid(spread);
-    return GroupConsensus().Consensus(spread, spread[medoid]);
+    return MedoidConsensus().Consensus(spread, spread[medoid]);
 }
 
 bool Close(const std::string& a, const std::string& b, float limit) {

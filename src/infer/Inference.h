@@ -45,7 +45,7 @@ std::vector<MonomerType> FamilyReferenceTemplates();
 // set (DecomposeInWindows, so long records use every thread), groups the
 // alpha-satellite segments (identity >= minIdentity, ACGT only, both strands
 // turned forward) by LeaderClusters, makes the consensus of every group of at
-// least minCount members (GroupConsensus around the group's medoid) and merges
+// least minCount members (MedoidConsensus around the group's medoid) and merges
 // monomers closer than mergeLimit, largest groups first. The rounds stop when
 // a round gives back the set it started with, or after maxRounds. `onRound`
 // hears every decomposition. An empty set means no alpha satellite was found.

@@ -1,4 +1,4 @@
-#include "infer/GroupConsensus.h"
+#include "infer/MedoidConsensus.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -58,7 +58,7 @@ std::size_t GroupMedoid(const std::vector<std::string_view>& members, std::size_
     return best;
 }
 
-void GroupConsensus::AddMember(std::string_view member, std::string_view medoid) {
+void MedoidConsensus::AddMember(std::string_view member, std::string_view medoid) {
     const std::size_t rows = member.size();
     const std::size_t columns = medoid.size();
     const std::size_t width = columns + 1;
@@ -106,7 +106,8 @@ void GroupConsensus::AddMember(std::string_view member, std::string_view medoid)
     flushInsertion(0);
 }
 
-std::string GroupConsensus::Consensus(const std::vector<std::string_view>& members, std::string_view medoid) {
+std::string MedoidConsensus::Consensus(const std::vector<std::string_view>& members,
+                                       std::string_view medoid) {
     counts_.assign(medoid.size() * kSymbols, 0);
     inserted_.assign(medoid.size() + 1, {});
     for (const std::string_view member : members) AddMember(member, medoid);

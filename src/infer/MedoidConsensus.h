@@ -18,7 +18,7 @@ std::size_t GroupMedoid(const std::vector<std::string_view>& members, std::size_
 // drops the column), and between two medoid bases an insertion is kept, base by
 // base, where most members insert. Ties keep the medoid's own base. An insertion
 // or deletion in one member so touches only its own columns.
-class GroupConsensus {
+class MedoidConsensus {
 public:
     std::string Consensus(const std::vector<std::string_view>& members, std::string_view medoid);
 
