@@ -8,6 +8,7 @@
 #include "common/Parallel.h"
 #include "decompose/Decompose.h"
 #include "decompose/DecompositionFiles.h"
+#include "decompose/MonomerSet.h"
 #include "decompose/ScoringText.h"
 #include "seqio/SequenceReader.h"
 

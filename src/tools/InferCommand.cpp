@@ -7,6 +7,7 @@
 #include "common/NumberFormat.h"
 #include "common/ResultFile.h"
 #include "decompose/DecompositionFiles.h"
+#include "decompose/MonomerSet.h"
 #include "infer/InferFiles.h"
 #include "infer/Inference.h"
 #include "seqio/SequenceReader.h"
