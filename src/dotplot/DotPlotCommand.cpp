@@ -13,6 +13,7 @@
 
 #include "common/FileError.h"
 #include "common/Parallel.h"
+#include "common/ResultFile.h"
 #include "dotplot/DotPlotPicture.h"
 #include "dotplot/DotPlotTable.h"
 #include "ensemble/alphaEnsemble.h"
@@ -118,6 +119,9 @@ int RunDotPlot(const Options& options) {
         return kUsageStatus;
     }
 
+    const std::string table = options.ensemble + "_dotplot.tsv";
+    const std::string picture = options.ensemble + "_dotplot.png";
+    for (const std::string& result : {table, picture}) RefuseOverwritingInput(result, {options.ensemble});
     const alphaEnsemble ensemble(options.ensemble);
     const IdentityGrid grid = ComputeIdentityGrid(
         SequenceViews(ensemble.monomers, 0, ensemble.monomers.size()), options.size, options.threads);
@@ -125,8 +129,6 @@ int RunDotPlot(const Options& options) {
     look.title = BaseName(options.ensemble);
     look.minIdentity = options.minIdentity;
     for (const alpha& record : ensemble.monomers) look.positions.push_back(record.position);
-    const std::string table = options.ensemble + "_dotplot.tsv";
-    const std::string picture = options.ensemble + "_dotplot.png";
 
     // gnuplot draws while the table is written (the future waits for it even
     // when writing the table fails); nothing is printed until both are done.

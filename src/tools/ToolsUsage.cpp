@@ -8,7 +8,7 @@ void ToolsUsage(std::ostream& out) {
            "  consensus MONOMERS         consensus of every group -> MONOMERS.cons\n"
            "  decompose [options] SEQUENCES MONOMER_SET\n"
            "                             cut FASTA/FASTQ records into monomers ->\n"
-           "                             SEQUENCES_decomposition.tsv/.bed and SEQUENCES.N.ens\n"
+           "                             SEQUENCES_decomposition.tsv/.bed and SEQUENCES.ens/N.ens\n"
            "                             (decompose --help for the options)\n"
            "  distmatrix MONOMERS        distance matrix of each of the first four groups ->\n"
            "                             MONOMERS_.distMatrix\n"
@@ -39,7 +39,7 @@ void DecomposeUsage(std::ostream& out) {
            "reverse-complemented, named with a trailing '), with the highest total score.\n"
            "\n"
            "  -o PREFIX           result files PREFIX_decomposition.tsv, PREFIX_decomposition.bed and\n"
-           "                      PREFIX.N.ens for record N (default: the SEQUENCES path)\n"
+           "                      PREFIX.ens/N.ens for record N (default: the SEQUENCES path)\n"
            "  -r NAME[:BEGIN-END] only this region (1-based, inclusive), through the .fai index\n"
            "  -t N                threads (default: all cores); the output is the same for every N\n"
            "  -s INS,DEL,MISMATCH,MATCH\n"
@@ -65,7 +65,7 @@ void InferUsage(std::ostream& out) {
            "  -h, --help            this text\n"
            "\n"
            "Writes PREFIX_monomers.fa, PREFIX_hors.tsv, PREFIX_hors.bed and the decomposition files\n"
-           "PREFIX_decomposition.tsv, PREFIX_decomposition.bed and PREFIX.N.ens.\n";
+           "PREFIX_decomposition.tsv, PREFIX_decomposition.bed and PREFIX.ens/N.ens.\n";
 }
 
 }  // namespace horgrid

@@ -60,9 +60,9 @@ constexpr std::array<Subcommand, 9> kSubcommands = {{
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    InstallInterruptCleanup();
-    std::ios::sync_with_stdio(false);
+namespace {
+
+int Main(int argc, char** argv) {
     if (argc <= 1) {
         ToolsUsage(std::cout);
         return FinishStandardOutput("horgrid-tools", kUsageStatus);
@@ -88,4 +88,12 @@ int main(int argc, char** argv) {
     }
     ToolsUsage(std::cerr);
     return kUsageStatus;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    InstallInterruptCleanup();
+    std::ios::sync_with_stdio(false);
+    return horgrid::RunGuarded("horgrid-tools", [&] { return Main(argc, argv); });
 }
