@@ -122,8 +122,8 @@ void ResultSet::Check(const Member& member) const {
     for (const std::string& input : inputs_) {
         struct stat source {};
         const std::string directory = DirectoryOf(input).empty() ? "." : DirectoryOf(input);
-        if ((::stat(input.c_str(), &source) == 0 && SameFile(source, target)) ||
-            (::stat(directory.c_str(), &source) == 0 && SameFile(source, target))) {
+        if (::stat(input.c_str(), &source) != 0) continue;
+        if (SameFile(source, target) || (::stat(directory.c_str(), &source) == 0 && SameFile(source, target))) {
             throw FileError::FromReason("cannot replace", member.path, "it holds the input '" + input + "'");
         }
     }
