@@ -4,7 +4,6 @@
 #include <htslib/faidx.h>
 #include <htslib/hts_log.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -198,10 +197,10 @@ FileKind Inspect(const std::string& path) {
     return kind;
 }
 
-// Whether `index` exists and is not older than `file` (seconds and nanoseconds).
+// Whether `index` is a file not older than `file` (seconds and nanoseconds).
 bool IsCurrent(const std::string& index, const struct stat& file) {
     struct stat info {};
-    if (stat(index.c_str(), &info) != 0) return false;
+    if (stat(index.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
     if (info.st_mtim.tv_sec != file.st_mtim.tv_sec) return info.st_mtim.tv_sec > file.st_mtim.tv_sec;
     return info.st_mtim.tv_nsec >= file.st_mtim.tv_nsec;
 }
@@ -218,12 +217,17 @@ std::string ReasonOf(const FileError& error) {
 void BuildIndex(const std::string& path, const FileKind& kind, bool stale) {
     const std::string fai = path + ".fai";
     const std::string gzi = path + ".gzi";
-    const std::string why = stale ? "index '" + fai + "' is older than '" + path + "' and " : "";
+    // "cannot write index 'x.fa.fai': Permission denied", or for a stale one
+    // "cannot rebuild index 'x.fa.fai', older than 'x.fa': Permission denied".
+    const auto failure = [&](const std::string& target, const FileError& error) {
+        return FileError((stale ? "cannot rebuild index '" : "cannot write index '") + target + "'" +
+                         (stale ? ", older than '" + path + "'" : "") + ": " + ReasonOf(error));
+    };
     auto temporary = [&](const std::string& target) {
         try {
             return std::make_unique<TemporaryFile>(target);
         } catch (const FileError& error) {
-            throw FileError(why + "cannot write index '" + target + "': " + ReasonOf(error));
+            throw failure(target, error);
         }
     };
     std::unique_ptr<TemporaryFile> faiFile = temporary(fai);
@@ -236,7 +240,7 @@ void BuildIndex(const std::string& path, const FileKind& kind, bool stale) {
         try {
             file->MoveTo(*target);
         } catch (const FileError& error) {
-            throw FileError(why + "cannot write index '" + *target + "': " + ReasonOf(error));
+            throw failure(*target, error);
         }
     }
 }
@@ -253,7 +257,8 @@ RegionRecord ReadRegion(const std::string& path, const std::string& region) {
     if (stat(path.c_str(), &file) != 0) throw FileError::FromErrno("cannot read", path, errno);
     const bool faiCurrent = IsCurrent(path + ".fai", file);
     if (!faiCurrent || (kind.bgzip && !IsCurrent(path + ".gzi", file))) {
-        BuildIndex(path, kind, ::access((path + ".fai").c_str(), F_OK) == 0);
+        struct stat old {};
+        BuildIndex(path, kind, stat((path + ".fai").c_str(), &old) == 0 && S_ISREG(old.st_mode));
     }
     std::unique_ptr<faidx_t, IndexCloser> index(
         fai_load3_format(path.c_str(), nullptr, nullptr, 0, kind.fastq ? FAI_FASTQ : FAI_FASTA));
