@@ -33,7 +33,7 @@ demo: setup build
 	./$(BUILD)/horgrid-tools dotplot $(EXAMPLE)
 	python3 examples/make_array.py --fasta examples/dxz1_monomers.fa 25 0.02 > examples/dxz1_array.fa
 	./$(BUILD)/horgrid-tools decompose examples/dxz1_array.fa examples/dxz1_monomers.fa
-	./$(BUILD)/horgrid -h examples/dxz1_array.fa.1.ens
+	./$(BUILD)/horgrid -h examples/dxz1_array.fa.ens/1.ens
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

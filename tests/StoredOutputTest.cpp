@@ -102,7 +102,7 @@ const std::vector<Case> kCases = {
      kTools,
      {"decompose", "-t", "2", "dxz1_array.fa", "dxz1_monomers.fa"},
      {kArray, kMonomerSet},
-     {"dxz1_array.fa_decomposition.tsv", "dxz1_array.fa_decomposition.bed", "dxz1_array.fa.1.ens"},
+     {"dxz1_array.fa_decomposition.tsv", "dxz1_array.fa_decomposition.bed", "dxz1_array.fa.ens/1.ens"},
      false,
      true},
     {"infer_array",
@@ -110,7 +110,7 @@ const std::vector<Case> kCases = {
      {"infer", "-t", "2", "-o", "inferred", "dxz1_array.fa"},
      {kArray},
      {"inferred_monomers.fa", "inferred_hors.tsv", "inferred_hors.bed", "inferred_decomposition.tsv",
-      "inferred_decomposition.bed", "inferred.1.ens"}},
+      "inferred_decomposition.bed", "inferred.ens/1.ens"}},
     // The table; no gnuplot, so the picture is left out (status 3) and the
     // output does not depend on the installed one.
     {"dotplot_dxz1",

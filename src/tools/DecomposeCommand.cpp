@@ -45,7 +45,8 @@ void Run(const DecomposeOptions& options) {
     } else {
         reader.emplace(options.sequences);
     }
-    DecompositionWriter writer(options.prefix, types, options.minIdentity);
+    ResultSet results(options.prefix, {options.sequences, options.monomers});
+    DecompositionWriter writer(results, options.prefix, options.minIdentity);
     std::size_t records = 0;
     std::size_t bases = 0;
     bool more = true;
@@ -70,19 +71,19 @@ void Run(const DecomposeOptions& options) {
         for (const Job& job : jobs) {
             ++records;
             bases += job.record.sequence.size();
-            writer.Add(records, job.record, job.segments, job.offset);
+            writer.Add(records, job.record, job.segments, types, job.offset);
             std::cout << records << '\t' << job.record.name << '\t' << job.record.sequence.size() << '\t'
                       << job.segments.size() << '\t' << TotalScore(job.segments) << '\n';
         }
         if (!jobs.empty()) std::cerr << "horgrid-tools decompose: " << records << " records, " << bases << " bases done\n";
     }
-    writer.Commit();
+    results.Commit();
 }
 
 }  // namespace
 
 void DecomposeOptions::Declare(CommandLine& line) {
-    line.Summary("cut FASTA/FASTQ records into monomers -> SEQUENCES_decomposition.tsv/.bed and SEQUENCES.N.ens");
+    line.Summary("cut FASTA/FASTQ records into monomers -> SEQUENCES_decomposition.tsv/.bed and SEQUENCES.ens/N.ens");
     line.Description(
         "Cuts every record of SEQUENCES (FASTA or FASTQ, plain, gzip or bgzip) into consecutive segments, each "
         "aligned to one monomer type of MONOMER_SET (FASTA; every type is also used reverse-complemented, named "
@@ -90,7 +91,7 @@ void DecomposeOptions::Declare(CommandLine& line) {
     line.Operand("SEQUENCES", sequences);
     line.Operand("MONOMER_SET", monomers);
     line.Prefix(prefix, "SEQUENCES",
-                "result files PREFIX_decomposition.tsv, PREFIX_decomposition.bed and PREFIX.N.ens for record N");
+                "result files PREFIX_decomposition.tsv, PREFIX_decomposition.bed and PREFIX.ens/N.ens for record N");
     line.Option("-r,--region", "NAME[:BEGIN-END]", "only this region (1-based, inclusive), through the .fai index",
                 Text(region, "region"));
     line.Threads(threads);

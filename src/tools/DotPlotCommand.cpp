@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/Gnuplot.h"
+#include "common/ResultFile.h"
 #include "dotplot/DotPlotPicture.h"
 #include "dotplot/DotPlotTable.h"
 #include "ensemble/alphaEnsemble.h"
@@ -34,6 +35,9 @@ void DotPlotOptions::Execute() const {
     PlotSettings settings;
     if (const std::string error = ReadPlotSettings(settings); !error.empty()) throw ValueError{error};
 
+    const std::string table = ensemble + "_dotplot.tsv";
+    const std::string picture = ensemble + "_dotplot.png";
+    for (const std::string& result : {table, picture}) RefuseOverwritingInput(result, {ensemble});
     const alphaEnsemble records(ensemble);
     if (records.monomers.empty()) throw ValueError{"no monomer in '" + ensemble + "': nothing to draw"};
     const IdentityGrid grid =
@@ -42,8 +46,6 @@ void DotPlotOptions::Execute() const {
     look.title = BaseName(ensemble);
     look.minIdentity = minIdentity;
     for (const alpha& record : records.monomers) look.positions.push_back(record.position);
-    const std::string table = ensemble + "_dotplot.tsv";
-    const std::string picture = ensemble + "_dotplot.png";
 
     // gnuplot draws while the table is written (the future waits for it even
     // when writing the table fails); nothing is printed until both are done.
