@@ -235,6 +235,11 @@ TEST(CommandLine, DeclarationsReadEveryForm) {
     EXPECT_EQ(last.prefix, "p");
     EXPECT_EQ(last.percent, 10.0f);
 
+    // A name like a negative number is a file without -- too.
+    Sample number;
+    ASSERT_TRUE(Parse(number, {"-2.fa"}));
+    EXPECT_EQ(number.first, "-2.fa");
+
     Sample help;
     EXPECT_FALSE(Parse(help, {"x", "--count", "0", "-h"}));
 }
