@@ -161,7 +161,7 @@ void CommandLine::Operands(std::string name, std::vector<std::string>& targets, 
 void CommandLine::Flag(std::string names, std::string help, bool& target) {
     Option(std::move(names), "", std::move(help),
            {[&target](const std::string&, const std::string&) { target = true; }, nullptr});
-    options_.back().flag = &target;
+    options_.back().flag = true;
 }
 
 void CommandLine::Option(std::string names, std::string value, std::string help, ValueParser parse) {
@@ -243,7 +243,7 @@ bool CommandLine::Parse(int argc, char** argv) {
         std::string names = option.shortName;
         if (!option.longName.empty()) names += (names.empty() ? "" : ",") + option.longName;
         added.push_back(
-            option.flag != nullptr
+            option.flag
                 ? app.add_flag(names)
                 : app.add_option(names, values[i])->multi_option_policy(CLI::MultiOptionPolicy::TakeLast));
     }

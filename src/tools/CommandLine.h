@@ -115,7 +115,7 @@ private:
         std::string value;      // empty for a flag
         std::string help;
         ValueParser parse;
-        bool* flag = nullptr;
+        bool flag = false;
     };
     struct DeclaredOperand {
         std::string name;
