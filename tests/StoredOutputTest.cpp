@@ -133,7 +133,9 @@ void Store(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
-void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class StoredOutput : public testing::TestWithParam<Case> {};
 
@@ -146,7 +148,8 @@ TEST_P(StoredOutput, Run) {
     std::vector<std::string> arguments = c.environment;
     if (!arguments.empty()) arguments.push_back(c.program);
     arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
-    const RunResult run = RunProgram(c.environment.empty() ? c.program : "/usr/bin/env", arguments, dir.path());
+    const RunResult run =
+        RunProgram(c.environment.empty() ? c.program : "/usr/bin/env", arguments, dir.path());
     if (!c.plots) {
         EXPECT_EQ(run.status, c.status);
         if (!c.progress && c.status == 0) {
