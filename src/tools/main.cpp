@@ -6,8 +6,10 @@
 // standard output), for an unknown subcommand or a wrong argument count (usage
 // on standard error); 2 when an input cannot be read, a result cannot be
 // written or standard output cannot be written (full disk, closed pipe).
-// Ctrl-C (SIGINT) and SIGTERM stop the run, remove the unfinished results'
-// temporary files and exit with 130 and 143. Subcommands with options parse
+// SIGHUP, Ctrl-C (SIGINT), SIGQUIT and SIGTERM stop the run, remove the
+// unfinished results' temporary files and exit with 128 + the signal number
+// (129, 130, 131, 143). Any other failure (out of memory included) ends the
+// run with a message and status 2, never with an abort. Subcommands with options parse
 // them GNU-style themselves (e.g. decompose --help) and also exit with 2 for
 // a bad option value; dotplot exits with 3 when it could not draw its picture.
 
