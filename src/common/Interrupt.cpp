@@ -209,6 +209,9 @@ InterruptFinishesRenames::InterruptFinishesRenames(const std::vector<std::pair<s
 
 InterruptFinishesRenames::~InterruptFinishesRenames() {
     Release(slot_);
+    // A handler that started before the release may still read the steps:
+    // they must outlive it, and it ends the process.
+    while (InterruptUnderway()) ::pause();
 }
 
 void InterruptFinishesRenames::FinishFromSignal() const noexcept {

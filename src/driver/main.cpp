@@ -7,9 +7,10 @@
 // 3 when -h could not make one of its pictures (each reported on standard error);
 // 1 also for a HORGRID_PLOT_TIMEOUT that is not a positive number or a
 // HORGRID_THREADS that is not a whole number from 1 to 1024; 2 also when
-// standard output cannot be written (full disk, closed pipe). Ctrl-C (SIGINT)
-// and SIGTERM stop the run, remove the unfinished results' temporary files and
-// exit with 130 and 143.
+// standard output cannot be written (full disk, closed pipe), and for any
+// other failure (out of memory included), never an abort. SIGHUP, Ctrl-C
+// (SIGINT), SIGQUIT and SIGTERM stop the run, remove the unfinished results'
+// temporary files and exit with 128 + the signal number (129, 130, 131, 143).
 
 #include <cstdlib>
 #include <ctime>

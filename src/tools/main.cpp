@@ -9,8 +9,8 @@
 //   2  a bad option value, an input that cannot be read or taken, a result or
 //      standard output that cannot be written (nothing is left behind then)
 //   3  dotplot: the table is written but the picture could not be drawn
-//   128 + n  a signal n stopped the run (130 for Ctrl-C, 143 for SIGTERM);
-//      the unfinished results' temporary files are removed
+//   128 + n  a signal n stopped the run (SIGHUP 129, Ctrl-C 130, SIGQUIT 131,
+//      SIGTERM 143); the unfinished results' temporary files are removed
 // Every message on standard error begins "horgrid-tools COMMAND: ".
 
 #include <array>
