@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <limits>
 #include <stdexcept>
 
@@ -121,16 +122,29 @@ void AlphaScanner::Feed(std::string_view chunk) {
         std::int64_t hits = 0;
         std::uint64_t* bits = current_.bits.data();
         std::int64_t offset = position_ - current_.start;
-        // The hits of the current 64 positions gather in a register: a store
-        // per base would chain every table look-up to the one before.
-        std::uint64_t word = 0;
+        // The 64 positions of a word of hit bits go in two passes: the tail
+        // look-ups without a branch, the k-mer codes kept aside, then the
+        // whole k-mers of the tails found (few outside alpha satellite). A
+        // store or a branch per base would chain the look-ups one after the
+        // other.
+        std::array<std::uint32_t, 64> codes;
+        std::uint64_t candidates = 0;
         std::int64_t wordIndex = offset >> 6;
+        const auto settle = [&] {
+            std::uint64_t found = 0;
+            for (std::uint64_t rest = candidates; rest != 0; rest &= rest - 1) {
+                const int at = std::countr_zero(rest);
+                found |= static_cast<std::uint64_t>(table_.WholeContains(codes[at])) << at;
+            }
+            bits[wordIndex] |= found;
+            hits += std::popcount(found);
+            candidates = 0;
+        };
         bool gap = false;
         std::size_t j = i;
         for (; j < stop; ++j, ++offset) {
             if ((offset & 63) == 0) {
-                bits[wordIndex] |= word;
-                word = 0;
+                settle();
                 wordIndex = offset >> 6;
             }
             const std::uint32_t base = kBaseCodes[static_cast<unsigned char>(chunk[j])];
@@ -147,12 +161,11 @@ void AlphaScanner::Feed(std::string_view chunk) {
             code = ((code << 2) | base) & mask;
             valid += valid < k;
             const std::uint64_t full = valid == k;
-            const std::uint64_t hit = full & static_cast<std::uint64_t>(table_.Contains(code));
             kmers += static_cast<std::int64_t>(full);
-            hits += static_cast<std::int64_t>(hit);
-            word |= hit << (offset & 63);
+            codes[offset & 63] = code;
+            candidates |= (full & static_cast<std::uint64_t>(table_.TailContains(code))) << (offset & 63);
         }
-        bits[wordIndex] |= word;
+        settle();
         position_ += static_cast<std::int64_t>(j - i);
         code_ = code;
         valid_ = valid;

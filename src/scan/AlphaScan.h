@@ -71,11 +71,13 @@ public:
     // highest) is in the table. Its last 11 bases are looked up first, in a
     // table small enough for the processor's second-level cache; most
     // k-mers of other sequence stop there.
-    bool Contains(std::uint32_t code) const {
+    bool Contains(std::uint32_t code) const { return TailContains(code) && WholeContains(code); }
+    // The two look-ups apart.
+    bool TailContains(std::uint32_t code) const {
         const std::uint32_t tail = code & tailMask_;
-        if (((tails_[tail >> 6] >> (tail & 63)) & 1) == 0) return false;
-        return (bits_[code >> 6] >> (code & 63)) & 1;
+        return (tails_[tail >> 6] >> (tail & 63)) & 1;
     }
+    bool WholeContains(std::uint32_t code) const { return (bits_[code >> 6] >> (code & 63)) & 1; }
 
 private:
     int k_;
