@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <random>
 #include <string>
 #include <vector>
@@ -111,6 +112,9 @@ std::vector<Case> Cases() {
     add("hor_low_divergence", Builder(1).Random(20000).Array(8, 12, 0.02).Random(30000).Done());
     add("monomeric_10_percent", Builder(2).Random(12000).Array(0, 40, 0.10).Random(9000).Done());
     add("reverse_strand", Builder(3).Random(7000).Array(5, 10, 0.05, true).Random(7000).Done());
+    // Soft-masked: lower case reads as upper case.
+    add("lower_case", cases.back().assembly);
+    for (char& c : cases.back().assembly.sequence) c = static_cast<char>(std::tolower(c));
     add("several_with_gaps", Builder(4)
                                  .Random(5000)
                                  .Gap(20000)
