@@ -1,6 +1,6 @@
 // The packed trace behind Decompose (decompose/DecomposeTrace.h) at its
-// limits: more than 256 oriented monomers (the monomer index takes two
-// bytes), and a record longer than one block of 2^20 positions (blocks are
+// limits: more than 256 and more than 65,536 oriented monomers (the monomer
+// index takes two and four bytes), and a record longer than one block of 2^20 positions (blocks are
 // released as the traceback passes them). Every kernel against the plain DP.
 // Escaped lengths and score steps are met by DecomposeTest's long N run and
 // wide scores.
@@ -43,10 +43,15 @@ TEST(DecomposeTrace, ManyTypesAndRecordsOverSeveralBlocks) {
     while (longRecord.size() < (std::size_t{1} << 20) + 70000) {
         longRecord += Mutate(random, two[random() % 2].sequence, 0.15);
     }
+    // Past 65,536 oriented monomers (four bytes an index): the last type, the
+    // only one that fits the record, has the index 32,768.
+    std::vector<MonomerType> thousands(32768, MonomerType{"s", "ACG"});
+    thousands.push_back({"last", RandomSequence(random, 30)});
+    const std::string lastRecord = Mutate(random, thousands.back().sequence, 0.05);
     const struct {
         const std::string& record;
         const std::vector<MonomerType>& types;
-    } cases[] = {{manyRecord, many}, {longRecord, two}};
+    } cases[] = {{manyRecord, many}, {longRecord, two}, {lastRecord, thousands}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.record.size());
         const std::vector<std::int64_t> expected = Fields(ReferenceDecompose(c.record, c.types, Scoring{}));

@@ -17,7 +17,11 @@ Value Find(const std::vector<std::pair<std::size_t, Value>>& list, std::size_t i
 }  // namespace
 
 PackedTrace::PackedTrace(std::size_t n, const std::vector<std::string>& monomers)
-    : n_(n), wide_(monomers.size() > 256), blocks_((n >> kBlockBits) + 1) {
+    : n_(n),
+      monomerBytes_(monomers.size() <= 256     ? 1
+                    : monomers.size() <= 65536 ? 2
+                                               : 4),
+      blocks_((n >> kBlockBits) + 1) {
     for (const std::string& monomer : monomers) lengths_.push_back(static_cast<std::int64_t>(monomer.size()));
 }
 
@@ -29,16 +33,17 @@ void PackedTrace::Clear() {
 
 void PackedTrace::Allocate(Block& block) const {
     const std::size_t size = std::min(kBlockMask + 1, n_ + 1);
-    block.monomer.assign(size, 0);
-    if (wide_) block.monomerHigh.assign(size, 0);
+    block.monomer.assign(size * monomerBytes_, 0);
     block.length.assign(size, 0);
     block.steps.assign((size + 1) / 2, 0);
 }
 
 std::uint32_t PackedTrace::Monomer(std::size_t i) const {
-    const Block& block = blocks_[i >> kBlockBits];
-    const std::size_t at = i & kBlockMask;
-    return block.monomer[at] | (wide_ ? static_cast<std::uint32_t>(block.monomerHigh[at]) << 8 : 0u);
+    const std::uint8_t* bytes = blocks_[i >> kBlockBits].monomer.data() + (i & kBlockMask) * monomerBytes_;
+    std::uint32_t monomer = 0;
+    for (std::size_t byte = 0; byte < monomerBytes_; ++byte)
+        monomer |= std::uint32_t{bytes[byte]} << (8 * byte);
+    return monomer;
 }
 
 std::size_t PackedTrace::Length(std::size_t i) const {

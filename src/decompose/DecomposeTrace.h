@@ -8,7 +8,7 @@
 // oriented monomer, its length and the step best[i] - best[i-1] of the best
 // score, from which every segment's score follows as the sum of the steps
 // over its bases. Stored: the monomer in one byte (two with more than 256
-// oriented monomers), the length as a signed byte relative to the monomer's
+// oriented monomers, four past 65,536), the length as a signed byte relative to the monomer's
 // length, the step in four bits; the rare values outside those ranges go to
 // side lists. That is 2.5 bytes per base (3.5 with the wider monomer index)
 // instead of the 16 of a score, a start and a monomer per position. The
@@ -34,8 +34,9 @@ public:
     void Set(std::size_t i, std::uint32_t monomer, std::size_t length, std::int64_t step) {
         Block& block = Open(i);
         const std::size_t at = i & kBlockMask;
-        block.monomer[at] = static_cast<std::uint8_t>(monomer);
-        if (wide_) block.monomerHigh[at] = static_cast<std::uint8_t>(monomer >> 8);
+        for (std::size_t byte = 0; byte < monomerBytes_; ++byte) {
+            block.monomer[at * monomerBytes_ + byte] = static_cast<std::uint8_t>(monomer >> (8 * byte));
+        }
         const std::int64_t offset = static_cast<std::int64_t>(length) - lengths_[monomer];
         if (offset > -128 && offset < 128) {
             block.length[at] = static_cast<std::int8_t>(offset);
@@ -64,8 +65,7 @@ private:
     static constexpr std::int8_t kEscape = -128;
 
     struct Block {
-        std::vector<std::uint8_t> monomer;
-        std::vector<std::uint8_t> monomerHigh;
+        std::vector<std::uint8_t> monomer;  // monomerBytes_ a position, low byte first
         std::vector<std::int8_t> length;
         std::vector<std::uint8_t> steps;  // two per byte, the even position low; 0 escapes
     };
@@ -78,7 +78,7 @@ private:
     void Allocate(Block& block) const;
 
     std::size_t n_;
-    bool wide_;
+    std::size_t monomerBytes_;           // 1, 2 or 4, as many as the oriented monomers need
     std::vector<std::int64_t> lengths_;  // of each oriented monomer
     std::vector<Block> blocks_;
     std::vector<std::pair<std::size_t, std::size_t>> longLengths_;  // by position
