@@ -48,7 +48,8 @@ struct AlphaScanSettings {
 };
 
 // "" when the settings are usable, else the reason (k outside 8 to 14, a
-// window below 64 bases, a density outside (0, 1], a negative length).
+// window below 64 bases, a density outside (0, 1], a negative length, an
+// assembly gap below one base).
 std::string AlphaScanSettingsError(const AlphaScanSettings& settings);
 
 // One alpha-satellite stretch of a record: 0-based, half-open.
@@ -59,7 +60,8 @@ struct AlphaStretch {
 };
 
 // The k-mers of the reference monomers, both strands. Throws
-// std::invalid_argument for k outside 8 to 14 or no k-mer at all.
+// std::invalid_argument for k outside 8 to 14 or no k-mer at all. Read-only
+// once built: threads may share one table, each with its own scanner.
 class AlphaKmerTable {
 public:
     AlphaKmerTable(const std::vector<std::string>& references, int k);
