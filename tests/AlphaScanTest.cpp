@@ -206,6 +206,30 @@ TEST(AlphaScan, RealSatellitesThatAreNotAlphaGiveNoCall) {
     EXPECT_EQ(records, 5);
 }
 
+// The stretches against the exact decomposition with the family monomers:
+// alpha satellite there is a run of segments of at least 100 bases and 75 %
+// identity (joined across less than 5 kb, kept from 2 kb); random sequence
+// decomposes into segments of about 60 %.
+TEST(AlphaScan, AgreesWithTheExactDecomposition) {
+    const Assembly assembly =
+        Builder(21).Random(9000).Array(6, 6, 0.03).Random(7000).Array(0, 25, 0.10, true).Random(9000).Done();
+    std::vector<MonomerType> types;
+    for (const std::string& monomer : FamilyMonomers()) types.push_back({"m", monomer});
+    std::vector<Interval> runs;
+    for (const Segment& segment : Decompose(assembly.sequence, types, Scoring{})) {
+        if (segment.end - segment.start + 1 < 100 || segment.identity < 75) continue;
+        if (!runs.empty() && segment.start - runs.back().end < AlphaScanSettings{}.joinGap) {
+            runs.back().end = segment.end + 1;
+        } else {
+            runs.push_back({segment.start, segment.end + 1});
+        }
+    }
+    std::erase_if(runs,
+                  [](const Interval& run) { return run.end - run.start < AlphaScanSettings{}.minLength; });
+    ASSERT_EQ(runs.size(), 2u);
+    ExpectStretches(FindAlphaStretches(assembly.sequence, Table()), runs, 100);
+}
+
 TEST(AlphaScan, RejectsBadSettingsAndTables) {
     const auto bad = [](auto change) {
         AlphaScanSettings settings;
