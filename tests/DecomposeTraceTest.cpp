@@ -62,5 +62,29 @@ TEST(DecomposeTrace, ManyTypesAndRecordsOverSeveralBlocks) {
     }
 }
 
+// Score steps in 4, 8, 16 and 32 bits (the width follows the scores), with
+// steps kept aside: the first position's, and those of one-base segments
+// under a positive deletion score.
+TEST(DecomposeTrace, StepFieldsOfEveryWidth) {
+    std::mt19937_64 random(91);
+    const std::vector<MonomerType> types = {{"a", RandomSequence(random, 30)},
+                                            {"b", RandomSequence(random, 45)}};
+    std::string record;
+    while (record.size() < 3000) {
+        const std::string& source = types[random() % 2].sequence;
+        record += Mutate(random, random() % 2 ? source : ReverseComplement(source), 0.15);
+    }
+    for (const Scoring scoring :
+         {Scoring{-1, -1, -1, 1}, Scoring{-5, -4, -2, 7}, Scoring{-1000, -1000, -500, 600},
+          Scoring{-40000, -30000, -20000, 50000}, Scoring{-2, 1, -1, 2}}) {
+        SCOPED_TRACE(scoring.match);
+        const std::vector<std::int64_t> expected = Fields(ReferenceDecompose(record, types, scoring));
+        for (const DecomposeKernel kernel : SupportedDecomposeKernels()) {
+            EXPECT_EQ(Fields(DecomposeWithKernel(record, types, scoring, kernel)), expected)
+                << DecomposeKernelName(kernel);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace horgrid::reference

@@ -250,7 +250,7 @@ std::vector<Segment> DecomposeWithKernel(std::string_view sequence, const std::v
     const std::size_t n = sequence.size();
     if (n == 0) return {};
     const std::vector<std::string> monomers = Oriented(types);
-    PackedTrace trace(n, monomers);
+    PackedTrace trace(n, monomers, scoring);
     FillTrace(sequence, monomers, scoring, kernel, trace);
 
     std::vector<Segment> segments;
