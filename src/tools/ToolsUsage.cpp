@@ -5,6 +5,10 @@ namespace horgrid {
 void ToolsUsage(std::ostream& out) {
     out << "Usage: horgrid-tools COMMAND FILE...\n"
            "\n"
+           "  annotate [options] SEQUENCES\n"
+           "                             standard alpha-satellite annotation -> SEQUENCES_AS-HOR.bed,\n"
+           "                             _AS-SF.bed, _AS-strand.bed, _AS-StV.bed, _arrays.tsv and\n"
+           "                             _decomposition.tsv (annotate --help for the options)\n"
            "  consensus MONOMERS         consensus of every group -> MONOMERS.cons\n"
            "  decompose [options] SEQUENCES MONOMER_SET\n"
            "                             cut FASTA/FASTQ records into monomers ->\n"
@@ -48,6 +52,24 @@ void DecomposeUsage(std::ostream& out) {
            "  --help              this text\n"
            "\n"
            "Standard output: one line per record: number, name, length, segments, total score.\n";
+}
+
+void AnnotateUsage(std::ostream& out) {
+    out << "Usage: horgrid-tools annotate [options] SEQUENCES\n"
+           "\n"
+           "The standard alpha-satellite annotation of every record of SEQUENCES (FASTA or FASTQ,\n"
+           "plain, gzip or bgzip): monomers in the standard phase with their suprachromosomal class\n"
+           "and standard HOR monomer names, the arrays and their HOR copies, with the built-in\n"
+           "standard monomer sets.\n"
+           "\n"
+           "  -o PREFIX           result files PREFIX_AS-HOR.bed, PREFIX_AS-SF.bed, PREFIX_AS-strand.bed,\n"
+           "                      PREFIX_AS-StV.bed, PREFIX_arrays.tsv and PREFIX_decomposition.tsv\n"
+           "                      (default: the SEQUENCES path)\n"
+           "  -r NAME[:BEGIN-END] only this region (1-based, inclusive), through the .fai index\n"
+           "  -t N                threads (default: all cores); the output is the same for every N\n"
+           "  --help              this text\n"
+           "\n"
+           "Standard output: one line per record: number, name, length, monomers, arrays, HOR copies.\n";
 }
 
 void InferUsage(std::ostream& out) {

@@ -25,6 +25,7 @@
 #include "groups/distanceMatrix.h"
 #include "groups/horAnaliser.h"
 #include "groups/horTable.h"
+#include "tools/AnnotateCommand.h"
 #include "tools/DecomposeCommand.h"
 #include "tools/InferCommand.h"
 #include "tools/ToolsUsage.h"
@@ -46,7 +47,8 @@ struct Subcommand {
     int (*main)(int argc, char** argv) = nullptr;
 };
 
-constexpr std::array<Subcommand, 9> kSubcommands = {{
+constexpr std::array<Subcommand, 10> kSubcommands = {{
+    {"annotate", 0, nullptr, RunAnnotate},
     {"consensus", 1, [](char** files) { consensus{files[0]}; }},
     {"decompose", 0, nullptr, RunDecompose},
     {"distmatrix", 1, [](char** files) { distanceMatrix{files[0]}; }},
