@@ -297,7 +297,8 @@ std::vector<ArrayStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>
     for (std::size_t i = 0; i < monomers.size(); ++i) {
         const std::string_view hor = HorOfName(monomers[i].name);
         if (!monomers[i].horName || hor.empty()) continue;
-        const std::pair<ArrayClass, std::string> k{IsLiveHor(hor) ? ArrayClass::LiveHor : ArrayClass::DivergedHor,
+        const bool live = IsLiveHor(hor) && monomers[i].identity >= 100 - settings.liveLimit;
+        const std::pair<ArrayClass, std::string> k{live ? ArrayClass::LiveHor : ArrayClass::DivergedHor,
                                                    std::string(hor)};
         const auto [it, added] = keyOf.emplace(k, static_cast<int>(keys.size()));
         if (added) keys.push_back(k);
@@ -328,15 +329,13 @@ std::vector<ArrayStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>
                 runs.push_back({1, k});
             }
         }
-        while (runs.size() > 1) {
-            std::size_t shortest = 0;
-            for (std::size_t r = 1; r < runs.size(); ++r) {
+        while (runs.size() > 2) {
+            std::size_t shortest = 1;
+            for (std::size_t r = 2; r + 1 < runs.size(); ++r) {
                 if (runs[r].first < runs[shortest].first) shortest = r;
             }
             if (runs[shortest].first >= settings.minArrayMonomers) break;
-            std::size_t into = shortest == 0 ? 1 : shortest - 1;
-            if (shortest > 0 && shortest + 1 < runs.size() && runs[shortest + 1].first > runs[shortest - 1].first)
-                into = shortest + 1;
+            const std::size_t into = runs[shortest + 1].first > runs[shortest - 1].first ? shortest + 1 : shortest - 1;
             runs[into].first += runs[shortest].first;
             runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(shortest));
             for (std::size_t r = 1; r < runs.size();) {

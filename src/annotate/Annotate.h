@@ -19,6 +19,9 @@ struct AnnotationSettings {
     // A monomer carries the name of its nearest standard HOR monomer when it is
     // at most this far from it (edit distance * 100 / the standard monomer's length).
     double nameLimit = 15;
+    // A monomer named after a live HOR counts as live when it is at most this
+    // far from its standard monomer (else as a diverged copy of that HOR).
+    double liveLimit = 8;
     // Copies of one HOR position are grouped at this closeness (leader groups).
     double positionCloseness = 3;
     // A HOR position takes a name that another position of the array holds
@@ -94,10 +97,12 @@ struct ArrayStretch {
 
 // The arrays of a list of named monomers (pure). Monomers more than maxGap
 // bases apart are never in one array. Each monomer is classed by its name: a
-// live HOR's monomer, another HOR's, or monomeric (a class name or none); the
-// classes are smoothed by the majority of the 2k+1 monomers around each
-// (k = minArrayMonomers / 2), cut into runs of one class and HOR, and runs
-// shorter than minArrayMonomers join the longer neighbour.
+// live HOR's monomer (within liveLimit of it), another HOR's (or a live HOR's
+// farther away), or monomeric (a class name or none); the classes are smoothed
+// by the majority of the 2k+1 monomers around each (k = minArrayMonomers / 2),
+// cut into runs of one class and HOR, and runs shorter than minArrayMonomers
+// between two others join the longer of the two (a short run at either end of
+// a stretch of monomers stays an array of its own).
 std::vector<ArrayStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>& monomers,
                                              const AnnotationSettings& settings);
 
