@@ -78,7 +78,7 @@ TEST(Annotate, StoredFilesOfThePiece) {
         const RunResult run =
             RunProgram(HORGRID_TOOLS_BIN, {"annotate", "-t", threads, "-o", "piece", "cen21_piece.fa"}, dir.path());
         EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(run.err, "annotate: 1 records, 14785 bases done\n");
+        EXPECT_EQ(run.err, "horgrid-tools annotate: 1 records, 14785 bases done\n");
         std::vector<std::pair<std::string, std::string>> outputs = {{"stdout", run.out}};
         for (const std::string& result : kResults) outputs.emplace_back(result, ReadFile(dir.File(result)));
         for (const auto& [file, content] : outputs) {
@@ -99,11 +99,11 @@ TEST(Annotate, BadInputLeavesNoResult) {
         std::string message;
     };
     const std::vector<Case> cases = {
-        {{"annotate", "missing.fa"}, 2, "horgrid-tools: cannot read 'missing.fa'"},
+        {{"annotate", "missing.fa"}, 2, "horgrid-tools annotate: cannot read 'missing.fa'"},
         {{"annotate", "-r", "nothere:1-10", "piece.fa"}, 2, "nothere"},
         {{"annotate", "-t", "0", "piece.fa"}, 2, "bad thread count '0'"},
         {{"annotate", "-x", "piece.fa"}, 1, "unknown option '-x'"},
-        {{"annotate"}, 1, "needs SEQUENCES"},
+        {{"annotate"}, 1, "missing SEQUENCES"},
         {{"annotate", "-o", "piece.fa", "piece.fa"}, 0, ""},  // results beside, input kept
     };
     for (const Case& c : cases) {
