@@ -120,6 +120,9 @@ namespace {
 // different monomers. A part is split off when at least `minPart` members and
 // a tenth of the group follow one group; the members following a minor or no
 // group stay in the largest part.
+// Members a part split off a group needs (and a tenth of the group).
+constexpr std::size_t kMinPart = 2;
+
 std::vector<std::vector<std::size_t>> SplitByPredecessor(const std::vector<std::vector<std::size_t>>& groups,
                                                          const std::vector<std::size_t>& previous,
                                                          std::size_t minPart) {
@@ -228,7 +231,7 @@ std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& memb
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return nearest[a] < nearest[b]; });
     const auto groups = SplitByPredecessor(
         LeaderClusters(members, order, static_cast<float>(settings.positionCloseness), threads), previous,
-        settings.minArrayMonomers / 2);
+        kMinPart);
 
     // Summed distances of each group to each candidate; then groups join into positions.
     std::vector<std::vector<double>> sums(groups.size(), std::vector<double>(width, 0));
