@@ -290,7 +290,7 @@ std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& memb
     return named;
 }
 
-std::vector<ArrayStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>& monomers,
+std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>& monomers,
                                              const AnnotationSettings& settings) {
     // Class keys: 0 monomeric, then one per (class, HOR).
     std::map<std::pair<ArrayClass, std::string>, int> keyOf;
@@ -307,7 +307,7 @@ std::vector<ArrayStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>
         if (added) keys.push_back(k);
         key[i] = it->second;
     }
-    std::vector<ArrayStretch> stretches;
+    std::vector<NamedStretch> stretches;
     const std::size_t half = settings.minArrayMonomers / 2;
     for (std::size_t begin = 0; begin < monomers.size();) {
         std::size_t end = begin + 1;
@@ -366,7 +366,7 @@ namespace {
 // Names the monomers of one HOR array by its positions, finds its HOR copies
 // and fills the array's line.
 void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const AnnotationSettings& settings,
-                      unsigned threads, const std::vector<std::string>& texts, const ArrayStretch& stretch,
+                      unsigned threads, const std::vector<std::string>& texts, const NamedStretch& stretch,
                       std::size_t arrayIndex, Annotation& result, AnnotatedArray& array) {
     std::vector<std::size_t> candidateIndex;
     std::vector<MonomerType> candidates;
@@ -548,9 +548,9 @@ Annotation AnnotateSequence(std::string_view sequence, const StandardSets& sets,
         if (!monomer.horName) monomer.name = sets.families[monomer.family].name;
     }
 
-    const std::vector<ArrayStretch> stretches = FindArrayStretches(result.monomers, settings);
+    const std::vector<NamedStretch> stretches = FindArrayStretches(result.monomers, settings);
     for (std::size_t a = 0; a < stretches.size(); ++a) {
-        const ArrayStretch& stretch = stretches[a];
+        const NamedStretch& stretch = stretches[a];
         AnnotatedArray array;
         array.start = result.monomers[stretch.first].start;
         array.end = result.monomers[stretch.last - 1].end;
