@@ -1,0 +1,161 @@
+#include "infer/ArrayRegions.h"
+
+#include <algorithm>
+#include <array>
+
+#include "common/Parallel.h"
+#include "sequence/DistancePercent.h"
+#include "sequence/EditDistance.h"
+
+namespace horgrid {
+namespace {
+
+std::string Forward(std::string_view sequence, const Segment& segment) {
+    const std::string_view piece(sequence.data() + segment.start,
+                                 static_cast<std::size_t>(segment.end - segment.start + 1));
+    return segment.reverse ? ReverseComplement(piece) : std::string(piece);
+}
+
+RegionClass Classify(const Segment& segment, float nearest, const RegionSettings& settings) {
+    if (segment.identity < settings.satelliteIdentity) return RegionClass::NotSatellite;
+    if (nearest <= settings.liveDistance) return RegionClass::LiveHor;
+    if (nearest <= settings.divergedDistance) return RegionClass::DivergedHor;
+    return RegionClass::Monomeric;
+}
+
+// Majority class of a window of segments (ties: the segment's own class).
+std::vector<RegionClass> Smooth(const std::vector<RegionClass>& classes, std::size_t half) {
+    std::vector<RegionClass> smooth(classes.size());
+    std::array<std::size_t, 4> counts{};
+    std::size_t low = 0;
+    std::size_t high = 0;  // window [low, high)
+    for (std::size_t i = 0; i < classes.size(); ++i) {
+        const std::size_t wantLow = i > half ? i - half : 0;
+        const std::size_t wantHigh = std::min(classes.size(), i + half + 1);
+        while (high < wantHigh) ++counts[static_cast<std::size_t>(classes[high++])];
+        while (low < wantLow) --counts[static_cast<std::size_t>(classes[low++])];
+        std::size_t best = static_cast<std::size_t>(classes[i]);
+        for (std::size_t k = 0; k < counts.size(); ++k) {
+            if (counts[k] > counts[best]) best = k;
+        }
+        smooth[i] = static_cast<RegionClass>(best);
+    }
+    return smooth;
+}
+
+// Stretches of one record (segments [from, to) without a long gap).
+void AddStretches(std::size_t record, const std::vector<Segment>& segments, const std::vector<RegionClass>& classes,
+                  std::size_t from, std::size_t to, const RegionSettings& settings,
+                  std::vector<ArrayStretch>& stretches) {
+    std::vector<ArrayStretch> runs;
+    for (std::size_t i = from; i < to; ++i) {
+        if (runs.empty() || runs.back().kind != classes[i]) {
+            runs.push_back({record, i, i, segments[i].start, segments[i].end, classes[i]});
+        }
+        runs.back().last = i;
+        runs.back().end = segments[i].end;
+    }
+    const auto size = [](const ArrayStretch& run) { return run.last - run.first + 1; };
+    // Short runs join their longer neighbour, shortest first, until none is left.
+    while (runs.size() > 1) {
+        std::size_t shortest = 0;
+        for (std::size_t k = 1; k < runs.size(); ++k) {
+            if (size(runs[k]) < size(runs[shortest])) shortest = k;
+        }
+        if (size(runs[shortest]) >= settings.minSegments) break;
+        const bool left = shortest > 0 && (shortest + 1 == runs.size() ||
+                                           size(runs[shortest - 1]) >= size(runs[shortest + 1]));
+        const std::size_t into = left ? shortest - 1 : shortest + 1;
+        runs[into].first = std::min(runs[into].first, runs[shortest].first);
+        runs[into].last = std::max(runs[into].last, runs[shortest].last);
+        runs[into].start = std::min(runs[into].start, runs[shortest].start);
+        runs[into].end = std::max(runs[into].end, runs[shortest].end);
+        runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(shortest));
+        // Neighbours of one class that now touch become one stretch.
+        for (std::size_t k = 1; k < runs.size();) {
+            if (runs[k].kind != runs[k - 1].kind) {
+                ++k;
+                continue;
+            }
+            runs[k - 1].last = runs[k].last;
+            runs[k - 1].end = runs[k].end;
+            runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(k));
+        }
+    }
+    stretches.insert(stretches.end(), runs.begin(), runs.end());
+}
+
+}  // namespace
+
+std::string_view RegionClassName(RegionClass kind) {
+    switch (kind) {
+        case RegionClass::LiveHor:
+            return "live HOR";
+        case RegionClass::DivergedHor:
+            return "diverged HOR";
+        case RegionClass::Monomeric:
+            return "monomeric";
+        case RegionClass::NotSatellite:
+            break;
+    }
+    return "not satellite";
+}
+
+std::vector<float> NearestCopies(std::string_view sequence, const std::vector<Segment>& segments,
+                                 const RegionSettings& settings, float cap) {
+    const std::size_t count = segments.size();
+    std::vector<std::string> pieces(count);
+    std::vector<bool> satellite(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        satellite[i] = segments[i].identity >= settings.satelliteIdentity;
+        if (satellite[i]) pieces[i] = Forward(sequence, segments[i]);
+    }
+    // Distances to the following neighbours only; each pair is measured once.
+    const std::size_t width = settings.neighbours;
+    std::vector<float> ahead(count * width, 100.0f);
+    ParallelFor(
+        count, settings.threads,
+        [&](std::size_t i, unsigned) {
+            if (!satellite[i] || pieces[i].empty()) return;
+            const auto limit = static_cast<std::uint32_t>(cap * static_cast<float>(pieces[i].size()) / 100.0f);
+            for (std::size_t k = 1; k <= width && i + k < count; ++k) {
+                if (!satellite[i + k]) continue;
+                const std::uint32_t distance = LevenshteinAtMost(pieces[i], pieces[i + k], limit);
+                if (distance <= limit) {
+                    ahead[i * width + k - 1] = DistancePercent(static_cast<int>(distance), pieces[i].size());
+                }
+            }
+        },
+        16);
+    std::vector<float> nearest(count, 100.0f);
+    for (std::size_t i = 0; i < count; ++i) {
+        for (std::size_t k = 1; k <= width && i + k < count; ++k) {
+            const float distance = ahead[i * width + k - 1];
+            nearest[i] = std::min(nearest[i], distance);
+            nearest[i + k] = std::min(nearest[i + k], distance);
+        }
+    }
+    return nearest;
+}
+
+std::vector<ArrayStretch> ArrayRegions(const std::vector<std::string>& sequences,
+                                       const std::vector<std::vector<Segment>>& segments,
+                                       const RegionSettings& settings) {
+    std::vector<ArrayStretch> stretches;
+    for (std::size_t r = 0; r < segments.size() && r < sequences.size(); ++r) {
+        const std::vector<Segment>& record = segments[r];
+        const std::vector<float> nearest = NearestCopies(sequences[r], record, settings, settings.divergedDistance);
+        std::vector<RegionClass> classes(record.size());
+        for (std::size_t i = 0; i < record.size(); ++i) classes[i] = Classify(record[i], nearest[i], settings);
+        classes = Smooth(classes, settings.smoothing);
+        for (std::size_t from = 0; from < record.size();) {
+            std::size_t to = from + 1;
+            while (to < record.size() && record[to].start - record[to - 1].end - 1 <= settings.maxGap) ++to;
+            AddStretches(r, record, classes, from, to, settings, stretches);
+            from = to;
+        }
+    }
+    return stretches;
+}
+
+}  // namespace horgrid
