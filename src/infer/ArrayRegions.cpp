@@ -16,10 +16,19 @@ std::string Forward(std::string_view sequence, const Segment& segment) {
     return segment.reverse ? ReverseComplement(piece) : std::string(piece);
 }
 
-RegionClass Classify(const Segment& segment, float nearest, const RegionSettings& settings) {
-    if (segment.identity < settings.satelliteIdentity) return RegionClass::NotSatellite;
-    if (nearest <= settings.liveDistance) return RegionClass::LiveHor;
-    if (nearest <= settings.divergedDistance) return RegionClass::DivergedHor;
+// A segment's class. A diverged HOR keeps its period: the nearest copy of a
+// neighbour lies as many segments away (+-1).
+RegionClass Classify(const std::vector<Segment>& segments, const NearestCopy& nearest, std::size_t i,
+                     const RegionSettings& settings) {
+    if (segments[i].identity < settings.satelliteIdentity) return RegionClass::NotSatellite;
+    if (nearest.distances[i] <= settings.liveDistance) return RegionClass::LiveHor;
+    const auto periodic = [&](std::size_t j) {
+        return j < segments.size() && nearest.offsets[j] > 0 &&
+               nearest.offsets[j] <= nearest.offsets[i] + 1 && nearest.offsets[j] + 1 >= nearest.offsets[i];
+    };
+    if (nearest.distances[i] <= settings.divergedDistance && (periodic(i - 1) || periodic(i + 1))) {
+        return RegionClass::DivergedHor;
+    }
     return RegionClass::Monomeric;
 }
 
@@ -101,8 +110,8 @@ std::string_view RegionClassName(RegionClass kind) {
     return "not satellite";
 }
 
-std::vector<float> NearestCopies(std::string_view sequence, const std::vector<Segment>& segments,
-                                 const RegionSettings& settings, float cap) {
+NearestCopy NearestCopies(std::string_view sequence, const std::vector<Segment>& segments,
+                          const RegionSettings& settings, float cap) {
     const std::size_t count = segments.size();
     std::vector<std::string> pieces(count);
     std::vector<bool> satellite(count);
@@ -127,12 +136,19 @@ std::vector<float> NearestCopies(std::string_view sequence, const std::vector<Se
             }
         },
         16);
-    std::vector<float> nearest(count, 100.0f);
+    NearestCopy nearest{std::vector<float>(count, 100.0f), std::vector<std::size_t>(count, 0)};
+    const auto take = [&](std::size_t at, float distance, std::size_t offset) {
+        if (distance < nearest.distances[at] || (distance == nearest.distances[at] && offset < nearest.offsets[at])) {
+            nearest.distances[at] = distance;
+            nearest.offsets[at] = offset;
+        }
+    };
     for (std::size_t i = 0; i < count; ++i) {
         for (std::size_t k = 1; k <= width && i + k < count; ++k) {
             const float distance = ahead[i * width + k - 1];
-            nearest[i] = std::min(nearest[i], distance);
-            nearest[i + k] = std::min(nearest[i + k], distance);
+            if (distance >= 100.0f) continue;
+            take(i, distance, k);
+            take(i + k, distance, k);
         }
     }
     return nearest;
@@ -144,9 +160,9 @@ std::vector<ArrayStretch> ArrayRegions(const std::vector<std::string>& sequences
     std::vector<ArrayStretch> stretches;
     for (std::size_t r = 0; r < segments.size() && r < sequences.size(); ++r) {
         const std::vector<Segment>& record = segments[r];
-        const std::vector<float> nearest = NearestCopies(sequences[r], record, settings, settings.divergedDistance);
+        const NearestCopy nearest = NearestCopies(sequences[r], record, settings, settings.divergedDistance);
         std::vector<RegionClass> classes(record.size());
-        for (std::size_t i = 0; i < record.size(); ++i) classes[i] = Classify(record[i], nearest[i], settings);
+        for (std::size_t i = 0; i < record.size(); ++i) classes[i] = Classify(record, nearest, i, settings);
         classes = Smooth(classes, settings.smoothing);
         for (std::size_t from = 0; from < record.size();) {
             std::size_t to = from + 1;

@@ -42,18 +42,27 @@ struct ArrayStretch {
     RegionClass kind = RegionClass::NotSatellite;
 };
 
-// The distance (percent of the segment's length) from every segment to the
-// closest other segment at most `neighbours` segments away in the same
-// record, both turned to the forward strand; 100 when none lies within `cap`
-// percent, and for segments below `satelliteIdentity` (which are not compared).
-std::vector<float> NearestCopies(std::string_view sequence, const std::vector<Segment>& segments,
+// Per segment of a record: the distance (percent of the segment's length) to
+// the closest other segment at most `neighbours` segments away, both turned
+// to the forward strand, and how many segments away it lies (the nearer on
+// ties); 100 and 0 when none lies within `cap` percent, and for segments
+// below `satelliteIdentity` (which are not compared).
+struct NearestCopy {
+    std::vector<float> distances;
+    std::vector<std::size_t> offsets;
+};
+NearestCopy NearestCopies(std::string_view sequence, const std::vector<Segment>& segments,
                                  const RegionSettings& settings, float cap);
 
 // The stretches of every record's decomposition, in record and position
 // order, covering every segment once. Each segment is classed by its identity
 // and its nearest copy (NearestCopies), the classes are smoothed by a majority
 // over `smoothing` segments either side, and runs shorter than `minSegments`
-// join the longer neighbour. A gap of more than `maxGap` bases ends a stretch.
+// join the longer neighbour. Classes: identity below satelliteIdentity: not
+// satellite; nearest copy within liveDistance: live HOR; within
+// divergedDistance with the period of a neighbour (its nearest copy as many
+// segments away, +-1): diverged HOR; else monomeric. A gap of more than
+// `maxGap` bases ends a stretch.
 // Pure: `sequences` and `segments` are one entry per record.
 std::vector<ArrayStretch> ArrayRegions(const std::vector<std::string>& sequences,
                                        const std::vector<std::vector<Segment>>& segments,
