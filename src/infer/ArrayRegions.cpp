@@ -16,38 +16,58 @@ std::string Forward(std::string_view sequence, const Segment& segment) {
     return segment.reverse ? ReverseComplement(piece) : std::string(piece);
 }
 
-// A segment's class. A diverged HOR keeps its period: the nearest copy of a
-// neighbour lies as many segments away (+-1).
+// A segment's class. A diverged HOR keeps its period of at least two
+// monomers: the closest copies of at least two of the four nearest segments
+// lie as many segments away.
 RegionClass Classify(const std::vector<Segment>& segments, const NearestCopy& nearest, std::size_t i,
                      const RegionSettings& settings) {
     if (segments[i].identity < settings.satelliteIdentity) return RegionClass::NotSatellite;
     if (nearest.distances[i] <= settings.liveDistance) return RegionClass::LiveHor;
     const auto periodic = [&](std::size_t j) {
-        return j < segments.size() && nearest.offsets[j] > 0 &&
-               nearest.offsets[j] <= nearest.offsets[i] + 1 && nearest.offsets[j] + 1 >= nearest.offsets[i];
+        return j < segments.size() && nearest.offsets[i] >= 2 && nearest.offsets[j] == nearest.offsets[i];
     };
-    if (nearest.distances[i] <= settings.divergedDistance && (periodic(i - 1) || periodic(i + 1))) {
+    const int agree = periodic(i - 2) + periodic(i - 1) + periodic(i + 1) + periodic(i + 2);
+    if (nearest.distances[i] <= settings.divergedDistance && agree >= 2) {
         return RegionClass::DivergedHor;
     }
     return RegionClass::Monomeric;
 }
 
-// Majority class of a window of segments (ties: the segment's own class).
+// Smooths the classes by three majority votes over a window of segments, each
+// among the segments the previous vote leaves: satellite or not, then live or
+// not, then diverged or monomeric (ties keep the segment's own answer). Votes
+// of two sides put a border where the classes change, whatever a third class
+// between them does.
 std::vector<RegionClass> Smooth(const std::vector<RegionClass>& classes, std::size_t half) {
-    std::vector<RegionClass> smooth(classes.size());
-    std::array<std::size_t, 4> counts{};
-    std::size_t low = 0;
-    std::size_t high = 0;  // window [low, high)
-    for (std::size_t i = 0; i < classes.size(); ++i) {
-        const std::size_t wantLow = i > half ? i - half : 0;
-        const std::size_t wantHigh = std::min(classes.size(), i + half + 1);
-        while (high < wantHigh) ++counts[static_cast<std::size_t>(classes[high++])];
-        while (low < wantLow) --counts[static_cast<std::size_t>(classes[low++])];
-        std::size_t best = static_cast<std::size_t>(classes[i]);
-        for (std::size_t k = 0; k < counts.size(); ++k) {
-            if (counts[k] > counts[best]) best = k;
+    const std::size_t count = classes.size();
+    // prefix[k][i]: segments of class k before i.
+    std::array<std::vector<std::size_t>, 4> prefix;
+    for (auto& sums : prefix) sums.assign(count + 1, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        for (std::size_t k = 0; k < 4; ++k) prefix[k][i + 1] = prefix[k][i] + (static_cast<std::size_t>(classes[i]) == k);
+    }
+    std::vector<RegionClass> smooth(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t low = i > half ? i - half : 0;
+        const std::size_t high = std::min(count, i + half + 1);
+        const auto in = [&](RegionClass kind) {
+            const auto k = static_cast<std::size_t>(kind);
+            return prefix[k][high] - prefix[k][low];
+        };
+        // Whether `yes` segments outvote `no` ones, the own class deciding a tie.
+        const auto vote = [&](std::size_t yes, std::size_t no, bool own) { return yes != no ? yes > no : own; };
+        const RegionClass own = classes[i];
+        const std::size_t live = in(RegionClass::LiveHor);
+        const std::size_t diverged = in(RegionClass::DivergedHor);
+        const std::size_t monomeric = in(RegionClass::Monomeric);
+        if (!vote(live + diverged + monomeric, in(RegionClass::NotSatellite), own != RegionClass::NotSatellite)) {
+            smooth[i] = RegionClass::NotSatellite;
+        } else if (vote(live, diverged + monomeric, own == RegionClass::LiveHor)) {
+            smooth[i] = RegionClass::LiveHor;
+        } else {
+            smooth[i] = vote(diverged, monomeric, own == RegionClass::DivergedHor) ? RegionClass::DivergedHor
+                                                                                  : RegionClass::Monomeric;
         }
-        smooth[i] = static_cast<RegionClass>(best);
     }
     return smooth;
 }
@@ -138,10 +158,8 @@ NearestCopy NearestCopies(std::string_view sequence, const std::vector<Segment>&
         16);
     NearestCopy nearest{std::vector<float>(count, 100.0f), std::vector<std::size_t>(count, 0)};
     const auto take = [&](std::size_t at, float distance, std::size_t offset) {
-        if (distance < nearest.distances[at] || (distance == nearest.distances[at] && offset < nearest.offsets[at])) {
-            nearest.distances[at] = distance;
-            nearest.offsets[at] = offset;
-        }
+        nearest.distances[at] = std::min(nearest.distances[at], distance);
+        if (nearest.offsets[at] == 0 || offset < nearest.offsets[at]) nearest.offsets[at] = offset;
     };
     for (std::size_t i = 0; i < count; ++i) {
         for (std::size_t k = 1; k <= width && i + k < count; ++k) {

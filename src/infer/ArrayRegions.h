@@ -43,10 +43,10 @@ struct ArrayStretch {
 };
 
 // Per segment of a record: the distance (percent of the segment's length) to
-// the closest other segment at most `neighbours` segments away, both turned
-// to the forward strand, and how many segments away it lies (the nearer on
-// ties); 100 and 0 when none lies within `cap` percent, and for segments
-// below `satelliteIdentity` (which are not compared).
+// the nearest other segment at most `neighbours` segments away, both turned
+// to the forward strand, and the offset (in segments, either way) of the
+// closest segment within `cap` percent; 100 and 0 when none lies within `cap`,
+// and for segments below `satelliteIdentity` (which are not compared).
 struct NearestCopy {
     std::vector<float> distances;
     std::vector<std::size_t> offsets;
@@ -60,8 +60,12 @@ NearestCopy NearestCopies(std::string_view sequence, const std::vector<Segment>&
 // over `smoothing` segments either side, and runs shorter than `minSegments`
 // join the longer neighbour. Classes: identity below satelliteIdentity: not
 // satellite; nearest copy within liveDistance: live HOR; within
-// divergedDistance with the period of a neighbour (its nearest copy as many
-// segments away, +-1): diverged HOR; else monomeric. A gap of more than
+// divergedDistance with the period of its neighbours (the closest copies of
+// two of the four nearest segments as many segments away, at least two):
+// diverged HOR;
+// else monomeric. The smoothing votes three times, each among the segments
+// the previous vote leaves: satellite or not, live or not, diverged or
+// monomeric. A gap of more than
 // `maxGap` bases ends a stretch.
 // Pure: `sequences` and `segments` are one entry per record.
 std::vector<ArrayStretch> ArrayRegions(const std::vector<std::string>& sequences,
