@@ -438,7 +438,8 @@ void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const
         typeName[typeKey[k]] = monomer.name;
     }
     // The unit starts at the lowest standard monomer number (the most frequent type on ties).
-    HorSearch search{50, settings.maxGap, std::nullopt};
+    HorSearch search;
+    search.maxGap = settings.maxGap;
     std::vector<std::size_t> typeCount(members.size(), 0);
     for (const std::size_t type : typeKey) ++typeCount[type];
     long lowest = std::numeric_limits<long>::max();
