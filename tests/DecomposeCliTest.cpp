@@ -28,9 +28,9 @@ TEST(DecomposeCli, WritesTheThreeFormats) {
                   "r1\tA\t20\t29\t100.00\t+\t10\n");
         EXPECT_EQ(ReadFile(dir.File("out_decomposition.bed")),
                   "r1\t0\t10\tA\t1000\t+\nr1\t10\t20\tB\t900\t-\nr1\t20\t30\tA\t1000\t+\n");
-        EXPECT_EQ(ReadFile(dir.File("out.1.ens")),
+        EXPECT_EQ(ReadFile(dir.File("out.ens/1.ens")),
                   "A + 0 10 ACGTACGTAA\nB - 10 10 GGACCCTTTA\nA + 20 10 ACGTACGTAA\n");
-        EXPECT_EQ(ReadFile(dir.File("out.2.ens")), "");
+        EXPECT_EQ(ReadFile(dir.File("out.ens/2.ens")), "");
     }
     // A region through the index, a minimum identity, the default prefix.
     dir.Write("r.fa", ">r1\nACGTACGTAAtaaagggTcc\nACGTACGTAA\n");
@@ -74,7 +74,7 @@ TEST(DecomposeCli, BadInputLeavesNoResult) {
         EXPECT_NE(run.err.find("horgrid-tools " + c.arguments[0] + ": "), std::string::npos) << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_FALSE(FileExists(dir.File("s.fa_decomposition.tsv"))) << c.message;
-        EXPECT_FALSE(FileExists(dir.File("s.fa.1.ens"))) << c.message;
+        EXPECT_FALSE(FileExists(dir.File("s.fa.ens"))) << c.message;
         EXPECT_FALSE(FileExists(dir.File("r.fa_decomposition.tsv"))) << c.message;
     }
 }

@@ -179,7 +179,9 @@ TEST(HorCli, TimeoutThatIsNoPositiveNumberIsAUsageError) {
 }
 
 TEST(HorCli, SignalDuringDrawingStopsTheRunAndLeavesNoTemporary) {
-    for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+    // A closed terminal (SIGHUP) and SIGQUIT as well as Ctrl-C and SIGTERM.
+    for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}, std::pair{SIGHUP, 129},
+                                         std::pair{SIGQUIT, 131}}) {
         TempDir programs;
         TempDir dir;
         // Two segments: the run must not go on to the second.

@@ -136,7 +136,7 @@ TEST(InferCli, WritesEveryResultFile) {
     EXPECT_NE(hors.find("\t4mer\tM1,M2,M3,M4\tfull\t-\t-\n"), std::string::npos);
     EXPECT_NEAR(static_cast<double>(Lines(hors)), 31.0, 1.0);
     EXPECT_EQ(Lines(ReadFile(dir.File("out_hors.bed"))), Lines(hors) - 1);
-    for (const char* file : {"out_decomposition.tsv", "out_decomposition.bed", "out.1.ens"}) {
+    for (const char* file : {"out_decomposition.tsv", "out_decomposition.bed", "out.ens/1.ens"}) {
         EXPECT_TRUE(FileExists(dir.File(file))) << file;
     }
 }

@@ -102,7 +102,7 @@ const std::vector<Case> kCases = {
      kTools,
      {"decompose", "-t", "2", "dxz1_array.fa", "dxz1_monomers.fa"},
      {kArray, kMonomerSet},
-     {"dxz1_array.fa_decomposition.tsv", "dxz1_array.fa_decomposition.bed", "dxz1_array.fa.1.ens"},
+     {"dxz1_array.fa_decomposition.tsv", "dxz1_array.fa_decomposition.bed", "dxz1_array.fa.ens/1.ens"},
      false,
      true},
     {"infer_array",
@@ -110,7 +110,7 @@ const std::vector<Case> kCases = {
      {"infer", "-t", "2", "-o", "inferred", "dxz1_array.fa"},
      {kArray},
      {"inferred_monomers.fa", "inferred_hors.tsv", "inferred_hors.bed", "inferred_decomposition.tsv",
-      "inferred_decomposition.bed", "inferred.1.ens"}},
+      "inferred_decomposition.bed", "inferred.ens/1.ens"}},
     // The table; no gnuplot, so the picture is left out (status 3) and the
     // output does not depend on the installed one.
     {"dotplot_dxz1",
@@ -133,7 +133,9 @@ void Store(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
-void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class StoredOutput : public testing::TestWithParam<Case> {};
 
@@ -146,7 +148,8 @@ TEST_P(StoredOutput, Run) {
     std::vector<std::string> arguments = c.environment;
     if (!arguments.empty()) arguments.push_back(c.program);
     arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
-    const RunResult run = RunProgram(c.environment.empty() ? c.program : "/usr/bin/env", arguments, dir.path());
+    const RunResult run =
+        RunProgram(c.environment.empty() ? c.program : "/usr/bin/env", arguments, dir.path());
     if (!c.plots) {
         EXPECT_EQ(run.status, c.status);
         if (!c.progress && c.status == 0) {

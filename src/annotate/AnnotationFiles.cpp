@@ -47,12 +47,13 @@ std::string_view ArraysHeader() {
 AnnotationWriter::AnnotationWriter(const std::string& prefix, const StandardSets& sets,
                                    const std::vector<std::string>& inputs)
     : sets_(sets),
-      hor_(prefix + "_AS-HOR.bed", inputs),
-      family_(prefix + "_AS-SF.bed", inputs),
-      strand_(prefix + "_AS-strand.bed", inputs),
-      variants_(prefix + "_AS-StV.bed", inputs),
-      arrays_(prefix + "_arrays.tsv", inputs),
-      decomposition_(prefix + "_decomposition.tsv", inputs) {
+      set_(prefix, inputs),
+      hor_(set_.Add(prefix + "_AS-HOR.bed")),
+      family_(set_.Add(prefix + "_AS-SF.bed")),
+      strand_(set_.Add(prefix + "_AS-strand.bed")),
+      variants_(set_.Add(prefix + "_AS-StV.bed")),
+      arrays_(set_.Add(prefix + "_arrays.tsv")),
+      decomposition_(set_.Add(prefix + "_decomposition.tsv")) {
     hor_.Write(TrackLine(prefix, "AS-HOR", "alpha-satellite HOR monomers"));
     family_.Write(TrackLine(prefix, "AS-SF", "alpha-satellite suprachromosomal family classes"));
     strand_.Write(TrackLine(prefix, "AS-strand", "alpha-satellite strand"));
@@ -119,9 +120,6 @@ void AnnotationWriter::Add(std::string_view record, std::int64_t offset, const A
     decomposition_.Write(decomposition);
 }
 
-void AnnotationWriter::Commit() {
-    for (ResultFile* file : {&hor_, &family_, &strand_, &variants_, &arrays_, &decomposition_}) file->Finish();
-    for (ResultFile* file : {&hor_, &family_, &strand_, &variants_, &arrays_, &decomposition_}) file->Commit();
-}
+void AnnotationWriter::Commit() { set_.Commit(); }
 
 }  // namespace horgrid

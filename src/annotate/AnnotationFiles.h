@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "annotate/Annotate.h"
-#include "common/ResultFile.h"
+#include "common/ResultSet.h"
 
 namespace horgrid {
 
-// The six result files of `annotate`, written through ResultFile and moved
-// into place together by Commit() (nothing under the final names before):
+// The six result files of `annotate`, one ResultSet: replaced together by
+// Commit(), or not at all (nothing under the final names changes before):
 //   PREFIX_AS-HOR.bed     BED9, one line per monomer with a HOR or standard name
 //   PREFIX_AS-SF.bed      BED9, one line per monomer, named by its family class
 //   PREFIX_AS-strand.bed  BED9, as AS-SF, coloured by strand (+ blue, - red)
@@ -29,7 +29,8 @@ public:
 
 private:
     const StandardSets& sets_;
-    ResultFile hor_, family_, strand_, variants_, arrays_, decomposition_;
+    ResultSet set_;
+    ResultFile &hor_, &family_, &strand_, &variants_, &arrays_, &decomposition_;
 };
 
 // The column names of PREFIX_arrays.tsv, the header line without its '#'.

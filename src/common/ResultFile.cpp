@@ -29,14 +29,22 @@ void RefuseOverwritingInput(const std::string& result, const std::vector<std::st
     }
 }
 
-ResultFile::ResultFile(std::string path, const std::vector<std::string>& inputs) : path_(std::move(path)) {
+ResultFile::ResultFile(std::string path, const std::vector<std::string>& inputs, std::string shownAs)
+    : path_(std::move(path)), shown_(shownAs.empty() ? path_ : std::move(shownAs)) {
     RefuseOverwritingInput(path_, inputs);
-    temporary_ = std::make_unique<TemporaryFile>(path_);
+    try {
+        temporary_ = std::make_unique<TemporaryFile>(path_);
+    } catch (const FileError& error) {
+        std::string text = error.what();
+        const std::size_t at = text.find("'" + path_ + "'");
+        if (at == std::string::npos || shown_ == path_) throw;
+        throw FileError(text.replace(at + 1, path_.size(), shown_));
+    }
     file_ = ::fdopen(temporary_->descriptor(), "w");
     if (file_ == nullptr) {
         const int error = errno;
         temporary_.reset();
-        throw FileError::FromErrno("cannot create", path_, error);
+        throw FileError::FromErrno("cannot create", shown_, error);
     }
     temporary_->Release();  // the stream owns the descriptor now
     buffer_ = static_cast<char*>(std::malloc(kBufferSize));
@@ -71,7 +79,7 @@ void ResultFile::Finish() {
     if (!closed && !failed) error = errno;
     if (failed || !closed) {
         temporary_.reset();
-        throw FileError::FromErrno("cannot write", path_, error != 0 ? error : EIO);
+        throw FileError::FromErrno("cannot write", shown_, error != 0 ? error : EIO);
     }
 }
 

@@ -16,10 +16,12 @@ class TemporaryFile;
 // Commit() the destructor removes the temporary file. A result that is the
 // same file as one of `inputs` (the same path, or a link to it) is refused
 // before anything is written, so a result never replaces its own input.
-// Creation, write or refusal failures raise FileError naming the target.
+// Creation, write or refusal failures raise FileError naming the target, or
+// `shownAs` when given (a file staged for a ResultSet shows its final name).
+// Several results that must be replaced together form a ResultSet.
 class ResultFile {
 public:
-    explicit ResultFile(std::string path, const std::vector<std::string>& inputs = {});
+    explicit ResultFile(std::string path, const std::vector<std::string>& inputs = {}, std::string shownAs = {});
     ~ResultFile();
     ResultFile(const ResultFile&) = delete;
     ResultFile& operator=(const ResultFile&) = delete;
@@ -42,6 +44,7 @@ private:
     void Discard() noexcept;
 
     std::string path_;
+    std::string shown_;
     std::unique_ptr<TemporaryFile> temporary_;
     FILE* file_ = nullptr;
     char* buffer_ = nullptr;

@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <iostream>
+#include <new>
 
 #include <unistd.h>
 
@@ -29,6 +31,22 @@ int FinishStandardOutput(std::string_view program, int status) {
     if (error == 0 && ::write(STDOUT_FILENO, "\n", 1) < 0) error = errno;
     std::cerr << program << ": cannot write standard output: " << std::strerror(error != 0 ? error : EIO)
               << "\n";
+    return kOutputFailedStatus;
+}
+
+int RunGuarded(std::string_view program, const std::function<int()>& body) {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        std::cout.flush();
+        std::cerr << program << ": out of memory\n";
+    } catch (const std::exception& error) {
+        std::cout.flush();
+        std::cerr << program << ": internal error: " << error.what() << "\n";
+    } catch (...) {
+        std::cout.flush();
+        std::cerr << program << ": internal error\n";
+    }
     return kOutputFailedStatus;
 }
 

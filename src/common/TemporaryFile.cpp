@@ -34,12 +34,12 @@ std::string RandomName() {
     return name + ".tmp";
 }
 
-std::string DirectoryOf(const std::string& target) {
-    const std::size_t slash = target.rfind('/');
-    return slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-}
-
 }  // namespace
+
+std::string DirectoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
 
 TemporaryFile::TemporaryFile(const std::string& target) {
     const std::string directory = DirectoryOf(target);
@@ -81,6 +81,29 @@ void TemporaryFile::MoveTo(const std::string& target) {
         throw FileError::FromErrno("cannot create", target, error);
     }
     placed_ = true;
+}
+
+TemporaryDirectory::TemporaryDirectory(const std::string& directory, const std::string& target) {
+    const InterruptsHeld held;
+    int error = EEXIST;
+    for (int attempt = 0; attempt < kAttempts && error == EEXIST; ++attempt) {
+        path_ = directory + RandomName();
+        error = ::mkdir(path_.c_str(), 0700) == 0 ? 0 : errno;
+    }
+    if (error != 0) throw FileError::FromErrno("cannot create", target, error);
+    try {
+        cleanup_ = std::make_unique<InterruptRemovesFile>(path_, true);
+    } catch (...) {
+        ::rmdir(path_.c_str());
+        throw;
+    }
+    path_ += '/';
+}
+
+TemporaryDirectory::~TemporaryDirectory() {
+    // A signal's handler is removing it, or finishing a commit out of it.
+    if (InterruptUnderway()) return;
+    RemoveTree(path_.c_str());
 }
 
 }  // namespace horgrid

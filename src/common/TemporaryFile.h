@@ -39,4 +39,27 @@ private:
     std::unique_ptr<InterruptRemovesFile> cleanup_;
 };
 
+// A new, empty folder named like a TemporaryFile ("horgrid-" + 8 random
+// letters and digits + ".tmp") in `directory` ("" for the working directory,
+// else ending in '/'), with mode 0700. It is removed with everything in it
+// when the object goes away or a signal stops the run. Creation failures
+// raise FileError naming `target` (the result the folder is for).
+class TemporaryDirectory {
+public:
+    TemporaryDirectory(const std::string& directory, const std::string& target);
+    ~TemporaryDirectory();
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+
+    // The folder's path, ending in '/'.
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    std::unique_ptr<InterruptRemovesFile> cleanup_;
+};
+
+// The directory part of `path` including its last '/', "" when it has none.
+std::string DirectoryOf(const std::string& path);
+
 }  // namespace horgrid

@@ -18,24 +18,36 @@ std::string DecompositionRow(std::string_view record, std::string_view monomer, 
            (reverse ? '-' : '+') + '\t' + std::to_string(score) + '\n';
 }
 
-DecompositionWriter::DecompositionWriter(std::string prefix, const std::vector<MonomerType>& types,
-                                         double minIdentity)
-    : prefix_(std::move(prefix)),
+DecompositionWriter::DecompositionWriter(ResultSet& results, const std::string& prefix, double minIdentity)
+    : results_(results),
+      folder_(EnsembleFolder(prefix)),
       minIdentity_(minIdentity),
-      table_(prefix_ + "_decomposition.tsv"),
-      bed_(prefix_ + "_decomposition.bed") {
-    for (const MonomerType& type : types) names_.push_back(type.name);
+      table_(results.Add(prefix + "_decomposition.tsv")),
+      bed_(results.Add(prefix + "_decomposition.bed")) {
+    results.AddFolder(folder_, IsEnsembleName);
+}
+
+std::string DecompositionWriter::EnsembleFolder(const std::string& prefix) {
+    return prefix + ".ens";
+}
+
+bool DecompositionWriter::IsEnsembleName(std::string_view name) {
+    constexpr std::string_view kSuffix = ".ens";
+    if (!name.ends_with(kSuffix) || name.size() == kSuffix.size()) return false;
+    name.remove_suffix(kSuffix.size());
+    return name.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
 void DecompositionWriter::Add(std::size_t index, const SequenceRecord& record,
-                              const std::vector<Segment>& segments, std::int64_t offset) {
-    auto ensemble = std::make_unique<ResultFile>(prefix_ + "." + std::to_string(index) + ".ens");
+                              const std::vector<Segment>& segments, const std::vector<MonomerType>& types,
+                              std::int64_t offset) {
+    std::unique_ptr<ResultFile> ensemble = results_.AddToFolder(folder_, std::to_string(index) + ".ens");
     std::string table;
     std::string bed;
     std::string lines;
     for (const Segment& segment : segments) {
         if (segment.identity < minIdentity_) continue;
-        const std::string& name = names_.at(segment.type);
+        const std::string& name = types.at(segment.type).name;
         const std::string start = std::to_string(segment.start + offset);
         const char strand = segment.reverse ? '-' : '+';
         table += DecompositionRow(record.name, name, segment.start + offset, segment.end + offset,
@@ -59,14 +71,7 @@ void DecompositionWriter::Add(std::size_t index, const SequenceRecord& record,
     table_.Write(table);
     bed_.Write(bed);
     ensemble->Write(lines);
-    ensemble->Finish();
-    ensembles_.push_back(std::move(ensemble));
-}
-
-void DecompositionWriter::Commit() {
-    table_.Commit();
-    bed_.Commit();
-    for (const std::unique_ptr<ResultFile>& ensemble : ensembles_) ensemble->Commit();
+    ensemble->Commit();  // into the staged folder
 }
 
 }  // namespace horgrid

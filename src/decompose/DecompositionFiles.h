@@ -1,12 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "common/ResultFile.h"
+#include "common/ResultSet.h"
 #include "decompose/Decompose.h"
 #include "seqio/SequenceReader.h"
 
@@ -18,31 +17,39 @@ namespace horgrid {
 std::string DecompositionRow(std::string_view record, std::string_view monomer, std::int64_t start,
                              std::int64_t end, double identity, bool reverse, std::int64_t score);
 
-// Writes the files of a decomposition through ResultFile, record by record:
+// Writes the files of a decomposition as members of a ResultSet, record by
+// record:
 //   PREFIX_decomposition.tsv  record, monomer (with ' for reverse), start, end
 //                             (0-based, inclusive), identity (%.2f), strand, score
 //   PREFIX_decomposition.bed  record, start, end (exclusive), monomer, identity x 10
 //                             rounded, strand
-//   PREFIX.N.ens              for record N: monomer, strand, start, length, bases
+//   PREFIX.ens/N.ens          for record N: monomer, strand, start, length, bases
 //                             (reverse-complemented for -)
-// Segments below the minimum identity are left out. Nothing appears under the
-// final names before Commit(); without it nothing is left behind.
+// The folder PREFIX.ens is replaced whole (ResultSet::AddFolder: files in it
+// not named N.ens are kept, N.ens of an earlier, larger set are not).
+// Segments below the minimum identity are left out. The members are declared
+// (and checked against the inputs) on construction; nothing appears under the
+// final names before the set's Commit().
 class DecompositionWriter {
 public:
-    DecompositionWriter(std::string prefix, const std::vector<MonomerType>& types, double minIdentity);
+    DecompositionWriter(ResultSet& results, const std::string& prefix, double minIdentity);
 
-    // `offset` is added to every position (a record fetched from a region).
+    // The folder of the per-record ensembles, and whether `name` is one of them.
+    static std::string EnsembleFolder(const std::string& prefix);
+    static bool IsEnsembleName(std::string_view name);
+
+    // `offset` is added to every position (a record fetched from a region);
+    // `types` are the monomers the segments refer to.
     void Add(std::size_t index /*1-based record number*/, const SequenceRecord& record,
-             const std::vector<Segment>& segments, std::int64_t offset = 0);
-    void Commit();  // moves every file into place
+             const std::vector<Segment>& segments, const std::vector<MonomerType>& types,
+             std::int64_t offset = 0);
 
 private:
-    std::string prefix_;
-    std::vector<std::string> names_;
+    ResultSet& results_;
+    std::string folder_;
     double minIdentity_;
-    ResultFile table_;
-    ResultFile bed_;
-    std::vector<std::unique_ptr<ResultFile>> ensembles_;
+    ResultFile& table_;
+    ResultFile& bed_;
 };
 
 }  // namespace horgrid

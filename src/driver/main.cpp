@@ -99,9 +99,9 @@ void ReportElapsed(std::clock_t start) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    InstallInterruptCleanup();
-    std::ios::sync_with_stdio(false);
+namespace {
+
+int Main(int argc, char** argv) {
     if (argc <= 1) {
         HelpText();
         return FinishStandardOutput("horgrid", kUsageStatus);
@@ -117,4 +117,12 @@ int main(int argc, char** argv) {
     }
     ReportElapsed(start);
     return FinishStandardOutput("horgrid", status);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    InstallInterruptCleanup();
+    std::ios::sync_with_stdio(false);
+    return horgrid::RunGuarded("horgrid", [&] { return Main(argc, argv); });
 }

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "common/FileError.h"
-#include "common/ResultFile.h"
+#include "common/ResultSet.h"
 #include "common/WordReader.h"
 #include "groups/CloseGroups.h"
 
@@ -86,8 +86,10 @@ CloseMatrix horAnaliser::ReadMatrix(int size) const {
 }
 
 void horAnaliser::PrintHorMatrix(const CloseMatrix& close) const {
-    ResultFile groups(fileName + "_horStructure.txt", {fileName});
-    ResultFile offsets(fileName + "_horStructure2.txt", {fileName});
+    // Both files are checked before either is written and replaced together.
+    ResultSet results(fileName, {fileName});
+    ResultFile& groups = results.Add(fileName + "_horStructure.txt");
+    ResultFile& offsets = results.Add(fileName + "_horStructure2.txt");
     JoinCloseMonomers(close, [&](int, const std::vector<int>& members) {
         for (std::size_t m = 0; m < members.size(); ++m) {
             if (m == 0)
@@ -98,11 +100,7 @@ void horAnaliser::PrintHorMatrix(const CloseMatrix& close) const {
         }
         std::fputc('\n', groups.get());
     });
-    // Both files are written completely before either replaces its old version.
-    groups.Finish();
-    offsets.Finish();
-    groups.Commit();
-    offsets.Commit();
+    results.Commit();
 }
 
 }  // namespace horgrid

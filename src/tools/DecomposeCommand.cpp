@@ -45,7 +45,8 @@ void Run(const DecomposeOptions& options) {
     } else {
         reader.emplace(options.sequences);
     }
-    DecompositionWriter writer(options.prefix, types, options.minIdentity);
+    ResultSet results(options.prefix, {options.sequences, options.monomers});
+    DecompositionWriter writer(results, options.prefix, options.minIdentity);
     std::size_t records = 0;
     std::size_t bases = 0;
     bool more = true;
@@ -70,13 +71,13 @@ void Run(const DecomposeOptions& options) {
         for (const Job& job : jobs) {
             ++records;
             bases += job.record.sequence.size();
-            writer.Add(records, job.record, job.segments, job.offset);
+            writer.Add(records, job.record, job.segments, types, job.offset);
             std::cout << records << '\t' << job.record.name << '\t' << job.record.sequence.size() << '\t'
                       << job.segments.size() << '\t' << TotalScore(job.segments) << '\n';
         }
         if (!jobs.empty()) std::cerr << "horgrid-tools decompose: " << records << " records, " << bases << " bases done\n";
     }
-    writer.Commit();
+    results.Commit();
 }
 
 }  // namespace

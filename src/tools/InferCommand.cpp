@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/NumberFormat.h"
-#include "common/ResultFile.h"
+#include "common/ResultSet.h"
 #include "decompose/DecompositionFiles.h"
 #include "decompose/MonomerSet.h"
 #include "infer/InferFiles.h"
@@ -45,23 +45,31 @@ void PrintHor(const Inference& inference) {
               << " partial, " << kinds[2] << " variant)\n";
 }
 
-void Write(const InferOptions& options, const std::vector<SequenceRecord>& records,
-           const Inference& inference) {
+// The result set, declared (and checked against the inputs) before the work.
+struct InferResults {
+    ResultSet set;
+    ResultFile& monomers;
+    ResultFile& hors;
+    ResultFile& bed;
+    DecompositionWriter decomposition;
+
+    explicit InferResults(const InferOptions& options)
+        : set(options.prefix, {options.sequences, options.templates}),
+          monomers(set.Add(options.prefix + "_monomers.fa")),
+          hors(set.Add(options.prefix + "_hors.tsv")),
+          bed(set.Add(options.prefix + "_hors.bed")),
+          decomposition(set, options.prefix, options.settings.minIdentity) {}
+};
+
+void Write(InferResults& results, const std::vector<SequenceRecord>& records, const Inference& inference) {
     std::vector<std::string> names;
     for (const SequenceRecord& record : records) names.push_back(record.name);
-    ResultFile monomers(options.prefix + "_monomers.fa");
-    monomers.Write(MonomersFasta(inference.monomers));
-    ResultFile hors(options.prefix + "_hors.tsv");
-    hors.Write(HorCopiesTsv(inference, names));
-    ResultFile bed(options.prefix + "_hors.bed");
-    bed.Write(HorCopiesBed(inference, names));
-    DecompositionWriter decomposition(options.prefix, inference.monomers, options.settings.minIdentity);
+    results.monomers.Write(MonomersFasta(inference.monomers));
+    results.hors.Write(HorCopiesTsv(inference, names));
+    results.bed.Write(HorCopiesBed(inference, names));
     for (std::size_t r = 0; r < records.size(); ++r)
-        decomposition.Add(r + 1, records[r], inference.segments[r]);
-    monomers.Commit();
-    hors.Commit();
-    bed.Commit();
-    decomposition.Commit();
+        results.decomposition.Add(r + 1, records[r], inference.segments[r], inference.monomers);
+    results.set.Commit();
 }
 
 void Run(const InferOptions& options) {
@@ -70,6 +78,7 @@ void Run(const InferOptions& options) {
     if (const std::string error = DecomposeLimitError(templates, settings.scoring); !error.empty()) {
         throw ValueError{"cannot use the templates: " + error};
     }
+    InferResults results(options);
     std::vector<SequenceRecord> records;
     SequenceReader reader(options.sequences);
     for (SequenceRecord record; reader.Next(record);) records.push_back(std::move(record));
@@ -87,7 +96,7 @@ void Run(const InferOptions& options) {
     } else {
         PrintHor(inference);
     }
-    Write(options, records, inference);
+    Write(results, records, inference);
 }
 
 }  // namespace
@@ -112,7 +121,7 @@ void InferOptions::Declare(CommandLine& line) {
                 Percent(settings.minIdentity));
     line.Notes(
         "Writes PREFIX_monomers.fa, PREFIX_hors.tsv, PREFIX_hors.bed and the decomposition files "
-        "PREFIX_decomposition.tsv, PREFIX_decomposition.bed and PREFIX.N.ens.");
+        "PREFIX_decomposition.tsv, PREFIX_decomposition.bed and PREFIX.ens/N.ens.");
 }
 
 void InferOptions::Execute() const { Run(*this); }

@@ -74,9 +74,9 @@ void ToolsUsage(std::ostream& out) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    InstallInterruptCleanup();
-    std::ios::sync_with_stdio(false);
+namespace {
+
+int Main(int argc, char** argv) {
     if (argc <= 1) {
         ToolsUsage(std::cout);
         return FinishStandardOutput("horgrid-tools", kUsageStatus);
@@ -91,4 +91,12 @@ int main(int argc, char** argv) {
     std::cerr << "horgrid-tools: unknown command '" << Printable(command) << "'\n";
     ToolsUsage(std::cerr);
     return kUsageStatus;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    InstallInterruptCleanup();
+    std::ios::sync_with_stdio(false);
+    return horgrid::RunGuarded("horgrid-tools", [&] { return Main(argc, argv); });
 }
