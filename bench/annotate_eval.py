@@ -8,7 +8,8 @@ command runs once (wall and processor time of the child measured); then every HM
 inside the live array (runs of at least 20 HMM monomers of the array's HOR scoring at least
 1.0 per base, gaps under 1 kb) is matched to the annotate monomer that overlaps it most (at
 least half of it); agreement = same AS-HOR name. Prints one line per case and the most
-frequent disagreements; exits 1 when a case agrees on less than 98 %."""
+frequent disagreements; exits 1 when a case agrees on less than 98 %. Then the same matching
+for the HumAS-HMMER test sequence and its expected AS-HOR and AS-SF tracks (not gated)."""
 import argparse, bisect, collections, os, resource, subprocess, sys, time
 
 CASES = {  # name: (sequence, HMM annotation, HOR)
@@ -111,6 +112,24 @@ def main():
               "%.1f processor-s with %s threads" % (case, same, total, share, wall, cpu, a.threads))
         for (name, found), n in wrong.most_common(8):
             print("    %5d  HMM %s, annotate %s" % (n, name, found))
+    # The HumAS-HMMER test sequence (chromosome 11, a diverged HOR) and its expected tracks.
+    test = os.path.join(a.data, "standard_monomers/HumAS_test")
+    if os.path.isdir(test):
+        prefix = os.path.join(a.out, "humas")
+        subprocess.run([a.tools, "annotate", "-o", prefix, os.path.join(test, "test.fa")], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for track, expected in (("AS-HOR", "AS-HOR-vs-test.bed"), ("AS-SF", "AS-SF-vs-test.bed")):
+            truth = []
+            for line in open(os.path.join(test, expected)):
+                c = line.split("\t")
+                truth.append((c[0], int(c[1]), int(c[2]), c[3], 0.0))
+            ours = bed("%s_%s.bed" % (prefix, track))
+            spans = {r: (0, 1 << 62) for r, *_ in truth}
+            total, same, wrong = agreement(truth, ours, spans)
+            print("HumAS test %s: %d of %d expected monomers named alike; %d monomers of ours" %
+                  (track, same, total, sum(len(v) for v in ours.values())))
+            for (name, found), n in wrong.most_common(4):
+                print("    %5d  expected %s, annotate %s" % (n, name, found))
     sys.exit(0 if ok else 1)
 
 
