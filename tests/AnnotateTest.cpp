@@ -186,3 +186,71 @@ TEST(Annotate, BuiltInSetsAndAssignment) {
 
 }  // namespace
 }  // namespace horgrid::test
+
+namespace horgrid::test {
+namespace {
+
+// Monomers of 171 bases one after the other, by (count, name, identity)
+// blocks; `gapAfter` inserts that many bases after the block.
+struct Block {
+    std::size_t count;
+    std::string name;
+    double identity;
+    std::int64_t gapAfter = 0;
+};
+
+std::vector<AnnotatedMonomer> Monomers(const std::vector<Block>& blocks) {
+    std::vector<AnnotatedMonomer> monomers;
+    std::int64_t at = 0;
+    for (const Block& block : blocks) {
+        for (std::size_t k = 0; k < block.count; ++k, at += 171) {
+            AnnotatedMonomer m;
+            m.start = at;
+            m.end = at + 171;
+            m.name = block.name;
+            m.horName = block.name.find('.') != std::string::npos;
+            m.identity = block.identity;
+            monomers.push_back(m);
+        }
+        at += block.gapAfter;
+    }
+    return monomers;
+}
+
+TEST(Annotate, ArrayStretchesFromNames) {
+    struct Case {
+        std::string what;
+        std::vector<Block> blocks;
+        std::vector<std::tuple<std::size_t, std::size_t, ArrayClass, std::string>> expected;
+    };
+    const std::string live = "S2C13/21H1L.3";
+    const std::vector<Case> cases = {
+        {"a short run inside joins", {{30, live, 98}, {5, "D1", 0}, {30, live, 98}},
+         {{0, 65, ArrayClass::LiveHor, "S2C13/21H1L"}}},
+        {"a short run at an edge stays", {{18, "S4CYH1L.13", 89}, {40, "S4CYH1L.2", 98}},
+         {{0, 18, ArrayClass::DivergedHor, "S4CYH1L"}, {18, 58, ArrayClass::LiveHor, "S4CYH1L"}}},
+        {"mixed flank votes not live first",
+         {{6, "Ga", 0}, {6, "S4CYH1L.13", 89}, {6, "S5C1H5d.1", 88}, {40, "S4CYH1L.2", 98}},
+         {{0, 18, ArrayClass::Monomeric, ""}, {18, 58, ArrayClass::LiveHor, "S4CYH1L"}}},
+        {"a close variant HOR counts for its live HOR", {{4, "S2C13/21H1-B.10", 97}, {30, live, 98}},
+         {{0, 34, ArrayClass::LiveHor, "S2C13/21H1L"}}},
+        {"a gap over 1 kb ends an array", {{25, live, 98, 1001}, {25, live, 98}},
+         {{0, 25, ArrayClass::LiveHor, "S2C13/21H1L"}, {25, 50, ArrayClass::LiveHor, "S2C13/21H1L"}}},
+    };
+    const std::set<std::string> liveHors = {"S2C13/21H1L", "S4CYH1L"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<NamedStretch> found = FindArrayStretches(Monomers(c.blocks), AnnotationSettings{}, liveHors);
+        ASSERT_EQ(found.size(), c.expected.size());
+        for (std::size_t k = 0; k < found.size(); ++k) {
+            const auto& [first, last, kind, hor] = c.expected[k];
+            EXPECT_EQ(found[k].first, first);
+            EXPECT_EQ(found[k].last, last);
+            EXPECT_EQ(found[k].kind, kind);
+            EXPECT_EQ(found[k].hor, hor);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace horgrid::test

@@ -362,7 +362,14 @@ std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>
                 if (runs[r].first < runs[shortest].first) shortest = r;
             }
             if (runs[shortest].first >= settings.minArrayMonomers) break;
-            const std::size_t into = runs[shortest + 1].first > runs[shortest - 1].first ? shortest + 1 : shortest - 1;
+            // Into the longer neighbour, except that a run that is not live
+            // never makes a live array longer when the other neighbour is not live.
+            const auto live = [&](std::size_t r) {
+                return keys[static_cast<std::size_t>(runs[r].second)].first == ArrayClass::LiveHor;
+            };
+            std::size_t into = runs[shortest + 1].first > runs[shortest - 1].first ? shortest + 1 : shortest - 1;
+            if (!live(shortest) && live(shortest - 1) != live(shortest + 1))
+                into = live(shortest - 1) ? shortest + 1 : shortest - 1;
             runs[into].first += runs[shortest].first;
             runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(shortest));
             for (std::size_t r = 1; r < runs.size();) {

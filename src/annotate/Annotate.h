@@ -101,11 +101,13 @@ struct NamedStretch {
 // live HOR's monomer (within liveLimit of it; a variant HOR's such as
 // "S2C13/21H1-B" within liveLimit counts for the live HOR of its name,
 // LiveHorOf, when `liveHors` holds it), another HOR's (or a live HOR's farther
-// away), or monomeric (a class name or none); the classes are smoothed
-// by the majority of the 2k+1 monomers around each (k = minArrayMonomers / 2),
+// away), or monomeric (a class name or none); the 2k+1 monomers around each
+// (k = minArrayMonomers / 2) vote first live or not, then another HOR or
+// monomeric, and the most frequent HOR of the winning class is taken; then
 // cut into runs of one class and HOR, and runs shorter than minArrayMonomers
-// between two others join the longer of the two (a short run at either end of
-// a stretch of monomers stays an array of its own).
+// between two others join the longer of the two, but a run that is not live
+// joins the neighbour that is not live when the other one is (a short run at
+// either end of a stretch of monomers stays an array of its own).
 std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>& monomers,
                                              const AnnotationSettings& settings,
                                              const std::set<std::string>& liveHors);
