@@ -20,7 +20,8 @@ std::vector<MonomerType> ReadMonomerSet(const std::string& path) {
             throw bad("monomer name '" + Printable(record.name) +
                       "' ends in ', the mark of a reverse-complemented monomer in the results");
         }
-        if (!names.insert(record.name).second) throw bad("two monomers named '" + Printable(record.name) + "'");
+        if (!names.insert(record.name).second)
+            throw bad("two monomers named '" + Printable(record.name) + "'");
         types.push_back({record.name, record.sequence});
     }
     if (types.empty()) throw bad("no record");

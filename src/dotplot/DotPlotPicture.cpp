@@ -61,7 +61,9 @@ std::string PositionTics(const char* axis, const std::vector<int>& positions) {
 
 // gnuplot draws no image of fewer than 2 x 2 points: a grid of one pixel is
 // handed to it as 2 x 2 copies of that pixel. The side of the pixel data:
-std::size_t DataSide(const IdentityGrid& grid) { return grid.side == 1 ? 2 : grid.side; }
+std::size_t DataSide(const IdentityGrid& grid) {
+    return grid.side == 1 ? 2 : grid.side;
+}
 
 // Writes the grid's pixels as native floats, row by row, to the descriptor
 // (which it closes). Returns "" or the reason.
@@ -134,8 +136,8 @@ std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, con
         rows = std::min(stripRows, side - first);
         if (side - first - rows == 1) ++rows;
         if (first + rows == side) text += decorations;
-        text += "plot '" + dataFile + "' binary array=(" + std::to_string(side) + "," +
-                std::to_string(rows) + ") skip=" + std::to_string(first * side * sizeof(float)) +
+        text += "plot '" + dataFile + "' binary array=(" + std::to_string(side) + "," + std::to_string(rows) +
+                ") skip=" + std::to_string(first * side * sizeof(float)) +
                 " format='%float' dx=" + Fixed(step, 6) + " dy=" + Fixed(step, 6) + " origin=(" + centre +
                 "," + Fixed(0.5 + (static_cast<double>(first) + 0.5) * step, 6) + ") with image\n";
     }

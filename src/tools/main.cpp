@@ -45,11 +45,11 @@ constexpr Subcommand Entry(const char* name) {
 }
 
 constexpr std::array kSubcommands = {
-    Entry<AnnotateOptions>("annotate"),     Entry<ConsensusOptions>("consensus"), Entry<DecomposeOptions>("decompose"),
-    Entry<DistMatrixOptions>("distmatrix"), Entry<DotPlotOptions>("dotplot"),
-    Entry<GroupOptions>("group"),           Entry<HorTableOptions>("hortable"),
-    Entry<InferOptions>("infer"),           Entry<MergeOptions>("merge"),
-    Entry<PurifyOptions>("purify"),
+    Entry<AnnotateOptions>("annotate"),     Entry<ConsensusOptions>("consensus"),
+    Entry<DecomposeOptions>("decompose"),   Entry<DistMatrixOptions>("distmatrix"),
+    Entry<DotPlotOptions>("dotplot"),       Entry<GroupOptions>("group"),
+    Entry<HorTableOptions>("hortable"),     Entry<InferOptions>("infer"),
+    Entry<MergeOptions>("merge"),           Entry<PurifyOptions>("purify"),
 };
 
 void ToolsUsage(std::ostream& out) {
@@ -68,15 +68,16 @@ void ToolsUsage(std::ostream& out) {
     out << "  -h, --help                 this text\n"
            "\n"
            "horgrid-tools COMMAND --help shows the options of COMMAND. Options may stand anywhere among the\n"
-           "files; -- ends them (horgrid-tools dotplot -- -x.ens). Threads: -t N, else HORGRID_THREADS, else 1.\n"
+           "files; -- ends them (horgrid-tools dotplot -- -x.ens). Threads: -t N, else HORGRID_THREADS, else "
+           "1.\n"
            "Exit status: 0 done, 1 usage error, 2 bad value or file, 3 picture not drawn, 128+n signal n.\n";
 }
 
 }  // namespace
 
-namespace {
-
-int Main(int argc, char** argv) {
+int main(int argc, char** argv) {
+    InstallInterruptCleanup();
+    std::ios::sync_with_stdio(false);
     if (argc <= 1) {
         ToolsUsage(std::cout);
         return FinishStandardOutput("horgrid-tools", kUsageStatus);
@@ -91,12 +92,4 @@ int Main(int argc, char** argv) {
     std::cerr << "horgrid-tools: unknown command '" << Printable(command) << "'\n";
     ToolsUsage(std::cerr);
     return kUsageStatus;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    InstallInterruptCleanup();
-    std::ios::sync_with_stdio(false);
-    return horgrid::RunGuarded("horgrid-tools", [&] { return Main(argc, argv); });
 }
