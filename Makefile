@@ -76,6 +76,7 @@ bench: setup
 	./$(BUILD_BENCH)/bench/horgrid_decompose_bench
 	python3 bench/commands.py $(BUILD_BENCH)/horgrid $(BUILD_BENCH)/bench-data
 	python3 bench/scan_assembly.py $(BUILD_BENCH)/bench/horgrid_scan_bench $(BUILD_BENCH)/bench-data
+	python3 bench/annotate_standard_arrays.py $(BUILD_BENCH)/horgrid-tools --out $(BUILD_BENCH)/annotate-standard
 	@if [ -d $(REAL_DATA) ]; then python3 bench/annotate_eval.py $(BUILD_BENCH)/horgrid-tools $(REAL_DATA) --out $(BUILD_BENCH)/annotate-eval; \
 	else echo "annotate against the HMM annotation: skipped, no $(REAL_DATA)"; fi
 
