@@ -394,58 +394,63 @@ std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>
 
 namespace {
 
-// Names the monomers of one HOR array by its positions, finds its HOR copies
-// and fills the array's line.
+// Names the monomers of a live HOR array by its positions (NamePositions);
+// returns each member's position.
+std::vector<std::size_t> NameLiveArray(const StandardSets& sets, const AnnotationSettings& settings,
+                                       unsigned threads, const std::vector<std::string_view>& members,
+                                       const NamedStretch& stretch, Annotation& result) {
+    std::vector<MonomerType> candidates;
+    for (const MonomerType& type : sets.horMonomers) {
+        if (HorOfName(type.name) == stretch.hor) candidates.push_back(type);
+    }
+    // The monomer before each in HOR order (reverse runs read backwards).
+    std::vector<std::size_t> previous(members.size(), kNone);
+    constexpr std::int64_t kAdjacent = 50;
+    for (std::size_t k = 1; k < members.size(); ++k) {
+        const AnnotatedMonomer& left = result.monomers[stretch.first + k - 1];
+        const AnnotatedMonomer& right = result.monomers[stretch.first + k];
+        if (left.reverse != right.reverse || right.start - left.end > kAdjacent) continue;
+        if (right.reverse) {
+            previous[k - 1] = k;
+        } else {
+            previous[k] = k - 1;
+        }
+    }
+    std::vector<std::size_t> position;
+    const std::vector<std::size_t> named = NamePositions(members, previous, candidates, settings, threads, position);
+    // Positions beyond every candidate are named after their class, numbered per class.
+    std::map<std::size_t, std::string> ownName;
+    std::map<std::string, std::size_t> perClass;
+    for (std::size_t k = 0; k < members.size(); ++k) {
+        AnnotatedMonomer& monomer = result.monomers[stretch.first + k];
+        if (named[k] != kNone) {
+            const MonomerType& standard = candidates[named[k]];
+            monomer.name = standard.name;
+            monomer.identity = 100 - Percent(Levenshtein(members[k], standard.sequence), standard.sequence.size());
+        } else {
+            auto [it, added] = ownName.emplace(position[k], "");
+            if (added) {
+                const std::string& family = sets.families[monomer.family].name;
+                it->second = stretch.hor + "." + family + "-" + std::to_string(++perClass[family]);
+            }
+            monomer.name = it->second;
+            monomer.identity = 0;
+        }
+        monomer.horName = true;
+    }
+    return position;
+}
+
+// Finds the HOR copies of one HOR array (live or diverged) on its names and
+// fills the array's line.
 void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const AnnotationSettings& settings,
                       unsigned threads, const std::vector<std::string>& texts, const NamedStretch& stretch,
                       std::size_t arrayIndex, Annotation& result, AnnotatedArray& array) {
-    std::vector<std::size_t> candidateIndex;
-    std::vector<MonomerType> candidates;
-    for (std::size_t c = 0; c < sets.horMonomers.size(); ++c) {
-        if (HorOfName(sets.horMonomers[c].name) != stretch.hor) continue;
-        candidateIndex.push_back(c);
-        candidates.push_back(sets.horMonomers[c]);
-    }
     std::vector<std::string_view> members;
     for (std::size_t i = stretch.first; i < stretch.last; ++i) members.push_back(texts[i]);
-    std::vector<std::size_t> position(members.size(), kNone);
-    if (stretch.kind == ArrayClass::LiveHor) {
-        // The monomer before each in HOR order (reverse runs read backwards).
-        std::vector<std::size_t> previous(members.size(), kNone);
-        constexpr std::int64_t kAdjacent = 50;
-        for (std::size_t k = 1; k < members.size(); ++k) {
-            const AnnotatedMonomer& left = result.monomers[stretch.first + k - 1];
-            const AnnotatedMonomer& right = result.monomers[stretch.first + k];
-            if (left.reverse != right.reverse || right.start - left.end > kAdjacent) continue;
-            if (right.reverse) {
-                previous[k - 1] = k;
-            } else {
-                previous[k] = k - 1;
-            }
-        }
-        const std::vector<std::size_t> named =
-            NamePositions(members, previous, candidates, settings, threads, position);
-        // Positions beyond every candidate are named after their class, numbered per class.
-        std::map<std::size_t, std::string> ownName;
-        std::map<std::string, std::size_t> perClass;
-        for (std::size_t k = 0; k < members.size(); ++k) {
-            AnnotatedMonomer& monomer = result.monomers[stretch.first + k];
-            if (named[k] != kNone) {
-                const MonomerType& standard = candidates[named[k]];
-                monomer.name = standard.name;
-                monomer.identity = 100 - Percent(Levenshtein(members[k], standard.sequence), standard.sequence.size());
-            } else {
-                auto [it, added] = ownName.emplace(position[k], "");
-                if (added) {
-                    const std::string& family = sets.families[monomer.family].name;
-                    it->second = stretch.hor + "." + family + "-" + std::to_string(++perClass[family]);
-                }
-                monomer.name = it->second;
-                monomer.identity = 0;
-            }
-            monomer.horName = true;
-        }
-    }
+    const std::vector<std::size_t> position = stretch.kind == ArrayClass::LiveHor
+                                                  ? NameLiveArray(sets, settings, threads, members, stretch, result)
+                                                  : std::vector<std::size_t>(members.size(), kNone);
 
     // HOR types: one per name, except that positions sharing a name stay apart
     // when each holds at least half as many copies as the largest of them.
