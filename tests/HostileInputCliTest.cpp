@@ -79,8 +79,6 @@ TEST(HostileInputCli, EveryFaultEndsTheRunAndChangesNothing) {
     std::filesystem::create_directory(dir.File("e.ens"));
     dir.Write("e.ens/1.ens", ">r\nACGTACGTAA\n");
     dir.Write("i_monomers.fa", kMonomers);
-    dir.Write("d.ens", "m0 + 1 4 ACGT\nm1 + 5 4 ACGA\n");
-    std::filesystem::create_hard_link(dir.File("d.ens"), dir.File("d.ens_dotplot.tsv"));
     dir.Write("t_decomposition.tsv", "old");
     std::filesystem::create_directory(dir.File("t_decomposition.bed"));
 
@@ -105,7 +103,6 @@ TEST(HostileInputCli, EveryFaultEndsTheRunAndChangesNothing) {
         {{"decompose", "-o", "e", "e.ens/1.ens", "m.fa"}, "cannot replace 'e.ens': it holds the input 'e.ens/1.ens'"},
         {{"infer", "-o", "i", "s.fa", "i_monomers.fa"}, "it is the input 'i_monomers.fa'"},
         {{"decompose", "-o", "t", "s.fa", "m.fa"}, "cannot replace 't_decomposition.bed': Is a directory"},
-        {{"dotplot", "d.ens"}, "it is the input 'd.ens'"},
     };
     const std::map<std::string, std::string> before = Snapshot(dir);
     for (const auto& c : cases) {
