@@ -10,6 +10,8 @@ FUZZ_CHECK_SECONDS ?= 5
 JOBS       ?= $(shell nproc)
 EXAMPLE    ?= examples/dxz1.ens
 PREFIX     ?= /usr/local
+# The shared real centromeres and their HMM annotation (bench/annotate_eval.py).
+REAL_DATA  ?= ../shared/data
 
 .PHONY: all setup build demo check test sanitize fuzz-build fuzz fuzz-smoke bench install clean
 
@@ -74,6 +76,9 @@ bench: setup
 	./$(BUILD_BENCH)/bench/horgrid_decompose_bench
 	python3 bench/commands.py $(BUILD_BENCH)/horgrid $(BUILD_BENCH)/bench-data
 	python3 bench/scan_assembly.py $(BUILD_BENCH)/bench/horgrid_scan_bench $(BUILD_BENCH)/bench-data
+	python3 bench/annotate_standard_arrays.py $(BUILD_BENCH)/horgrid-tools --out $(BUILD_BENCH)/annotate-standard
+	@if [ -d $(REAL_DATA) ]; then python3 bench/annotate_eval.py $(BUILD_BENCH)/horgrid-tools $(REAL_DATA) --out $(BUILD_BENCH)/annotate-eval; \
+	else echo "annotate against the HMM annotation: skipped, no $(REAL_DATA)"; fi
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_BENCH) $(BUILD_FUZZ)

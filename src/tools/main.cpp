@@ -20,6 +20,7 @@
 #include "common/FileError.h"
 #include "common/Interrupt.h"
 #include "common/StandardOutput.h"
+#include "tools/AnnotateCommand.h"
 #include "tools/CommandLine.h"
 #include "tools/DecomposeCommand.h"
 #include "tools/DotPlotCommand.h"
@@ -44,11 +45,11 @@ constexpr Subcommand Entry(const char* name) {
 }
 
 constexpr std::array kSubcommands = {
-    Entry<ConsensusOptions>("consensus"),   Entry<DecomposeOptions>("decompose"),
-    Entry<DistMatrixOptions>("distmatrix"), Entry<DotPlotOptions>("dotplot"),
-    Entry<GroupOptions>("group"),           Entry<HorTableOptions>("hortable"),
-    Entry<InferOptions>("infer"),           Entry<MergeOptions>("merge"),
-    Entry<PurifyOptions>("purify"),
+    Entry<AnnotateOptions>("annotate"),     Entry<ConsensusOptions>("consensus"),
+    Entry<DecomposeOptions>("decompose"),   Entry<DistMatrixOptions>("distmatrix"),
+    Entry<DotPlotOptions>("dotplot"),       Entry<GroupOptions>("group"),
+    Entry<HorTableOptions>("hortable"),     Entry<InferOptions>("infer"),
+    Entry<MergeOptions>("merge"),           Entry<PurifyOptions>("purify"),
 };
 
 void ToolsUsage(std::ostream& out) {
@@ -74,9 +75,9 @@ void ToolsUsage(std::ostream& out) {
 
 }  // namespace
 
-namespace {
-
-int Main(int argc, char** argv) {
+int main(int argc, char** argv) {
+    InstallInterruptCleanup();
+    std::ios::sync_with_stdio(false);
     if (argc <= 1) {
         ToolsUsage(std::cout);
         return FinishStandardOutput("horgrid-tools", kUsageStatus);
@@ -91,12 +92,4 @@ int Main(int argc, char** argv) {
     std::cerr << "horgrid-tools: unknown command '" << Printable(command) << "'\n";
     ToolsUsage(std::cerr);
     return kUsageStatus;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    InstallInterruptCleanup();
-    std::ios::sync_with_stdio(false);
-    return horgrid::RunGuarded("horgrid-tools", [&] { return Main(argc, argv); });
 }

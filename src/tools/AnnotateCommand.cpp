@@ -1,0 +1,112 @@
+#include "tools/AnnotateCommand.h"
+
+#include <algorithm>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "annotate/Annotate.h"
+#include "annotate/AnnotationFiles.h"
+#include "scan/AlphaScan.h"
+#include "seqio/SequenceReader.h"
+
+namespace horgrid {
+namespace {
+
+// Records from this length on are first scanned for their alpha-satellite
+// stretches (scan/AlphaScan.h), and only those are annotated; shorter ones
+// are annotated whole (the scan's windows need a kilobase or more).
+constexpr std::size_t kScanFrom = 1000000;
+// Bases added on either side of a scanned stretch, so that its first and last
+// monomers are whole.
+constexpr std::int64_t kStretchMargin = 200;
+
+// The stretches of a record that are annotated, as (start, end) pairs.
+std::vector<std::pair<std::size_t, std::size_t>> Stretches(const SequenceRecord& record, const AlphaKmerTable& table) {
+    const std::int64_t length = static_cast<std::int64_t>(record.sequence.size());
+    if (record.sequence.size() < kScanFrom) return {{0, record.sequence.size()}};
+    std::vector<std::pair<std::size_t, std::size_t>> stretches;
+    for (const AlphaStretch& found : FindAlphaStretches(record.sequence, table)) {
+        const std::int64_t start = std::max<std::int64_t>(0, found.start - kStretchMargin);
+        const std::int64_t end = std::min(length, found.end + kStretchMargin);
+        if (!stretches.empty() && static_cast<std::int64_t>(stretches.back().second) >= start) {
+            stretches.back().second = static_cast<std::size_t>(end);
+        } else {
+            stretches.emplace_back(static_cast<std::size_t>(start), static_cast<std::size_t>(end));
+        }
+    }
+    return stretches;
+}
+
+// Annotates one record (or region) stretch by stretch and adds it to the result files.
+void AnnotateRecord(const SequenceRecord& record, std::int64_t offset, const StandardSets& sets,
+                    const AlphaKmerTable& table, const AnnotateOptions& options, AnnotationWriter& writer,
+                    std::size_t number) {
+    std::size_t monomers = 0, arrays = 0, copies = 0;
+    for (const auto& [start, end] : Stretches(record, table)) {
+        const std::string_view stretch = std::string_view(record.sequence).substr(start, end - start);
+        const Annotation annotation = AnnotateSequence(stretch, sets, AnnotationSettings{}, options.threads);
+        writer.Add(record.name, offset + static_cast<std::int64_t>(start), annotation);
+        monomers += annotation.monomers.size();
+        arrays += annotation.arrays.size();
+        copies += annotation.copies.size();
+    }
+    std::cout << number << '\t' << record.name << '\t' << record.sequence.size() << '\t' << monomers << '\t'
+              << arrays << '\t' << copies << '\n';
+}
+
+// The filter's k-mer table: the family and standard HOR consensus monomers.
+AlphaKmerTable ScanTable(const StandardSets& sets) {
+    std::vector<std::string> references;
+    for (const MonomerType& type : sets.families) references.push_back(type.sequence);
+    for (const MonomerType& type : sets.horMonomers) references.push_back(type.sequence);
+    return AlphaKmerTable(references, AlphaScanSettings{}.k);
+}
+
+void Run(const AnnotateOptions& options) {
+    const StandardSets sets = BuiltInStandardSets();
+    const AlphaKmerTable table = ScanTable(sets);
+    std::optional<SequenceReader> reader;
+    std::optional<RegionRecord> region;
+    if (!options.region.empty()) {
+        region = ReadRegion(options.sequences, options.region);
+    } else {
+        reader.emplace(options.sequences);
+    }
+    AnnotationWriter writer(options.prefix, sets, {options.sequences});
+    std::size_t records = 0;
+    std::size_t bases = 0;
+    SequenceRecord record;
+    while (region ? records == 0 : reader->Next(record)) {
+        const SequenceRecord& current = region ? region->record : record;
+        AnnotateRecord(current, region ? region->offset : 0, sets, table, options, writer, ++records);
+        bases += current.sequence.size();
+        std::cerr << "horgrid-tools annotate: " << records << " records, " << bases << " bases done\n";
+    }
+    writer.Commit();
+}
+
+}  // namespace
+
+void AnnotateOptions::Declare(CommandLine& line) {
+    line.Summary("standard alpha-satellite annotation -> SEQUENCES_AS-HOR.bed, _AS-SF.bed, _AS-strand.bed, "
+                 "_AS-StV.bed, _arrays.tsv and _decomposition.tsv");
+    line.Description(
+        "The standard alpha-satellite annotation of every record of SEQUENCES (FASTA or FASTQ, plain, gzip or "
+        "bgzip): monomers in the standard phase with their suprachromosomal class and standard HOR monomer "
+        "names, the arrays and their HOR copies, from the built-in standard monomer sets.");
+    line.Operand("SEQUENCES", sequences);
+    line.Prefix(prefix, "SEQUENCES",
+                "result files PREFIX_AS-HOR.bed, PREFIX_AS-SF.bed, PREFIX_AS-strand.bed, PREFIX_AS-StV.bed, "
+                "PREFIX_arrays.tsv and PREFIX_decomposition.tsv");
+    line.Option("-r,--region", "NAME[:BEGIN-END]", "only this region (1-based, inclusive), through the .fai index",
+                Text(region, "region"));
+    line.Threads(threads);
+    line.Notes("Standard output: one line per record: number, name, length, monomers, arrays, HOR copies.");
+}
+
+void AnnotateOptions::Execute() const { Run(*this); }
+
+}  // namespace horgrid
