@@ -27,6 +27,7 @@
 #include "groups/horTable.h"
 #include "tools/DecomposeCommand.h"
 #include "tools/InferCommand.h"
+#include "tools/ReportCommand.h"
 #include "tools/ToolsUsage.h"
 
 namespace {
@@ -46,7 +47,7 @@ struct Subcommand {
     int (*main)(int argc, char** argv) = nullptr;
 };
 
-constexpr std::array<Subcommand, 9> kSubcommands = {{
+constexpr std::array<Subcommand, 10> kSubcommands = {{
     {"consensus", 1, [](char** files) { consensus{files[0]}; }},
     {"decompose", 0, nullptr, RunDecompose},
     {"distmatrix", 1, [](char** files) { distanceMatrix{files[0]}; }},
@@ -56,6 +57,7 @@ constexpr std::array<Subcommand, 9> kSubcommands = {{
     {"infer", 0, nullptr, InferCommand},
     {"merge", 2, [](char** files) { alphaEnsemble(alphaEnsemble(files[0]), alphaEnsemble(files[1])); }},
     {"purify", 1, [](char** files) { alphaEnsemble(files[0]).PurifyAlphaEnsemble(); }},
+    {"report", 0, nullptr, ReportCommand},
 }};
 
 }  // namespace

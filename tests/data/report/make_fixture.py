@@ -1,0 +1,107 @@
+#!/usr/bin/env python3
+"""Writes the report test fixture: an annotation in the layout of `annotate`
+(PREFIX_arrays.tsv and the AS-HOR, AS-SF, AS-strand, AS-StV tracks) of two
+records, and their sequences.
+
+Record `cen21_piece` is bases 20,000-30,000 of the CHM13 chromosome 21 HOR
+array (`chm13_cen21/cen21.fa` of the shared data, from the public CHM13
+assembly), with the HMM annotation's AS-HOR names of that stretch
+(`chm13_cen21/AS-HOR.hmm-annotation.bed`); monomer 7 of the third copy is
+left out, so that copy is a structural variant. Record `monomeric` is the 12
+DXZ1 monomers of `examples/dxz1_monomers.fa` in a row, annotated as
+monomeric alpha satellite (family names only, no HOR copies). Colours follow
+`standard_monomers/colors.tsv`.
+
+    tests/data/report/make_fixture.py SHARED_DATA_DIR OUT_DIR
+"""
+import sys
+
+HOR_COLOUR = "120,137,171"  # S2C13/21H1L.
+SF_COLOUR = {"D1": "255,0,255", "W1": "0,255,255"}
+STRAND_COLOUR = {"+": "0,0,255", "-": "255,0,0"}
+STV_COLOURS = ["120,137,171", "255,150,0"]
+FROM, TO = 20000, 30000
+
+
+def read_fasta(path):
+    records, name = {}, None
+    for line in open(path):
+        line = line.strip()
+        if line.startswith(">"):
+            name = line[1:].split()[0]
+            records[name] = []
+        elif name:
+            records[name].append(line)
+    return {k: "".join(v) for k, v in records.items()}
+
+
+def main(shared, out):
+    cen21 = next(iter(read_fasta(f"{shared}/chm13_cen21/cen21.fa").values()))[FROM:TO]
+    monomers = []
+    for line in open(f"{shared}/chm13_cen21/AS-HOR.hmm-annotation.bed"):
+        f = line.split()
+        start, end = int(f[1]), int(f[2])
+        if start >= FROM + 100 and end <= TO - 800:
+            monomers.append([start - FROM, end - FROM, f[3], f[5]])
+    # Copies: on the minus strand the unit positions fall along the record.
+    copies, current = [], []
+    for m in monomers:
+        position = int(m[2].rsplit(".", 1)[1])
+        if current and position >= int(current[-1][2].rsplit(".", 1)[1]):
+            copies.append(current)
+            current = []
+        current.append(m)
+    copies.append(current)
+    del copies[2][4]  # monomer 7 of the third copy
+    kept = [m for c in copies for m in c]
+
+    dxz1 = read_fasta(sys.path[0] + "/../../../examples/dxz1_monomers.fa")
+    mono_seq, mono = "", []
+    for i, seq in enumerate(dxz1.values()):
+        mono.append([len(mono_seq), len(mono_seq) + len(seq), "W1" if i % 2 else "D1", "+"])
+        mono_seq += seq
+
+    def bed9(record, items, colour, name=lambda m: m[2]):
+        return "".join(f"{record}\t{m[0]}\t{m[1]}\t{name(m)}\t0\t{m[3]}\t{m[0]}\t{m[1]}\t{colour(m)}\n"
+                       for m in items)
+
+    prefix = f"{out}/fixture"
+    with open(f"{out}/fixture.fa", "w") as fa:
+        fa.write(f">cen21_piece\n{cen21}\n>monomeric\n{mono_seq}\n")
+    with open(f"{prefix}_AS-HOR.bed", "w") as f:
+        f.write('track name="AS-HOR" itemRgb="On"\n')
+        f.write(bed9("cen21_piece", kept, lambda m: HOR_COLOUR))
+        f.write(bed9("monomeric", mono, lambda m: SF_COLOUR[m[2]]))
+    with open(f"{prefix}_AS-SF.bed", "w") as f:
+        f.write('track name="AS-SF" itemRgb="On"\n')
+        f.write(bed9("cen21_piece", kept, lambda m: SF_COLOUR["D1"], lambda m: "D1"))
+        f.write(bed9("monomeric", mono, lambda m: SF_COLOUR[m[2]]))
+    with open(f"{prefix}_AS-strand.bed", "w") as f:
+        f.write('track name="AS-strand" itemRgb="On"\n')
+        f.write(bed9("cen21_piece", kept, lambda m: STRAND_COLOUR[m[3]], lambda m: m[3]))
+        f.write(bed9("monomeric", mono, lambda m: STRAND_COLOUR[m[3]], lambda m: m[3]))
+    with open(f"{prefix}_AS-StV.bed", "w") as f:
+        f.write('track name="AS-StV" itemRgb="On"\n')
+        for c in sorted(copies, key=lambda c: min(m[0] for m in c)):
+            positions = sorted(int(m[2].rsplit(".", 1)[1]) for m in c)
+            ranges, first = [], positions[0]
+            for a, b in zip(positions, positions[1:] + [None]):
+                if b != a + 1:
+                    ranges.append(f"{first}-{a}" if a != first else f"{a}")
+                    first = b
+            name = "S2C13/21H1L." + "_".join(ranges)
+            start, end = min(m[0] for m in c), max(m[1] for m in c)
+            colour = STV_COLOURS[0] if len(positions) == 11 else STV_COLOURS[1]
+            f.write(f"cen21_piece\t{start}\t{end}\t{name}\t0\t-\t{start}\t{end}\t{colour}\n")
+    a0, a1 = kept[0][0], kept[-1][1]
+    full = sum(1 for c in copies if len(c) == 11)
+    with open(f"{prefix}_arrays.tsv", "w") as f:
+        f.write("#record\tstart\tend\tclass\tHOR\tunit monomers\tunit bases\tcopies\tfull\tpartial\tvariant"
+                "\tidentity\tfamily\tCENP-B per copy\n")
+        f.write(f"cen21_piece\t{a0}\t{a1}\tlive HOR\tS2C13/21H1L\t11\t1870\t{len(copies)}\t{full}\t"
+                f"{len(copies) - full}\t0\t98.50\t2\t0.91\n")
+        f.write(f"monomeric\t0\t{len(mono_seq)}\tmonomeric\t-\t-\t-\t0\t0\t0\t0\t75.00\t1\t0\n")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1], sys.argv[2])
