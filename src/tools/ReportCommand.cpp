@@ -12,7 +12,7 @@
 #include "common/ResultFile.h"
 #include "decompose/Decompose.h"
 #include "hor/HorNames.h"
-#include "report/AnnotationFiles.h"
+#include "report/AnnotationReader.h"
 #include "report/ReportPage.h"
 #include "report/ReportPictures.h"
 #include "seqio/SequenceReader.h"

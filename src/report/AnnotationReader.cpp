@@ -1,4 +1,4 @@
-#include "report/AnnotationFiles.h"
+#include "report/AnnotationReader.h"
 
 #include <sys/stat.h>
 
