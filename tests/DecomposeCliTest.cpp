@@ -58,16 +58,16 @@ TEST(DecomposeCli, BadInputLeavesNoResult) {
         {{"decompose", "s.fa", "twice.fa"}, 2, "two monomers named 'A'"},
         {{"decompose", "-s", "-1,-1,x,1", "s.fa", "m.fa"}, 2, "bad scoring '-1,-1,x,1'"},
         {{"decompose", "-t", "0", "s.fa", "m.fa"}, 2, "bad thread count '0'"},
-        {{"decompose", "-i", "101", "s.fa", "m.fa"}, 2, "bad minimum identity '101'"},
+        {{"decompose", "-i", "101", "s.fa", "m.fa"}, 2, "bad percentage '101'"},
         {{"decompose", "-r", "nothere", "s.fa", "m.fa"}, 2, "cannot index 's.fa'"},
         {{"decompose", "-r", "nothere", "r.fa", "m.fa"}, 2, "region 'nothere' is not in the index of 'r.fa'"},
-        {{"decompose", "s.fa"}, 1, "needs SEQUENCES and MONOMERS"},
+        {{"decompose", "s.fa"}, 1, "missing MONOMER_SET"},
         {{"decompose", "-x", "s.fa", "m.fa"}, 1, "unknown option"},
     };
     for (const auto& c : cases) {
         const RunResult run = Tools(c.arguments, dir);
         EXPECT_EQ(run.status, c.status) << c.message;
-        EXPECT_NE(run.err.find("horgrid-tools: "), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("horgrid-tools decompose: "), std::string::npos) << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_FALSE(FileExists(dir.File("s.fa_decomposition.tsv"))) << c.message;
         EXPECT_FALSE(FileExists(dir.File("s.fa.1.ens"))) << c.message;

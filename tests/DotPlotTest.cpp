@@ -100,10 +100,10 @@ TEST(DotPlot, CommandRefusesBadArgumentsAndKeepsTheTableWithoutPicture) {
     dir.Write("it's.ens", MixedEnsemble());
     const std::vector<std::pair<std::vector<std::string>, int>> cases = {
         {{}, 1},
-        {{"-t", "0", "e.ens"}, 1},
-        {{"--size", "5001", "e.ens"}, 1},
-        {{"--min-identity", "100", "e.ens"}, 1},
-        {{"--min-identity", "x", "e.ens"}, 1},
+        {{"-t", "0", "e.ens"}, 2},
+        {{"--size", "5001", "e.ens"}, 2},
+        {{"--min-identity", "100", "e.ens"}, 2},
+        {{"--min-identity", "x", "e.ens"}, 2},
         {{"--colour", "e.ens"}, 1},
         {{"e.ens", "e.ens"}, 1},
         {{"--help"}, 0},

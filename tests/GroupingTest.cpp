@@ -131,7 +131,7 @@ TEST(Grouping, ADiskThatFillsUpReplacesNeitherFile) {
     ::close(filler);
     const RunResult run = RunProgram(HORGRID_TOOLS_BIN, {"group", "d.txt"}, dir.path());
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "horgrid-tools: cannot write 'd.txt_horStructure2.txt': No space left on device\n");
+    EXPECT_EQ(run.err, "horgrid-tools group: cannot write 'd.txt_horStructure2.txt': No space left on device\n");
     EXPECT_EQ(ReadFile(dir.File("d.txt_horStructure.txt")), "");
     EXPECT_EQ(ReadFile(dir.File("d.txt_horStructure2.txt")), "");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);

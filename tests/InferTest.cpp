@@ -153,7 +153,7 @@ TEST(InferCli, BadInputWritesNothing) {
         {{"--closeness", "101", "array.fa"}, 2, "bad percentage '101'"},
         {{"--min-count", "x", "array.fa"}, 2, "bad count 'x'"},
         {{"--bogus", "array.fa"}, 1, "unknown option '--bogus'"},
-        {{"array.fa", "start.fa", "third.fa"}, 1, "needs SEQUENCES"},
+        {{"array.fa", "start.fa", "third.fa"}, 1, "unexpected argument 'third.fa'"},
     };
     for (const Case& c : cases) {
         TempDir dir;

@@ -101,7 +101,7 @@ TEST(ReportCore, TracksGoToTheArraysTheyOverlapAndCopiesLayOutByUnitPosition) {
                                                                {3, 2, false}}));
 
     for (const auto& [name, position] : std::vector<std::pair<std::string, int>>{
-             {"S1C1/5/19H1L.12", 12}, {"S2C8H1L.4/7", 0}, {"W5", 0}, {"H.", 0}, {"H.0", 0}, {"H.3x", 0}}) {
+             {"S1C1/5/19H1L.12", 12}, {"S2C8H1L.4/7", 4}, {"S4CYH1L.Ga-1", 0}, {"W5", 0}, {"H.", 0}, {"H.0", 0}, {"H.3x", 0}}) {
         EXPECT_EQ(UnitPosition(name), position) << name;
     }
 }

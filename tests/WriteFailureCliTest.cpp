@@ -47,7 +47,7 @@ TEST(WriteFailure, ResultThatIsItsOwnInputIsRefused) {
     dir.Write("a.ensr", second);  // merge writes the first input's name + "r"
     const RunResult run = RunProgram(HORGRID_TOOLS_BIN, {"merge", "a.ens", "a.ensr"}, dir.path());
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "horgrid-tools: cannot create 'a.ensr': it is the input 'a.ensr'\n");
+    EXPECT_EQ(run.err, "horgrid-tools merge: cannot create 'a.ensr': it is the input 'a.ensr'\n");
     EXPECT_EQ(ReadFile(dir.File("a.ensr")), second);
 }
 

@@ -68,7 +68,7 @@ int UnitPosition(std::string_view name) {
     const char* first = name.data() + dot + 1;
     const char* last = name.data() + name.size();
     const auto [stop, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || stop != last || value < 1) return 0;
+    if (error != std::errc() || (stop != last && *stop != '/') || value < 1) return 0;
     return value;
 }
 

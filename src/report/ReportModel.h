@@ -78,8 +78,9 @@ struct HorLayout {
     std::vector<HorCell> cells;
 };
 
-// The unit position in a monomer name ("S1C1/5/19H1L.12" -> 12), 0 when the
-// name has no '.' followed by a whole number at its end.
+// The unit position in a monomer name ("S1C1/5/19H1L.12" -> 12; a hybrid
+// "S2C8H1L.4/7" takes its first number, 4), 0 when the name does not end in
+// '.' and a whole number (or two joined by '/').
 int UnitPosition(std::string_view name);
 
 // Lays out the copies: a monomer belongs to the copy that holds its middle

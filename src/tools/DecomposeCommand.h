@@ -1,11 +1,24 @@
 #pragma once
 
+#include <string>
+
+#include "decompose/Decompose.h"
+#include "tools/CommandLine.h"
+
 namespace horgrid {
 
-// horgrid-tools decompose [options] SEQUENCES MONOMERS. argv[0] is
-// "decompose"; the options are parsed here (GNU style). Returns the exit
-// status: 0, 1 for usage errors, 2 for unreadable input, bad values or
-// unwritable results (nothing is left behind then).
-int RunDecompose(int argc, char** argv);
+// horgrid-tools decompose [options] SEQUENCES MONOMER_SET.
+struct DecomposeOptions {
+    std::string prefix;
+    unsigned threads = 1;
+    Scoring scoring;
+    double minIdentity = 0;
+    std::string region;  // empty: every record
+    std::string sequences;
+    std::string monomers;
+
+    void Declare(CommandLine& line);
+    void Execute() const;
+};
 
 }  // namespace horgrid

@@ -1,120 +1,18 @@
 #include "tools/InferCommand.h"
 
-#include <getopt.h>
-
-#include <charconv>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "common/FileError.h"
 #include "common/NumberFormat.h"
-#include "common/Parallel.h"
 #include "common/ResultFile.h"
 #include "decompose/DecompositionFiles.h"
 #include "infer/InferFiles.h"
 #include "infer/Inference.h"
 #include "seqio/SequenceReader.h"
-#include "tools/OptionCommand.h"
-#include "tools/ToolsUsage.h"
 
 namespace horgrid {
 namespace {
-
-struct InferOptions {
-    InferSettings settings;
-    std::string prefix;
-    std::string sequences;
-    std::string templates;  // empty: the built-in family references
-};
-
-std::size_t Count(const std::string& text) {
-    std::size_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || value == 0) {
-        throw ValueError{"bad count '" + text + "' (a whole number from 1)"};
-    }
-    return value;
-}
-
-float Percent(const std::string& text) {
-    float value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || !(value >= 0 && value <= 100)) {
-        throw ValueError{"bad percentage '" + text + "' (a number from 0 to 100)"};
-    }
-    return value;
-}
-
-// Parses argv; returns false on a usage error (after saying why on standard
-// error) and sets help for --help.
-bool ParseOptions(int argc, char** argv, InferOptions& options, bool& help) {
-    enum { kMinCount = 256, kMaxRounds, kCloseness, kMerge, kMinIdentity };
-    static const option kLong[] = {{"threads", required_argument, nullptr, 't'},
-                                   {"prefix", required_argument, nullptr, 'o'},
-                                   {"min-count", required_argument, nullptr, kMinCount},
-                                   {"max-rounds", required_argument, nullptr, kMaxRounds},
-                                   {"closeness", required_argument, nullptr, kCloseness},
-                                   {"merge", required_argument, nullptr, kMerge},
-                                   {"min-identity", required_argument, nullptr, kMinIdentity},
-                                   {"help", no_argument, nullptr, 'h'},
-                                   {nullptr, 0, nullptr, 0}};
-    options.settings.threads = DefaultThreadCount();
-    optind = 1;
-    opterr = 0;
-    for (int option; (option = getopt_long(argc, argv, ":t:o:h", kLong, nullptr)) != -1;) {
-        const std::string value = optarg != nullptr ? optarg : "";
-        InferSettings& settings = options.settings;
-        switch (option) {
-            case 't':
-                if (const auto threads = ParseThreadCount(value)) {
-                    settings.threads = *threads;
-                } else {
-                    throw ValueError{"bad thread count '" + value + "' (a whole number from 1 to 1024)"};
-                }
-                break;
-            case 'o':
-                if (value.empty()) throw ValueError{"empty prefix"};
-                options.prefix = value;
-                break;
-            case kMinCount:
-                settings.minCount = Count(value);
-                break;
-            case kMaxRounds:
-                settings.maxRounds = Count(value);
-                break;
-            case kCloseness:
-                settings.closeness = Percent(value);
-                break;
-            case kMerge:
-                settings.mergeLimit = Percent(value);
-                break;
-            case kMinIdentity:
-                settings.minIdentity = Percent(value);
-                break;
-            case 'h':
-                help = true;
-                return true;
-            case ':':
-                std::cerr << "horgrid-tools: infer: option '" << argv[optind - 1] << "' needs a value\n";
-                return false;
-            default:
-                std::cerr << "horgrid-tools: infer: unknown option '" << argv[optind - 1] << "'\n";
-                return false;
-        }
-    }
-    const int operands = argc - optind;
-    if (operands < 1 || operands > 2) {
-        std::cerr << "horgrid-tools: infer: needs SEQUENCES and at most one TEMPLATES file\n";
-        return false;
-    }
-    options.sequences = argv[optind];
-    if (operands == 2) options.templates = argv[optind + 1];
-    if (options.prefix.empty()) options.prefix = options.sequences;
-    return true;
-}
 
 std::vector<MonomerType> Templates(const std::string& path) {
     return path.empty() ? FamilyReferenceTemplates() : ReadMonomerSet(path);
@@ -191,8 +89,29 @@ void Run(const InferOptions& options) {
 
 }  // namespace
 
-int InferCommand(int argc, char** argv) {
-    return RunOptionCommand<InferOptions>(argc, argv, ParseOptions, InferUsage, Run);
+void InferOptions::Declare(CommandLine& line) {
+    line.Summary("monomer set and HOR of an array -> SEQUENCES_monomers.fa, SEQUENCES_hors.tsv/.bed and the "
+                 "decomposition files");
+    line.Description(
+        "Infers the monomer set and the HOR of an alpha-satellite array, starting from the monomers of TEMPLATES "
+        "(FASTA; default: the twelve built-in family references).");
+    line.Operand("SEQUENCES", sequences);
+    line.OptionalOperand("TEMPLATES", templates);
+    line.Threads(settings.threads);
+    line.Prefix(prefix, "SEQUENCES", "result file prefix");
+    line.Option("--min-count", "N", "members a group needs to give a monomer", Count(settings.minCount));
+    line.Option("--max-rounds", "N", "rounds of decomposition and grouping at most",
+                Count(settings.maxRounds));
+    line.Option("--closeness", "PCT", "segments closer than PCT % to a group leader join it",
+                Percent(settings.closeness));
+    line.Option("--merge", "PCT", "monomers closer than PCT % are merged", Percent(settings.mergeLimit));
+    line.Option("--min-identity", "PCT", "segments below PCT % identity are not alpha satellite",
+                Percent(settings.minIdentity));
+    line.Notes(
+        "Writes PREFIX_monomers.fa, PREFIX_hors.tsv, PREFIX_hors.bed and the decomposition files "
+        "PREFIX_decomposition.tsv, PREFIX_decomposition.bed and PREFIX.N.ens.");
 }
+
+void InferOptions::Execute() const { Run(*this); }
 
 }  // namespace horgrid

@@ -1,11 +1,21 @@
 #pragma once
 
+#include <string>
+
+#include "infer/Inference.h"
+#include "tools/CommandLine.h"
+
 namespace horgrid {
 
-// horgrid-tools infer [options] SEQUENCES [TEMPLATES]: argv[0] is "infer".
-// Returns the exit status: 0 on success (also when no alpha satellite is
-// found, and for --help), 1 for a usage error, 2 when an input cannot be read
-// or a result cannot be written (then no result file is written).
-int InferCommand(int argc, char** argv);
+// horgrid-tools infer [options] SEQUENCES [TEMPLATES].
+struct InferOptions {
+    InferSettings settings;
+    std::string prefix;
+    std::string sequences;
+    std::string templates;  // empty: the built-in family references
+
+    void Declare(CommandLine& line);
+    void Execute() const;
+};
 
 }  // namespace horgrid

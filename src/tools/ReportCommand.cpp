@@ -1,14 +1,10 @@
 #include "tools/ReportCommand.h"
 
-#include <getopt.h>
-
-#include <charconv>
 #include <iostream>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "common/Parallel.h"
 #include "common/ResultFile.h"
 #include "decompose/Decompose.h"
 #include "hor/HorNames.h"
@@ -16,80 +12,11 @@
 #include "report/ReportPage.h"
 #include "report/ReportPictures.h"
 #include "seqio/SequenceReader.h"
-#include "tools/OptionCommand.h"
 
 namespace horgrid {
 namespace {
 
-constexpr int kPlotStatus = 3;
 constexpr std::size_t kLargestSide = 2000;
-
-struct ReportOptions {
-    unsigned threads = DefaultThreadCount();
-    std::size_t side = 300;
-    std::string output;  // default PREFIX_report.html
-    std::string prefix;
-    std::string sequences;
-};
-
-void ReportUsage(std::ostream& out) {
-    out << "Usage: horgrid-tools report [options] PREFIX SEQUENCES\n"
-           "Draws the annotation written under PREFIX (PREFIX_arrays.tsv, PREFIX_AS-HOR.bed and, when\n"
-           "present, PREFIX_AS-SF.bed, PREFIX_AS-strand.bed, PREFIX_AS-StV.bed) as one self-contained\n"
-           "page, PREFIX_report.html; SEQUENCES (the annotated FASTA/FASTQ) gives the monomers of the\n"
-           "identity heat maps.\n"
-           "\n"
-           "  -t, --threads N       threads for the heat maps (default: every core)\n"
-           "  -o, --output FILE     the page (default PREFIX_report.html)\n"
-           "      --heat-map-size PX  heat map grid of at most PX x PX pixels (default 300, at most 2000)\n"
-           "      --help            this text\n";
-}
-
-bool ParseOptions(int argc, char** argv, ReportOptions& options, bool& help) {
-    enum { kSide = 256 };
-    static const option kLong[] = {{"threads", required_argument, nullptr, 't'},
-                                   {"output", required_argument, nullptr, 'o'},
-                                   {"heat-map-size", required_argument, nullptr, kSide},
-                                   {"help", no_argument, nullptr, 'h'},
-                                   {nullptr, 0, nullptr, 0}};
-    optind = 1;
-    opterr = 0;
-    for (int code; (code = getopt_long(argc, argv, ":t:o:h", kLong, nullptr)) != -1;) {
-        const std::string value = optarg != nullptr ? optarg : "";
-        if (code == 't') {
-            const auto threads = ParseThreadCount(value);
-            if (!threads) throw ValueError{"bad thread count '" + value + "' (a whole number from 1 to 1024)"};
-            options.threads = *threads;
-        } else if (code == 'o') {
-            if (value.empty()) throw ValueError{"empty output name"};
-            options.output = value;
-        } else if (code == kSide) {
-            std::size_t side = 0;
-            const char* end = value.data() + value.size();
-            const auto [stop, error] = std::from_chars(value.data(), end, side);
-            if (value.empty() || error != std::errc() || stop != end || side < 1 || side > kLargestSide)
-                throw ValueError{"bad heat map size '" + value + "' (a whole number from 1 to 2000)"};
-            options.side = side;
-        } else if (code == 'h') {
-            help = true;
-            return true;
-        } else {
-            std::cerr << "horgrid-tools: report: "
-                      << (code == ':' ? "option '" + std::string(argv[optind - 1]) + "' needs a value"
-                                      : "unknown option '" + std::string(argv[optind - 1]) + "'")
-                      << "\n";
-            return false;
-        }
-    }
-    if (argc - optind != 2) {
-        std::cerr << "horgrid-tools: report: needs PREFIX and SEQUENCES\n";
-        return false;
-    }
-    options.prefix = argv[optind];
-    options.sequences = argv[optind + 1];
-    if (options.output.empty()) options.output = options.prefix + "_report.html";
-    return true;
-}
 
 // The array's monomers (AS-HOR) cut from their record, each in its
 // monomer's orientation, and their starts.
@@ -110,12 +37,31 @@ void CutMonomers(const ArrayContent& array, const std::string& record, std::vect
     }
 }
 
-int RunReport(const ReportOptions& options) {
+}  // namespace
+
+void ReportOptions::Declare(CommandLine& line) {
+    line.Summary("the annotation under PREFIX as one self-contained page -> PREFIX_report.html");
+    line.Description(
+        "Draws the annotation written under PREFIX (PREFIX_arrays.tsv, PREFIX_AS-HOR.bed and, when present, "
+        "PREFIX_AS-SF.bed, PREFIX_AS-strand.bed, PREFIX_AS-StV.bed) as one self-contained page, "
+        "PREFIX_report.html: the arrays, their tracks, HOR structure, identity heat map and HOR copies. "
+        "SEQUENCES (the annotated FASTA/FASTQ) gives the monomers of the heat maps.");
+    line.Operand("PREFIX", prefix);
+    line.Operand("SEQUENCES", sequences);
+    line.Threads(threads);
+    line.Option("-o,--output", "FILE", "the page (default PREFIX_report.html)", Text(output, "output name"));
+    line.Option("--heat-map-size", "PX", "heat map grid of at most PX x PX pixels, at most 2000",
+                Count(side, 1, kLargestSide));
+}
+
+void ReportOptions::Execute() const {
+    const ReportOptions& options = *this;
     PictureSettings settings;
     if (const std::string error = ReadPlotSettings(settings.plot); !error.empty()) throw ValueError{error};
     settings.heatMapSide = options.side;
     settings.threads = options.threads;
-    settings.beside = options.output;
+    const std::string output = options.output.empty() ? options.prefix + "_report.html" : options.output;
+    settings.beside = output;
 
     const Annotation annotation = ReadAnnotation(options.prefix);
     const std::vector<ArrayContent> arrays = SplitByArray(annotation);
@@ -150,31 +96,20 @@ int RunReport(const ReportOptions& options) {
     heading.arrayColumns = annotation.arrayColumns;
     std::vector<std::string> inputs = AnnotationInputs(options.prefix);
     inputs.push_back(options.sequences);
-    ResultFile page(options.output, inputs);
+    ResultFile page(output, inputs);
     page.Write(RenderReport(heading, arrays, pictures));
     page.Commit();
-    std::cout << arrays.size() << " arrays -> " << options.output << "\n";
+    std::cout << arrays.size() << " arrays -> " << output << "\n";
 
-    int status = 0;
+    std::string failures;
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         for (const Picture* picture : {&pictures[i].hor, &pictures[i].heatMap}) {
-            if (picture->png.empty() && !picture->empty) {
-                std::cerr << "horgrid-tools: report: no picture for array " << i + 1 << ": " << picture->failure
-                          << "\n";
-                status = kPlotStatus;
-            }
+            if (!picture->png.empty() || picture->empty) continue;
+            failures += (failures.empty() ? "" : "; ") + std::string("no picture for array ") +
+                        std::to_string(i + 1) + ": " + picture->failure;
         }
     }
-    return status;
-}
-
-}  // namespace
-
-int ReportCommand(int argc, char** argv) {
-    int status = 0;
-    const int shell = RunOptionCommand<ReportOptions>(argc, argv, ParseOptions, ReportUsage,
-                                                      [&](const ReportOptions& options) { status = RunReport(options); });
-    return shell != 0 ? shell : status;
+    if (!failures.empty()) throw PictureError{failures};
 }
 
 }  // namespace horgrid

@@ -1,12 +1,24 @@
 #pragma once
 
+#include <cstddef>
+#include <string>
+
+#include "tools/CommandLine.h"
+
 namespace horgrid {
 
 // horgrid-tools report [options] PREFIX SEQUENCES: reads the annotation
-// files of PREFIX and writes PREFIX_report.html. argv[0] is the subcommand's
-// name. Returns the exit status: 0; 1 for a usage error; 2 when an input
-// cannot be read or the page cannot be written; 3 when the page is written
-// but a picture could not be drawn.
-int ReportCommand(int argc, char** argv);
+// files of PREFIX (those `annotate` writes) and writes PREFIX_report.html;
+// PictureError when the page is written but a picture could not be drawn.
+struct ReportOptions {
+    unsigned threads = 1;
+    std::size_t side = 300;
+    std::string output;  // default PREFIX_report.html
+    std::string prefix;
+    std::string sequences;
+
+    void Declare(CommandLine& line);
+    void Execute() const;
+};
 
 }  // namespace horgrid

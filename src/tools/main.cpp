@@ -1,64 +1,76 @@
-// horgrid-tools: runs one library operation on files. Standard output is
-// exactly what the operation writes there; the result files land beside the
-// input as for the library classes.
-//
-// Exit status: 0 on success and for --help; 1 without arguments (usage on
-// standard output), for an unknown subcommand or a wrong argument count (usage
-// on standard error); 2 when an input cannot be read, a result cannot be
-// written or standard output cannot be written (full disk, closed pipe).
-// Ctrl-C (SIGINT) and SIGTERM stop the run, remove the unfinished results'
-// temporary files and exit with 130 and 143. Subcommands with options parse
-// them GNU-style themselves (e.g. decompose --help) and also exit with 2 for
-// a bad option value; dotplot exits with 3 when it could not draw its picture.
+// horgrid-tools COMMAND ...: runs one subcommand. Every subcommand reads its
+// command line through tools/CommandLine: -h/--help, options anywhere among
+// the files, `--` before files whose names begin with -, and one rule for the
+// exit status:
+//   0  success and --help
+//   1  usage error: no or an unknown command (usage on standard output when
+//      there are no arguments, else on standard error), an unknown option, an
+//      option without its value, a wrong number of files
+//   2  a bad option value, an input that cannot be read or taken, a result or
+//      standard output that cannot be written (nothing is left behind then)
+//   3  dotplot, report: the results are written but a picture could not be drawn
+//   128 + n  a signal n stopped the run (130 for Ctrl-C, 143 for SIGTERM);
+//      the unfinished results' temporary files are removed
+// Every message on standard error begins "horgrid-tools COMMAND: ".
 
 #include <array>
 #include <iostream>
-#include <string>
 #include <string_view>
 
 #include "common/FileError.h"
 #include "common/Interrupt.h"
 #include "common/StandardOutput.h"
-#include "dotplot/DotPlotCommand.h"
-#include "ensemble/alphaEnsemble.h"
-#include "groups/consensus.h"
-#include "groups/distanceMatrix.h"
-#include "groups/horAnaliser.h"
-#include "groups/horTable.h"
+#include "tools/CommandLine.h"
 #include "tools/DecomposeCommand.h"
+#include "tools/DotPlotCommand.h"
 #include "tools/InferCommand.h"
+#include "tools/LibraryCommands.h"
 #include "tools/ReportCommand.h"
-#include "tools/ToolsUsage.h"
 
 namespace {
 
 using namespace horgrid;
 
-constexpr int kUsageStatus = 1;
-constexpr int kFileStatus = 2;
-
-// A subcommand takes either a fixed number of files (run) or parses its own
-// options and arguments and returns the exit status (main, given the
-// arguments from the subcommand's name on).
+// One subcommand: its name, its run and its line in the usage text. A new
+// subcommand is an options struct (see tools/CommandLine.h) and one entry.
 struct Subcommand {
-    std::string_view name;
-    int files;
-    void (*run)(char** files);
-    int (*main)(int argc, char** argv) = nullptr;
+    const char* name;
+    int (*run)(const char* name, int argc, char** argv);
+    CommandSummary (*describe)(const char* name);
 };
 
-constexpr std::array<Subcommand, 10> kSubcommands = {{
-    {"consensus", 1, [](char** files) { consensus{files[0]}; }},
-    {"decompose", 0, nullptr, RunDecompose},
-    {"distmatrix", 1, [](char** files) { distanceMatrix{files[0]}; }},
-    {"dotplot", 0, nullptr, DotPlotMain},
-    {"group", 1, [](char** files) { horAnaliser{files[0]}; }},
-    {"hortable", 1, [](char** files) { horTable{files[0]}; }},
-    {"infer", 0, nullptr, InferCommand},
-    {"merge", 2, [](char** files) { alphaEnsemble(alphaEnsemble(files[0]), alphaEnsemble(files[1])); }},
-    {"purify", 1, [](char** files) { alphaEnsemble(files[0]).PurifyAlphaEnsemble(); }},
-    {"report", 0, nullptr, ReportCommand},
-}};
+template <class Options>
+constexpr Subcommand Entry(const char* name) {
+    return {name, RunCommand<Options>, DescribeCommand<Options>};
+}
+
+constexpr std::array kSubcommands = {
+    Entry<ConsensusOptions>("consensus"), Entry<DecomposeOptions>("decompose"),
+    Entry<DistMatrixOptions>("distmatrix"), Entry<DotPlotOptions>("dotplot"),
+    Entry<GroupOptions>("group"),           Entry<HorTableOptions>("hortable"),
+    Entry<InferOptions>("infer"),           Entry<MergeOptions>("merge"),
+    Entry<PurifyOptions>("purify"),         Entry<ReportOptions>("report"),
+};
+
+void ToolsUsage(std::ostream& out) {
+    constexpr std::size_t kColumn = 29;
+    out << "Usage: horgrid-tools COMMAND [options] FILE...\n\n";
+    for (const Subcommand& subcommand : kSubcommands) {
+        const CommandSummary summary = subcommand.describe(subcommand.name);
+        out << "  " << summary.synopsis;
+        if (summary.synopsis.size() + 3 >= kColumn) {
+            out << "\n" << std::string(kColumn, ' ');
+        } else {
+            out << std::string(kColumn - 2 - summary.synopsis.size(), ' ');
+        }
+        out << Wrap(summary.summary, kColumn, kColumn) << "\n";
+    }
+    out << "  -h, --help                 this text\n"
+           "\n"
+           "horgrid-tools COMMAND --help shows the options of COMMAND. Options may stand anywhere among the\n"
+           "files; -- ends them (horgrid-tools dotplot -- -x.ens). Threads: -t N, else HORGRID_THREADS, else 1.\n"
+           "Exit status: 0 done, 1 usage error, 2 bad value or file, 3 picture not drawn, 128+n signal n.\n";
+}
 
 }  // namespace
 
@@ -70,24 +82,13 @@ int main(int argc, char** argv) {
         return FinishStandardOutput("horgrid-tools", kUsageStatus);
     }
     const std::string_view command = argv[1];
-    if (command == "--help") {
+    if (command == "--help" || command == "-h") {
         ToolsUsage(std::cout);
         return FinishStandardOutput("horgrid-tools", 0);
     }
-    for (const Subcommand& subcommand : kSubcommands) {
-        if (subcommand.name != command) continue;
-        if (subcommand.main != nullptr)
-            return FinishStandardOutput("horgrid-tools", subcommand.main(argc - 1, argv + 1));
-        if (argc - 2 != subcommand.files) break;
-        try {
-            subcommand.run(argv + 2);
-        } catch (const FileError& error) {
-            std::cout.flush();
-            std::cerr << "horgrid-tools: " << error.what() << "\n";
-            return kFileStatus;
-        }
-        return FinishStandardOutput("horgrid-tools", 0);
-    }
+    for (const Subcommand& subcommand : kSubcommands)
+        if (subcommand.name == command) return subcommand.run(subcommand.name, argc - 1, argv + 1);
+    std::cerr << "horgrid-tools: unknown command '" << Printable(command) << "'\n";
     ToolsUsage(std::cerr);
     return kUsageStatus;
 }
