@@ -74,7 +74,7 @@ std::vector<SectionView> Sections(const std::string& html) {
 }
 
 TEST(ReportCore, TracksGoToTheArraysTheyOverlapAndCopiesLayOutByUnitPosition) {
-    Annotation annotation;
+    AnnotationTracks annotation;
     annotation.arrays = {{"r1", 100, 700, {}}, {"r2", 0, 50, {}}, {"r1", 900, 1000, {}}};
     const Rgb full{1, 2, 3}, variant{9, 9, 9};
     // Out of order on purpose; one monomer on each border of array 1.

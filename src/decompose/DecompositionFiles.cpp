@@ -6,6 +6,13 @@
 
 namespace horgrid {
 
+std::string DecompositionRow(std::string_view record, std::string_view monomer, std::int64_t start,
+                             std::int64_t end, double identity, bool reverse, std::int64_t score) {
+    return std::string(record) + '\t' + std::string(monomer) + (reverse ? "'" : "") + '\t' +
+           std::to_string(start) + '\t' + std::to_string(end) + '\t' + Fixed(identity, 2) + '\t' +
+           (reverse ? '-' : '+') + '\t' + std::to_string(score) + '\n';
+}
+
 DecompositionWriter::DecompositionWriter(std::string prefix, const std::vector<MonomerType>& types,
                                          double minIdentity)
     : prefix_(std::move(prefix)),
@@ -26,10 +33,8 @@ void DecompositionWriter::Add(std::size_t index, const SequenceRecord& record,
         const std::string& name = names_.at(segment.type);
         const std::string start = std::to_string(segment.start + offset);
         const char strand = segment.reverse ? '-' : '+';
-        const std::string identity = Fixed(segment.identity, 2);
-        table += record.name + '\t' + name + (segment.reverse ? "'" : "") + '\t' + start + '\t' +
-                 std::to_string(segment.end + offset) + '\t' + identity + '\t' + strand + '\t' +
-                 std::to_string(segment.score) + '\n';
+        table += DecompositionRow(record.name, name, segment.start + offset, segment.end + offset,
+                                  segment.identity, segment.reverse, segment.score);
         bed += record.name + '\t' + start + '\t' + std::to_string(segment.end + offset + 1) + '\t' + name +
                '\t' + std::to_string(std::lround(segment.identity * 10)) + '\t' + strand + '\n';
         const std::string_view bases(record.sequence.data() + segment.start,

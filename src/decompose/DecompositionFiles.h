@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/ResultFile.h"
@@ -10,6 +11,12 @@
 #include "seqio/SequenceReader.h"
 
 namespace horgrid {
+
+// One line of PREFIX_decomposition.tsv (with its line feed): record, monomer
+// (with ' for reverse), start, end (0-based, inclusive), identity (%.2f),
+// strand, score.
+std::string DecompositionRow(std::string_view record, std::string_view monomer, std::int64_t start,
+                             std::int64_t end, double identity, bool reverse, std::int64_t score);
 
 // Writes the files of a decomposition through ResultFile, record by record:
 //   PREFIX_decomposition.tsv  record, monomer (with ' for reverse), start, end

@@ -182,6 +182,10 @@ HorResult FindHor(std::vector<TypedMonomer> monomers, const HorSearch& search) {
     const std::vector<Run> runs = CutRuns(std::move(monomers), search.maxGap);
     result.unit = FindUnit(runs, search.maxUnit);
     if (result.unit.empty()) return result;
+    if (search.startType) {
+        const auto start = std::find(result.unit.begin(), result.unit.end(), *search.startType);
+        if (start != result.unit.end()) std::rotate(result.unit.begin(), start, result.unit.end());
+    }
     for (const Run& run : runs) ReadCopies(run, result.unit, result.copies);
     return result;
 }

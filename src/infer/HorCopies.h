@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace horgrid {
@@ -34,6 +35,9 @@ struct HorCopy {
 struct HorSearch {
     std::size_t maxUnit = 50;  // longest unit tried, in monomers
     std::int64_t maxGap = 50;  // bases between two monomers of one run
+    // When the unit holds this type, it is turned to start with it (instead
+    // of where the first run first shows it), e.g. at the standard monomer 1.
+    std::optional<std::size_t> startType;
 };
 
 struct HorResult {

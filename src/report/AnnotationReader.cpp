@@ -90,7 +90,7 @@ std::vector<TrackItem> ReadBedTrack(const std::string& path) {
     return items;
 }
 
-void ReadArraysTable(const std::string& path, Annotation& annotation) {
+void ReadArraysTable(const std::string& path, AnnotationTracks& annotation) {
     FileLineReader reader(path);
     std::string_view line;
     bool header = true;
@@ -122,8 +122,8 @@ std::vector<std::string> AnnotationInputs(const std::string& prefix) {
     return inputs;
 }
 
-Annotation ReadAnnotation(const std::string& prefix) {
-    Annotation annotation;
+AnnotationTracks ReadAnnotation(const std::string& prefix) {
+    AnnotationTracks annotation;
     ReadArraysTable(prefix + "_arrays.tsv", annotation);
     annotation.monomers = ReadBedTrack(prefix + "_AS-HOR.bed");
     std::vector<TrackItem>* optional[] = {&annotation.families, &annotation.strands, &annotation.copies};

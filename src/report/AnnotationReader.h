@@ -18,12 +18,12 @@ std::vector<TrackItem> ReadBedTrack(const std::string& path);
 // Reads an arrays table: a header line (a leading '#' dropped), then one
 // line per array whose first three columns are record, start and end
 // (0-based, end exclusive). Errors as for ReadBedTrack.
-void ReadArraysTable(const std::string& path, Annotation& annotation);
+void ReadArraysTable(const std::string& path, AnnotationTracks& annotation);
 
 // The annotation written under PREFIX: PREFIX_arrays.tsv and
 // PREFIX_AS-HOR.bed must exist; PREFIX_AS-SF.bed, PREFIX_AS-strand.bed and
 // PREFIX_AS-StV.bed are read when they exist. Raises FileError.
-Annotation ReadAnnotation(const std::string& prefix);
+AnnotationTracks ReadAnnotation(const std::string& prefix);
 
 // The files ReadAnnotation reads for PREFIX (those that exist).
 std::vector<std::string> AnnotationInputs(const std::string& prefix);

@@ -47,7 +47,7 @@ std::vector<TrackItem> Overlapping(const std::map<std::string, RecordIndex, std:
 
 }  // namespace
 
-std::vector<ArrayContent> SplitByArray(const Annotation& annotation) {
+std::vector<ArrayContent> SplitByArray(const AnnotationTracks& annotation) {
     const auto monomers = IndexByRecord(annotation.monomers);
     const auto families = IndexByRecord(annotation.families);
     const auto strands = IndexByRecord(annotation.strands);

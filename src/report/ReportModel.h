@@ -37,7 +37,7 @@ struct ArrayRow {
     std::vector<std::string> fields;
 };
 
-struct Annotation {
+struct AnnotationTracks {
     std::vector<std::string> arrayColumns;  // the table's header
     std::vector<ArrayRow> arrays;
     std::vector<TrackItem> monomers;  // AS-HOR
@@ -60,7 +60,7 @@ struct ArrayContent {
 // one base in common), one ArrayContent per array in table order. An item
 // that overlaps two arrays goes to both. Cost: sorting each track once, then
 // a binary search per array.
-std::vector<ArrayContent> SplitByArray(const Annotation& annotation);
+std::vector<ArrayContent> SplitByArray(const AnnotationTracks& annotation);
 
 // The HOR structure of an array as a picture grid: one row per HOR copy (1
 // for the first copy along the array), one column per unit monomer (the

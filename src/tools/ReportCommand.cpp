@@ -63,7 +63,7 @@ void ReportOptions::Execute() const {
     const std::string output = options.output.empty() ? options.prefix + "_report.html" : options.output;
     settings.beside = output;
 
-    const Annotation annotation = ReadAnnotation(options.prefix);
+    const AnnotationTracks annotation = ReadAnnotation(options.prefix);
     const std::vector<ArrayContent> arrays = SplitByArray(annotation);
     std::map<std::string, std::vector<std::size_t>> byRecord;
     for (std::size_t i = 0; i < arrays.size(); ++i) byRecord[arrays[i].row.record].push_back(i);

@@ -20,6 +20,7 @@
 #include "common/FileError.h"
 #include "common/Interrupt.h"
 #include "common/StandardOutput.h"
+#include "tools/AnnotateCommand.h"
 #include "tools/CommandLine.h"
 #include "tools/DecomposeCommand.h"
 #include "tools/DotPlotCommand.h"
@@ -45,11 +46,12 @@ constexpr Subcommand Entry(const char* name) {
 }
 
 constexpr std::array kSubcommands = {
-    Entry<ConsensusOptions>("consensus"), Entry<DecomposeOptions>("decompose"),
-    Entry<DistMatrixOptions>("distmatrix"), Entry<DotPlotOptions>("dotplot"),
-    Entry<GroupOptions>("group"),           Entry<HorTableOptions>("hortable"),
-    Entry<InferOptions>("infer"),           Entry<MergeOptions>("merge"),
-    Entry<PurifyOptions>("purify"),         Entry<ReportOptions>("report"),
+    Entry<AnnotateOptions>("annotate"),     Entry<ConsensusOptions>("consensus"),
+    Entry<DecomposeOptions>("decompose"),   Entry<DistMatrixOptions>("distmatrix"),
+    Entry<DotPlotOptions>("dotplot"),       Entry<GroupOptions>("group"),
+    Entry<HorTableOptions>("hortable"),     Entry<InferOptions>("infer"),
+    Entry<MergeOptions>("merge"),           Entry<PurifyOptions>("purify"),
+    Entry<ReportOptions>("report"),
 };
 
 void ToolsUsage(std::ostream& out) {

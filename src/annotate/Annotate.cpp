@@ -1,0 +1,581 @@
+#include "annotate/Annotate.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <limits>
+#include <map>
+#include <memory>
+#include <numeric>
+
+#include "common/Parallel.h"
+#include "ensemble/CenpB.h"
+#include "infer/ChunkedDecompose.h"
+#include "infer/LeaderClusters.h"
+#include "sequence/EditDistance.h"
+#include "sequence/LevenshteinBatch.h"
+
+namespace horgrid {
+
+std::string_view ArrayClassName(ArrayClass kind) {
+    switch (kind) {
+        case ArrayClass::LiveHor:
+            return "live HOR";
+        case ArrayClass::DivergedHor:
+            return "diverged HOR";
+        case ArrayClass::Monomeric:
+            break;
+    }
+    return "monomeric";
+}
+
+namespace {
+
+// Distances of every text to every monomer of a set, row by row (text-major).
+std::vector<std::uint32_t> AllDistances(const std::vector<std::string_view>& texts,
+                                        const std::vector<MonomerType>& set, unsigned threads) {
+    std::vector<std::string_view> views;
+    for (const MonomerType& type : set) views.push_back(type.sequence);
+    std::vector<std::uint32_t> distances(texts.size() * views.size());
+    std::vector<std::unique_ptr<LevenshteinBatch>> batches(std::max(threads, 1u));
+    ParallelFor(
+        texts.size(), threads,
+        [&](std::size_t i, unsigned worker) {
+            if (!batches[worker]) batches[worker] = std::make_unique<LevenshteinBatch>(views);
+            batches[worker]->Distances(texts[i], 0, views.size(), distances.data() + i * views.size());
+        },
+        16);
+    return distances;
+}
+
+double Percent(std::uint32_t distance, std::size_t length) {
+    return length == 0 ? 100.0 : 100.0 * distance / static_cast<double>(length);
+}
+
+std::string Upper(std::string_view bases) {
+    std::string text(bases);
+    for (char& base : text) base = static_cast<char>(std::toupper(static_cast<unsigned char>(base)));
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::size_t> AssignRows(const std::vector<std::vector<double>>& cost) {
+    // Shortest augmenting paths with potentials (Hungarian method), O(rows^2 * columns).
+    const std::size_t rows = cost.size();
+    if (rows == 0) return {};
+    const std::size_t columns = cost[0].size();
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    std::vector<double> u(rows + 1, 0), v(columns + 1, 0);
+    std::vector<std::size_t> owner(columns + 1, 0), way(columns + 1, 0);
+    for (std::size_t row = 1; row <= rows; ++row) {
+        owner[0] = row;
+        std::size_t column = 0;
+        std::vector<double> least(columns + 1, kInfinity);
+        std::vector<bool> used(columns + 1, false);
+        do {
+            used[column] = true;
+            const std::size_t current = owner[column];
+            double delta = kInfinity;
+            std::size_t next = 0;
+            for (std::size_t j = 1; j <= columns; ++j) {
+                if (used[j]) continue;
+                const double reduced = cost[current - 1][j - 1] - u[current] - v[j];
+                if (reduced < least[j]) {
+                    least[j] = reduced;
+                    way[j] = column;
+                }
+                if (least[j] < delta) {
+                    delta = least[j];
+                    next = j;
+                }
+            }
+            for (std::size_t j = 0; j <= columns; ++j) {
+                if (used[j]) {
+                    u[owner[j]] += delta;
+                    v[j] -= delta;
+                } else {
+                    least[j] -= delta;
+                }
+            }
+            column = next;
+        } while (owner[column] != 0);
+        do {
+            const std::size_t previous = way[column];
+            owner[column] = owner[previous];
+            column = previous;
+        } while (column != 0);
+    }
+    std::vector<std::size_t> assigned(rows, kNone);
+    for (std::size_t j = 1; j <= columns; ++j) {
+        if (owner[j] != 0) assigned[owner[j] - 1] = j - 1;
+    }
+    return assigned;
+}
+
+namespace {
+
+// Splits groups whose members follow different groups in HOR order: copies of
+// two positions that lie within the closeness of one leader still follow
+// different monomers. A part is split off when at least `minPart` members and
+// a tenth of the group follow one group; the members following a minor or no
+// group stay in the largest part.
+std::vector<std::vector<std::size_t>> SplitByPredecessor(const std::vector<std::vector<std::size_t>>& groups,
+                                                         const std::vector<std::size_t>& previous,
+                                                         std::size_t minPart) {
+    std::vector<std::size_t> groupOf(previous.size(), kNone);
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        for (const std::size_t m : groups[g]) groupOf[m] = g;
+    }
+    std::vector<std::vector<std::size_t>> split;
+    for (const std::vector<std::size_t>& group : groups) {
+        std::map<std::size_t, std::size_t> follows;  // predecessor group -> members
+        for (const std::size_t m : group) {
+            if (previous[m] != kNone) ++follows[groupOf[previous[m]]];
+        }
+        std::map<std::size_t, std::size_t> part;  // predecessor group -> index in split
+        std::size_t main = kNone, mainCount = 0;
+        for (const auto& [g, n] : follows) {
+            if (n >= minPart && 10 * n >= group.size()) {
+                part[g] = split.size();
+                split.emplace_back();
+                if (n > mainCount) {
+                    main = part[g];
+                    mainCount = n;
+                }
+            }
+        }
+        if (main == kNone) {
+            split.push_back(group);
+            continue;
+        }
+        for (const std::size_t m : group) {
+            const auto it = previous[m] == kNone ? part.end() : part.find(groupOf[previous[m]]);
+            split[it == part.end() ? main : it->second].push_back(m);
+        }
+    }
+    return split;
+}
+
+// Joins groups into HOR positions: groups with the same nearest candidate
+// whose members mostly follow the same position are copies of one position
+// (variants that fell outside its leader's closeness). Repeated until no two
+// positions join. Returns the groups of each position.
+std::vector<std::vector<std::size_t>> JoinPositions(const std::vector<std::vector<std::size_t>>& groups,
+                                                    const std::vector<std::size_t>& previous,
+                                                    const std::vector<std::size_t>& closest) {
+    std::vector<std::size_t> groupOf(previous.size(), kNone);
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        for (const std::size_t m : groups[g]) groupOf[m] = g;
+    }
+    std::vector<std::size_t> root(groups.size());
+    std::iota(root.begin(), root.end(), 0);
+    const auto find = [&](std::size_t g) {
+        while (root[g] != g) g = root[g] = root[root[g]];
+        return g;
+    };
+    for (bool joined = true; joined;) {
+        joined = false;
+        std::map<std::pair<std::size_t, std::size_t>, std::size_t> first;  // (predecessor, candidate) -> group
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            std::map<std::size_t, std::size_t> follows;
+            for (const std::size_t m : groups[g]) {
+                if (previous[m] != kNone) ++follows[find(groupOf[previous[m]])];
+            }
+            if (follows.empty()) continue;
+            const std::size_t before = std::max_element(follows.begin(), follows.end(), [](const auto& x, const auto& y) {
+                                           return x.second < y.second;
+                                       })->first;
+            const auto [it, added] = first.emplace(std::pair{before, closest[g]}, g);
+            if (!added && find(it->second) != find(g)) {
+                root[find(g)] = find(it->second);
+                joined = true;
+            }
+        }
+    }
+    std::vector<std::vector<std::size_t>> positions;
+    std::vector<std::size_t> index(groups.size(), kNone);
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        const std::size_t r = find(g);
+        if (index[r] == kNone) {
+            index[r] = positions.size();
+            positions.emplace_back();
+        }
+        positions[index[r]].push_back(g);
+    }
+    return positions;
+}
+
+}  // namespace
+
+std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& members,
+                                       const std::vector<std::size_t>& previous,
+                                       const std::vector<MonomerType>& candidates,
+                                       const AnnotationSettings& settings, unsigned threads,
+                                       std::vector<std::size_t>& position) {
+    const std::size_t count = members.size();
+    const std::size_t width = candidates.size();
+    std::vector<std::size_t> named(count, kNone);
+    position.assign(count, kNone);
+    if (count == 0 || width == 0) return named;
+    const std::vector<std::uint32_t> distance = AllDistances(members, candidates, threads);
+    // The most typical copies lead the groups.
+    std::vector<std::uint32_t> nearest(count);
+    for (std::size_t i = 0; i < count; ++i)
+        nearest[i] = *std::min_element(distance.begin() + i * width, distance.begin() + (i + 1) * width);
+    std::vector<std::size_t> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return nearest[a] < nearest[b]; });
+    const auto groups = SplitByPredecessor(
+        LeaderClusters(members, order, static_cast<float>(settings.positionCloseness), threads), previous,
+        settings.minArrayMonomers / 2);
+
+    // Summed distances of each group to each candidate; then groups join into positions.
+    std::vector<std::vector<double>> sums(groups.size(), std::vector<double>(width, 0));
+    std::vector<std::size_t> closest(groups.size(), 0);
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        for (const std::size_t m : groups[g]) {
+            for (std::size_t c = 0; c < width; ++c) sums[g][c] += distance[m * width + c];
+        }
+        closest[g] = static_cast<std::size_t>(std::min_element(sums[g].begin(), sums[g].end()) - sums[g].begin());
+    }
+    const std::vector<std::vector<std::size_t>> positions = JoinPositions(groups, previous, closest);
+
+    // Positions beyond the name limit (on average) take no candidate.
+    std::vector<std::vector<double>> cost;
+    std::vector<std::size_t> rowPosition, best;
+    std::vector<double> penalty;
+    for (std::size_t p = 0; p < positions.size(); ++p) {
+        std::vector<double> total(width, 0);
+        double bases = 0;
+        std::size_t size = 0;
+        for (const std::size_t g : positions[p]) {
+            for (std::size_t c = 0; c < width; ++c) total[c] += sums[g][c];
+            for (const std::size_t m : groups[g]) {
+                position[m] = p;
+                bases += static_cast<double>(members[m].size());
+                ++size;
+            }
+        }
+        if (size == 0) continue;
+        const std::size_t nearestCandidate =
+            static_cast<std::size_t>(std::min_element(total.begin(), total.end()) - total.begin());
+        const double mean = total[nearestCandidate] / static_cast<double>(size);
+        if (100.0 * mean / static_cast<double>(candidates[nearestCandidate].sequence.size()) >
+            settings.nameLimit)
+            continue;
+        cost.push_back(std::move(total));
+        rowPosition.push_back(p);
+        best.push_back(nearestCandidate);
+        penalty.push_back(settings.reusePenalty / 100.0 * bases);
+    }
+    // One column per candidate, plus one "share the nearest candidate" column per row.
+    double total = 1;
+    for (const auto& row : cost) total += std::accumulate(row.begin(), row.end(), 0.0);
+    for (std::size_t r = 0; r < cost.size(); ++r) {
+        const double shared = cost[r][best[r]] + penalty[r];
+        cost[r].resize(width + cost.size(), total * 2 + 1);
+        cost[r][width + r] = shared;
+    }
+    const std::vector<std::size_t> column = AssignRows(cost);
+    for (std::size_t r = 0; r < column.size(); ++r) {
+        const std::size_t candidate = column[r] < width ? column[r] : best[r];
+        for (const std::size_t g : positions[rowPosition[r]]) {
+            for (const std::size_t m : groups[g]) named[m] = candidate;
+        }
+    }
+    return named;
+}
+
+std::vector<ArrayStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>& monomers,
+                                             const AnnotationSettings& settings) {
+    // Class keys: 0 monomeric, then one per (class, HOR).
+    std::map<std::pair<ArrayClass, std::string>, int> keyOf;
+    std::vector<std::pair<ArrayClass, std::string>> keys = {{ArrayClass::Monomeric, ""}};
+    keyOf[keys[0]] = 0;
+    std::vector<int> key(monomers.size(), 0);
+    for (std::size_t i = 0; i < monomers.size(); ++i) {
+        const std::string_view hor = HorOfName(monomers[i].name);
+        if (!monomers[i].horName || hor.empty()) continue;
+        const bool live = IsLiveHor(hor) && monomers[i].identity >= 100 - settings.liveLimit;
+        const std::pair<ArrayClass, std::string> k{live ? ArrayClass::LiveHor : ArrayClass::DivergedHor,
+                                                   std::string(hor)};
+        const auto [it, added] = keyOf.emplace(k, static_cast<int>(keys.size()));
+        if (added) keys.push_back(k);
+        key[i] = it->second;
+    }
+    std::vector<ArrayStretch> stretches;
+    const std::size_t half = settings.minArrayMonomers / 2;
+    for (std::size_t begin = 0; begin < monomers.size();) {
+        std::size_t end = begin + 1;
+        while (end < monomers.size() && monomers[end].start - monomers[end - 1].end <= settings.maxGap) ++end;
+        // Majority of the window around each monomer (ties: the monomer's own key, then the lowest).
+        std::vector<int> smooth(end - begin);
+        for (std::size_t i = begin; i < end; ++i) {
+            std::map<int, std::size_t> votes;
+            for (std::size_t j = i > begin + half ? i - half : begin; j < std::min(end, i + half + 1); ++j) ++votes[key[j]];
+            int winner = key[i];
+            for (const auto& [k, n] : votes) {
+                if (n > votes[winner]) winner = k;
+            }
+            smooth[i - begin] = winner;
+        }
+        // Runs of one key; short runs join their longer neighbour until none is left.
+        std::vector<std::pair<std::size_t, int>> runs;  // (length, key)
+        for (const int k : smooth) {
+            if (!runs.empty() && runs.back().second == k) {
+                ++runs.back().first;
+            } else {
+                runs.push_back({1, k});
+            }
+        }
+        while (runs.size() > 2) {
+            std::size_t shortest = 1;
+            for (std::size_t r = 2; r + 1 < runs.size(); ++r) {
+                if (runs[r].first < runs[shortest].first) shortest = r;
+            }
+            if (runs[shortest].first >= settings.minArrayMonomers) break;
+            const std::size_t into = runs[shortest + 1].first > runs[shortest - 1].first ? shortest + 1 : shortest - 1;
+            runs[into].first += runs[shortest].first;
+            runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(shortest));
+            for (std::size_t r = 1; r < runs.size();) {
+                if (runs[r].second == runs[r - 1].second) {
+                    runs[r - 1].first += runs[r].first;
+                    runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(r));
+                } else {
+                    ++r;
+                }
+            }
+        }
+        std::size_t first = begin;
+        for (const auto& [length, k] : runs) {
+            stretches.push_back({first, first + length, keys[static_cast<std::size_t>(k)].first,
+                                 keys[static_cast<std::size_t>(k)].second});
+            first += length;
+        }
+        begin = end;
+    }
+    return stretches;
+}
+
+namespace {
+
+// Names the monomers of one HOR array by its positions, finds its HOR copies
+// and fills the array's line.
+void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const AnnotationSettings& settings,
+                      unsigned threads, const std::vector<std::string>& texts, const ArrayStretch& stretch,
+                      std::size_t arrayIndex, Annotation& result, AnnotatedArray& array) {
+    std::vector<std::size_t> candidateIndex;
+    std::vector<MonomerType> candidates;
+    for (std::size_t c = 0; c < sets.horMonomers.size(); ++c) {
+        if (HorOfName(sets.horMonomers[c].name) != stretch.hor) continue;
+        candidateIndex.push_back(c);
+        candidates.push_back(sets.horMonomers[c]);
+    }
+    std::vector<std::string_view> members;
+    for (std::size_t i = stretch.first; i < stretch.last; ++i) members.push_back(texts[i]);
+    std::vector<std::size_t> position(members.size(), kNone);
+    if (stretch.kind == ArrayClass::LiveHor) {
+        // The monomer before each in HOR order (reverse runs read backwards).
+        std::vector<std::size_t> previous(members.size(), kNone);
+        constexpr std::int64_t kAdjacent = 50;
+        for (std::size_t k = 1; k < members.size(); ++k) {
+            const AnnotatedMonomer& left = result.monomers[stretch.first + k - 1];
+            const AnnotatedMonomer& right = result.monomers[stretch.first + k];
+            if (left.reverse != right.reverse || right.start - left.end > kAdjacent) continue;
+            if (right.reverse) {
+                previous[k - 1] = k;
+            } else {
+                previous[k] = k - 1;
+            }
+        }
+        const std::vector<std::size_t> named =
+            NamePositions(members, previous, candidates, settings, threads, position);
+        // Positions beyond every candidate are named after their class, numbered per class.
+        std::map<std::size_t, std::string> ownName;
+        std::map<std::string, std::size_t> perClass;
+        for (std::size_t k = 0; k < members.size(); ++k) {
+            AnnotatedMonomer& monomer = result.monomers[stretch.first + k];
+            if (named[k] != kNone) {
+                const MonomerType& standard = candidates[named[k]];
+                monomer.name = standard.name;
+                monomer.identity = 100 - Percent(Levenshtein(members[k], standard.sequence), standard.sequence.size());
+            } else {
+                auto [it, added] = ownName.emplace(position[k], "");
+                if (added) {
+                    const std::string& family = sets.families[monomer.family].name;
+                    it->second = stretch.hor + "." + family + "-" + std::to_string(++perClass[family]);
+                }
+                monomer.name = it->second;
+                monomer.identity = 0;
+            }
+            monomer.horName = true;
+        }
+    }
+
+    // HOR types: one per name, except that positions sharing a name stay apart
+    // when each holds at least half as many copies as the largest of them.
+    std::map<std::string, std::map<std::size_t, std::size_t>> sizes;  // name -> position -> members
+    for (std::size_t k = 0; k < members.size(); ++k) ++sizes[result.monomers[stretch.first + k].name][position[k]];
+    std::map<std::pair<std::string, std::size_t>, std::size_t> typeOf;
+    std::vector<std::size_t> typeKey(members.size());
+    for (std::size_t k = 0; k < members.size(); ++k) {
+        const std::string& name = result.monomers[stretch.first + k].name;
+        const auto& held = sizes[name];
+        const auto largest = std::max_element(held.begin(), held.end(),
+                                              [](const auto& x, const auto& y) { return x.second < y.second; });
+        const std::size_t own = 2 * held.at(position[k]) >= largest->second ? position[k] : largest->first;
+        typeKey[k] = typeOf.emplace(std::pair{name, own}, typeOf.size()).first->second;
+    }
+    std::vector<TypedMonomer> typed;
+    std::vector<std::string> typeName(members.size());
+    for (std::size_t k = 0; k < members.size(); ++k) {
+        const AnnotatedMonomer& monomer = result.monomers[stretch.first + k];
+        typed.push_back({0, monomer.start, monomer.end - 1, typeKey[k], monomer.reverse});
+        typeName[typeKey[k]] = monomer.name;
+    }
+    // The unit starts at the lowest standard monomer number (the most frequent type on ties).
+    HorSearch search{50, settings.maxGap, std::nullopt};
+    std::vector<std::size_t> typeCount(members.size(), 0);
+    for (const std::size_t type : typeKey) ++typeCount[type];
+    long lowest = std::numeric_limits<long>::max();
+    for (std::size_t type = 0; type < typeOf.size(); ++type) {
+        const std::string_view number = MonomerOfName(typeName[type]);
+        long value = 0;
+        const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (error != std::errc() || end != number.data() + number.size()) continue;
+        if (value < lowest || (value == lowest && typeCount[type] > typeCount[*search.startType])) {
+            lowest = value;
+            search.startType = type;
+        }
+    }
+    const HorResult hor = FindHor(typed, search);
+    array.unitMonomers = hor.unit.size();
+    std::vector<HorCopy> copies = hor.unit.empty() ? std::vector<HorCopy>() : hor.copies;
+    std::sort(copies.begin(), copies.end(), [](const HorCopy& a, const HorCopy& b) { return a.start < b.start; });
+    const CenpBFinder finder;
+    std::vector<std::int64_t> fullSpans;
+    std::size_t boxes = 0;
+    std::size_t next = stretch.first;
+    for (const HorCopy& copy : copies) {
+        AnnotatedCopy line;
+        line.start = copy.start;
+        line.end = copy.end + 1;
+        line.reverse = copy.reverse;
+        line.kind = copy.kind;
+        line.monomers = copy.types.size();
+        line.array = arrayIndex;
+        std::vector<std::string> parts;
+        for (const std::size_t type : copy.types) parts.emplace_back(MonomerOfName(typeName[type]));
+        line.variant = StructuralVariantName(stretch.hor, parts);
+        const CenpBBoxes found = finder.Find(Upper(sequence.substr(static_cast<std::size_t>(line.start),
+                                                                   static_cast<std::size_t>(line.end - line.start))));
+        line.cenpBBoxes = found[0].size() + found[1].size();
+        boxes += line.cenpBBoxes;
+        switch (copy.kind) {
+            case CopyKind::Full:
+                ++array.full;
+                fullSpans.push_back(line.end - line.start);
+                break;
+            case CopyKind::Partial:
+                ++array.partial;
+                break;
+            case CopyKind::Variant:
+                ++array.variant;
+                break;
+        }
+        while (next < stretch.last && result.monomers[next].end <= line.start) ++next;
+        for (std::size_t i = next; i < stretch.last && result.monomers[i].start < line.end; ++i)
+            result.monomers[i].copy = result.copies.size();
+        result.copies.push_back(std::move(line));
+    }
+    if (!copies.empty()) array.cenpBPerCopy = static_cast<double>(boxes) / static_cast<double>(copies.size());
+    if (!fullSpans.empty()) {
+        std::nth_element(fullSpans.begin(), fullSpans.begin() + static_cast<std::ptrdiff_t>(fullSpans.size() / 2),
+                         fullSpans.end());
+        array.unitBases = fullSpans[fullSpans.size() / 2];
+    }
+    array.family = SuprachromosomalFamily(stretch.hor);
+}
+
+}  // namespace
+
+Annotation AnnotateSequence(std::string_view sequence, const StandardSets& sets,
+                            const AnnotationSettings& settings, unsigned threads) {
+    Annotation result;
+    if (sequence.empty() || sets.families.empty()) return result;
+    const std::vector<Segment> segments =
+        DecomposeInWindows({std::string(sequence)}, sets.families, Scoring{}, threads)[0];
+    std::vector<std::string> texts;
+    for (const Segment& segment : segments) {
+        const std::size_t length = static_cast<std::size_t>(segment.end - segment.start + 1);
+        const std::size_t familyLength = sets.families[segment.type].sequence.size();
+        if (segment.identity < settings.minIdentity || 2 * length < familyLength || length > 2 * familyLength)
+            continue;
+        AnnotatedMonomer monomer;
+        monomer.start = segment.start;
+        monomer.end = segment.end + 1;
+        monomer.reverse = segment.reverse;
+        monomer.family = segment.type;
+        monomer.familyIdentity = segment.identity;
+        monomer.score = segment.score;
+        const std::string_view bases = sequence.substr(static_cast<std::size_t>(segment.start), length);
+        texts.push_back(segment.reverse ? ReverseComplement(bases) : Upper(bases));
+        result.monomers.push_back(std::move(monomer));
+    }
+
+    // The nearest standard HOR monomer of every monomer.
+    std::vector<std::string_view> views(texts.begin(), texts.end());
+    const std::size_t width = sets.horMonomers.size();
+    if (width > 0) {
+        const std::vector<std::uint32_t> distance = AllDistances(views, sets.horMonomers, threads);
+        for (std::size_t i = 0; i < result.monomers.size(); ++i) {
+            const auto row = distance.begin() + static_cast<std::ptrdiff_t>(i * width);
+            const std::size_t nearest = static_cast<std::size_t>(std::min_element(row, row + width) - row);
+            const double percent = Percent(row[nearest], sets.horMonomers[nearest].sequence.size());
+            AnnotatedMonomer& monomer = result.monomers[i];
+            if (percent <= settings.nameLimit) {
+                monomer.name = sets.horMonomers[nearest].name;
+                monomer.horName = true;
+                monomer.identity = 100 - percent;
+            }
+        }
+    }
+    for (AnnotatedMonomer& monomer : result.monomers) {
+        if (!monomer.horName) monomer.name = sets.families[monomer.family].name;
+    }
+
+    const std::vector<ArrayStretch> stretches = FindArrayStretches(result.monomers, settings);
+    for (std::size_t a = 0; a < stretches.size(); ++a) {
+        const ArrayStretch& stretch = stretches[a];
+        AnnotatedArray array;
+        array.start = result.monomers[stretch.first].start;
+        array.end = result.monomers[stretch.last - 1].end;
+        array.kind = stretch.kind;
+        array.monomers = stretch.last - stretch.first;
+        array.hor = stretch.hor.empty() ? "-" : stretch.hor;
+        for (std::size_t i = stretch.first; i < stretch.last; ++i) result.monomers[i].array = a;
+        if (stretch.kind != ArrayClass::Monomeric) {
+            AnnotateHorArray(sequence, sets, settings, threads, texts, stretch, a, result, array);
+        } else {
+            std::map<std::string, std::size_t> votes;
+            for (std::size_t i = stretch.first; i < stretch.last; ++i)
+                ++votes[SuprachromosomalFamily(sets.families[result.monomers[i].family].name)];
+            array.family = std::max_element(votes.begin(), votes.end(), [](const auto& x, const auto& y) {
+                               return x.second < y.second;
+                           })->first;
+        }
+        double sum = 0;
+        std::size_t named = 0;
+        for (std::size_t i = stretch.first; i < stretch.last; ++i) {
+            if (result.monomers[i].identity <= 0) continue;
+            sum += result.monomers[i].identity;
+            ++named;
+        }
+        array.meanIdentity = named > 0 ? sum / static_cast<double>(named) : 0;
+        result.arrays.push_back(std::move(array));
+    }
+    return result;
+}
+
+}  // namespace horgrid

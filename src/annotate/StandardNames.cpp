@@ -1,0 +1,103 @@
+#include "annotate/StandardNames.h"
+
+#include <cctype>
+#include <charconv>
+#include <optional>
+
+#include "data/EmbeddedData.h"
+
+namespace horgrid {
+
+std::string_view HorOfName(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : name.substr(0, dot);
+}
+
+std::string_view MonomerOfName(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? name : name.substr(dot + 1);
+}
+
+bool IsLiveHor(std::string_view hor) { return !hor.empty() && hor.back() == 'L'; }
+
+std::string SuprachromosomalFamily(std::string_view name) {
+    const std::string_view hor = HorOfName(name).empty() ? name : HorOfName(name);
+    if (hor.size() > 1 && hor[0] == 'S' && std::isdigit(static_cast<unsigned char>(hor[1]))) {
+        std::string family = "SF";
+        std::size_t i = 1;
+        bool leading = true;  // "S01C..." is family 1
+        for (; i < hor.size() && (std::isdigit(static_cast<unsigned char>(hor[i])) || hor[i] == '/'); ++i) {
+            if (leading && hor[i] == '0' && i + 1 < hor.size() && std::isdigit(static_cast<unsigned char>(hor[i + 1])))
+                continue;
+            leading = hor[i] == '/';
+            family += hor[i];
+        }
+        return family;
+    }
+    if (hor.starts_with("FD") || hor.starts_with('D')) return "SF2";
+    if (hor.starts_with('J')) return "SF1";
+    if (hor.starts_with('W')) return "SF3";
+    if (hor.starts_with('R')) return "SF5";
+    return "-";
+}
+
+std::vector<ColorRule> ParseColorTable(std::string_view text) {
+    std::vector<ColorRule> rules;
+    while (!text.empty()) {
+        std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string_view::npos) continue;
+        rules.push_back({std::string(line.substr(0, tab)), std::string(line.substr(tab + 1))});
+    }
+    return rules;
+}
+
+std::string ColorOf(const std::vector<ColorRule>& rules, std::string_view name, std::string_view fallback) {
+    const ColorRule* prefix = nullptr;
+    const ColorRule* plain = nullptr;
+    for (const ColorRule& rule : rules) {
+        if (rule.pattern == name) return rule.rgb;
+        if (!name.starts_with(rule.pattern)) continue;
+        const ColorRule*& best = rule.pattern.ends_with('.') ? prefix : plain;
+        if (best == nullptr || rule.pattern.size() > best->pattern.size()) best = &rule;
+    }
+    if (prefix != nullptr) return prefix->rgb;
+    if (plain != nullptr) return plain->rgb;
+    return std::string(fallback);
+}
+
+StandardSets BuiltInStandardSets() {
+    return {EmbeddedMonomerSet("AS-SF.consensus.fa"), EmbeddedMonomerSet("AS-HOR.consensus.fa.gz"),
+            ParseColorTable(EmbeddedText("colors.tsv"))};
+}
+
+namespace {
+
+std::optional<long> WholeNumber(std::string_view text) {
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::string StructuralVariantName(std::string_view hor, const std::vector<std::string>& monomers) {
+    std::string name = std::string(hor) + ".";
+    for (std::size_t i = 0; i < monomers.size();) {
+        if (i > 0) name += '_';
+        name += monomers[i];
+        std::size_t j = i + 1;
+        if (const std::optional<long> first = WholeNumber(monomers[i])) {
+            while (j < monomers.size() && WholeNumber(monomers[j]) == *first + static_cast<long>(j - i)) ++j;
+            if (j - i > 1) name += '-' + monomers[j - 1];
+        }
+        i = j;
+    }
+    return name;
+}
+
+}  // namespace horgrid

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "decompose/Decompose.h"
+
+namespace horgrid {
+
+// The standard alpha-satellite nomenclature. A HOR monomer name such as
+// "S2C13/21H1L.7" is the HOR ("S2C13/21H1L": suprachromosomal family 2,
+// chromosomes 13 and 21, HOR 1, live) and the monomer ("7"; "7/8" for a
+// hybrid of monomers 7 and 8). A family class ("J1", "D5", "W3", "R2", "Ka")
+// has no dot.
+
+// The HOR of a monomer name (before the last dot), "" for a class name.
+std::string_view HorOfName(std::string_view name);
+// The monomer part (after the last dot), the whole name for a class name.
+std::string_view MonomerOfName(std::string_view name);
+// True for a live HOR: its name ends in "L" ("S4CYH1L", not "S3C11H3d" or "S1C10H1-B").
+bool IsLiveHor(std::string_view hor);
+// The suprachromosomal family of a HOR or class name: "SF2" for "S2C8H1L",
+// "SF4/6" for "S4/6C13/14/21H1", "SF1" for "S01C12H3d"; for classes J -> SF1,
+// D and FD -> SF2, W -> SF3, R -> SF5; "-" when the name tells none.
+std::string SuprachromosomalFamily(std::string_view name);
+
+// One line of the colour table: a name or, ending in '.', a name prefix; the
+// colour as "R,G,B".
+struct ColorRule {
+    std::string pattern;
+    std::string rgb;
+};
+
+// The colour table: "PATTERN<TAB>R,G,B" lines; empty lines are skipped.
+std::vector<ColorRule> ParseColorTable(std::string_view text);
+
+// The colour of a name: the rule naming it exactly, else the longest prefix
+// rule (ending in '.') it begins with, else the longest plain rule it begins
+// with ("W" colours W1-W5), else `fallback`.
+std::string ColorOf(const std::vector<ColorRule>& rules, std::string_view name,
+                    std::string_view fallback = "128,128,128");
+
+// The shipped standard sets (data/, compiled in): the 39 family consensus
+// monomers (AS-SF), the standard HOR monomers (AS-HOR, the first record of
+// each name) and the colour table.
+struct StandardSets {
+    std::vector<MonomerType> families;
+    std::vector<MonomerType> horMonomers;
+    std::vector<ColorRule> colors;
+};
+StandardSets BuiltInStandardSets();
+
+// HOR copies are written in the field's structural-variant
+// notation: the HOR, a dot, then the copy's monomers in HOR order with runs of
+// consecutive whole numbers joined ("1-6_8-11"); other monomers (hybrids such
+// as "32/34", class-named ones) stand alone. {"S1C1/5/19H1L", {"1","2","3",
+// "5"}} -> "S1C1/5/19H1L.1-3_5".
+std::string StructuralVariantName(std::string_view hor, const std::vector<std::string>& monomers);
+
+}  // namespace horgrid
