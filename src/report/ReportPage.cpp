@@ -12,7 +12,8 @@ constexpr char kStyle[] =
     "body{font-family:sans-serif;margin:1.5em;color:#222}"
     "table{border-collapse:collapse;font-size:0.85em;margin:0.5em 0}"
     "th,td{border:1px solid #bbb;padding:2px 6px;text-align:left}"
-    "th{background:#eee}"
+    "th{background:#eee;overflow-wrap:anywhere}"
+    ".wide{overflow-x:auto}"
     "section.array{border-top:2px solid #888;margin-top:1.5em;padding-top:0.5em}"
     ".track{display:flex;align-items:center;margin:2px 0}"
     ".track span{width:6em;font-size:0.8em}"
@@ -142,7 +143,7 @@ std::string RenderReport(const ReportHeading& heading, const std::vector<ArrayCo
     html += "<p>" + std::to_string(arrays.size()) + " arrays, " + Kilobases(bases) + ", " +
             std::to_string(monomers) + " monomers. Positions are 0-based, ends exclusive (BED).</p>\n";
 
-    html += "<table class=\"arrays\"><tr><th>array</th>";
+    html += "<div class=\"wide\"><table class=\"arrays\"><tr><th>array</th>";
     for (const std::string& column : heading.arrayColumns) html += "<th>" + EscapeHtml(column) + "</th>";
     html += "</tr>\n";
     for (std::size_t i = 0; i < arrays.size(); ++i) {
@@ -150,7 +151,7 @@ std::string RenderReport(const ReportHeading& heading, const std::vector<ArrayCo
         for (const std::string& field : arrays[i].row.fields) html += "<td>" + EscapeHtml(field) + "</td>";
         html += "</tr>\n";
     }
-    html += "</table>\n";
+    html += "</table></div>\n";
 
     for (std::size_t i = 0; i < arrays.size(); ++i) {
         const ArrayContent& array = arrays[i];

@@ -51,7 +51,7 @@ std::string HorStructureScript(const HorLayout& layout, const std::string& title
     text += "set xlabel 'unit monomer'\nset ylabel 'HOR copy'\nunset key\n";
     text += layout.columns <= 30 ? "set xtics 1 out nomirror\n" : "set xtics out nomirror\n";
     text += "set ytics out nomirror\nset border 3\n";
-    text += "plot '" + dataFile + "' using 1:2:(0.45):(0.5):3 with boxxyerror fill solid 1.0 noborder lc rgb variable\n";
+    text += "plot '" + dataFile + "' using 1:2:(0.45):(0.4):3 with boxxyerror fill solid 1.0 noborder lc rgb variable\n";
     std::string script;
     for (const char c : text) script += c == '\n' ? ";\n" : std::string(1, c);
     return script;
