@@ -16,18 +16,8 @@ import subprocess
 import sys
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
-
-
-def read_fasta(path):
-    records, name = {}, None
-    for line in open(path):
-        line = line.strip()
-        if line.startswith(">"):
-            name = line[1:].split()[0]
-            records[name] = []
-        elif name:
-            records[name].append(line)
-    return {k: "".join(v) for k, v in records.items()}
+sys.path.insert(0, os.path.join(ROOT, "examples"))
+from make_array import read_fasta  # noqa: E402  (records as (name, bases), names cut at '_')
 
 
 def dxz1_array(copies, seed):
@@ -54,7 +44,7 @@ def main(out):
     def random_bases(n):
         return "".join(rng.choice("ACGT") for _ in range(n))
     os.makedirs(out, exist_ok=True)
-    cen21 = read_fasta(os.path.join(ROOT, "tests", "data", "report", "fixture.fa"))["cen21_piece"]
+    cen21 = dict(read_fasta(os.path.join(ROOT, "tests", "data", "report", "fixture.fa")))["cen21"]
     write_fasta(os.path.join(out, "asm1.fa"), [
         ("chr1", random_bases(15000) + cen21 + random_bases(5000)),
         ("chr2", random_bases(8000)),

@@ -14,7 +14,11 @@ monomeric alpha satellite (family names only, no HOR copies). Colours follow
 
     tests/data/report/make_fixture.py SHARED_DATA_DIR OUT_DIR
 """
+import os
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "examples"))
+from make_array import read_fasta  # noqa: E402  (records as (name, bases), names cut at '_')
 
 HOR_COLOUR = "120,137,171"  # S2C13/21H1L.
 SF_COLOUR = {"D1": "255,0,255", "W1": "0,255,255"}
@@ -23,20 +27,8 @@ STV_COLOURS = ["120,137,171", "255,150,0"]
 FROM, TO = 20000, 30000
 
 
-def read_fasta(path):
-    records, name = {}, None
-    for line in open(path):
-        line = line.strip()
-        if line.startswith(">"):
-            name = line[1:].split()[0]
-            records[name] = []
-        elif name:
-            records[name].append(line)
-    return {k: "".join(v) for k, v in records.items()}
-
-
 def main(shared, out):
-    cen21 = next(iter(read_fasta(f"{shared}/chm13_cen21/cen21.fa").values()))[FROM:TO]
+    cen21 = read_fasta(f"{shared}/chm13_cen21/cen21.fa")[0][1][FROM:TO]
     monomers = []
     for line in open(f"{shared}/chm13_cen21/AS-HOR.hmm-annotation.bed"):
         f = line.split()
@@ -55,9 +47,9 @@ def main(shared, out):
     del copies[2][4]  # monomer 7 of the third copy
     kept = [m for c in copies for m in c]
 
-    dxz1 = read_fasta(sys.path[0] + "/../../../examples/dxz1_monomers.fa")
+    dxz1 = [bases for _, bases in read_fasta(sys.path[0] + "/dxz1_monomers.fa")]
     mono_seq, mono = "", []
-    for i, seq in enumerate(dxz1.values()):
+    for i, seq in enumerate(dxz1):
         mono.append([len(mono_seq), len(mono_seq) + len(seq), "W1" if i % 2 else "D1", "+"])
         mono_seq += seq
 
