@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -126,6 +127,30 @@ TEST(ReportCore, LongTracksAreReducedToBinsOfTheMiddleItem) {
     EXPECT_EQ(ReduceTrack(items, 0, 1000, 10).front().from, 100);
 }
 
+TEST(ReportCore, HeatMapsCompareCopiesOfAboutTheUnitLengthElseMonomers) {
+    ArrayContent array;
+    array.families = {Item("r", 0, 10, "W1"), Item("r", 10, 20, "W2")};
+    array.monomers = {Item("r", 0, 10, "H.1")};
+    EXPECT_EQ(ChooseHeatMapUnits(array).items.size(), 2u);  // every monomer: AS-SF
+    EXPECT_STREQ(ChooseHeatMapUnits(array).label, "monomer");
+    // Copies of 100 bases and within 10 %; the partial ones are left out.
+    for (const auto& [start, length] : std::vector<std::pair<int, int>>{
+             {0, 100}, {100, 110}, {210, 89}, {299, 90}, {389, 111}, {500, 50}, {550, 100}})
+        array.copies.push_back(Item("r", start, start + length, "H.1-2"));
+    std::vector<std::int64_t> starts;
+    for (const TrackItem& copy : ChooseHeatMapUnits(array).items) starts.push_back(copy.start);
+    EXPECT_EQ(starts, (std::vector<std::int64_t>{0, 100, 299, 550}));
+    EXPECT_STREQ(ChooseHeatMapUnits(array).label, "HOR copy");
+
+    // The colour floor: the 5th percentile, whole percent, 0-99.
+    std::vector<double> pixels(100, 99.5);
+    for (int i = 0; i < 5; ++i) pixels[i * 7] = 40 + i;  // ranks 0-4
+    pixels[90] = 97.9;                                      // rank 5
+    EXPECT_EQ(ColourFloor(pixels), 97);
+    EXPECT_EQ(ColourFloor(std::vector<double>(10, 100.0)), 99);
+    EXPECT_EQ(ColourFloor({}), 0);
+}
+
 TEST(ReportPage, HoldsEveryArrayWithItsPicturesOrTheReason) {
     const std::vector<std::pair<std::string, std::string>> base64 = {
         {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foobar", "Zm9vYmFy"}, {"\xff\xfe", "//4="}};
@@ -207,6 +232,16 @@ TEST(ReportCommand, DrawsEveryArrayOfTheAnnotation) {
     // Nothing left beside the page: the six inputs and the page.
     const auto files = std::filesystem::directory_iterator(dir.path());
     EXPECT_EQ(std::distance(begin(files), end(files)), 7);
+
+    // Soft-masked (lower-case) bases, here half of the monomeric array, give the same heat maps.
+    std::string lower = ReadFile(dir.File("fixture.fa"));
+    for (std::size_t i = lower.size() - 1000; i < lower.size(); ++i) lower[i] = static_cast<char>(std::tolower(lower[i]));
+    dir.Write("fixture.fa", lower);
+    ASSERT_EQ(Report({"-o", "lower.html", "fixture", "fixture.fa"}, dir).status, 0);
+    const std::vector<SectionView> masked = Sections(ReadFile(dir.File("lower.html")));
+    ASSERT_EQ(masked.size(), 2u);
+    EXPECT_EQ(masked[0].pictures.at("heatmap"), sections[0].pictures["heatmap"]);
+    EXPECT_EQ(masked[1].pictures.at("heatmap"), sections[1].pictures["heatmap"]);
 }
 
 TEST(ReportCommand, RefusesBadInputAndReportsMissingPictures) {

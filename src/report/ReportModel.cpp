@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <map>
 
 namespace horgrid {
@@ -129,6 +130,28 @@ std::vector<TrackBlock> ReduceTrack(const std::vector<TrackItem>& items, std::in
         }
     }
     return blocks;
+}
+
+HeatMapUnits ChooseHeatMapUnits(const ArrayContent& array) {
+    if (array.copies.empty()) return {array.families.empty() ? array.monomers : array.families, "monomer"};
+    std::vector<std::int64_t> lengths;
+    for (const TrackItem& copy : array.copies) lengths.push_back(copy.end - copy.start);
+    std::nth_element(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(lengths.size() / 2),
+                     lengths.end());
+    const std::int64_t median = lengths[lengths.size() / 2];
+    HeatMapUnits units{{}, "HOR copy"};
+    for (const TrackItem& copy : array.copies) {
+        if (std::llabs(copy.end - copy.start - median) * 10 <= median) units.items.push_back(copy);
+    }
+    return units;
+}
+
+double ColourFloor(const std::vector<double>& pixels) {
+    if (pixels.empty()) return 0;
+    std::vector<double> sorted = pixels;
+    const std::size_t rank = sorted.size() / 20;
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(rank), sorted.end());
+    return std::clamp(std::floor(sorted[rank]), 0.0, 99.0);
 }
 
 std::vector<VariantCount> CountVariants(const std::vector<TrackItem>& copies) {

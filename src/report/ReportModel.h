@@ -105,6 +105,23 @@ struct TrackBlock {
 std::vector<TrackBlock> ReduceTrack(const std::vector<TrackItem>& items, std::int64_t start, std::int64_t end,
                                     std::size_t maxBlocks);
 
+// What the identity heat map of an array compares: its HOR copies when it has
+// any, those within 10 % of the median copy length (copy against copy shows
+// the layers of an array at any size; partial copies would only show their
+// length), else its monomers (AS-SF, which holds every alpha-satellite
+// monomer, or AS-HOR when AS-SF has none).
+// `label` names them.
+struct HeatMapUnits {
+    std::vector<TrackItem> items;
+    const char* label = "monomer";
+};
+HeatMapUnits ChooseHeatMapUnits(const ArrayContent& array);
+
+// The bottom of a heat map's colour scale: the 5th percentile of the pixel
+// values, rounded down to a whole percent, from 0 to 99 (so a few partial
+// copies or outliers do not flatten the rest of the picture).
+double ColourFloor(const std::vector<double>& pixels);
+
 // HOR copies grouped by StV name: the name, the colour of its first copy and
 // the number of copies, most frequent first (ties by name).
 struct VariantCount {

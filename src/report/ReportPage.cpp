@@ -1,5 +1,6 @@
 #include "report/ReportPage.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/NumberFormat.h"
@@ -12,7 +13,7 @@ constexpr char kStyle[] =
     "body{font-family:sans-serif;margin:1.5em;color:#222}"
     "table{border-collapse:collapse;font-size:0.85em;margin:0.5em 0}"
     "th,td{border:1px solid #bbb;padding:2px 6px;text-align:left}"
-    "th{background:#eee;overflow-wrap:anywhere}"
+    "th{background:#eee}"
     ".wide{overflow-x:auto}"
     "section.array{border-top:2px solid #888;margin-top:1.5em;padding-top:0.5em}"
     ".track{display:flex;align-items:center;margin:2px 0}"
@@ -65,6 +66,11 @@ std::string Image(const Picture& picture, const char* kind, const std::string& w
     }
     return "<figure><img class=\"" + std::string(kind) + "\" alt=\"" + EscapeHtml(alt) +
            "\" src=\"data:image/png;base64," + Base64(picture.png) + "\"></figure>";
+}
+
+// Every alpha-satellite monomer is in AS-SF; AS-HOR may leave some out.
+std::size_t MonomerCount(const ArrayContent& array) {
+    return std::max(array.families.size(), array.monomers.size());
 }
 
 std::string ArrayName(const ArrayRow& row) {
@@ -133,7 +139,7 @@ std::string RenderReport(const ReportHeading& heading, const std::vector<ArrayCo
     std::size_t monomers = 0;
     std::int64_t bases = 0;
     for (const ArrayContent& array : arrays) {
-        monomers += array.monomers.size();
+        monomers += MonomerCount(array);
         bases += array.row.end - array.row.start;
     }
     const std::string title = EscapeHtml(heading.title);
@@ -144,7 +150,12 @@ std::string RenderReport(const ReportHeading& heading, const std::vector<ArrayCo
             std::to_string(monomers) + " monomers. Positions are 0-based, ends exclusive (BED).</p>\n";
 
     html += "<div class=\"wide\"><table class=\"arrays\"><tr><th>array</th>";
-    for (const std::string& column : heading.arrayColumns) html += "<th>" + EscapeHtml(column) + "</th>";
+    // Column names may break after their underscores.
+    for (const std::string& column : heading.arrayColumns) {
+        std::string name;
+        for (const char c : EscapeHtml(column)) name += c == '_' ? std::string("_<wbr>") : std::string(1, c);
+        html += "<th>" + name + "</th>";
+    }
     html += "</tr>\n";
     for (std::size_t i = 0; i < arrays.size(); ++i) {
         html += "<tr><td><a href=\"#array-" + std::to_string(i + 1) + "\">" + std::to_string(i + 1) + "</a></td>";
@@ -158,7 +169,7 @@ std::string RenderReport(const ReportHeading& heading, const std::vector<ArrayCo
         const std::string number = std::to_string(i + 1);
         const std::string name = EscapeHtml(ArrayName(array.row));
         html += "<section class=\"array\" id=\"array-" + number + "\">\n<h2>Array " + number + ": " + name +
-                " (" + Kilobases(array.row.end - array.row.start) + ", " + std::to_string(array.monomers.size()) +
+                " (" + Kilobases(array.row.end - array.row.start) + ", " + std::to_string(MonomerCount(array)) +
                 " monomers)</h2>\n";
         html += Track("AS-HOR", array.monomers, array.row, heading.maxTrackBlocks);
         html += Track("AS-SF", array.families, array.row, heading.maxTrackBlocks);

@@ -102,10 +102,12 @@ ArrayPictures DrawArrayPictures(const ArrayContent& array, std::size_t number,
         pictures.heatMap = {"", "the array has no monomers", true};
         return pictures;
     }
+    const HeatMapUnits units = ChooseHeatMapUnits(array);
     const IdentityGrid grid = ComputeIdentityGrid(sequences, settings.heatMapSide, settings.threads);
     DotPlotLook look;
     look.title = "identity, " + name;
-    look.minIdentity = settings.minIdentity;
+    look.minIdentity = ColourFloor(grid.identity);
+    look.records = units.label;
     look.positions = positions;
     pictures.heatMap = DrawInMemory(
         settings.beside, [&](const std::string& picture) { return DrawDotPlot(grid, look, picture, settings.plot); });

@@ -33,14 +33,14 @@ Picture DrawInMemory(const std::string& beside, const std::function<std::string(
 struct PictureSettings {
     PlotSettings plot;
     std::size_t heatMapSide = 300;  // pixels of the heat map's grid
-    double minIdentity = 70;        // bottom of the heat map's colour scale
     unsigned threads = 1;           // for the heat map's pairs
     std::string beside;             // a file in the directory where the pictures are drawn
 };
 
 // The HOR structure and identity heat map of array `number` (1-based, the
-// pictures' title): `sequences` are its monomers in AS-HOR order, each read
-// in its monomer's orientation, `positions` their starts.
+// pictures' title): `sequences` are the array's heat map units
+// (ChooseHeatMapUnits) in track order, each read in its own orientation,
+// `positions` their starts. The heat map's colours start at ColourFloor.
 ArrayPictures DrawArrayPictures(const ArrayContent& array, std::size_t number,
                                 const std::vector<std::string_view>& sequences, const std::vector<int>& positions,
                                 const PictureSettings& settings);

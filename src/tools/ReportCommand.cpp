@@ -1,5 +1,6 @@
 #include "tools/ReportCommand.h"
 
+#include <cctype>
 #include <iostream>
 #include <map>
 #include <string>
@@ -18,21 +19,23 @@ namespace {
 
 constexpr std::size_t kLargestSide = 2000;
 
-// The array's monomers (AS-HOR) cut from their record, each in its
-// monomer's orientation, and their starts.
-void CutMonomers(const ArrayContent& array, const std::string& record, std::vector<std::string>& sequences,
-                 std::vector<int>& positions) {
-    const std::vector<TrackItem>& monomers = array.monomers.empty() ? array.families : array.monomers;
-    for (const TrackItem& monomer : monomers) {
+// The array's heat map units cut from their record, each in its own
+// orientation and in upper case, and their starts.
+void CutUnits(const ArrayContent& array, const std::string& record, std::vector<std::string>& sequences,
+              std::vector<int>& positions) {
+    for (const TrackItem& monomer : ChooseHeatMapUnits(array).items) {
         if (monomer.end > static_cast<std::int64_t>(record.size())) {
-            throw ValueError{"monomer " + monomer.record + ":" + std::to_string(monomer.start) + "-" +
+            throw ValueError{monomer.record + ":" + std::to_string(monomer.start) + "-" +
                              std::to_string(monomer.end) + " lies past the record's end (" +
                              std::to_string(record.size()) + " bases): is SEQUENCES the annotated file?"};
         }
         const std::string_view bases =
             std::string_view(record).substr(static_cast<std::size_t>(monomer.start),
                                             static_cast<std::size_t>(monomer.end - monomer.start));
-        sequences.push_back(monomer.strand == '-' ? ReverseComplement(bases) : std::string(bases));
+        // Upper case, so soft-masked (lower-case) bases compare with the others.
+        std::string unit = monomer.strand == '-' ? ReverseComplement(bases) : std::string(bases);
+        for (char& base : unit) base = static_cast<char>(std::toupper(static_cast<unsigned char>(base)));
+        sequences.push_back(std::move(unit));
         positions.push_back(static_cast<int>(monomer.start));
     }
 }
@@ -79,7 +82,7 @@ void ReportOptions::Execute() const {
         for (const std::size_t i : found->second) {
             std::vector<std::string> sequences;
             std::vector<int> positions;
-            CutMonomers(arrays[i], record.sequence, sequences, positions);
+            CutUnits(arrays[i], record.sequence, sequences, positions);
             const std::vector<std::string_view> views(sequences.begin(), sequences.end());
             pictures[i] = DrawArrayPictures(arrays[i], i + 1, views, positions, settings);
             std::cerr << "report: array " << ++done << " of " << arrays.size() << " drawn\n";
