@@ -2,8 +2,9 @@
 """Merges the annotation of an assembly's records into the assembly's files,
 and the arrays tables of many assemblies into one.
 
-    merge_annotation.py annotation PREFIX PARTS SAMPLE COUNT
-        PARTS/I/SAMPLE_SUFFIX for I = 0 .. COUNT-1 (the records in file order)
+    merge_annotation.py annotation PREFIX SAMPLE COUNT FOLDER...
+        FOLDER/I/SAMPLE_SUFFIX, the results of record I (0 .. COUNT-1, in
+        file order) in any of the folders
         -> PREFIX_SUFFIX for each of the six files `horgrid-tools annotate`
         writes: the header lines (track lines, a '#' header) once, then every
         record's lines in order. The records' header lines must agree.
@@ -56,15 +57,30 @@ class Results:
                 os.remove(temporary)
 
 
-def merge_annotation(prefix, parts, sample, count):
+def record_folders(folders, count):
+    """The folder of each record, in record order; every record once."""
+    found = {}
+    for folder in folders:
+        for entry in os.listdir(folder):
+            if entry.isdigit():
+                if int(entry) in found:
+                    sys.exit(f"merge_annotation.py: record {entry} is in {found[int(entry)]} and {folder}")
+                found[int(entry)] = os.path.join(folder, entry)
+    if sorted(found) != list(range(count)):
+        sys.exit(f"merge_annotation.py: expected the results of records 0 to {count - 1}, found {sorted(found)}")
+    return [found[index] for index in range(count)]
+
+
+def merge_annotation(prefix, sample, count, folders):
     if count < 1:
         sys.exit(f"merge_annotation.py: {sample} has no record with sequence")
+    parts = record_folders(folders, count)
     results = Results()
     try:
         for suffix in SUFFIXES:
             header, body = None, []
-            for index in range(count):
-                path = os.path.join(parts, str(index), f"{sample}_{suffix}")
+            for part in parts:
+                path = os.path.join(part, f"{sample}_{suffix}")
                 lines_header, lines = split_header(path)
                 if header is None:
                     header = lines_header
@@ -99,8 +115,8 @@ def merge_arrays(output, names, tables):
 
 
 def main(argv):
-    if len(argv) == 6 and argv[1] == "annotation":
-        merge_annotation(argv[2], argv[3], argv[4], int(argv[5]))
+    if len(argv) >= 6 and argv[1] == "annotation":
+        merge_annotation(argv[2], argv[3], int(argv[4]), argv[5:])
     elif len(argv) >= 4 and argv[1] == "arrays" and "--" in argv:
         split = argv.index("--")
         merge_arrays(argv[2], argv[3:split], argv[split + 1:])
