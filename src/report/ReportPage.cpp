@@ -24,7 +24,7 @@ constexpr char kStyle[] =
     ".pictures figure{margin:0}"
     ".pictures p.missing{width:360px}"
     ".pictures img.hor{width:360px}"
-    ".pictures img.heatmap{width:480px}"
+    ".pictures img.heatmap{width:560px}"
     ".missing{color:#a00;font-style:italic}"
     ".swatch{display:inline-block;width:1em;height:1em;vertical-align:middle;border:1px solid #888}";
 
@@ -146,7 +146,7 @@ std::string RenderReport(const ReportHeading& heading, const std::vector<ArrayCo
     std::string html = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">";
     html += "<title>" + title + " alpha-satellite arrays</title><style>" + kStyle + "</style></head><body>\n";
     html += "<h1>" + title + ": alpha-satellite arrays</h1>\n";
-    html += "<p>" + std::to_string(arrays.size()) + " arrays, " + Kilobases(bases) + ", " +
+    html += "<p>" + std::to_string(arrays.size()) + (arrays.size() == 1 ? " array, " : " arrays, ") + Kilobases(bases) + ", " +
             std::to_string(monomers) + " monomers. Positions are 0-based, ends exclusive (BED).</p>\n";
 
     html += "<div class=\"wide\"><table class=\"arrays\"><tr><th>array</th>";

@@ -102,7 +102,7 @@ void ReportOptions::Execute() const {
     ResultFile page(output, inputs);
     page.Write(RenderReport(heading, arrays, pictures));
     page.Commit();
-    std::cout << arrays.size() << " arrays -> " << output << "\n";
+    std::cout << arrays.size() << (arrays.size() == 1 ? " array -> " : " arrays -> ") << output << "\n";
 
     std::string failures;
     for (std::size_t i = 0; i < pictures.size(); ++i) {
