@@ -79,16 +79,17 @@ TEST(ReportCore, TracksGoToTheArraysTheyOverlapAndCopiesLayOutByUnitPosition) {
     annotation.arrays = {{"r1", 100, 700, {}}, {"r2", 0, 50, {}}, {"r1", 900, 1000, {}}};
     const Rgb full{1, 2, 3}, variant{9, 9, 9};
     // Out of order on purpose; one monomer on each border of array 1.
-    annotation.monomers = {Item("r1", 600, 700, "H.3"), Item("r1", 50, 150, "H.1"), Item("r1", 150, 250, "H.2"),
-                           Item("r1", 250, 350, "H.1"), Item("r1", 350, 450, "H.3"),  // lacks H.2
-                           Item("r1", 450, 600, "W5"),  Item("r1", 699, 950, "H.1"), Item("r2", 60, 70, "H.1")};
+    annotation.monomers = {
+        Item("r1", 600, 700, "H.3"), Item("r1", 50, 150, "H.1"),  Item("r1", 150, 250, "H.2"),
+        Item("r1", 250, 350, "H.1"), Item("r1", 350, 450, "H.3"),  // lacks H.2
+        Item("r1", 450, 600, "W5"),  Item("r1", 699, 950, "H.1"), Item("r2", 60, 70, "H.1")};
     annotation.copies = {Item("r1", 250, 460, "H.1_3", variant), Item("r1", 40, 250, "H.1-2", full)};
     const std::vector<ArrayContent> arrays = SplitByArray(annotation);
     ASSERT_EQ(arrays.size(), 3u);
     std::vector<std::int64_t> starts;
     for (const TrackItem& item : arrays[0].monomers) starts.push_back(item.start);
     EXPECT_EQ(starts, (std::vector<std::int64_t>{50, 150, 250, 350, 450, 600, 699}));
-    EXPECT_TRUE(arrays[1].monomers.empty());  // r2:60-70 lies after r2's array
+    EXPECT_TRUE(arrays[1].monomers.empty());   // r2:60-70 lies after r2's array
     ASSERT_EQ(arrays[2].monomers.size(), 1u);  // the monomer across two arrays is in both
     EXPECT_EQ(arrays[2].monomers[0].start, 699);
     ASSERT_EQ(arrays[0].copies.size(), 2u);
@@ -98,11 +99,16 @@ TEST(ReportCore, TracksGoToTheArraysTheyOverlapAndCopiesLayOutByUnitPosition) {
     EXPECT_EQ(layout.columns, 3);
     std::vector<std::tuple<int, int, bool>> cells;  // column, row, in the full copy's colour
     for (const HorCell& cell : layout.cells) cells.emplace_back(cell.column, cell.row, cell.colour == full);
-    EXPECT_EQ(cells, (std::vector<std::tuple<int, int, bool>>{{1, 1, true}, {2, 1, true}, {1, 2, false},
-                                                               {3, 2, false}}));
+    EXPECT_EQ(cells, (std::vector<std::tuple<int, int, bool>>{
+                         {1, 1, true}, {2, 1, true}, {1, 2, false}, {3, 2, false}}));
 
-    for (const auto& [name, position] : std::vector<std::pair<std::string, int>>{
-             {"S1C1/5/19H1L.12", 12}, {"S2C8H1L.4/7", 4}, {"S4CYH1L.Ga-1", 0}, {"W5", 0}, {"H.", 0}, {"H.0", 0}, {"H.3x", 0}}) {
+    for (const auto& [name, position] : std::vector<std::pair<std::string, int>>{{"S1C1/5/19H1L.12", 12},
+                                                                                 {"S2C8H1L.4/7", 4},
+                                                                                 {"S4CYH1L.Ga-1", 0},
+                                                                                 {"W5", 0},
+                                                                                 {"H.", 0},
+                                                                                 {"H.0", 0},
+                                                                                 {"H.3x", 0}}) {
         EXPECT_EQ(UnitPosition(name), position) << name;
     }
 }
@@ -145,7 +151,7 @@ TEST(ReportCore, HeatMapsCompareCopiesOfAboutTheUnitLengthElseMonomers) {
     // The colour floor: the 5th percentile, whole percent, 0-99.
     std::vector<double> pixels(100, 99.5);
     for (int i = 0; i < 5; ++i) pixels[i * 7] = 40 + i;  // ranks 0-4
-    pixels[90] = 97.9;                                      // rank 5
+    pixels[90] = 97.9;                                   // rank 5
     EXPECT_EQ(ColourFloor(pixels), 97);
     EXPECT_EQ(ColourFloor(std::vector<double>(10, 100.0)), 99);
     EXPECT_EQ(ColourFloor({}), 0);
@@ -153,7 +159,8 @@ TEST(ReportCore, HeatMapsCompareCopiesOfAboutTheUnitLengthElseMonomers) {
 
 TEST(ReportPage, HoldsEveryArrayWithItsPicturesOrTheReason) {
     const std::vector<std::pair<std::string, std::string>> base64 = {
-        {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foobar", "Zm9vYmFy"}, {"\xff\xfe", "//4="}};
+        {"", ""},        {"f", "Zg=="},          {"fo", "Zm8="},
+        {"foo", "Zm9v"}, {"foobar", "Zm9vYmFy"}, {"\xff\xfe", "//4="}};
     for (const auto& [bytes, text] : base64) EXPECT_EQ(Base64(bytes), text);
     EXPECT_EQ(EscapeHtml("<a href=\"x\">'&'</a>"), "&lt;a href=&quot;x&quot;&gt;&#39;&amp;&#39;&lt;/a&gt;");
 
@@ -235,7 +242,8 @@ TEST(ReportCommand, DrawsEveryArrayOfTheAnnotation) {
 
     // Soft-masked (lower-case) bases, here half of the monomeric array, give the same heat maps.
     std::string lower = ReadFile(dir.File("fixture.fa"));
-    for (std::size_t i = lower.size() - 1000; i < lower.size(); ++i) lower[i] = static_cast<char>(std::tolower(lower[i]));
+    for (std::size_t i = lower.size() - 1000; i < lower.size(); ++i)
+        lower[i] = static_cast<char>(std::tolower(lower[i]));
     dir.Write("fixture.fa", lower);
     ASSERT_EQ(Report({"-o", "lower.html", "fixture", "fixture.fa"}, dir).status, 0);
     const std::vector<SectionView> masked = Sections(ReadFile(dir.File("lower.html")));
@@ -286,15 +294,16 @@ TEST(ReportCommand, PicturesShowInABrowser) {
     ASSERT_EQ(Report({"fixture", "fixture.fa"}, dir).status, 0);
     // The page with a script that marks how many of its pictures have pixels.
     std::string html = ReadFile(dir.File("fixture_report.html"));
-    html.insert(html.rfind("</body>"),
-                "<script>window.addEventListener('load',()=>{const n=[...document.images].filter("
-                "i=>i.complete&&i.naturalWidth>0).length;document.body.setAttribute('data-shown',n);});</script>");
+    html.insert(
+        html.rfind("</body>"),
+        "<script>window.addEventListener('load',()=>{const n=[...document.images].filter("
+        "i=>i.complete&&i.naturalWidth>0).length;document.body.setAttribute('data-shown',n);});</script>");
     dir.Write("probe.html", html);
     const std::string profile = dir.File("profile");
     const RunResult run = RunProgram(
         "/usr/bin/timeout",
-        {"120", "/usr/bin/chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-         "--disable-background-networking", "--disable-component-update", "--disable-sync",
+        {"120", "/usr/bin/chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+         "--no-first-run", "--disable-background-networking", "--disable-component-update", "--disable-sync",
          "--user-data-dir=" + profile, "--dump-dom", "file://" + dir.File("probe.html")},
         dir.path());
     EXPECT_NE(run.out.find("data-shown=\"3\""), std::string::npos) << run.err.substr(0, 2000);

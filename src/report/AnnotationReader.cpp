@@ -17,7 +17,8 @@ std::vector<std::string_view> SplitTabs(std::string_view line) {
     std::size_t from = 0;
     while (true) {
         const std::size_t tab = line.find('\t', from);
-        fields.push_back(line.substr(from, tab == std::string_view::npos ? std::string_view::npos : tab - from));
+        fields.push_back(
+            line.substr(from, tab == std::string_view::npos ? std::string_view::npos : tab - from));
         if (tab == std::string_view::npos) return fields;
         from = tab + 1;
     }
@@ -40,8 +41,8 @@ void ParsePlace(const std::string& path, std::size_t line, std::string_view star
                 std::int64_t& first, std::int64_t& last) {
     if (!ParseWhole(start, first) || !ParseWhole(end, last) || first < 0 || last < first) {
         Refuse(path, line,
-               "start and end must be whole numbers with 0 <= start <= end, not '" + Printable(start) + "' and '" +
-                   Printable(end) + "'");
+               "start and end must be whole numbers with 0 <= start <= end, not '" + Printable(start) +
+                   "' and '" + Printable(end) + "'");
     }
 }
 
@@ -84,7 +85,8 @@ std::vector<TrackItem> ReadBedTrack(const std::string& path) {
         item.strand = fields[5].size() == 1 ? fields[5][0] : '.';
         item.colour = {160, 160, 160};
         if (fields.size() >= 9 && fields[8] != "0" && !ParseColour(fields[8], item.colour))
-            Refuse(path, number, "itemRgb must be R,G,B with each from 0 to 255, not '" + Printable(fields[8]) + "'");
+            Refuse(path, number,
+                   "itemRgb must be R,G,B with each from 0 to 255, not '" + Printable(fields[8]) + "'");
         items.push_back(std::move(item));
     }
     return items;
@@ -98,7 +100,8 @@ void ReadArraysTable(const std::string& path, AnnotationTracks& annotation) {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (header) {
             if (line.starts_with('#')) line.remove_prefix(1);
-            for (const std::string_view column : SplitTabs(line)) annotation.arrayColumns.emplace_back(column);
+            for (const std::string_view column : SplitTabs(line))
+                annotation.arrayColumns.emplace_back(column);
             header = false;
             continue;
         }

@@ -86,8 +86,9 @@ HorLayout LayOutHorCopies(const std::vector<TrackItem>& copies, const std::vecto
         if (column == 0) continue;
         const std::int64_t middle = monomer.start + (monomer.end - monomer.start) / 2;
         // The last copy starting at or before the middle.
-        auto it = std::upper_bound(order.begin(), order.end(), middle,
-                                   [&](std::int64_t value, std::size_t i) { return value < copies[i].start; });
+        auto it =
+            std::upper_bound(order.begin(), order.end(), middle,
+                             [&](std::int64_t value, std::size_t i) { return value < copies[i].start; });
         if (it == order.begin()) continue;
         const std::size_t copy = *(it - 1);
         if (middle >= copies[copy].end || copies[copy].record != monomer.record) continue;
@@ -118,8 +119,9 @@ std::vector<TrackBlock> ReduceTrack(const std::vector<TrackItem>& items, std::in
         if (to <= from) continue;
         const std::int64_t middle = start + from + (to - from) / 2;
         // The last item starting at or before the middle base.
-        auto it = std::upper_bound(items.begin(), items.end(), middle,
-                                   [](std::int64_t value, const TrackItem& item) { return value < item.start; });
+        auto it =
+            std::upper_bound(items.begin(), items.end(), middle,
+                             [](std::int64_t value, const TrackItem& item) { return value < item.start; });
         if (it == items.begin() || (it - 1)->end <= middle) continue;
         const TrackItem& item = *(it - 1);
         if (!blocks.empty() && blocks.back().to == from && blocks.back().label == item.name &&

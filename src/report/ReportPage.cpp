@@ -49,7 +49,8 @@ std::string Track(const char* label, const std::vector<TrackItem>& items, const 
     const std::int64_t length = row.end - row.start;
     std::string html = "<div class=\"track\"><span>" + std::string(label) + "</span>";
     html += "<svg class=\"track\" viewBox=\"0 0 " + std::to_string(length) +
-            " 10\" preserveAspectRatio=\"none\" shape-rendering=\"crispEdges\" role=\"img\" aria-label=\"" + label + " track\">";
+            " 10\" preserveAspectRatio=\"none\" shape-rendering=\"crispEdges\" role=\"img\" aria-label=\"" +
+            label + " track\">";
     for (const TrackBlock& block : ReduceTrack(items, row.start, row.end, maxBlocks)) {
         html += "<rect x=\"" + std::to_string(block.from) + "\" y=\"0\" width=\"" +
                 std::to_string(block.to - block.from) + "\" height=\"10\" fill=\"" + Hex(block.colour) +
@@ -88,8 +89,9 @@ std::string Copies(const std::vector<TrackItem>& copies) {
             " HOR copies</summary><table class=\"copies\"><tr><th>start</th><th>end</th><th>strand</th>"
             "<th>StV</th></tr>";
     for (const TrackItem& copy : copies) {
-        html += "<tr><td>" + std::to_string(copy.start) + "</td><td>" + std::to_string(copy.end) + "</td><td>" +
-                copy.strand + "</td><td>" + Swatch(copy.colour) + " " + EscapeHtml(copy.name) + "</td></tr>";
+        html += "<tr><td>" + std::to_string(copy.start) + "</td><td>" + std::to_string(copy.end) +
+                "</td><td>" + copy.strand + "</td><td>" + Swatch(copy.colour) + " " + EscapeHtml(copy.name) +
+                "</td></tr>";
     }
     return html + "</table></details>\n";
 }
@@ -123,12 +125,23 @@ std::string EscapeHtml(std::string_view text) {
     escaped.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '"': escaped += "&quot;"; break;
-            case '\'': escaped += "&#39;"; break;
-            default: escaped += c;
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            case '\'':
+                escaped += "&#39;";
+                break;
+            default:
+                escaped += c;
         }
     }
     return escaped;
@@ -146,8 +159,9 @@ std::string RenderReport(const ReportHeading& heading, const std::vector<ArrayCo
     std::string html = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">";
     html += "<title>" + title + " alpha-satellite arrays</title><style>" + kStyle + "</style></head><body>\n";
     html += "<h1>" + title + ": alpha-satellite arrays</h1>\n";
-    html += "<p>" + std::to_string(arrays.size()) + (arrays.size() == 1 ? " array, " : " arrays, ") + Kilobases(bases) + ", " +
-            std::to_string(monomers) + " monomers. Positions are 0-based, ends exclusive (BED).</p>\n";
+    html += "<p>" + std::to_string(arrays.size()) + (arrays.size() == 1 ? " array, " : " arrays, ") +
+            Kilobases(bases) + ", " + std::to_string(monomers) +
+            " monomers. Positions are 0-based, ends exclusive (BED).</p>\n";
 
     html += "<div class=\"wide\"><table class=\"arrays\"><tr><th>array</th>";
     // Column names may break after their underscores.
@@ -158,7 +172,8 @@ std::string RenderReport(const ReportHeading& heading, const std::vector<ArrayCo
     }
     html += "</tr>\n";
     for (std::size_t i = 0; i < arrays.size(); ++i) {
-        html += "<tr><td><a href=\"#array-" + std::to_string(i + 1) + "\">" + std::to_string(i + 1) + "</a></td>";
+        html +=
+            "<tr><td><a href=\"#array-" + std::to_string(i + 1) + "\">" + std::to_string(i + 1) + "</a></td>";
         for (const std::string& field : arrays[i].row.fields) html += "<td>" + EscapeHtml(field) + "</td>";
         html += "</tr>\n";
     }
@@ -169,8 +184,8 @@ std::string RenderReport(const ReportHeading& heading, const std::vector<ArrayCo
         const std::string number = std::to_string(i + 1);
         const std::string name = EscapeHtml(ArrayName(array.row));
         html += "<section class=\"array\" id=\"array-" + number + "\">\n<h2>Array " + number + ": " + name +
-                " (" + Kilobases(array.row.end - array.row.start) + ", " + std::to_string(MonomerCount(array)) +
-                " monomers)</h2>\n";
+                " (" + Kilobases(array.row.end - array.row.start) + ", " +
+                std::to_string(MonomerCount(array)) + " monomers)</h2>\n";
         html += Track("AS-HOR", array.monomers, array.row, heading.maxTrackBlocks);
         html += Track("AS-SF", array.families, array.row, heading.maxTrackBlocks);
         html += Track("strand", array.strands, array.row, heading.maxTrackBlocks);

@@ -51,7 +51,8 @@ std::string HorStructureScript(const HorLayout& layout, const std::string& title
     text += "set xlabel 'unit monomer'\nset ylabel 'HOR copy'\nunset key\n";
     text += layout.columns <= 30 ? "set xtics 1 out nomirror\n" : "set xtics out nomirror\n";
     text += "set ytics out nomirror\nset border 3\n";
-    text += "plot '" + dataFile + "' using 1:2:(0.45):(0.4):3 with boxxyerror fill solid 1.0 noborder lc rgb variable\n";
+    text += "plot '" + dataFile +
+            "' using 1:2:(0.45):(0.4):3 with boxxyerror fill solid 1.0 noborder lc rgb variable\n";
     std::string script;
     for (const char c : text) script += c == '\n' ? ";\n" : std::string(1, c);
     return script;
@@ -72,7 +73,8 @@ std::string DrawHorStructure(const HorLayout& layout, const std::string& title, 
     }
 }
 
-Picture DrawInMemory(const std::string& beside, const std::function<std::string(const std::string& picture)>& draw) {
+Picture DrawInMemory(const std::string& beside,
+                     const std::function<std::string(const std::string& picture)>& draw) {
     Picture picture;
     try {
         TemporaryFile place(PlotPath(beside));
@@ -86,8 +88,8 @@ Picture DrawInMemory(const std::string& beside, const std::function<std::string(
 }
 
 ArrayPictures DrawArrayPictures(const ArrayContent& array, std::size_t number,
-                                const std::vector<std::string_view>& sequences, const std::vector<int>& positions,
-                                const PictureSettings& settings) {
+                                const std::vector<std::string_view>& sequences,
+                                const std::vector<int>& positions, const PictureSettings& settings) {
     const std::string name = "array " + std::to_string(number);
     ArrayPictures pictures;
     const HorLayout layout = LayOutHorCopies(array.copies, array.monomers);
@@ -109,8 +111,9 @@ ArrayPictures DrawArrayPictures(const ArrayContent& array, std::size_t number,
     look.minIdentity = ColourFloor(grid.identity);
     look.records = units.label;
     look.positions = positions;
-    pictures.heatMap = DrawInMemory(
-        settings.beside, [&](const std::string& picture) { return DrawDotPlot(grid, look, picture, settings.plot); });
+    pictures.heatMap = DrawInMemory(settings.beside, [&](const std::string& picture) {
+        return DrawDotPlot(grid, look, picture, settings.plot);
+    });
     return pictures;
 }
 

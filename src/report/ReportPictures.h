@@ -27,7 +27,8 @@ std::string DrawHorStructure(const HorLayout& layout, const std::string& title, 
 // Runs draw(path) with the path of a temporary file in the directory of
 // `beside` and returns the PNG it left there (removed afterwards), or the
 // reason draw() gave.
-Picture DrawInMemory(const std::string& beside, const std::function<std::string(const std::string& picture)>& draw);
+Picture DrawInMemory(const std::string& beside,
+                     const std::function<std::string(const std::string& picture)>& draw);
 
 // How the pictures of an array are made.
 struct PictureSettings {
@@ -42,7 +43,7 @@ struct PictureSettings {
 // (ChooseHeatMapUnits) in track order, each read in its own orientation,
 // `positions` their starts. The heat map's colours start at ColourFloor.
 ArrayPictures DrawArrayPictures(const ArrayContent& array, std::size_t number,
-                                const std::vector<std::string_view>& sequences, const std::vector<int>& positions,
-                                const PictureSettings& settings);
+                                const std::vector<std::string_view>& sequences,
+                                const std::vector<int>& positions, const PictureSettings& settings);
 
 }  // namespace horgrid

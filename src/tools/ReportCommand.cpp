@@ -29,9 +29,8 @@ void CutUnits(const ArrayContent& array, const std::string& record, std::vector<
                              std::to_string(monomer.end) + " lies past the record's end (" +
                              std::to_string(record.size()) + " bases): is SEQUENCES the annotated file?"};
         }
-        const std::string_view bases =
-            std::string_view(record).substr(static_cast<std::size_t>(monomer.start),
-                                            static_cast<std::size_t>(monomer.end - monomer.start));
+        const std::string_view bases = std::string_view(record).substr(
+            static_cast<std::size_t>(monomer.start), static_cast<std::size_t>(monomer.end - monomer.start));
         // Upper case, so soft-masked (lower-case) bases compare with the others.
         std::string unit = monomer.strand == '-' ? ReverseComplement(bases) : std::string(bases);
         for (char& base : unit) base = static_cast<char>(std::toupper(static_cast<unsigned char>(base)));
