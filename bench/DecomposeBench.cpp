@@ -16,7 +16,7 @@
 #include "ReferenceDecompose.h"
 #include "SequenceGenerator.h"
 #include "decompose/DecomposeEngine.h"
-#include "seqio/SequenceReader.h"
+#include "decompose/MonomerSet.h"
 
 namespace {
 

@@ -182,7 +182,7 @@ def decompose(binary, work, types, rng):
 def infer(binary, path):
     """horgrid-tools infer, two threads, default templates, on the same array (target < 60 s, < 1 GB)."""
     tools = os.path.join(os.path.dirname(binary), "horgrid-tools")
-    status, wall, cpu, rss = run(tools, "infer", path, ["-t", "2", "-o", "infer3M"])
+    status, wall, cpu, rss = run([tools, "infer", "-t", "2", "-o", "infer3M"], path)
     print(f"horgrid-tools infer -t 2, the same array, built-in templates: wall {wall:.2f} s, cpu {cpu:.2f} s, "
           f"max RSS {rss / 1024:.1f} MB (targets < 60 s: {'met' if wall < 60 else 'MISSED'}, "
           f"< 1 GB: {'met' if rss < 1024 * 1024 else 'MISSED'}){'' if status == 0 else f' (exit {status})'}")

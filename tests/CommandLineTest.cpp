@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "MixedEnsemble.h"
 #include "TestSupport.h"
+#include "tools/CommandLine.h"
 
 namespace horgrid::test {
 namespace {
@@ -68,7 +70,9 @@ std::vector<std::string> Join(std::vector<std::string> first, const std::vector<
 }
 
 // dotplot draws no picture without gnuplot (status 3) but writes its table.
-int Done(const Command& command) { return command.name == "dotplot" ? 3 : 0; }
+int Done(const Command& command) {
+    return command.name == "dotplot" ? 3 : 0;
+}
 
 TEST(CommandLine, EverySubcommandFollowsTheSameRules) {
     for (const Command& command : kCommands) {
@@ -168,6 +172,129 @@ TEST(CommandLine, ToolsUsageListsEverySubcommand) {
     EXPECT_EQ(run.status, 0);
     for (const Command& command : kCommands)
         EXPECT_NE(run.out.find("\n  " + command.name + " "), std::string::npos) << command.name;
+}
+
+}  // namespace
+}  // namespace horgrid::test
+
+namespace horgrid::test {
+namespace {
+
+// An options struct of every kind of declaration, parsed in this process.
+struct Sample {
+    std::string first;
+    std::string optional;
+    std::vector<std::string> rest;
+    std::size_t count = 3;
+    float percent = 10;
+    Scoring scoring;
+    bool flag = false;
+    std::string prefix;
+
+    void Declare(CommandLine& line) {
+        line.Summary("sample");
+        line.Operand("FIRST", first);
+        line.OptionalOperand("SECOND", optional);
+        line.Operands("REST", rest, 0);
+        line.Option("-c,--count", "N", "a count", Count(count, 2, 9));
+        line.Option("--percent", "PCT", "a percentage", Percent(percent, false));
+        line.Option("-s", "SCORES", "scores", Scores(scoring));
+        line.Flag("-f,--flag", "a flag", flag);
+        line.Prefix(prefix, "FIRST", "results");
+    }
+};
+
+// Parses the arguments after the command's name; true unless help was asked for.
+bool Parse(Sample& sample, std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "sample");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    CommandLine line("sample");
+    sample.Declare(line);
+    return line.Parse(static_cast<int>(argv.size()), argv.data());
+}
+
+TEST(CommandLine, DeclarationsReadEveryForm) {
+    Sample sample;
+    ASSERT_TRUE(
+        Parse(sample, {"a", "-c5", "--percent=12.5", "b", "-s", "-2,-3,-4,5", "c", "-f", "--", "-d"}));
+    EXPECT_EQ(sample.first, "a");
+    EXPECT_EQ(sample.optional, "b");
+    EXPECT_EQ(sample.rest, (std::vector<std::string>{"c", "-d"}));
+    EXPECT_EQ(sample.count, 5u);
+    EXPECT_EQ(sample.percent, 12.5f);
+    EXPECT_EQ(sample.scoring.insertion, -2);
+    EXPECT_EQ(sample.scoring.match, 5);
+    EXPECT_TRUE(sample.flag);
+    EXPECT_EQ(sample.prefix, "a");
+
+    Sample last;
+    ASSERT_TRUE(Parse(last, {"--count", "4", "x", "-c", "6", "-o", "p"}));
+    EXPECT_EQ(last.count, 6u);
+    EXPECT_FALSE(last.flag);
+    EXPECT_EQ(last.prefix, "p");
+    EXPECT_EQ(last.percent, 10.0f);
+
+    // A name like a negative number is a file without -- too.
+    Sample number;
+    ASSERT_TRUE(Parse(number, {"-2.fa"}));
+    EXPECT_EQ(number.first, "-2.fa");
+
+    Sample help;
+    EXPECT_FALSE(Parse(help, {"x", "--count", "0", "-h"}));
+}
+
+TEST(CommandLine, BadValuesAndUsageErrors) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
+        {{"x", "-c", "1"}, "bad count '1' for -c/--count (a whole number from 2 to 9)"},
+        {{"x", "-c", "10"}, "bad count '10' for -c/--count (a whole number from 2 to 9)"},
+        {{"x", "-c", "3x"}, "bad count '3x'"},
+        {{"x", "--percent", "100"}, "bad percentage '100' for --percent (a number from 0 to below 100)"},
+        {{"x", "--percent", "-1"}, "bad percentage '-1'"},
+        {{"x", "-s", "1,2,3"}, "bad scoring '1,2,3' for -s"},
+        {{"x", "-o", ""}, "empty prefix for -o/--prefix"},
+    };
+    for (const auto& [arguments, message] : bad) {
+        Sample sample;
+        try {
+            Parse(sample, arguments);
+            ADD_FAILURE() << message;
+        } catch (const ValueError& error) {
+            EXPECT_EQ(error.message.rfind(message, 0), 0u) << error.message;
+        }
+    }
+    const std::vector<std::pair<std::vector<std::string>, std::string>> misuse = {
+        {{}, "missing FIRST"},
+        {{"x", "-c"}, "option -c/--count needs a value N"},
+        {{"x", "-q.fa"}, "unknown option '-q.fa'"},
+        {{"x", "--flags"}, "unknown option '--flags'"},
+    };
+    for (const auto& [arguments, message] : misuse) {
+        Sample sample;
+        try {
+            Parse(sample, arguments);
+            ADD_FAILURE() << message;
+        } catch (const UsageError& error) {
+            EXPECT_EQ(error.message.rfind(message, 0), 0u) << error.message;
+        }
+    }
+}
+
+TEST(CommandLine, UsageComesFromTheDeclarations) {
+    Sample sample;
+    CommandLine line("sample");
+    sample.Declare(line);
+    std::ostringstream usage;
+    line.Usage(usage);
+    EXPECT_EQ(usage.str(),
+              "Usage: horgrid-tools sample [options] FIRST [SECOND] [REST...]\n"
+              "\n"
+              "  -c, --count N           a count (default 3)\n"
+              "      --percent PCT       a percentage (default 10)\n"
+              "  -s SCORES               scores (default -1,-1,-1,1)\n"
+              "  -f, --flag              a flag\n"
+              "  -o, --prefix PREFIX     results (default: the FIRST path)\n"
+              "  -h, --help              this text\n");
 }
 
 }  // namespace

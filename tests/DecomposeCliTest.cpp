@@ -46,6 +46,7 @@ TEST(DecomposeCli, BadInputLeavesNoResult) {
     dir.Write("none.fa", "");
     dir.Write("emptymonomer.fa", ">A\n\n>B\nAC\n");
     dir.Write("twice.fa", ">A\nAC\n>A x\nGG\n");
+    dir.Write("primed.fa", ">A\nAC\n>A'\nGG\n");
     dir.Write("r.fa", ">r1\nACGT\n");
     const struct {
         std::vector<std::string> arguments;
@@ -56,6 +57,9 @@ TEST(DecomposeCli, BadInputLeavesNoResult) {
         {{"decompose", "s.fa", "none.fa"}, 2, "'none.fa': no record"},
         {{"decompose", "s.fa", "emptymonomer.fa"}, 2, "empty monomer 'A'"},
         {{"decompose", "s.fa", "twice.fa"}, 2, "two monomers named 'A'"},
+        // The results name a reverse-complemented A "A'".
+        {{"decompose", "s.fa", "primed.fa"}, 2, "monomer name 'A'' ends in '"},
+        {{"infer", "s.fa", "primed.fa"}, 2, "monomer name 'A'' ends in '"},
         {{"decompose", "-s", "-1,-1,x,1", "s.fa", "m.fa"}, 2, "bad scoring '-1,-1,x,1'"},
         {{"decompose", "-t", "0", "s.fa", "m.fa"}, 2, "bad thread count '0'"},
         {{"decompose", "-i", "101", "s.fa", "m.fa"}, 2, "bad percentage '101'"},
@@ -67,7 +71,7 @@ TEST(DecomposeCli, BadInputLeavesNoResult) {
     for (const auto& c : cases) {
         const RunResult run = Tools(c.arguments, dir);
         EXPECT_EQ(run.status, c.status) << c.message;
-        EXPECT_NE(run.err.find("horgrid-tools decompose: "), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("horgrid-tools " + c.arguments[0] + ": "), std::string::npos) << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_FALSE(FileExists(dir.File("s.fa_decomposition.tsv"))) << c.message;
         EXPECT_FALSE(FileExists(dir.File("s.fa.1.ens"))) << c.message;

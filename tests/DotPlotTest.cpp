@@ -10,6 +10,7 @@
 #include "ReferenceLevenshtein.h"
 #include "SequenceGenerator.h"
 #include "TestSupport.h"
+#include "dotplot/DotPlotPicture.h"
 #include "dotplot/IdentityGrid.h"
 
 namespace horgrid::test {
@@ -73,6 +74,29 @@ TEST(DotPlot, PixelMeansMatchTheDirectComputationForEveryThreadCount) {
     EXPECT_EQ(ComputeIdentityGrid({}, 2000, 2).side, 0u);
 }
 
+// gnuplot draws no image of fewer than 2 x 2 points: every plotted strip of
+// the script has at least two rows and two columns, and all strips together
+// cover every row of the pixel data.
+TEST(DotPlot, EveryStripOfTheScriptIsAnImageGnuplotDraws) {
+    for (const std::size_t side : {std::size_t{1}, std::size_t{2}, std::size_t{1774}, std::size_t{3070}}) {
+        IdentityGrid grid;
+        grid.records = side == 1 ? 5 : side;
+        grid.side = side;
+        const std::string script = DotPlotScript(grid, DotPlotLook{}, "/d", "/p.png");
+        std::size_t rows = 0, columns = 0;
+        for (std::size_t at = script.find("array=("); at != std::string::npos;
+             at = script.find("array=(", at + 1)) {
+            const std::size_t comma = script.find(',', at);
+            columns = std::stoul(script.substr(at + 7, comma - at - 7));
+            const std::size_t strip = std::stoul(script.substr(comma + 1));
+            EXPECT_GE(strip, 2u) << side;
+            rows += strip;
+        }
+        EXPECT_GE(columns, 2u) << side;
+        EXPECT_EQ(rows, columns) << side;
+    }
+}
+
 RunResult DotPlot(const std::vector<std::string>& options, const TempDir& dir) {
     std::vector<std::string> arguments = {"dotplot"};
     arguments.insert(arguments.end(), options.begin(), options.end());
@@ -92,6 +116,27 @@ TEST(DotPlot, CommandDrawsThePictureAndLeavesNoPixelData) {
     // The pixel data for gnuplot is gone: the ensemble, the table, the picture.
     const auto files = std::filesystem::directory_iterator(dir.path());
     EXPECT_EQ(std::distance(begin(files), end(files)), 3);
+}
+
+// A picture of one pixel (one monomer, or --size 1) shows that pixel; gnuplot
+// has nothing to warn about. An ensemble without monomers is refused.
+TEST(DotPlot, OnePixelIsAPicture) {
+    TempDir dir;
+    dir.Write("e.ens", MixedEnsemble());
+    dir.Write("one.ens", "m1 + 1 4 ACGT\n");
+    dir.Write("none.ens", "");
+    for (const std::vector<std::string>& options :
+         {std::vector<std::string>{"--size", "1", "e.ens"}, std::vector<std::string>{"one.ens"}}) {
+        const RunResult run = DotPlot(options, dir);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        EXPECT_NE(run.out.find("1 x 1 pixels"), std::string::npos) << run.out;
+    }
+    EXPECT_EQ(ReadFile(dir.File("one.ens_dotplot.tsv")), "row\tcolumn\tidentity\n1\t1\t100.00\n");
+    const RunResult none = DotPlot({"none.ens"}, dir);
+    EXPECT_EQ(none.status, 2);
+    EXPECT_EQ(none.err, "horgrid-tools dotplot: no monomer in 'none.ens': nothing to draw\n");
+    EXPECT_FALSE(FileExists(dir.File("none.ens_dotplot.tsv")));
 }
 
 TEST(DotPlot, CommandRefusesBadArgumentsAndKeepsTheTableWithoutPicture) {

@@ -8,7 +8,7 @@
 #include "InferTestArray.h"
 #include "TestSupport.h"
 #include "infer/Inference.h"
-#include "seqio/SequenceReader.h"
+#include "decompose/MonomerSet.h"
 
 namespace horgrid::test {
 namespace {

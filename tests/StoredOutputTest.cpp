@@ -2,8 +2,12 @@
 // (examples/dxz1.ens) and on tests/data/two_segments.ens (two segments,
 // reverse-strand records, CENP-B boxes in all four orientations, every family
 // reference, records on both sides of each fixed limit; built by
-// tests/data/make_two_segments.py). Standard output (elapsed time masked) and
-// every result file are compared byte for byte with tests/expected/<case>/.
+// tests/data/make_two_segments.py); decompose and infer on
+// tests/data/dxz1_array.fa (`examples/make_array.py --fasta
+// examples/dxz1_monomers.fa 8 0.02`). Standard output (elapsed time masked),
+// the progress on standard error where a command writes one, and every result
+// file are compared byte for byte with tests/expected/<case>/. Each case is a
+// test of its own (StoredOutput/Examples.Run/<case>).
 //
 // HORGRID_UPDATE_EXPECTED=1 writes the expected files instead (review the diff).
 
@@ -27,6 +31,11 @@ struct Case {
     std::vector<std::string> results;
     // -h's status and standard error depend on the installed gnuplot.
     bool plots = false;
+    // Standard error (progress) is stored and compared too.
+    bool progress = false;
+    // Set for the run (NAME=VALUE), and the exit status then expected.
+    std::vector<std::string> environment = {};
+    int status = 0;
 };
 
 const std::string kCli = HORGRID_BIN;
@@ -34,6 +43,8 @@ const std::string kTools = HORGRID_TOOLS_BIN;
 const std::string kDxz1 = "examples/dxz1.ens";
 const std::string kTwo = "tests/data/two_segments.ens";
 const std::string kExpected = "tests/expected/";
+const std::string kArray = "tests/data/dxz1_array.fa";
+const std::string kMonomerSet = "examples/dxz1_monomers.fa";
 
 const std::vector<Case> kCases = {
     {"m_dxz1", kCli, {"-m", "dxz1.ens"}, {kDxz1}, {"dxz1.ens_dot_matrix.txt"}},
@@ -87,6 +98,30 @@ const std::vector<Case> kCases = {
     {"merge_two", kTools, {"merge", "two_segments.ens", "two_segments.ens"}, {kTwo}, {"two_segments.ensr"}},
     {"purify_dxz1", kTools, {"purify", "dxz1.ens"}, {kDxz1}, {"dxz1.ens_purified.txt"}},
     {"purify_two", kTools, {"purify", "two_segments.ens"}, {kTwo}, {"two_segments.ens_purified.txt"}},
+    {"decompose_array",
+     kTools,
+     {"decompose", "-t", "2", "dxz1_array.fa", "dxz1_monomers.fa"},
+     {kArray, kMonomerSet},
+     {"dxz1_array.fa_decomposition.tsv", "dxz1_array.fa_decomposition.bed", "dxz1_array.fa.1.ens"},
+     false,
+     true},
+    {"infer_array",
+     kTools,
+     {"infer", "-t", "2", "-o", "inferred", "dxz1_array.fa"},
+     {kArray},
+     {"inferred_monomers.fa", "inferred_hors.tsv", "inferred_hors.bed", "inferred_decomposition.tsv",
+      "inferred_decomposition.bed", "inferred.1.ens"}},
+    // The table; no gnuplot, so the picture is left out (status 3) and the
+    // output does not depend on the installed one.
+    {"dotplot_dxz1",
+     kTools,
+     {"dotplot", "-t", "2", "--size", "40", "dxz1.ens"},
+     {kDxz1},
+     {"dxz1.ens_dotplot.tsv"},
+     false,
+     false,
+     {"HORGRID_GNUPLOT=/nonexistent/gnuplot"},
+     3},
 };
 
 std::string Source(const std::string& path) {
@@ -98,33 +133,47 @@ void Store(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
-TEST(StoredOutput, EveryCommandOnBothExamples) {
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class StoredOutput : public testing::TestWithParam<Case> {};
+
+TEST_P(StoredOutput, Run) {
+    const Case& c = GetParam();
     const bool update = std::getenv("HORGRID_UPDATE_EXPECTED") != nullptr;
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
-        TempDir dir;
-        for (const std::string& input : c.inputs)
-            std::filesystem::copy_file(Source(input),
-                                       dir.File(std::filesystem::path(input).filename().string()));
-        const RunResult run = RunProgram(c.program, c.arguments, dir.path());
-        if (!c.plots) {
-            EXPECT_EQ(run.status, 0);
+    TempDir dir;
+    for (const std::string& input : c.inputs)
+        std::filesystem::copy_file(Source(input), dir.File(std::filesystem::path(input).filename().string()));
+    std::vector<std::string> arguments = c.environment;
+    if (!arguments.empty()) arguments.push_back(c.program);
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    const RunResult run =
+        RunProgram(c.environment.empty() ? c.program : "/usr/bin/env", arguments, dir.path());
+    if (!c.plots) {
+        EXPECT_EQ(run.status, c.status);
+        if (!c.progress && c.status == 0) {
             EXPECT_EQ(run.err, "");
         }
-        const std::string expected = Source(kExpected + c.name + "/");
-        std::vector<std::pair<std::string, std::string>> outputs = {{"stdout", MaskElapsed(run.out)}};
-        for (const std::string& result : c.results) {
-            EXPECT_TRUE(FileExists(dir.File(result))) << result;
-            outputs.emplace_back(result, ReadFile(dir.File(result)));
-        }
-        for (const auto& [file, content] : outputs) {
-            if (update)
-                Store(expected + file, content);
-            else
-                EXPECT_TRUE(ReadFile(expected + file) == content) << file << " differs from " << expected;
+    }
+    const std::string expected = Source(kExpected + c.name + "/");
+    std::vector<std::pair<std::string, std::string>> outputs = {{"stdout", MaskElapsed(run.out)}};
+    if (c.progress) outputs.emplace_back("stderr", run.err);
+    for (const std::string& result : c.results) {
+        EXPECT_TRUE(FileExists(dir.File(result))) << result;
+        outputs.emplace_back(result, ReadFile(dir.File(result)));
+    }
+    for (const auto& [file, content] : outputs) {
+        if (update) {
+            Store(expected + file, content);
+        } else {
+            EXPECT_TRUE(ReadFile(expected + file) == content) << file << " differs from " << expected;
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Examples, StoredOutput, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace horgrid::test

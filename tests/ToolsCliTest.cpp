@@ -111,7 +111,8 @@ TEST(Tools, UsageTextOnHelpNoArgumentAndMisuse) {
         const RunResult run = Tools({command, "a"}, dir);
         EXPECT_EQ(run.status, 1) << command;
         EXPECT_EQ(run.out, "") << command;
-        EXPECT_EQ(run.err, "horgrid-tools: unknown command '" + std::string(command) + "'\n" + help.out) << command;
+        EXPECT_EQ(run.err, "horgrid-tools: unknown command '" + std::string(command) + "'\n" + help.out)
+            << command;
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
@@ -124,7 +125,8 @@ TEST(Tools, FileErrorsExitTwoAndWriteNothing) {
     for (const auto& arguments : missing) {
         const RunResult run = Tools(arguments, dir);
         EXPECT_EQ(run.status, 2) << arguments[0];
-        EXPECT_EQ(run.err, "horgrid-tools " + arguments[0] + ": cannot read 'no.txt': No such file or directory\n")
+        EXPECT_EQ(run.err,
+                  "horgrid-tools " + arguments[0] + ": cannot read 'no.txt': No such file or directory\n")
             << arguments[0];
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
@@ -133,7 +135,8 @@ TEST(Tools, FileErrorsExitTwoAndWriteNothing) {
     const RunResult empty = Tools({"group", "empty_dot_matrix.txt"}, dir);
     EXPECT_EQ(empty.status, 2);
     EXPECT_EQ(empty.out, "Start reading dot-matrix...\n");
-    EXPECT_EQ(empty.err, "horgrid-tools group: cannot read 'empty_dot_matrix.txt': the dot matrix holds no line\n");
+    EXPECT_EQ(empty.err,
+              "horgrid-tools group: cannot read 'empty_dot_matrix.txt': the dot matrix holds no line\n");
 
     // A result path taken by a directory cannot be created.
     dir.Write("mon.txt", kMonomers);

@@ -8,8 +8,6 @@ namespace {
 constexpr unsigned kMaxThreads = 1024;
 }
 
-unsigned DefaultThreadCount() { return std::max(1u, std::thread::hardware_concurrency()); }
-
 std::optional<unsigned> ParseThreadCount(std::string_view text) {
     unsigned value = 0;
     const char* end = text.data() + text.size();

@@ -12,10 +12,6 @@
 
 namespace horgrid {
 
-// The number of threads a command uses when the user names none: every core
-// the system reports, at least one.
-unsigned DefaultThreadCount();
-
 // Reads a thread count given on the command line or in the environment: a
 // whole decimal number from 1 to 1024 and nothing else. Empty when the text is
 // anything else.

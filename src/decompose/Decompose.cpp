@@ -281,11 +281,12 @@ std::vector<Segment> DecomposeWithKernel(std::string_view sequence, const std::v
 
 std::vector<Segment> Decompose(std::string_view sequence, const std::vector<MonomerType>& types,
                                const Scoring& scoring) {
-    const DecomposeKernel kernel =
+    // The fastest kernel the processor runs, chosen on the first call.
+    static const DecomposeKernel kBest =
         DecomposeKernelSupported(DecomposeKernel::Avx512Narrow) ? DecomposeKernel::Avx512Narrow
         : DecomposeKernelSupported(DecomposeKernel::Avx2)       ? DecomposeKernel::Avx2
                                                                 : DecomposeKernel::Portable;
-    return DecomposeWithKernel(sequence, types, scoring, kernel);
+    return DecomposeWithKernel(sequence, types, scoring, kBest);
 }
 
 bool DecomposeKernelSupported(DecomposeKernel kernel) {

@@ -59,6 +59,12 @@ std::string PositionTics(const char* axis, const std::vector<int>& positions) {
     return text + ") out nomirror\n";
 }
 
+// gnuplot draws no image of fewer than 2 x 2 points: a grid of one pixel is
+// handed to it as 2 x 2 copies of that pixel. The side of the pixel data:
+std::size_t DataSide(const IdentityGrid& grid) {
+    return grid.side == 1 ? 2 : grid.side;
+}
+
 // Writes the grid's pixels as native floats, row by row, to the descriptor
 // (which it closes). Returns "" or the reason.
 std::string WritePixels(const IdentityGrid& grid, int descriptor) {
@@ -67,10 +73,12 @@ std::string WritePixels(const IdentityGrid& grid, int descriptor) {
         close(descriptor);
         return std::string("cannot write its pixel data: ") + std::strerror(errno);
     }
-    std::vector<float> row(grid.side);
+    const std::size_t side = DataSide(grid);
+    const std::size_t scale = side / grid.side;
+    std::vector<float> row(side);
     bool written = true;
-    for (std::size_t r = 0; written && r < grid.side; ++r) {
-        for (std::size_t c = 0; c < grid.side; ++c) row[c] = static_cast<float>(grid.at(r, c));
+    for (std::size_t r = 0; written && r < side; ++r) {
+        for (std::size_t c = 0; c < side; ++c) row[c] = static_cast<float>(grid.at(r / scale, c / scale));
         written = std::fwrite(row.data(), sizeof(float), row.size(), file) == row.size();
     }
     if (std::fclose(file) != 0) written = false;
@@ -90,7 +98,8 @@ std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, con
     const auto x = [&](int pixels) { return Fixed(static_cast<double>(pixels) / width, 4); };
     const auto y = [&](int pixels) { return Fixed(static_cast<double>(pixels) / height, 4); };
     const std::string n = std::to_string(grid.records);
-    const double step = static_cast<double>(grid.records) / static_cast<double>(grid.side);
+    const std::size_t side = DataSide(grid);
+    const double step = static_cast<double>(grid.records) / static_cast<double>(side);
     const std::string centre = Fixed(0.5 + step / 2, 6);  // of the first pixel
 
     // The frame: picture, matrix area, ranges and colours.
@@ -106,11 +115,15 @@ std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, con
     text += "unset key\nset multiplot\n";
     // gnuplot holds every pixel of a plot as one point of about 80 bytes: the
     // matrix is drawn in strips of rows, one plot each, so it holds one strip
-    // at a time. Title, axes and colour bar come with the last strip.
-    const std::size_t stripRows = std::max<std::size_t>(1, kStripPixels / grid.side);
+    // at a time. Title, axes and colour bar come with the last strip. A strip
+    // of one row is no image to gnuplot: a last row alone joins the strip
+    // before it.
+    const std::size_t stripRows = std::max<std::size_t>(2, kStripPixels / side);
     std::string decorations = "set title '" + look.title + "' offset 0,1\n";
     decorations += "set link x2\nset link y2\n";
-    decorations += "set xtics out nomirror\nset ytics out nomirror\n";
+    // Whole monomer numbers on the axes of a few monomers too.
+    const std::string increment = grid.records < 10 ? " 1" : "";
+    decorations += "set xtics out nomirror" + increment + "\nset ytics out nomirror" + increment + "\n";
     decorations += PositionTics("x2", look.positions) + PositionTics("y2", look.positions);
     const std::string unit = UnitFor(look.positions).name;
     decorations += "set xlabel '" + look.records + "'\nset ylabel '" + look.records + "'\n";
@@ -119,11 +132,12 @@ std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, con
                    "," + y(bottom) + " size screen " + x(font * 3 / 2) + "," + y(plotSide) + "\n";
     decorations += "set cblabel 'identity (%)'\n";
     text += "unset border\nunset xtics\nunset ytics\nunset colorbox\n";
-    for (std::size_t first = 0; first < grid.side; first += stripRows) {
-        const std::size_t rows = std::min(stripRows, grid.side - first);
-        if (first + rows == grid.side) text += decorations;
-        text += "plot '" + dataFile + "' binary array=(" + std::to_string(grid.side) + "," +
-                std::to_string(rows) + ") skip=" + std::to_string(first * grid.side * sizeof(float)) +
+    for (std::size_t first = 0, rows = 0; first < side; first += rows) {
+        rows = std::min(stripRows, side - first);
+        if (side - first - rows == 1) ++rows;
+        if (first + rows == side) text += decorations;
+        text += "plot '" + dataFile + "' binary array=(" + std::to_string(side) + "," + std::to_string(rows) +
+                ") skip=" + std::to_string(first * side * sizeof(float)) +
                 " format='%float' dx=" + Fixed(step, 6) + " dy=" + Fixed(step, 6) + " origin=(" + centre +
                 "," + Fixed(0.5 + (static_cast<double>(first) + 0.5) * step, 6) + ") with image\n";
     }

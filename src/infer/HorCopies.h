@@ -47,10 +47,12 @@ struct HorResult {
 
 // The HOR of a monomer-type string. Monomers are cut into runs (same record,
 // same strand, at most maxGap bases apart); runs on the reverse strand are
-// read backwards. The unit period is the one with the most tandem agreements
-// (type at i equal to the type at i + period over every run), the smallest
-// period within 5 % of the best; the unit is the most frequent type window of
-// that length, turned to start where the first run first shows it. Each run is
+// read backwards. The candidate periods (up to maxUnit) are those with at
+// least half the tandem agreements of the best one (type at i equal to the
+// type at i + period, over every run); each gives the most frequent type window
+// of its length, and the unit is the window with the most tandem copies
+// (copies next to another copy, counted without overlaps; the shorter period
+// on ties), turned to start where the first run first shows it. Each run is
 // then read as copies: a monomer continues the current copy when its type
 // comes later in the unit than the copy's last one, else it starts a new copy;
 // types outside the unit are added to the current copy.

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <set>
 
 #include "common/FileError.h"
 
@@ -61,23 +60,6 @@ bool SequenceReader::Next(SequenceRecord& record) {
     record.name.assign(state_->seq->name.s, state_->seq->name.l);
     record.sequence.assign(state_->seq->seq.s, state_->seq->seq.l);
     return true;
-}
-
-std::vector<MonomerType> ReadMonomerSet(const std::string& path) {
-    SequenceReader reader(path);
-    std::vector<MonomerType> types;
-    std::set<std::string> names;
-    SequenceRecord record;
-    while (reader.Next(record)) {
-        if (record.sequence.empty())
-            throw FileError("bad monomers file '" + path + "': empty monomer '" + record.name + "'");
-        if (!names.insert(record.name).second) {
-            throw FileError("bad monomers file '" + path + "': two monomers named '" + record.name + "'");
-        }
-        types.push_back({record.name, record.sequence});
-    }
-    if (types.empty()) throw FileError("bad monomers file '" + path + "': no record");
-    return types;
 }
 
 namespace {

@@ -3,9 +3,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
-
-#include "decompose/Decompose.h"
 
 namespace horgrid {
 
@@ -34,11 +31,6 @@ private:
     std::string path_;
     std::unique_ptr<State> state_;
 };
-
-// The monomer set of a FASTA file: one type per record, named by the first
-// word of its header. Raises FileError naming the path when the file cannot
-// be read, holds no record, holds an empty monomer or names two types alike.
-std::vector<MonomerType> ReadMonomerSet(const std::string& path);
 
 // One region of a FASTA or FASTQ file fetched through its .fai index (built
 // beside the file when missing): "NAME" for a whole record or

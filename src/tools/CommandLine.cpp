@@ -1,7 +1,6 @@
 #include "tools/CommandLine.h"
 
 #include <CLI/CLI.hpp>
-
 #include <charconv>
 #include <cstdlib>
 #include <iostream>
@@ -31,7 +30,9 @@ std::string Wrap(const std::string& text, std::size_t indent, std::size_t column
     for (std::size_t begin = 0; begin < text.size();) {
         if (text[begin] == ' ' || text[begin] == '\n') {
             if (text[begin] == '\n') {
-                out += '\n' + std::string(text[begin + 1 < text.size() ? begin + 1 : begin] == '\n' ? 0 : indent, ' ');
+                out +=
+                    '\n' +
+                    std::string(text[begin + 1 < text.size() ? begin + 1 : begin] == '\n' ? 0 : indent, ' ');
                 at = indent;
                 lineStart = true;
             }
@@ -101,9 +102,13 @@ ValueParser Count(std::size_t& target, std::size_t smallest, std::size_t largest
             [&target] { return std::to_string(target); }};
 }
 
-ValueParser Percent(double& target, bool hundred) { return PercentParser(target, hundred); }
+ValueParser Percent(double& target, bool hundred) {
+    return PercentParser(target, hundred);
+}
 
-ValueParser Percent(float& target, bool hundred) { return PercentParser(target, hundred); }
+ValueParser Percent(float& target, bool hundred) {
+    return PercentParser(target, hundred);
+}
 
 ValueParser Scores(Scoring& target) {
     return {[&target](const std::string& option, const std::string& value) {
@@ -127,11 +132,17 @@ ValueParser Text(std::string& target, const char* what) {
 
 CommandLine::CommandLine(std::string command) : command_(std::move(command)) {}
 
-void CommandLine::Summary(std::string text) { summary_ = std::move(text); }
+void CommandLine::Summary(std::string text) {
+    summary_ = std::move(text);
+}
 
-void CommandLine::Description(std::string text) { description_ = std::move(text); }
+void CommandLine::Description(std::string text) {
+    description_ = std::move(text);
+}
 
-void CommandLine::Notes(std::string text) { notes_ = std::move(text); }
+void CommandLine::Notes(std::string text) {
+    notes_ = std::move(text);
+}
 
 void CommandLine::Operand(std::string name, std::string& target) {
     operands_.push_back({std::move(name), &target, true});
@@ -139,6 +150,18 @@ void CommandLine::Operand(std::string name, std::string& target) {
 
 void CommandLine::OptionalOperand(std::string name, std::string& target) {
     operands_.push_back({std::move(name), &target, false});
+}
+
+void CommandLine::Operands(std::string name, std::vector<std::string>& targets, std::size_t least) {
+    listName_ = std::move(name);
+    list_ = &targets;
+    listLeast_ = least;
+}
+
+void CommandLine::Flag(std::string names, std::string help, bool& target) {
+    Option(std::move(names), "", std::move(help),
+           {[&target](const std::string&, const std::string&) { target = true; }, nullptr});
+    options_.back().flag = &target;
 }
 
 void CommandLine::Option(std::string names, std::string value, std::string help, ValueParser parse) {
@@ -175,8 +198,8 @@ void CommandLine::Threads(unsigned& threads) {
         }
         const std::optional<unsigned> count = ParseThreadCount(text);
         if (!count) {
-            throw ValueError{"HORGRID_THREADS must be a whole number from 1 to 1024, not '" + Printable(text) +
-                             "'"};
+            throw ValueError{"HORGRID_THREADS must be a whole number from 1 to 1024, not '" +
+                             Printable(text) + "'"};
         }
         threads = *count;
     });
@@ -186,7 +209,8 @@ void CommandLine::Prefix(std::string& prefix, const std::string& operand, std::s
     const std::size_t index = options_.size();
     Option("-o,--prefix", "PREFIX", std::move(help) + " (default: the " + operand + " path)",
            {[&prefix](const std::string& option, const std::string& value) {
-                if (value.empty()) throw ValueError{"empty prefix for " + option + " (the results need a name)"};
+                if (value.empty())
+                    throw ValueError{"empty prefix for " + option + " (the results need a name)"};
                 prefix = value;
             },
             nullptr});
@@ -218,7 +242,10 @@ bool CommandLine::Parse(int argc, char** argv) {
         const Declared& option = options_[i];
         std::string names = option.shortName;
         if (!option.longName.empty()) names += (names.empty() ? "" : ",") + option.longName;
-        added.push_back(app.add_option(names, values[i])->multi_option_policy(CLI::MultiOptionPolicy::TakeLast));
+        added.push_back(
+            option.flag != nullptr
+                ? app.add_flag(names)
+                : app.add_option(names, values[i])->multi_option_policy(CLI::MultiOptionPolicy::TakeLast));
     }
     std::vector<std::string> operands;
     app.add_option("operands", operands);
@@ -244,9 +271,14 @@ bool CommandLine::Parse(int argc, char** argv) {
     std::size_t required = 0;
     for (const DeclaredOperand& operand : operands_) required += operand.required ? 1 : 0;
     if (operands.size() < required) throw UsageError{"missing " + operands_[operands.size()].name};
-    if (operands.size() > operands_.size())
+    const std::size_t single = std::min(operands.size(), operands_.size());
+    for (std::size_t i = 0; i < single; ++i) *operands_[i].target = operands[i];
+    if (list_ != nullptr) {
+        if (operands.size() - single < listLeast_) throw UsageError{"missing " + listName_};
+        list_->assign(operands.begin() + static_cast<std::ptrdiff_t>(single), operands.end());
+    } else if (operands.size() > operands_.size()) {
         throw UsageError{"unexpected argument '" + Printable(operands[operands_.size()]) + "'"};
-    for (std::size_t i = 0; i < operands.size(); ++i) *operands_[i].target = operands[i];
+    }
 
     std::vector<bool> given(options_.size());
     for (std::size_t i = 0; i < options_.size(); ++i) {
@@ -262,7 +294,9 @@ bool CommandLine::Parse(int argc, char** argv) {
 std::string CommandLine::Synopsis() const {
     std::string text = command_;
     if (!options_.empty()) text += " [options]";
-    for (const DeclaredOperand& operand : operands_) text += operand.required ? " " + operand.name : " [" + operand.name + "]";
+    for (const DeclaredOperand& operand : operands_)
+        text += operand.required ? " " + operand.name : " [" + operand.name + "]";
+    if (list_ != nullptr) text += listLeast_ == 0 ? " [" + listName_ + "...]" : " " + listName_ + "...";
     return text;
 }
 

@@ -80,13 +80,17 @@ public:
     void Description(std::string text);
     void Notes(std::string text);
 
-    // Operands in their order; optional ones follow the required ones.
+    // Operands in their order; optional ones follow the required ones, and
+    // a list (at least `least` files, shown as NAME...) comes last.
     void Operand(std::string name, std::string& target);
     void OptionalOperand(std::string name, std::string& target);
+    void Operands(std::string name, std::vector<std::string>& targets, std::size_t least = 1);
 
     // An option with a value. `names` is "-x,--long", "-x" or "--long";
     // `value` names the value in the usage text. Given twice, the last wins.
     void Option(std::string names, std::string value, std::string help, ValueParser parse);
+    // An option without a value: `target` becomes true when it is given.
+    void Flag(std::string names, std::string help, bool& target);
     // -t/--threads N. Without it, the threads come from HORGRID_THREADS, else 1
     // (the rule of horgrid too).
     void Threads(unsigned& threads);
@@ -108,9 +112,10 @@ private:
     struct Declared {
         std::string shortName;  // "-t" or ""
         std::string longName;   // "--threads" or ""
-        std::string value;
+        std::string value;      // empty for a flag
         std::string help;
         ValueParser parse;
+        bool* flag = nullptr;
     };
     struct DeclaredOperand {
         std::string name;
@@ -127,6 +132,9 @@ private:
     std::string notes_;
     std::vector<Declared> options_;
     std::vector<DeclaredOperand> operands_;
+    std::string listName_;  // the trailing list of operands, if any
+    std::vector<std::string>* list_ = nullptr;
+    std::size_t listLeast_ = 0;
     // Run after the values are read, in declaration order (defaults that
     // depend on other values).
     std::vector<std::function<void(const std::vector<bool>& given)>> finish_;

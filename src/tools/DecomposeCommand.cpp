@@ -8,6 +8,7 @@
 #include "common/Parallel.h"
 #include "decompose/Decompose.h"
 #include "decompose/DecompositionFiles.h"
+#include "decompose/MonomerSet.h"
 #include "decompose/ScoringText.h"
 #include "seqio/SequenceReader.h"
 
@@ -73,7 +74,8 @@ void Run(const DecomposeOptions& options) {
             std::cout << records << '\t' << job.record.name << '\t' << job.record.sequence.size() << '\t'
                       << job.segments.size() << '\t' << TotalScore(job.segments) << '\n';
         }
-        if (!jobs.empty()) std::cerr << "horgrid-tools decompose: " << records << " records, " << bases << " bases done\n";
+        if (!jobs.empty())
+            std::cerr << "horgrid-tools decompose: " << records << " records, " << bases << " bases done\n";
     }
     writer.Commit();
 }
@@ -81,23 +83,27 @@ void Run(const DecomposeOptions& options) {
 }  // namespace
 
 void DecomposeOptions::Declare(CommandLine& line) {
-    line.Summary("cut FASTA/FASTQ records into monomers -> SEQUENCES_decomposition.tsv/.bed and SEQUENCES.N.ens");
+    line.Summary(
+        "cut FASTA/FASTQ records into monomers -> SEQUENCES_decomposition.tsv/.bed and SEQUENCES.N.ens");
     line.Description(
-        "Cuts every record of SEQUENCES (FASTA or FASTQ, plain, gzip or bgzip) into consecutive segments, each "
-        "aligned to one monomer type of MONOMER_SET (FASTA; every type is also used reverse-complemented, named "
-        "with a trailing '), with the highest total score.");
+        "Cuts every record of SEQUENCES (FASTA or FASTQ, plain, gzip or bgzip) into consecutive segments, "
+        "each aligned to one monomer type of MONOMER_SET (FASTA; every type is also used "
+        "reverse-complemented, named with a trailing '), with the highest total score.");
     line.Operand("SEQUENCES", sequences);
     line.Operand("MONOMER_SET", monomers);
-    line.Prefix(prefix, "SEQUENCES",
-                "result files PREFIX_decomposition.tsv, PREFIX_decomposition.bed and PREFIX.N.ens for record N");
-    line.Option("-r,--region", "NAME[:BEGIN-END]", "only this region (1-based, inclusive), through the .fai index",
-                Text(region, "region"));
+    line.Prefix(
+        prefix, "SEQUENCES",
+        "result files PREFIX_decomposition.tsv, PREFIX_decomposition.bed and PREFIX.N.ens for record N");
+    line.Option("-r,--region", "NAME[:BEGIN-END]",
+                "only this region (1-based, inclusive), through the .fai index", Text(region, "region"));
     line.Threads(threads);
     line.Option("-s,--scores", "INS,DEL,MISMATCH,MATCH", "alignment scores", Scores(scoring));
     line.Option("-i,--min-identity", "PCT", "leave out segments of lower identity", Percent(minIdentity));
     line.Notes("Standard output: one line per record: number, name, length, segments, total score.");
 }
 
-void DecomposeOptions::Execute() const { Run(*this); }
+void DecomposeOptions::Execute() const {
+    Run(*this);
+}
 
 }  // namespace horgrid

@@ -19,8 +19,10 @@ constexpr std::size_t kLargestSize = 5000;
 }  // namespace
 
 void DotPlotOptions::Declare(CommandLine& line) {
-    line.Summary("identity heat map of every pair of monomers -> ENSEMBLE_dotplot.tsv and ENSEMBLE_dotplot.png");
-    line.Description("Identity heat map of every pair of monomers -> ENSEMBLE_dotplot.tsv, ENSEMBLE_dotplot.png");
+    line.Summary(
+        "identity heat map of every pair of monomers -> ENSEMBLE_dotplot.tsv and ENSEMBLE_dotplot.png");
+    line.Description(
+        "Identity heat map of every pair of monomers -> ENSEMBLE_dotplot.tsv, ENSEMBLE_dotplot.png");
     line.Operand("ENSEMBLE", ensemble);
     line.Threads(threads);
     line.Option("--size", "PX", "at most PX x PX pixels, each the mean of the pairs it covers, at most 5000",

@@ -7,6 +7,7 @@
 #include "common/NumberFormat.h"
 #include "common/ResultFile.h"
 #include "decompose/DecompositionFiles.h"
+#include "decompose/MonomerSet.h"
 #include "infer/InferFiles.h"
 #include "infer/Inference.h"
 #include "seqio/SequenceReader.h"
@@ -90,11 +91,12 @@ void Run(const InferOptions& options) {
 }  // namespace
 
 void InferOptions::Declare(CommandLine& line) {
-    line.Summary("monomer set and HOR of an array -> SEQUENCES_monomers.fa, SEQUENCES_hors.tsv/.bed and the "
-                 "decomposition files");
+    line.Summary(
+        "monomer set and HOR of an array -> SEQUENCES_monomers.fa, SEQUENCES_hors.tsv/.bed and the "
+        "decomposition files");
     line.Description(
-        "Infers the monomer set and the HOR of an alpha-satellite array, starting from the monomers of TEMPLATES "
-        "(FASTA; default: the twelve built-in family references).");
+        "Infers the monomer set and the HOR of an alpha-satellite array, starting from the monomers of "
+        "TEMPLATES (FASTA; default: the twelve built-in family references).");
     line.Operand("SEQUENCES", sequences);
     line.OptionalOperand("TEMPLATES", templates);
     line.Threads(settings.threads);
@@ -112,6 +114,8 @@ void InferOptions::Declare(CommandLine& line) {
         "PREFIX_decomposition.tsv, PREFIX_decomposition.bed and PREFIX.N.ens.");
 }
 
-void InferOptions::Execute() const { Run(*this); }
+void InferOptions::Execute() const {
+    Run(*this);
+}
 
 }  // namespace horgrid

@@ -70,7 +70,8 @@ void ToolsUsage(std::ostream& out) {
     out << "  -h, --help                 this text\n"
            "\n"
            "horgrid-tools COMMAND --help shows the options of COMMAND. Options may stand anywhere among the\n"
-           "files; -- ends them (horgrid-tools dotplot -- -x.ens). Threads: -t N, else HORGRID_THREADS, else 1.\n"
+           "files; -- ends them (horgrid-tools dotplot -- -x.ens). Threads: -t N, else HORGRID_THREADS, else "
+           "1.\n"
            "Exit status: 0 done, 1 usage error, 2 bad value or file, 3 picture not drawn, 128+n signal n.\n";
 }
 

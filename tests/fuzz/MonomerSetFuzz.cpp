@@ -7,7 +7,7 @@
 #include <set>
 
 #include "common/FileError.h"
-#include "seqio/SequenceReader.h"
+#include "decompose/MonomerSet.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     char path[] = "/tmp/horgrid-monofuzz-XXXXXX";
