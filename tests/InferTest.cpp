@@ -24,10 +24,11 @@ std::pair<std::size_t, double> Nearest(const std::vector<std::string>& types, co
 }
 
 // Every true type has an inferred monomer within 3 % and vice versa, the unit
-// is the true HOR up to rotation and the copy count is right within one.
+// is the true HOR up to rotation and the copy count is right within one (a
+// copy of a dimer that lacks a monomer is no HOR copy: 5 % of them).
 void ExpectRecovered(const TestArray& array, const Inference& inference, const std::string& label) {
     std::vector<std::string> inferred;
-    for (const MonomerType& monomer : inference.monomers) inferred.push_back(monomer.sequence);
+    for (std::size_t k = 0; k < inference.inferred; ++k) inferred.push_back(inference.monomers[k].sequence);
     for (const std::string& type : array.types) {
         EXPECT_LT(Nearest(inferred, type).second, 3) << label << ": a true type is missing";
     }
@@ -41,7 +42,9 @@ void ExpectRecovered(const TestArray& array, const Inference& inference, const s
     ASSERT_EQ(unit.size(), array.types.size()) << label;
     std::rotate(unit.begin(), std::find(unit.begin(), unit.end(), 0), unit.end());
     for (std::size_t k = 0; k < unit.size(); ++k) EXPECT_EQ(unit[k], k) << label;
-    EXPECT_NEAR(static_cast<double>(inference.hor.copies.size()), static_cast<double>(array.copies), 1)
+    const double lost = array.types.size() == 2 ? 0.1 * static_cast<double>(array.copies) : 0;
+    EXPECT_LE(static_cast<double>(inference.hor.copies.size()), static_cast<double>(array.copies) + 1) << label;
+    EXPECT_GE(static_cast<double>(inference.hor.copies.size()), static_cast<double>(array.copies) - 1 - lost)
         << label;
 }
 
@@ -86,7 +89,7 @@ TEST(Infer, Dxz1FromOneMonomer) {
     shape.copies = 30;
     const TestArray array = LayOutTestArray(random, types, shape);
     const Inference inference = Infer(array.sequence, {{"A", types[0]}});
-    EXPECT_EQ(inference.monomers.size(), 12u);
+    EXPECT_EQ(inference.inferred, 12u);
     ExpectRecovered(array, inference, "DXZ1");
 }
 
@@ -177,7 +180,8 @@ TEST(InferCli, NoAlphaSatellite) {
     dir.Write("random.fa", Fasta("r", reference::RandomSequence(random, 3000)));
     const RunResult run = RunProgram(HORGRID_TOOLS_BIN, {"infer", "random.fa"}, dir.path());
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("no alpha satellite found in 'random.fa': the monomer set is empty"),
+    EXPECT_NE(run.out.find("route: de novo: the templates (the standard class monomers) explain 0.0 % of the "
+                           "bases; no tandem period found\nno satellite found in 'random.fa': the monomer set is empty"),
               std::string::npos)
         << run.out;
     EXPECT_EQ(ReadFile(dir.File("random.fa_monomers.fa")), "");

@@ -120,6 +120,9 @@ namespace {
 // different monomers. A part is split off when at least `minPart` members and
 // a tenth of the group follow one group; the members following a minor or no
 // group stay in the largest part.
+// Members a part split off a group needs (and a tenth of the group).
+constexpr std::size_t kMinPart = 2;
+
 std::vector<std::vector<std::size_t>> SplitByPredecessor(const std::vector<std::vector<std::size_t>>& groups,
                                                          const std::vector<std::size_t>& previous,
                                                          std::size_t minPart) {
@@ -228,7 +231,7 @@ std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& memb
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return nearest[a] < nearest[b]; });
     const auto groups = SplitByPredecessor(
         LeaderClusters(members, order, static_cast<float>(settings.positionCloseness), threads), previous,
-        settings.minArrayMonomers / 2);
+        kMinPart);
 
     // Summed distances of each group to each candidate; then groups join into positions.
     std::vector<std::vector<double>> sums(groups.size(), std::vector<double>(width, 0));
@@ -287,7 +290,7 @@ std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& memb
     return named;
 }
 
-std::vector<ArrayStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>& monomers,
+std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>& monomers,
                                              const AnnotationSettings& settings) {
     // Class keys: 0 monomeric, then one per (class, HOR).
     std::map<std::pair<ArrayClass, std::string>, int> keyOf;
@@ -304,7 +307,7 @@ std::vector<ArrayStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>
         if (added) keys.push_back(k);
         key[i] = it->second;
     }
-    std::vector<ArrayStretch> stretches;
+    std::vector<NamedStretch> stretches;
     const std::size_t half = settings.minArrayMonomers / 2;
     for (std::size_t begin = 0; begin < monomers.size();) {
         std::size_t end = begin + 1;
@@ -363,7 +366,7 @@ namespace {
 // Names the monomers of one HOR array by its positions, finds its HOR copies
 // and fills the array's line.
 void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const AnnotationSettings& settings,
-                      unsigned threads, const std::vector<std::string>& texts, const ArrayStretch& stretch,
+                      unsigned threads, const std::vector<std::string>& texts, const NamedStretch& stretch,
                       std::size_t arrayIndex, Annotation& result, AnnotatedArray& array) {
     std::vector<std::size_t> candidateIndex;
     std::vector<MonomerType> candidates;
@@ -435,7 +438,8 @@ void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const
         typeName[typeKey[k]] = monomer.name;
     }
     // The unit starts at the lowest standard monomer number (the most frequent type on ties).
-    HorSearch search{50, settings.maxGap, std::nullopt};
+    HorSearch search;
+    search.maxGap = settings.maxGap;
     std::vector<std::size_t> typeCount(members.size(), 0);
     for (const std::size_t type : typeKey) ++typeCount[type];
     long lowest = std::numeric_limits<long>::max();
@@ -545,9 +549,9 @@ Annotation AnnotateSequence(std::string_view sequence, const StandardSets& sets,
         if (!monomer.horName) monomer.name = sets.families[monomer.family].name;
     }
 
-    const std::vector<ArrayStretch> stretches = FindArrayStretches(result.monomers, settings);
+    const std::vector<NamedStretch> stretches = FindArrayStretches(result.monomers, settings);
     for (std::size_t a = 0; a < stretches.size(); ++a) {
-        const ArrayStretch& stretch = stretches[a];
+        const NamedStretch& stretch = stretches[a];
         AnnotatedArray array;
         array.start = result.monomers[stretch.first].start;
         array.end = result.monomers[stretch.last - 1].end;

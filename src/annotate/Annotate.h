@@ -88,7 +88,7 @@ struct Annotation {
 
 // A stretch of consecutive monomers (indices first..last-1 into the monomer
 // list) with its class and HOR.
-struct ArrayStretch {
+struct NamedStretch {
     std::size_t first = 0;
     std::size_t last = 0;
     ArrayClass kind = ArrayClass::Monomeric;
@@ -103,7 +103,7 @@ struct ArrayStretch {
 // cut into runs of one class and HOR, and runs shorter than minArrayMonomers
 // between two others join the longer of the two (a short run at either end of
 // a stretch of monomers stays an array of its own).
-std::vector<ArrayStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>& monomers,
+std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>& monomers,
                                              const AnnotationSettings& settings);
 
 // The least total cost of giving each row its own column (rows <= columns):

@@ -70,8 +70,9 @@ std::string ColorOf(const std::vector<ColorRule>& rules, std::string_view name, 
 }
 
 StandardSets BuiltInStandardSets() {
-    return {EmbeddedMonomerSet("AS-SF.consensus.fa"), EmbeddedMonomerSet("AS-HOR.consensus.fa.gz"),
-            ParseColorTable(EmbeddedText("colors.tsv"))};
+    std::vector<MonomerType> hor = EmbeddedMonomerSet("AS-HOR.consensus.fa.gz");
+    std::erase_if(hor, [](const MonomerType& type) { return HorOfName(type.name).empty(); });
+    return {EmbeddedMonomerSet("AS-SF.consensus.fa"), std::move(hor), ParseColorTable(EmbeddedText("colors.tsv"))};
 }
 
 namespace {

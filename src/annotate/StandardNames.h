@@ -43,7 +43,7 @@ std::string ColorOf(const std::vector<ColorRule>& rules, std::string_view name,
 
 // The shipped standard sets (data/, compiled in): the 39 family consensus
 // monomers (AS-SF), the standard HOR monomers (AS-HOR, the first record of
-// each name) and the colour table.
+// each name; its family class records are left to AS-SF) and the colour table.
 struct StandardSets {
     std::vector<MonomerType> families;
     std::vector<MonomerType> horMonomers;

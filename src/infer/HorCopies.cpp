@@ -113,8 +113,8 @@ std::vector<std::size_t> TurnToFirst(const std::vector<Run>& runs, const std::ve
 }
 
 // Periods with at least half the best agreement count are tried; the unit is
-// the most frequent window of the period whose window has the most tandem
-// copies (the shorter period on ties).
+// the most frequent window of the period whose tandem copies cover the most
+// monomers (the shorter period on ties).
 std::vector<std::size_t> FindUnit(const std::vector<Run>& runs, std::size_t maxUnit) {
     const std::vector<std::size_t> agreements = Agreements(runs, maxUnit);
     const std::size_t most = *std::max_element(agreements.begin(), agreements.end());
@@ -123,7 +123,7 @@ std::vector<std::size_t> FindUnit(const std::vector<Run>& runs, std::size_t maxU
     for (std::size_t period = 1; period <= maxUnit && most > 0; ++period) {
         if (agreements[period] * 2 < most) continue;
         std::vector<std::size_t> unit = MostFrequentWindow(runs, period);
-        const std::size_t copies = TandemCopies(runs, unit);
+        const std::size_t copies = TandemCopies(runs, unit) * unit.size();
         if (copies > bestCopies) {
             bestCopies = copies;
             best = std::move(unit);
@@ -142,7 +142,9 @@ void Finish(HorCopy& copy, const std::vector<std::size_t>& unit, std::vector<boo
     std::fill(seen.begin(), seen.end(), false);
 }
 
-void ReadCopies(const Run& run, const std::vector<std::size_t>& unit, std::vector<HorCopy>& copies) {
+void ReadCopies(const Run& run, const std::vector<std::size_t>& unit, std::vector<HorCopy>& copies,
+                std::size_t minUnitMonomers) {
+    const std::size_t before = copies.size();
     std::vector<bool> seen(unit.size(), false);
     HorCopy* copy = nullptr;
     std::size_t cursor = 0;  // unit position of the current copy's last unit monomer
@@ -173,6 +175,10 @@ void ReadCopies(const Run& run, const std::vector<std::size_t>& unit, std::vecto
         }
     }
     if (copy) Finish(*copy, unit, seen);
+    const std::size_t least = std::min(minUnitMonomers, unit.size());
+    copies.erase(std::remove_if(copies.begin() + static_cast<std::ptrdiff_t>(before), copies.end(),
+                                [&](const HorCopy& c) { return c.types.size() - c.adds.size() < least; }),
+                 copies.end());
 }
 
 }  // namespace
@@ -186,7 +192,7 @@ HorResult FindHor(std::vector<TypedMonomer> monomers, const HorSearch& search) {
         const auto start = std::find(result.unit.begin(), result.unit.end(), *search.startType);
         if (start != result.unit.end()) std::rotate(result.unit.begin(), start, result.unit.end());
     }
-    for (const Run& run : runs) ReadCopies(run, result.unit, result.copies);
+    for (const Run& run : runs) ReadCopies(run, result.unit, result.copies, search.minUnitMonomers);
     return result;
 }
 

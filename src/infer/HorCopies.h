@@ -35,6 +35,7 @@ struct HorCopy {
 struct HorSearch {
     std::size_t maxUnit = 50;  // longest unit tried, in monomers
     std::int64_t maxGap = 50;  // bases between two monomers of one run
+    std::size_t minUnitMonomers = 2;  // a copy with fewer unit monomers (or fewer than the unit has) is dropped
     // When the unit holds this type, it is turned to start with it (instead
     // of where the first run first shows it), e.g. at the standard monomer 1.
     std::optional<std::size_t> startType;
@@ -47,15 +48,15 @@ struct HorResult {
 
 // The HOR of a monomer-type string. Monomers are cut into runs (same record,
 // same strand, at most maxGap bases apart); runs on the reverse strand are
-// read backwards. The candidate periods (up to maxUnit) are those with at
-// least half the tandem agreements of the best one (type at i equal to the
-// type at i + period, over every run); each gives the most frequent type window
-// of its length, and the unit is the window with the most tandem copies
-// (copies next to another copy, counted without overlaps; the shorter period
-// on ties), turned to start where the first run first shows it. Each run is
-// then read as copies: a monomer continues the current copy when its type
-// comes later in the unit than the copy's last one, else it starts a new copy;
-// types outside the unit are added to the current copy.
+// read backwards. Tandem agreements of a period count the monomers whose type
+// equals the type one period later, over every run; each period with at least
+// half the best count proposes its most frequent type window, and the unit is
+// the window whose tandem copies (whole windows touching another) cover the
+// most monomers, the shorter on ties, turned to start where the first run first
+// shows it (or at startType). Each run is then read as copies: a monomer continues the current
+// copy when its type comes later in the unit than the copy's last one, else it
+// starts a new copy; types outside the unit are added to the current copy.
+// Copies with fewer than minUnitMonomers unit monomers are not HOR copies.
 HorResult FindHor(std::vector<TypedMonomer> monomers, const HorSearch& search = {});
 
 }  // namespace horgrid

@@ -2,15 +2,17 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <numeric>
+#include <optional>
 
-#include "common/NumberFormat.h"
 #include "common/Parallel.h"
 #include "decompose/Decompose.h"
 #include "ensemble/SupracromReferences.h"
 #include "infer/ChunkedDecompose.h"
-#include "infer/MedoidConsensus.h"
 #include "infer/LeaderClusters.h"
+#include "infer/MedoidConsensus.h"
+#include "infer/StandardMonomers.h"
 #include "sequence/DistancePercent.h"
 #include "sequence/EditDistance.h"
 
@@ -19,9 +21,19 @@ namespace {
 
 using Decomposition = std::vector<std::vector<Segment>>;
 
+// A stretch of one record, [begin, end) in bases.
+struct Window {
+    std::size_t record = 0;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
+// A group of segment pieces with its consensus and spread (mean distance of
+// the members to the consensus, percent).
 struct Group {
-    std::vector<std::size_t> members;  // indices into the round's segment pieces
+    std::vector<std::size_t> members;
     std::string consensus;
+    float spread = 0;
 };
 
 std::string Upper(std::string_view text) {
@@ -35,10 +47,8 @@ bool OnlyAcgt(std::string_view text) {
                        [](char c) { return c == 'A' || c == 'C' || c == 'G' || c == 'T'; });
 }
 
-Decomposition DecomposeAll(const std::vector<std::string>& sequences, const std::vector<MonomerType>& set,
-                           const InferSettings& settings) {
-    if (set.empty()) return Decomposition(sequences.size());
-    return DecomposeInWindows(sequences, set, settings.scoring, settings.threads);
+float PercentApart(std::string_view a, std::string_view b) {
+    return a.empty() ? 100.0f : DistancePercent(static_cast<int>(Levenshtein(a, b)), a.size());
 }
 
 RoundReport Report(std::size_t round, std::size_t monomers, const Decomposition& segments) {
@@ -55,39 +65,139 @@ RoundReport Report(std::size_t round, std::size_t monomers, const Decomposition&
     return report;
 }
 
-// The alpha-satellite segments of a decomposition, forward strand.
-std::vector<std::string> Pieces(const std::vector<std::string>& sequences, const Decomposition& segments,
-                                const std::vector<MonomerType>& set, const InferSettings& settings,
-                                std::vector<double>& identities) {
-    std::vector<std::string> pieces;
+// Decomposes the windows with `set` and puts their segments in place of the
+// base decomposition's segments there (all of them without windows); the base
+// segments outside keep their type plus `offset`.
+Decomposition DecomposeWindows(const std::vector<std::string>& sequences, const std::vector<MonomerType>& set,
+                               const std::vector<Window>& windows, const Decomposition& base,
+                               std::size_t offset, const InferSettings& settings) {
+    if (windows.empty()) return DecomposeInWindows(sequences, set, settings.scoring, settings.threads);
+    std::vector<std::string> parts;
+    for (const Window& window : windows) {
+        parts.push_back(sequences[window.record].substr(window.begin, window.end - window.begin));
+    }
+    const Decomposition inside = DecomposeInWindows(parts, set, settings.scoring, settings.threads);
+    Decomposition result(sequences.size());
+    std::vector<std::size_t> next(sequences.size(), 0);  // next base segment per record
+    const auto keepBase = [&](std::size_t record, std::int64_t before) {
+        const std::vector<Segment>& from = base[record];
+        std::size_t& k = next[record];
+        for (; k < from.size() && from[k].start < before; ++k) {
+            if (from[k].end < before && (result[record].empty() || from[k].start > result[record].back().end)) {
+                result[record].push_back(from[k]);
+                result[record].back().type += offset;
+            }
+        }
+    };
+    for (std::size_t w = 0; w < windows.size(); ++w) {
+        const Window& window = windows[w];
+        keepBase(window.record, static_cast<std::int64_t>(window.begin));
+        for (Segment segment : inside[w]) {
+            segment.start += static_cast<std::int64_t>(window.begin);
+            segment.end += static_cast<std::int64_t>(window.begin);
+            result[window.record].push_back(segment);
+        }
+        std::size_t& k = next[window.record];
+        while (k < base[window.record].size() && base[window.record][k].start < static_cast<std::int64_t>(window.end)) ++k;
+    }
     for (std::size_t r = 0; r < sequences.size(); ++r) {
-        for (const Segment& segment : segments[r]) {
-            if (segment.identity < settings.minIdentity) continue;
-            const std::string_view piece(sequences[r].data() + segment.start,
-                                         static_cast<std::size_t>(segment.end - segment.start + 1));
-            const std::size_t typeLength = set[segment.type].sequence.size();
-            if (!OnlyAcgt(piece) || piece.size() * 2 < typeLength || piece.size() > typeLength * 2) continue;
-            pieces.push_back(segment.reverse ? ReverseComplement(piece) : std::string(piece));
-            identities.push_back(segment.identity);
+        keepBase(r, static_cast<std::int64_t>(sequences[r].size()) + 1);
+    }
+    return result;
+}
+
+// The satellite stretches of a decomposition, widened by a margin.
+std::vector<Window> SatelliteWindows(const std::vector<std::string>& sequences,
+                                     const std::vector<ArrayStretch>& stretches) {
+    constexpr std::size_t kMargin = 500;
+    std::vector<Window> windows;
+    for (const ArrayStretch& stretch : stretches) {
+        if (stretch.kind == RegionClass::NotSatellite) continue;
+        const std::size_t length = sequences[stretch.record].size();
+        Window window{stretch.record, static_cast<std::size_t>(stretch.start) - std::min<std::size_t>(kMargin, static_cast<std::size_t>(stretch.start)),
+                      std::min(length, static_cast<std::size_t>(stretch.end) + 1 + kMargin)};
+        if (!windows.empty() && windows.back().record == window.record && window.begin <= windows.back().end) {
+            windows.back().end = std::max(windows.back().end, window.end);
+        } else {
+            windows.push_back(window);
         }
     }
-    return pieces;
+    return windows;
 }
 
-std::string GroupSequence(const std::vector<std::size_t>& members,
-                          const std::vector<std::string_view>& pieces, std::size_t sample) {
+// Percent of the ACGT bases in segments of satellite identity.
+double SatelliteShare(const std::vector<std::string>& sequences, const Decomposition& segments, double identity) {
+    std::size_t bases = 0;
+    std::size_t explained = 0;
+    for (std::size_t r = 0; r < sequences.size(); ++r) {
+        for (const char c : sequences[r]) bases += c == 'A' || c == 'C' || c == 'G' || c == 'T';
+        for (const Segment& segment : segments[r]) {
+            if (segment.identity >= identity) explained += static_cast<std::size_t>(segment.end - segment.start + 1);
+        }
+    }
+    return bases == 0 ? 0 : 100.0 * static_cast<double>(explained) / static_cast<double>(bases);
+}
+
+// A segment of a live stretch: record and index in the record's list.
+struct LiveSegment {
+    std::size_t record = 0;
+    std::size_t index = 0;
+};
+
+std::vector<LiveSegment> LiveSegments(const Decomposition& segments, const std::vector<ArrayStretch>& stretches,
+                                      double identity) {
+    std::vector<LiveSegment> live;
+    for (const ArrayStretch& stretch : stretches) {
+        if (stretch.kind != RegionClass::LiveHor) continue;
+        for (std::size_t i = stretch.first; i <= stretch.last; ++i) {
+            if (segments[stretch.record][i].identity >= identity) live.push_back({stretch.record, i});
+        }
+    }
+    return live;
+}
+
+// Score of the segments that start in the live stretches.
+std::int64_t LiveScore(const Decomposition& segments, const std::vector<ArrayStretch>& stretches) {
+    std::int64_t score = 0;
+    for (const ArrayStretch& stretch : stretches) {
+        if (stretch.kind != RegionClass::LiveHor) continue;
+        const std::vector<Segment>& record = segments[stretch.record];
+        auto at = std::lower_bound(record.begin(), record.end(), stretch.start,
+                                   [](const Segment& s, std::int64_t position) { return s.start < position; });
+        for (; at != record.end() && at->start <= stretch.end; ++at) score += at->score;
+    }
+    return score;
+}
+
+std::string Piece(const std::vector<std::string>& sequences, const Decomposition& segments, const LiveSegment& live) {
+    const Segment& segment = segments[live.record][live.index];
+    const std::string_view piece(sequences[live.record].data() + segment.start,
+                                 static_cast<std::size_t>(segment.end - segment.start + 1));
+    return segment.reverse ? ReverseComplement(piece) : std::string(piece);
+}
+
+// Consensus and spread of a group of pieces.
+void Summarise(Group& group, const std::vector<std::string_view>& pieces, std::size_t sample) {
     std::vector<std::string_view> spread;
-    const std::size_t count = std::min(members.size(), sample);
-    for (std::size_t k = 0; k < count; ++k) spread.push_back(pieces[members[k * members.size() / count]]);
+    const std::size_t count = std::min(group.members.size(), sample);
+    for (std::size_t k = 0; k < count; ++k) spread.push_back(pieces[group.members[k * group.members.size() / count]]);
     const std::size_t medoid = GroupMedoid(spread);
-    return MedoidConsensus().Consensus(spread, spread[medoid]);
+    group.consensus = MedoidConsensus().Consensus(spread, spread[medoid]);
+    const std::size_t measured = std::min<std::size_t>(spread.size(), 100);
+    double total = 0;
+    for (std::size_t k = 0; k < measured; ++k) {
+        total += PercentApart(group.consensus, spread[k * spread.size() / measured]);
+    }
+    group.spread = measured == 0 ? 0 : static_cast<float>(total / static_cast<double>(measured));
 }
 
-bool Close(const std::string& a, const std::string& b, float limit) {
-    return !a.empty() && DistancePercent(static_cast<int>(Levenshtein(a, b)), a.size()) < limit;
+// Two groups are distinct monomers when their consensuses lie clearly further
+// apart than their members lie from them.
+bool Separate(const Group& a, const Group& b, const InferSettings& settings) {
+    const float between = PercentApart(a.consensus, b.consensus);
+    return between >= 1.0f && between >= settings.separation * (a.spread + b.spread) / 2;
 }
 
-// Groups of one round, largest first, after merging close ones.
 std::vector<Group> RoundGroups(const std::vector<std::string>& pieces, const std::vector<double>& identities,
                                const InferSettings& settings) {
     const std::vector<std::string_view> views(pieces.begin(), pieces.end());
@@ -96,22 +206,23 @@ std::vector<Group> RoundGroups(const std::vector<std::string>& pieces, const std
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return identities[a] > identities[b]; });
     std::vector<Group> groups;
-    for (std::vector<std::size_t>& members :
-         LeaderClusters(views, order, settings.closeness, settings.threads)) {
-        if (members.size() >= settings.minCount) groups.push_back({std::move(members), {}});
+    for (std::vector<std::size_t>& members : LeaderClusters(views, order, settings.closeness, settings.threads)) {
+        if (members.size() >= settings.minCount) groups.push_back({std::move(members), {}, 0});
     }
-    ParallelFor(groups.size(), settings.threads, [&](std::size_t g, unsigned) {
-        groups[g].consensus = GroupSequence(groups[g].members, views, settings.consensusSample);
-    });
+    ParallelFor(groups.size(), settings.threads,
+                [&](std::size_t g, unsigned) { Summarise(groups[g], views, settings.consensusSample); });
     const auto bySize = [](const Group& a, const Group& b) { return a.members.size() > b.members.size(); };
     std::stable_sort(groups.begin(), groups.end(), bySize);
     for (std::size_t i = 0; i < groups.size(); ++i) {
         for (std::size_t j = i + 1; j < groups.size(); ++j) {
-            if (!Close(groups[i].consensus, groups[j].consensus, settings.mergeLimit)) continue;
+            if (PercentApart(groups[i].consensus, groups[j].consensus) >= settings.mergeLimit ||
+                Separate(groups[i], groups[j], settings)) {
+                continue;
+            }
             std::vector<std::size_t>& members = groups[i].members;
             members.insert(members.end(), groups[j].members.begin(), groups[j].members.end());
             std::sort(members.begin(), members.end());
-            groups[i].consensus = GroupSequence(members, views, settings.consensusSample);
+            Summarise(groups[i], views, settings.consensusSample);
             groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(j));
             j = i;  // the merged consensus may now be close to one passed over
         }
@@ -127,30 +238,181 @@ std::string MonomerName(std::size_t index) {
     return name;
 }
 
-std::vector<std::string> Sorted(const std::vector<MonomerType>& set) {
+std::vector<std::string> Sorted(const std::vector<MonomerType>& set, std::size_t count) {
     std::vector<std::string> sequences;
-    for (const MonomerType& type : set) sequences.push_back(type.sequence);
+    for (std::size_t k = 0; k < count; ++k) sequences.push_back(set[k].sequence);
     std::sort(sequences.begin(), sequences.end());
     return sequences;
 }
 
-// Renames the set M1, M2, ...: the HOR unit in unit order, then the other
-// types by falling segment count.
+// The HOR reading order of the live segments of inferred types: runs as
+// FindHor cuts them.
+std::vector<TypedMonomer> LiveTyped(const Decomposition& segments, const std::vector<ArrayStretch>& stretches,
+                                    std::size_t inferred, double identity) {
+    std::vector<TypedMonomer> typed;
+    for (const LiveSegment& live : LiveSegments(segments, stretches, identity)) {
+        const Segment& segment = segments[live.record][live.index];
+        if (segment.type < inferred) {
+            typed.push_back({live.record, segment.start, segment.end, segment.type, segment.reverse});
+        }
+    }
+    return typed;
+}
+
+// The state of the inference between its steps.
+struct State {
+    std::vector<MonomerType> set;  // inferred monomers, then the templates kept
+    std::size_t inferred = 0;
+    Decomposition segments;
+    std::vector<ArrayStretch> regions;
+};
+
+RegionSettings Regions(const InferSettings& settings) {
+    RegionSettings regions = settings.regions;
+    regions.threads = settings.threads;
+    return regions;
+}
+
+// Splits every monomer that takes several columns of the unit into one
+// monomer per column, where the columns separate. Returns whether it split.
+bool SplitByColumn(const std::vector<std::string>& sequences, State& state, const HorResult& hor,
+                   const InferSettings& settings) {
+    const std::vector<std::size_t>& unit = hor.unit;
+    const std::size_t size = unit.size();
+    if (size < 2) return false;
+    // Each live segment's neighbours in HOR reading order.
+    const std::vector<LiveSegment> live = LiveSegments(state.segments, state.regions, settings.regions.satelliteIdentity);
+    std::map<std::size_t, std::map<std::size_t, std::vector<std::size_t>>> byColumn;  // type -> column -> live index
+    for (std::size_t k = 0; k < live.size(); ++k) {
+        const std::vector<Segment>& record = state.segments[live[k].record];
+        const Segment& segment = record[live[k].index];
+        std::vector<std::size_t> columns;
+        for (std::size_t c = 0; c < size; ++c) {
+            if (unit[c] == segment.type) columns.push_back(c);
+        }
+        if (columns.size() < 2) continue;
+        const auto neighbour = [&](int step) -> std::optional<std::size_t> {
+            const int direction = segment.reverse ? -step : step;
+            const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(live[k].index) + direction;
+            if (at < 0 || at >= static_cast<std::ptrdiff_t>(record.size())) return std::nullopt;
+            const Segment& other = record[static_cast<std::size_t>(at)];
+            if (other.reverse != segment.reverse ||
+                std::max(other.start - segment.end, segment.start - other.end) > 50) return std::nullopt;
+            return other.type;
+        };
+        const std::optional<std::size_t> before = neighbour(-1);
+        const std::optional<std::size_t> after = neighbour(1);
+        // The column whose neighbours agree best, when only one does.
+        std::size_t found = size;
+        int best = 0;
+        bool tie = false;
+        for (const std::size_t c : columns) {
+            const int fits = static_cast<int>(before && unit[(c + size - 1) % size] == *before) +
+                             static_cast<int>(after && unit[(c + 1) % size] == *after);
+            if (fits > best) {
+                found = c;
+                best = fits;
+                tie = false;
+            } else if (fits == best) {
+                tie = true;
+            }
+        }
+        if (best > 0 && !tie) byColumn[segment.type][found].push_back(k);
+    }
+    std::vector<MonomerType> added;
+    std::vector<std::size_t> removed;
+    for (const auto& [type, columns] : byColumn) {
+        std::vector<std::string> pieces;
+        std::vector<Group> groups;
+        for (const auto& [column, members] : columns) {
+            Group group;
+            for (const std::size_t k : members) {
+                group.members.push_back(pieces.size());
+                pieces.push_back(Piece(sequences, state.segments, live[k]));
+            }
+            if (group.members.size() >= settings.minCount) groups.push_back(std::move(group));
+        }
+        const std::vector<std::string_view> views(pieces.begin(), pieces.end());
+        ParallelFor(groups.size(), settings.threads,
+                    [&](std::size_t g, unsigned) { Summarise(groups[g], views, settings.consensusSample); });
+        // Columns that do not separate join.
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            for (std::size_t j = i + 1; j < groups.size(); ++j) {
+                if (Separate(groups[i], groups[j], settings)) continue;
+                groups[i].members.insert(groups[i].members.end(), groups[j].members.begin(), groups[j].members.end());
+                Summarise(groups[i], views, settings.consensusSample);
+                groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(j));
+                j = i;
+            }
+        }
+        if (groups.size() < 2) continue;
+        removed.push_back(type);
+        for (const Group& group : groups) added.push_back({"", group.consensus});
+    }
+    if (removed.empty()) return false;
+    std::vector<MonomerType> set;
+    for (std::size_t k = 0; k < state.inferred; ++k) {
+        if (std::find(removed.begin(), removed.end(), k) == removed.end()) set.push_back(state.set[k]);
+    }
+    set.insert(set.end(), added.begin(), added.end());
+    const std::size_t inferred = set.size();
+    set.insert(set.end(), state.set.begin() + static_cast<std::ptrdiff_t>(state.inferred), state.set.end());
+    state.set = std::move(set);
+    state.inferred = inferred;
+    return true;
+}
+
+// Halves of a monomer like two different monomers: first half within 3 % of
+// one, second half of another, and each half at least 5 % from the other one.
+std::vector<HybridMonomer> FindHybrids(const std::vector<MonomerType>& set, std::size_t inferred) {
+    std::vector<HybridMonomer> hybrids;
+    const auto half = [](const std::string& s, bool first) {
+        const std::size_t middle = s.size() / 2;
+        return first ? std::string_view(s).substr(0, middle) : std::string_view(s).substr(middle);
+    };
+    for (std::size_t m = 0; m < inferred; ++m) {
+        std::optional<HybridMonomer> best;
+        float bestSum = 0;
+        for (std::size_t a = 0; a < inferred; ++a) {
+            if (a == m) continue;
+            const float firstA = PercentApart(half(set[m].sequence, true), half(set[a].sequence, true));
+            if (firstA > 3) continue;
+            for (std::size_t b = 0; b < inferred; ++b) {
+                if (b == m || b == a) continue;
+                const float secondB = PercentApart(half(set[m].sequence, false), half(set[b].sequence, false));
+                if (secondB > 3) continue;
+                const float firstB = PercentApart(half(set[m].sequence, true), half(set[b].sequence, true));
+                const float secondA = PercentApart(half(set[m].sequence, false), half(set[a].sequence, false));
+                if (firstB < 5 || secondA < 5) continue;
+                if (!best || firstA + secondB < bestSum) {
+                    best = HybridMonomer{m, a, b};
+                    bestSum = firstA + secondB;
+                }
+            }
+        }
+        if (best) hybrids.push_back(*best);
+    }
+    return hybrids;
+}
+
+// Renames the inferred monomers M1, M2, ...: the HOR unit in unit order, then
+// the others by falling segment count; the templates keep their names.
 void NameInHorOrder(Inference& result, const std::vector<std::size_t>& counts) {
     const std::size_t size = result.monomers.size();
     std::vector<std::size_t> order(result.hor.unit);
     std::vector<std::size_t> rest;
-    for (std::size_t type = 0; type < size; ++type) {
+    for (std::size_t type = 0; type < result.inferred; ++type) {
         if (std::find(order.begin(), order.end(), type) == order.end()) rest.push_back(type);
     }
-    std::stable_sort(rest.begin(), rest.end(),
-                     [&](std::size_t a, std::size_t b) { return counts[a] > counts[b]; });
+    std::stable_sort(rest.begin(), rest.end(), [&](std::size_t a, std::size_t b) { return counts[a] > counts[b]; });
     order.insert(order.end(), rest.begin(), rest.end());
+    for (std::size_t type = result.inferred; type < size; ++type) order.push_back(type);
     std::vector<std::size_t> rank(size);
     std::vector<MonomerType> named(size);
     for (std::size_t k = 0; k < size; ++k) {
         rank[order[k]] = k;
-        named[k] = {MonomerName(k), result.monomers[order[k]].sequence};
+        named[k] = {k < result.inferred ? MonomerName(k) : result.monomers[order[k]].name,
+                    result.monomers[order[k]].sequence};
     }
     result.monomers = std::move(named);
     const auto rename = [&](std::vector<std::size_t>& types) {
@@ -165,6 +427,13 @@ void NameInHorOrder(Inference& result, const std::vector<std::size_t>& counts) {
         rename(copy.lacks);
         rename(copy.adds);
     }
+    for (HybridMonomer& hybrid : result.hybrids) {
+        hybrid.monomer = rank[hybrid.monomer];
+        hybrid.first = rank[hybrid.first];
+        hybrid.second = rank[hybrid.second];
+    }
+    std::sort(result.hybrids.begin(), result.hybrids.end(),
+              [](const HybridMonomer& a, const HybridMonomer& b) { return a.monomer < b.monomer; });
 }
 
 }  // namespace
@@ -177,51 +446,111 @@ std::vector<MonomerType> FamilyReferenceTemplates() {
     return references;
 }
 
+std::vector<MonomerType> DefaultTemplates() { return StandardClassMonomers(); }
+
+std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates) {
+    for (std::size_t k = 1; k < templates.size(); ++k) {
+        const std::string turned = ReverseComplement(templates[k].sequence);
+        const std::string& first = templates[0].sequence;
+        if (Levenshtein(turned, first) < Levenshtein(Upper(templates[k].sequence), Upper(first))) {
+            templates[k].sequence = turned;
+        }
+    }
+    return templates;
+}
+
 Inference InferMonomers(const std::vector<std::string>& input, const std::vector<MonomerType>& templates,
                         const InferSettings& settings,
                         const std::function<void(const RoundReport&)>& onRound) {
     std::vector<std::string> sequences;
     for (const std::string& sequence : input) sequences.push_back(Upper(sequence));
-    std::vector<MonomerType> set;
-    for (const MonomerType& type : templates) set.push_back({type.name, Upper(type.sequence)});
-
+    const RegionSettings regionSettings = Regions(settings);
+    const double satellite = regionSettings.satelliteIdentity;
     Inference result;
-    Decomposition segments;
-    bool decomposed = false;  // `segments` belong to `set`
-    for (std::size_t round = 1; round <= settings.maxRounds; ++round) {
-        segments = DecomposeAll(sequences, set, settings);
-        onRound(Report(round, set.size(), segments));
+    State state;
+    for (const MonomerType& type : OrientTemplates(templates)) state.set.push_back({type.name, Upper(type.sequence)});
+
+    // The route: the templates, or one period of the sequence.
+    state.segments = DecomposeInWindows(sequences, state.set, settings.scoring, settings.threads);
+    onRound(Report(1, state.set.size(), state.segments));
+    result.route.templateShare = SatelliteShare(sequences, state.segments, satellite);
+    std::size_t round = 1;
+    if (result.route.templateShare < settings.minTemplateShare) {
+        result.route.fromTemplates = false;
+        result.route.period = FindTandemPeriod(sequences, settings.period);
+        const TandemPeriod& period = result.route.period;
+        if (period.period == 0) {
+            result.segments.assign(sequences.size(), {});
+            return result;
+        }
+        state.set = {{"P1", sequences[period.record].substr(period.start, period.period)}};
+        state.segments = DecomposeInWindows(sequences, state.set, settings.scoring, settings.threads);
+        onRound(Report(++round, state.set.size(), state.segments));
+        state.inferred = 1;
+    }
+    // The templates stay as the monomers of the satellite outside the live arrays.
+    const std::vector<MonomerType> kept = result.route.fromTemplates ? state.set : std::vector<MonomerType>{};
+    state.regions = ArrayRegions(sequences, state.segments, regionSettings);
+    const std::vector<Window> windows = SatelliteWindows(sequences, state.regions);
+    // Kept where no satellite lies (typed by the templates kept).
+    const Decomposition outside = result.route.fromTemplates ? state.segments : Decomposition(sequences.size());
+    bool taken = false;  // a set inferred in the rounds was taken
+
+    for (; round < settings.maxRounds; ++round) {
+        std::vector<std::string> pieces;
         std::vector<double> identities;
-        const std::vector<std::string> pieces = Pieces(sequences, segments, set, settings, identities);
+        for (const LiveSegment& live : LiveSegments(state.segments, state.regions, satellite)) {
+            std::string piece = Piece(sequences, state.segments, live);
+            const Segment& segment = state.segments[live.record][live.index];
+            const std::size_t typeLength = state.set[segment.type].sequence.size();
+            if (!OnlyAcgt(piece) || piece.size() * 2 < typeLength || piece.size() > typeLength * 2) continue;
+            pieces.push_back(std::move(piece));
+            identities.push_back(segment.identity);
+        }
         std::vector<MonomerType> next;
         for (const Group& group : RoundGroups(pieces, identities, settings)) {
             next.push_back({MonomerName(next.size()), group.consensus});
         }
-        decomposed = Sorted(next) == Sorted(set);
-        if (decomposed) break;  // keeps the order `segments` refer to
-        set = std::move(next);
-        if (set.empty()) break;
+        if (next.empty() || Sorted(next, next.size()) == Sorted(state.set, state.inferred)) break;
+        const std::size_t inferred = next.size();
+        next.insert(next.end(), kept.begin(), kept.end());
+        Decomposition segments = DecomposeWindows(sequences, next, windows, outside, inferred, settings);
+        // The first set inferred is always taken; later rounds must raise the
+        // score of the live stretches.
+        if (taken && LiveScore(segments, state.regions) <= LiveScore(state.segments, state.regions)) break;
+        onRound(Report(round + 1, next.size(), segments));
+        taken = true;
+        state.set = std::move(next);
+        state.inferred = inferred;
+        state.segments = std::move(segments);
+        state.regions = ArrayRegions(sequences, state.segments, regionSettings);
     }
-    if (!decomposed) {
-        segments = DecomposeAll(sequences, set, settings);
-        if (!set.empty()) onRound(Report(0, set.size(), segments));
-    }
-    if (set.empty()) {
-        result.segments.assign(sequences.size(), {});
+    if (state.inferred == 0) {  // no live array: the templates type what there is
+        result.monomers = state.set;
+        result.segments = std::move(state.segments);
+        result.regions = std::move(state.regions);
         return result;
     }
-    result.monomers = std::move(set);
-    result.segments = std::move(segments);
-    std::vector<TypedMonomer> typed;
-    std::vector<std::size_t> counts(result.monomers.size(), 0);
-    for (std::size_t r = 0; r < result.segments.size(); ++r) {
-        for (const Segment& segment : result.segments[r]) {
-            if (segment.identity < settings.minIdentity) continue;
-            typed.push_back({r, segment.start, segment.end, segment.type, segment.reverse});
-            ++counts[segment.type];
-        }
+    // Every HOR position.
+    HorResult hor = FindHor(LiveTyped(state.segments, state.regions, state.inferred, satellite));
+    for (std::size_t split = 0; split < 3 && SplitByColumn(sequences, state, hor, settings); ++split) {
+        for (std::size_t k = 0; k < state.inferred; ++k) state.set[k].name = MonomerName(k);
+        state.segments = DecomposeWindows(sequences, state.set, windows, outside, state.inferred, settings);
+        onRound(Report(++round, state.set.size(), state.segments));
+        state.regions = ArrayRegions(sequences, state.segments, regionSettings);
+        hor = FindHor(LiveTyped(state.segments, state.regions, state.inferred, satellite));
     }
-    result.hor = FindHor(std::move(typed));
+    onRound(Report(0, state.set.size(), state.segments));
+    result.monomers = std::move(state.set);
+    result.inferred = state.inferred;
+    result.segments = std::move(state.segments);
+    result.regions = std::move(state.regions);
+    result.hor = std::move(hor);
+    result.hybrids = FindHybrids(result.monomers, result.inferred);
+    std::vector<std::size_t> counts(result.monomers.size(), 0);
+    for (const std::vector<Segment>& record : result.segments) {
+        for (const Segment& segment : record) ++counts[segment.type];
+    }
     NameInHorOrder(result, counts);
     return result;
 }

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "decompose/Decompose.h"
+#include "infer/ArrayRegions.h"
 #include "infer/HorCopies.h"
+#include "infer/TandemPeriod.h"
 
 namespace horgrid {
 
@@ -15,13 +17,19 @@ namespace horgrid {
 // (README, "horgrid-tools infer").
 struct InferSettings {
     float closeness = 10;      // segments join a group leader closer than this, percent
-    float mergeLimit = 8;      // monomers closer than this merge, percent
-    double minIdentity = 60;   // segments with a lower identity are not alpha satellite
+    float mergeLimit = 8;      // monomers closer than this merge unless their members separate, percent
+    float separation = 2;      // two groups are distinct when their consensuses lie this many times
+                               // the mean spread of their members apart
+    double minIdentity = 60;   // segments with a lower identity are left out of the result files
+    double minTemplateShare = 5;  // percent of the bases the templates must explain, else the period
+                                  // is found from the sequence
     std::size_t minCount = 3;  // members a group needs to give a monomer
     std::size_t maxRounds = 10;
     std::size_t consensusSample = 1000;  // members aligned for one consensus, spread over the group
     unsigned threads = 1;
     Scoring scoring;
+    RegionSettings regions;   // the live HOR stretches that make monomers and copies
+    TandemPeriodSettings period;
 };
 
 struct RoundReport {
@@ -31,24 +39,67 @@ struct RoundReport {
     double identity = 0;       // mean segment identity, percent (0 without segments)
 };
 
-struct Inference {
-    std::vector<MonomerType> monomers;           // M1, M2, ...: HOR unit first, in unit order
-    std::vector<std::vector<Segment>> segments;  // final decomposition, one list per record
-    HorResult hor;                               // over the segments of at least minIdentity
+// How the inference started.
+struct InferRoute {
+    bool fromTemplates = true;  // else from one period of the sequence (FindTandemPeriod)
+    double templateShare = 0;   // percent of the ACGT bases in template segments of satellite identity
+    TandemPeriod period;        // the de novo route's period
 };
 
-// The default templates: the twelve family reference monomers of -s.
+// A monomer whose first half is like one monomer and second half like another.
+struct HybridMonomer {
+    std::size_t monomer = 0;
+    std::size_t first = 0;   // the monomer its first half resembles
+    std::size_t second = 0;  // ... and its second half
+};
+
+struct Inference {
+    // M1, M2, ...: HOR unit first, in unit order, then the other inferred
+    // monomers; the templates of the template route follow under their own
+    // names (they type the satellite outside the live arrays).
+    std::vector<MonomerType> monomers;
+    std::size_t inferred = 0;                    // the first `inferred` monomers are inferred
+    std::vector<std::vector<Segment>> segments;  // final decomposition, one list per record
+    std::vector<ArrayStretch> regions;           // of the final decomposition
+    HorResult hor;                               // over the live HOR stretches
+    InferRoute route;
+    std::vector<HybridMonomer> hybrids;
+};
+
+// The default templates: the standard class monomers (StandardClassMonomers).
+std::vector<MonomerType> DefaultTemplates();
+
+// The twelve family reference monomers of -s, as templates.
 std::vector<MonomerType> FamilyReferenceTemplates();
 
+// The templates turned to the strand of the first one (each is reverse-
+// complemented when that brings it closer to the first).
+std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates);
+
 // Infers a monomer set and its HOR from sequences (upper or lower case) and
-// starting templates. Each round decomposes every sequence with the current
-// set (DecomposeInWindows, so long records use every thread), groups the
-// alpha-satellite segments (identity >= minIdentity, ACGT only, both strands
-// turned forward) by LeaderClusters, makes the consensus of every group of at
-// least minCount members (MedoidConsensus around the group's medoid) and merges
-// monomers closer than mergeLimit, largest groups first. The rounds stop when
-// a round gives back the set it started with, or after maxRounds. `onRound`
-// hears every decomposition. An empty set means no alpha satellite was found.
+// starting templates.
+//
+// Route: the sequences are decomposed with the templates (DecomposeInWindows,
+// so long records use every thread). When segments of satellite identity
+// (settings.regions) cover less than minTemplateShare percent of the bases,
+// the period is found from the sequence (FindTandemPeriod) and one period of
+// it is the only template; without a period the set is empty.
+//
+// Rounds: the decomposition is cut into stretches (ArrayRegions); only the
+// live HOR stretches give monomers. Their segments (both strands turned
+// forward) are grouped by LeaderClusters; every group of at least minCount
+// members gives its consensus (MedoidConsensus around the medoid); two
+// groups closer than mergeLimit merge unless they separate (their consensuses
+// lie more than `separation` times the mean distance of the members to their
+// own consensus apart). The next round decomposes the satellite stretches with
+// the new monomers and the templates; a round that does not raise the score of
+// the live stretches, or gives back its own set, ends the rounds.
+//
+// Every HOR position: a monomer that takes more than one column of the HOR
+// unit is split by column (each member's column from its neighbours) where
+// the columns separate as above; the HOR is then found again.
+//
+// `onRound` hears every decomposition.
 Inference InferMonomers(const std::vector<std::string>& sequences, const std::vector<MonomerType>& templates,
                         const InferSettings& settings,
                         const std::function<void(const RoundReport&)>& onRound);

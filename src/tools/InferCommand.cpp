@@ -9,6 +9,7 @@
 #include "decompose/DecompositionFiles.h"
 #include "decompose/MonomerSet.h"
 #include "infer/InferFiles.h"
+#include "infer/InferSummary.h"
 #include "infer/Inference.h"
 #include "seqio/SequenceReader.h"
 
@@ -16,7 +17,7 @@ namespace horgrid {
 namespace {
 
 std::vector<MonomerType> Templates(const std::string& path) {
-    return path.empty() ? FamilyReferenceTemplates() : ReadMonomerSet(path);
+    return path.empty() ? DefaultTemplates() : ReadMonomerSet(path);
 }
 
 void PrintRound(const RoundReport& report) {
@@ -80,8 +81,9 @@ void Run(const InferOptions& options) {
               << StreamDefault(settings.minIdentity) << " %, minimum count " << settings.minCount
               << ", at most " << settings.maxRounds << " rounds\n";
     const Inference inference = InferMonomers(sequences, templates, settings, PrintRound);
+    std::cout << InferSummary(inference, options.templates.empty() ? "the standard class monomers" : options.templates);
     if (inference.monomers.empty()) {
-        std::cout << "no alpha satellite found in '" << options.sequences << "': the monomer set is empty\n";
+        std::cout << "no satellite found in '" << options.sequences << "': the monomer set is empty\n";
     } else {
         PrintHor(inference);
     }

@@ -1,0 +1,195 @@
+#include "infer/ArrayRegions.h"
+
+#include <algorithm>
+#include <array>
+
+#include "common/Parallel.h"
+#include "sequence/DistancePercent.h"
+#include "sequence/EditDistance.h"
+
+namespace horgrid {
+namespace {
+
+std::string Forward(std::string_view sequence, const Segment& segment) {
+    const std::string_view piece(sequence.data() + segment.start,
+                                 static_cast<std::size_t>(segment.end - segment.start + 1));
+    return segment.reverse ? ReverseComplement(piece) : std::string(piece);
+}
+
+// A segment's class. A diverged HOR keeps its period of at least two
+// monomers: the closest copies of at least two of the four nearest segments
+// lie as many segments away.
+RegionClass Classify(const std::vector<Segment>& segments, const NearestCopy& nearest, std::size_t i,
+                     const RegionSettings& settings) {
+    if (segments[i].identity < settings.satelliteIdentity) return RegionClass::NotSatellite;
+    if (nearest.distances[i] <= settings.liveDistance) return RegionClass::LiveHor;
+    const auto periodic = [&](std::size_t j) {
+        return j < segments.size() && nearest.offsets[i] >= 2 && nearest.offsets[j] == nearest.offsets[i];
+    };
+    const int agree = periodic(i - 2) + periodic(i - 1) + periodic(i + 1) + periodic(i + 2);
+    if (nearest.distances[i] <= settings.divergedDistance && agree >= 2) {
+        return RegionClass::DivergedHor;
+    }
+    return RegionClass::Monomeric;
+}
+
+// Smooths the classes by three majority votes over a window of segments, each
+// among the segments the previous vote leaves: satellite or not, then live or
+// not, then diverged or monomeric (ties keep the segment's own answer). Votes
+// of two sides put a border where the classes change, whatever a third class
+// between them does.
+std::vector<RegionClass> Smooth(const std::vector<RegionClass>& classes, std::size_t half) {
+    const std::size_t count = classes.size();
+    // prefix[k][i]: segments of class k before i.
+    std::array<std::vector<std::size_t>, 4> prefix;
+    for (auto& sums : prefix) sums.assign(count + 1, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        for (std::size_t k = 0; k < 4; ++k) prefix[k][i + 1] = prefix[k][i] + (static_cast<std::size_t>(classes[i]) == k);
+    }
+    std::vector<RegionClass> smooth(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t low = i > half ? i - half : 0;
+        const std::size_t high = std::min(count, i + half + 1);
+        const auto in = [&](RegionClass kind) {
+            const auto k = static_cast<std::size_t>(kind);
+            return prefix[k][high] - prefix[k][low];
+        };
+        // Whether `yes` segments outvote `no` ones, the own class deciding a tie.
+        const auto vote = [&](std::size_t yes, std::size_t no, bool own) { return yes != no ? yes > no : own; };
+        const RegionClass own = classes[i];
+        const std::size_t live = in(RegionClass::LiveHor);
+        const std::size_t diverged = in(RegionClass::DivergedHor);
+        const std::size_t monomeric = in(RegionClass::Monomeric);
+        if (!vote(live + diverged + monomeric, in(RegionClass::NotSatellite), own != RegionClass::NotSatellite)) {
+            smooth[i] = RegionClass::NotSatellite;
+        } else if (vote(live, diverged + monomeric, own == RegionClass::LiveHor)) {
+            smooth[i] = RegionClass::LiveHor;
+        } else {
+            smooth[i] = vote(diverged, monomeric, own == RegionClass::DivergedHor) ? RegionClass::DivergedHor
+                                                                                  : RegionClass::Monomeric;
+        }
+    }
+    return smooth;
+}
+
+// Stretches of one record (segments [from, to) without a long gap).
+void AddStretches(std::size_t record, const std::vector<Segment>& segments, const std::vector<RegionClass>& classes,
+                  std::size_t from, std::size_t to, const RegionSettings& settings,
+                  std::vector<ArrayStretch>& stretches) {
+    std::vector<ArrayStretch> runs;
+    for (std::size_t i = from; i < to; ++i) {
+        if (runs.empty() || runs.back().kind != classes[i]) {
+            runs.push_back({record, i, i, segments[i].start, segments[i].end, classes[i]});
+        }
+        runs.back().last = i;
+        runs.back().end = segments[i].end;
+    }
+    const auto size = [](const ArrayStretch& run) { return run.last - run.first + 1; };
+    // Short runs join their longer neighbour, shortest first, until none is left.
+    while (runs.size() > 1) {
+        std::size_t shortest = 0;
+        for (std::size_t k = 1; k < runs.size(); ++k) {
+            if (size(runs[k]) < size(runs[shortest])) shortest = k;
+        }
+        if (size(runs[shortest]) >= settings.minSegments) break;
+        const bool left = shortest > 0 && (shortest + 1 == runs.size() ||
+                                           size(runs[shortest - 1]) >= size(runs[shortest + 1]));
+        const std::size_t into = left ? shortest - 1 : shortest + 1;
+        runs[into].first = std::min(runs[into].first, runs[shortest].first);
+        runs[into].last = std::max(runs[into].last, runs[shortest].last);
+        runs[into].start = std::min(runs[into].start, runs[shortest].start);
+        runs[into].end = std::max(runs[into].end, runs[shortest].end);
+        runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(shortest));
+        // Neighbours of one class that now touch become one stretch.
+        for (std::size_t k = 1; k < runs.size();) {
+            if (runs[k].kind != runs[k - 1].kind) {
+                ++k;
+                continue;
+            }
+            runs[k - 1].last = runs[k].last;
+            runs[k - 1].end = runs[k].end;
+            runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(k));
+        }
+    }
+    stretches.insert(stretches.end(), runs.begin(), runs.end());
+}
+
+}  // namespace
+
+std::string_view RegionClassName(RegionClass kind) {
+    switch (kind) {
+        case RegionClass::LiveHor:
+            return "live HOR";
+        case RegionClass::DivergedHor:
+            return "diverged HOR";
+        case RegionClass::Monomeric:
+            return "monomeric";
+        case RegionClass::NotSatellite:
+            break;
+    }
+    return "not satellite";
+}
+
+NearestCopy NearestCopies(std::string_view sequence, const std::vector<Segment>& segments,
+                          const RegionSettings& settings, float cap) {
+    const std::size_t count = segments.size();
+    std::vector<std::string> pieces(count);
+    std::vector<bool> satellite(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        satellite[i] = segments[i].identity >= settings.satelliteIdentity;
+        if (satellite[i]) pieces[i] = Forward(sequence, segments[i]);
+    }
+    // Distances to the following neighbours only; each pair is measured once.
+    const std::size_t width = settings.neighbours;
+    std::vector<float> ahead(count * width, 100.0f);
+    ParallelFor(
+        count, settings.threads,
+        [&](std::size_t i, unsigned) {
+            if (!satellite[i] || pieces[i].empty()) return;
+            const auto limit = static_cast<std::uint32_t>(cap * static_cast<float>(pieces[i].size()) / 100.0f);
+            for (std::size_t k = 1; k <= width && i + k < count; ++k) {
+                if (!satellite[i + k]) continue;
+                const std::uint32_t distance = LevenshteinAtMost(pieces[i], pieces[i + k], limit);
+                if (distance <= limit) {
+                    ahead[i * width + k - 1] = DistancePercent(static_cast<int>(distance), pieces[i].size());
+                }
+            }
+        },
+        16);
+    NearestCopy nearest{std::vector<float>(count, 100.0f), std::vector<std::size_t>(count, 0)};
+    const auto take = [&](std::size_t at, float distance, std::size_t offset) {
+        nearest.distances[at] = std::min(nearest.distances[at], distance);
+        if (nearest.offsets[at] == 0 || offset < nearest.offsets[at]) nearest.offsets[at] = offset;
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        for (std::size_t k = 1; k <= width && i + k < count; ++k) {
+            const float distance = ahead[i * width + k - 1];
+            if (distance >= 100.0f) continue;
+            take(i, distance, k);
+            take(i + k, distance, k);
+        }
+    }
+    return nearest;
+}
+
+std::vector<ArrayStretch> ArrayRegions(const std::vector<std::string>& sequences,
+                                       const std::vector<std::vector<Segment>>& segments,
+                                       const RegionSettings& settings) {
+    std::vector<ArrayStretch> stretches;
+    for (std::size_t r = 0; r < segments.size() && r < sequences.size(); ++r) {
+        const std::vector<Segment>& record = segments[r];
+        const NearestCopy nearest = NearestCopies(sequences[r], record, settings, settings.divergedDistance);
+        std::vector<RegionClass> classes(record.size());
+        for (std::size_t i = 0; i < record.size(); ++i) classes[i] = Classify(record, nearest, i, settings);
+        classes = Smooth(classes, settings.smoothing);
+        for (std::size_t from = 0; from < record.size();) {
+            std::size_t to = from + 1;
+            while (to < record.size() && record[to].start - record[to - 1].end - 1 <= settings.maxGap) ++to;
+            AddStretches(r, record, classes, from, to, settings, stretches);
+            from = to;
+        }
+    }
+    return stretches;
+}
+
+}  // namespace horgrid

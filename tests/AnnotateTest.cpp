@@ -1,0 +1,184 @@
+// `annotate`: the core on a real piece of the CHM13 chromosome 21 array
+// (tests/data/cen21_piece.fa, made by tests/data/make_cen21_piece.py: six HOR
+// copies, one without its monomer 9, then two copies reverse-complemented)
+// against the HMM annotation of the same bases; the command's six files
+// against stored ones (HORGRID_UPDATE_EXPECTED=1 rewrites them); bad input;
+// the naming helpers and the assignment.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "TestSupport.h"
+#include "annotate/Annotate.h"
+#include "annotate/AnnotationFiles.h"
+#include "annotate/StandardNames.h"
+#include "seqio/SequenceReader.h"
+
+namespace horgrid::test {
+namespace {
+
+const std::string kSource = HORGRID_SOURCE_DIR;
+const std::string kPiece = kSource + "/tests/data/cen21_piece.fa";
+const std::string kExpected = kSource + "/tests/expected/annotate_cen21_piece/";
+const std::vector<std::string> kResults = {"piece_AS-HOR.bed",    "piece_AS-SF.bed",  "piece_AS-strand.bed",
+                                           "piece_AS-StV.bed",    "piece_arrays.tsv", "piece_decomposition.tsv"};
+
+std::string PieceSequence() {
+    SequenceReader reader(kPiece);
+    SequenceRecord record;
+    EXPECT_TRUE(reader.Next(record));
+    return record.sequence;
+}
+
+// Every monomer of the HMM annotation has one monomer of the annotation on
+// the same bases (within 3 at either end) with the same name and strand: on
+// the whole piece and on four of its copies alone (few copies of each position
+// to tell positions 7 and 11 apart, the first lacking monomer 9).
+TEST(Annotate, NamesThePieceAsTheHmmAnnotation) {
+    const StandardSets sets = BuiltInStandardSets();
+    const std::string piece = PieceSequence();
+    const std::vector<std::pair<std::size_t, std::size_t>> parts = {{0, piece.size()}, {1870, 9175}};
+    for (const auto& [begin, length] : parts) {
+        SCOPED_TRACE(begin);
+        const Annotation annotation =
+            AnnotateSequence(std::string_view(piece).substr(begin, length - begin), sets, AnnotationSettings{}, 2);
+        std::ifstream table(kSource + "/tests/data/cen21_piece.hmm.tsv");
+        std::size_t rows = 0;
+        std::int64_t start = 0, end = 0;
+        std::string name, strand;
+        while (table >> start >> end >> name >> strand) {
+            if (start < static_cast<std::int64_t>(begin) || end > static_cast<std::int64_t>(length)) continue;
+            start -= static_cast<std::int64_t>(begin);
+            end -= static_cast<std::int64_t>(begin);
+            ++rows;
+            SCOPED_TRACE(std::to_string(start) + " " + name);
+            const auto found = std::find_if(annotation.monomers.begin(), annotation.monomers.end(),
+                                            [&](const auto& m) {
+                                                return std::abs(m.start - start) <= 3 && std::abs(m.end - end) <= 3;
+                                            });
+            ASSERT_NE(found, annotation.monomers.end());
+            EXPECT_EQ(found->name, name);
+            EXPECT_EQ(found->reverse, strand == "-");
+        }
+        EXPECT_EQ(annotation.monomers.size(), rows);
+        ASSERT_EQ(annotation.arrays.size(), 1u);
+        EXPECT_EQ(annotation.arrays[0].kind, ArrayClass::LiveHor);
+        EXPECT_EQ(annotation.arrays[0].hor, "S2C13/21H1L");
+        EXPECT_EQ(annotation.arrays[0].unitMonomers, 11u);
+        EXPECT_EQ(annotation.arrays[0].family, "SF2");
+        const std::size_t lacking = begin == 0 ? 1 : 0;  // the copy without monomer 9
+        ASSERT_GE(annotation.copies.size(), 4u);
+        EXPECT_EQ(annotation.copies[lacking].variant, "S2C13/21H1L.1-8_10-11");
+        EXPECT_EQ(annotation.copies[lacking].kind, CopyKind::Partial);
+        EXPECT_EQ(annotation.copies[lacking + 1].variant, "S2C13/21H1L.1-11");
+        if (begin == 0) {
+            EXPECT_EQ(rows, 87u);
+            EXPECT_EQ(annotation.arrays[0].full, 7u);
+            ASSERT_EQ(annotation.copies.size(), 8u);
+            EXPECT_TRUE(!annotation.copies[7].reverse && annotation.copies[0].reverse);
+        }
+    }
+}
+
+TEST(Annotate, StoredFilesOfThePiece) {
+    const bool update = std::getenv("HORGRID_UPDATE_EXPECTED") != nullptr;
+    std::string first;
+    for (const char* threads : {"2", "1"}) {
+        SCOPED_TRACE(threads);
+        TempDir dir;
+        std::filesystem::copy_file(kPiece, dir.File("cen21_piece.fa"));
+        const RunResult run =
+            RunProgram(HORGRID_TOOLS_BIN, {"annotate", "-t", threads, "-o", "piece", "cen21_piece.fa"}, dir.path());
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "horgrid-tools annotate: 1 records, 14785 bases done\n");
+        std::vector<std::pair<std::string, std::string>> outputs = {{"stdout", run.out}};
+        for (const std::string& result : kResults) outputs.emplace_back(result, ReadFile(dir.File(result)));
+        for (const auto& [file, content] : outputs) {
+            if (update) {
+                std::filesystem::create_directories(kExpected);
+                std::ofstream(kExpected + file, std::ios::binary) << content;
+            } else {
+                EXPECT_TRUE(ReadFile(kExpected + file) == content) << file << " differs from " << kExpected;
+            }
+        }
+    }
+}
+
+TEST(Annotate, BadInputLeavesNoResult) {
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{"annotate", "missing.fa"}, 2, "horgrid-tools annotate: cannot read 'missing.fa'"},
+        {{"annotate", "-r", "nothere:1-10", "piece.fa"}, 2, "nothere"},
+        {{"annotate", "-t", "0", "piece.fa"}, 2, "bad thread count '0'"},
+        {{"annotate", "-x", "piece.fa"}, 1, "unknown option '-x'"},
+        {{"annotate"}, 1, "missing SEQUENCES"},
+        {{"annotate", "-o", "piece.fa", "piece.fa"}, 0, ""},  // results beside, input kept
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.back());
+        TempDir dir;
+        const std::string input = dir.Write("piece.fa", ">r\nACGTACGTAC\n");
+        const RunResult run = RunProgram(HORGRID_TOOLS_BIN, c.arguments, dir.path());
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        std::size_t files = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            files += entry.is_regular_file() && entry.path().extension() != ".fai";
+        EXPECT_EQ(files, c.status == 0 ? 1u + kResults.size() : 1u);
+        EXPECT_EQ(ReadFile(input), ">r\nACGTACGTAC\n");
+    }
+}
+
+TEST(Annotate, NamesColoursAndVariants) {
+    EXPECT_EQ(HorOfName("S2C13/21H1L.7/8"), "S2C13/21H1L");
+    EXPECT_EQ(MonomerOfName("S2C13/21H1L.7/8"), "7/8");
+    EXPECT_EQ(HorOfName("W3"), "");
+    EXPECT_TRUE(IsLiveHor("S4CYH1L"));
+    EXPECT_FALSE(IsLiveHor("S3C11H3d"));
+    const std::vector<std::pair<std::string, std::string>> families = {
+        {"S2C8H1L.4", "SF2"}, {"S4/6C13/14/21H1.2", "SF4/6"}, {"S01C12H3d.1", "SF1"}, {"S01/1C3H1L.5", "SF1/1"},
+        {"J4", "SF1"},        {"FD", "SF2"},                  {"W5", "SF3"},         {"R1", "SF5"},
+        {"Ka", "-"}};
+    for (const auto& [name, family] : families) EXPECT_EQ(SuprachromosomalFamily(name), family) << name;
+
+    const std::vector<ColorRule> rules = ParseColorTable("W\t0,255,255\nS2C13/21H1L.\t1,2,3\nS2C13/\t9,9,9\n"
+                                                         "S2C13/21H1L.7\t4,5,6\r\n\n");
+    const std::vector<std::pair<std::string, std::string>> colours = {
+        {"W5", "0,255,255"}, {"S2C13/21H1L.4", "1,2,3"}, {"S2C13/21H1L.7", "4,5,6"}, {"S2C13/21H1-B.1", "9,9,9"},
+        {"D1", "128,128,128"}};
+    for (const auto& [name, rgb] : colours) EXPECT_EQ(ColorOf(rules, name), rgb) << name;
+    EXPECT_EQ(ColorOf(BuiltInStandardSets().colors, "S4CYH1L.13"), "171,7,7");
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> variants = {
+        {{"1", "2", "3", "4", "5", "6", "8", "9", "10", "11"}, "S1C1/5/19H1L.1-6_8-11"},
+        {{"1", "2", "3", "5"}, "S1C1/5/19H1L.1-3_5"},
+        {{"13", "14", "13", "32/34", "35", "36"}, "S1C1/5/19H1L.13-14_13_32/34_35-36"},
+        {{"7"}, "S1C1/5/19H1L.7"},
+        {{"2", "1", "D5-1", "3"}, "S1C1/5/19H1L.2_1_D5-1_3"}};
+    for (const auto& [monomers, name] : variants) EXPECT_EQ(StructuralVariantName("S1C1/5/19H1L", monomers), name);
+}
+
+TEST(Annotate, BuiltInSetsAndAssignment) {
+    const StandardSets sets = BuiltInStandardSets();
+    EXPECT_EQ(sets.families.size(), 39u);
+    EXPECT_EQ(sets.horMonomers.size(), 1211u);
+    EXPECT_EQ(sets.horMonomers.front().name.find('.') != std::string::npos, true);
+    for (const MonomerType& type : sets.horMonomers) ASSERT_EQ(type.sequence.find_first_not_of("ACGT"), std::string::npos);
+
+    // Greedy (each row its cheapest free column) would give row 0 column 0
+    // and row 1 column 1 (total 1 + 3); the least total is 2 + 1.
+    EXPECT_EQ(AssignRows({{1, 2, 9}, {1, 3, 9}}), (std::vector<std::size_t>{1, 0}));
+    EXPECT_EQ(AssignRows({{5, 1}, {1, 5}}), (std::vector<std::size_t>{1, 0}));
+    EXPECT_TRUE(AssignRows({}).empty());
+}
+
+}  // namespace
+}  // namespace horgrid::test

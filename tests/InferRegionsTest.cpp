@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "InferTestArray.h"
+#include "decompose/MonomerSet.h"
+#include "infer/Inference.h"
+#include "infer/TandemPeriod.h"
+#include "seqio/SequenceReader.h"
+
+namespace horgrid::test {
+namespace {
+
+Inference Infer(const std::string& sequence, const std::vector<MonomerType>& templates) {
+    InferSettings settings;
+    settings.threads = 2;
+    return InferMonomers({sequence}, templates, settings, [](const RoundReport&) {});
+}
+
+// For every true type, the inferred monomer (of the first `inferred`) nearest to it.
+std::vector<std::size_t> NearestInferred(const std::vector<std::string>& types, const Inference& inference) {
+    std::vector<std::size_t> nearest;
+    for (const std::string& type : types) {
+        std::size_t best = 0;
+        for (std::size_t k = 1; k < inference.inferred; ++k) {
+            if (PercentApart(type, inference.monomers[k].sequence) < PercentApart(type, inference.monomers[best].sequence)) {
+                best = k;
+            }
+        }
+        nearest.push_back(best);
+    }
+    return nearest;
+}
+
+// HOR positions closer than copies of different positions usually are:
+// position k + 4 is a 5-7 % mutant of position k; copies lie 1-2 % (and
+// 0.5-3 %) from their position. Every position must stay a monomer of its own,
+// and no position may split.
+TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
+    struct Case {
+        std::uint64_t seed;
+        std::size_t distinct;  // types 20-35 % apart
+        bool siblings;         // each with a sibling 5-7 % apart
+        double divergence;     // per copy, from this ...
+        double spread;         // ... to this much more
+    };
+    const std::vector<Case> cases = {{11, 4, true, 0.005, 0.01}, {12, 5, true, 0.005, 0.01},
+                                     {13, 5, false, 0.005, 0.025}, {14, 1, false, 0.005, 0.025}};
+    for (const Case& c : cases) {
+        std::mt19937_64 random(c.seed);
+        const std::string ancestor = reference::RandomSequence(random, 171);
+        std::vector<std::string> types = TestTypes(random, ancestor, c.distinct);
+        for (std::size_t k = 0; c.siblings && k < c.distinct; ++k) {
+            std::string sibling;
+            do {
+                sibling = reference::Mutate(random, types[k], 0.055);
+            } while (PercentApart(types[k], sibling) < 5 || PercentApart(types[k], sibling) > 7);
+            types.push_back(sibling);
+        }
+        TestArrayShape shape;
+        shape.copies = c.distinct == 1 ? 400 : 60;
+        shape.divergence = c.divergence;
+        shape.spread = c.spread;
+        const TestArray array = LayOutTestArray(random, types, shape);
+        const Inference inference = Infer(array.sequence, {{"a", ancestor}});
+        const std::string label = "seed " + std::to_string(c.seed);
+        EXPECT_EQ(inference.inferred, types.size()) << label;
+        const std::vector<std::size_t> nearest = NearestInferred(types, inference);
+        for (std::size_t k = 0; k < types.size(); ++k) {
+            EXPECT_LT(PercentApart(types[k], inference.monomers[nearest[k]].sequence), 2) << label << " type " << k;
+            for (std::size_t j = 0; j < k; ++j) EXPECT_NE(nearest[j], nearest[k]) << label << ": merged";
+        }
+        EXPECT_EQ(inference.hor.unit.size(), types.size()) << label;
+    }
+}
+
+// A generated region: random sequence, monomeric satellite (monomers of one
+// ancestor, 15 % from it), a live HOR array, monomeric satellite, a diverged
+// HOR array (copies 10-12 % from their type), random sequence.
+TEST(InferRegions, OnlyTheLiveArrayMakesMonomersAndCopies) {
+    std::mt19937_64 random(21);
+    const std::string ancestor = reference::RandomSequence(random, 171);
+    const auto monomeric = [&] {
+        std::string text;
+        for (int k = 0; k < 120; ++k) text += reference::Mutate(random, ancestor, 0.15);
+        return text;
+    };
+    TestArrayShape shape;
+    shape.types = 6;
+    shape.copies = 30;
+    shape.reversed = 0;
+    const TestArray array = MakeTestArray(21, ancestor, shape);
+    const std::string left = reference::RandomSequence(random, 10000) + monomeric();
+    TestArrayShape old;
+    old.types = 5;
+    old.copies = 20;
+    old.divergence = 0.10;
+    old.spread = 0.02;
+    const TestArray diverged = MakeTestArray(22, ancestor, old);
+    const std::string sequence =
+        left + array.sequence + monomeric() + diverged.sequence + reference::RandomSequence(random, 10000);
+    const auto arrayStart = static_cast<std::int64_t>(left.size());
+    const auto arrayEnd = arrayStart + static_cast<std::int64_t>(array.sequence.size()) - 1;
+
+    const Inference inference = Infer(sequence, {{"a", ancestor}});
+    EXPECT_EQ(inference.inferred, 6u) << "the flanks grew the set";
+    EXPECT_EQ(inference.hor.unit.size(), 6u);
+    std::string classes;
+    for (const ArrayStretch& stretch : inference.regions) {
+        classes += "LDMN"[static_cast<int>(stretch.kind)];
+        if (stretch.kind == RegionClass::LiveHor) {
+            EXPECT_NEAR(static_cast<double>(stretch.start), static_cast<double>(arrayStart), 200);
+            EXPECT_NEAR(static_cast<double>(stretch.end), static_cast<double>(arrayEnd), 200);
+        }
+    }
+    EXPECT_EQ(classes, "NMLMDN");
+    EXPECT_NEAR(static_cast<double>(inference.hor.copies.size()), 30, 1);
+    for (const HorCopy& copy : inference.hor.copies) {
+        EXPECT_GE(copy.start, arrayStart - 200);
+        EXPECT_LE(copy.end, arrayEnd + 200);
+        EXPECT_GE(copy.types.size() - copy.adds.size(), 2u);
+    }
+}
+
+// A tandem repeat that is not alpha satellite: a random unit of 150-200 bases,
+// copies 2-10 % apart, no template but the built-in ones.
+TEST(InferRoute, DeNovoPeriodWithoutTemplates) {
+    for (const std::uint64_t seed : {31u, 32u, 33u}) {
+        std::mt19937_64 random(seed);
+        const std::size_t period = 150 + random() % 51;
+        const std::string unit = reference::RandomSequence(random, period);
+        std::string sequence = reference::RandomSequence(random, 5000);
+        std::uniform_real_distribution<double> divergence(0.01, 0.05);
+        for (int k = 0; k < 300; ++k) sequence += reference::Mutate(random, unit, divergence(random));
+        sequence += reference::RandomSequence(random, 5000);
+        const TandemPeriod found = FindTandemPeriod({sequence});
+        EXPECT_NEAR(static_cast<double>(found.period), static_cast<double>(period), 2) << seed;
+
+        const Inference inference = Infer(sequence, DefaultTemplates());
+        EXPECT_FALSE(inference.route.fromTemplates) << seed;
+        EXPECT_EQ(inference.inferred, 1u) << seed;
+        ASSERT_GE(inference.monomers.size(), 1u);
+        // The monomer is the unit read from some phase.
+        const std::string twice = unit + unit;
+        double best = 100;
+        for (std::size_t shift = 0; shift < period; ++shift) {
+            best = std::min(best, PercentApart(twice.substr(shift, period), inference.monomers[0].sequence));
+        }
+        EXPECT_LT(best, 2) << seed;
+        EXPECT_NEAR(static_cast<double>(inference.hor.copies.size()), 300, 3) << seed;
+    }
+    std::mt19937_64 random(34);
+    EXPECT_EQ(FindTandemPeriod({reference::RandomSequence(random, 50000)}).period, 0u);
+}
+
+// Templates of both orientations (every second DXZ1 monomer reverse-complemented).
+TEST(InferRoute, TemplatesOfMixedOrientation) {
+    std::vector<MonomerType> templates = ReadMonomerSet(HORGRID_SOURCE_DIR "/examples/dxz1_monomers.fa");
+    std::vector<std::string> types;
+    for (std::size_t k = 0; k < templates.size(); ++k) {
+        types.push_back(templates[k].sequence);
+        if (k % 2 == 1) templates[k].sequence = ReverseComplement(templates[k].sequence);
+    }
+    std::mt19937_64 random(41);
+    TestArrayShape shape;
+    shape.copies = 25;
+    const TestArray array = LayOutTestArray(random, types, shape);
+    const Inference inference = Infer(array.sequence, templates);
+    EXPECT_EQ(inference.inferred, 12u);
+    EXPECT_EQ(inference.hor.unit.size(), 12u);
+}
+
+// The real D21Z1 array (CHM13 cen21) against the standard HMM annotation:
+// monomers cut where the standard ones start, each standard position one
+// inferred monomer and back, the 11-monomer unit, no copy outside the array.
+TEST(InferReal, Cen21StandardPhaseAndPositions) {
+    const std::vector<SequenceRecord> records = [] {
+        std::vector<SequenceRecord> read;
+        SequenceReader reader(HORGRID_SOURCE_DIR "/tests/data/cen21.fa");
+        for (SequenceRecord record; reader.Next(record);) read.push_back(std::move(record));
+        return read;
+    }();
+    ASSERT_EQ(records.size(), 1u);
+    struct Standard {
+        std::int64_t start, end;
+        std::string position;
+    };
+    std::vector<Standard> standard;
+    std::ifstream table(HORGRID_SOURCE_DIR "/tests/data/cen21_standard.tsv");
+    for (std::string line; std::getline(table, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        Standard s;
+        fields >> s.start >> s.end >> s.position;
+        standard.push_back(s);
+    }
+    ASSERT_GT(standard.size(), 1900u);
+    InferSettings settings;
+    settings.threads = 2;
+    const Inference inference =
+        InferMonomers({records[0].sequence}, DefaultTemplates(), settings, [](const RoundReport&) {});
+
+    const std::vector<Segment>& segments = inference.segments[0];
+    std::map<std::string, std::map<std::size_t, std::size_t>> forward;  // position -> monomer -> count
+    std::map<std::size_t, std::map<std::string, std::size_t>> backward;
+    std::size_t pairs = 0;
+    std::size_t exact = 0;  // starts within 5 bases
+    for (const Standard& s : standard) {
+        const auto at = std::lower_bound(segments.begin(), segments.end(), s.start - 85,
+                                         [](const Segment& x, std::int64_t p) { return x.start < p; });
+        for (auto it = at; it != segments.end() && it->start < s.end; ++it) {
+            const std::int64_t overlap = std::min(s.end, it->end + 1) - std::max(s.start, it->start);
+            if (2 * overlap < s.end - s.start) continue;
+            ++forward[s.position][it->type];
+            ++backward[it->type][s.position];
+            ++pairs;
+            exact += std::abs(it->start - s.start) <= 5;
+            break;
+        }
+    }
+    const auto purity = [&](const auto& table) {
+        std::size_t agree = 0;
+        for (const auto& [key, counts] : table) {
+            std::size_t most = 0;
+            for (const auto& [other, count] : counts) most = std::max(most, count);
+            agree += most;
+        }
+        return 100.0 * static_cast<double>(agree) / static_cast<double>(pairs);
+    };
+    EXPECT_GT(pairs, standard.size() * 95 / 100);
+    EXPECT_GT(100.0 * static_cast<double>(exact) / static_cast<double>(pairs), 90) << "not the standard phase";
+    EXPECT_GE(purity(forward), 98) << "standard positions merged";
+    EXPECT_GE(purity(backward), 98) << "a monomer spans two positions";
+    EXPECT_EQ(inference.hor.unit.size(), 11u);
+    for (const HorCopy& copy : inference.hor.copies) {
+        EXPECT_GE(copy.start, standard.front().start - 5000);
+        EXPECT_LE(copy.end, standard.back().end + 5000);
+    }
+}
+
+}  // namespace
+}  // namespace horgrid::test
