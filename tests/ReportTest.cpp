@@ -147,6 +147,13 @@ TEST(ReportCore, HeatMapsCompareCopiesOfAboutTheUnitLengthElseMonomers) {
     for (const TrackItem& copy : ChooseHeatMapUnits(array).items) starts.push_back(copy.start);
     EXPECT_EQ(starts, (std::vector<std::int64_t>{0, 100, 299, 550}));
     EXPECT_STREQ(ChooseHeatMapUnits(array).label, "HOR copy");
+    // At most 3 of the 4, spread: units 0, 1, 2 of 4 * i / 3.
+    starts.clear();
+    for (const TrackItem& copy : ChooseHeatMapUnits(array, 3).items) starts.push_back(copy.start);
+    EXPECT_EQ(starts, (std::vector<std::int64_t>{0, 100, 299}));
+    starts.clear();
+    for (const TrackItem& copy : ChooseHeatMapUnits(array, 2).items) starts.push_back(copy.start);
+    EXPECT_EQ(starts, (std::vector<std::int64_t>{0, 299}));
 
     // The colour floor: the 5th percentile, whole percent, 0-99.
     std::vector<double> pixels(100, 99.5);

@@ -134,17 +134,35 @@ std::vector<TrackBlock> ReduceTrack(const std::vector<TrackItem>& items, std::in
     return blocks;
 }
 
-HeatMapUnits ChooseHeatMapUnits(const ArrayContent& array) {
-    if (array.copies.empty()) return {array.families.empty() ? array.monomers : array.families, "monomer"};
-    std::vector<std::int64_t> lengths;
-    for (const TrackItem& copy : array.copies) lengths.push_back(copy.end - copy.start);
-    std::nth_element(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(lengths.size() / 2),
-                     lengths.end());
-    const std::int64_t median = lengths[lengths.size() / 2];
-    HeatMapUnits units{{}, "HOR copy"};
-    for (const TrackItem& copy : array.copies) {
-        if (std::llabs(copy.end - copy.start - median) * 10 <= median) units.items.push_back(copy);
+namespace {
+
+// At most maxUnits of the units, spread evenly (0: all of them).
+void Thin(std::vector<TrackItem>& units, std::size_t maxUnits) {
+    if (maxUnits == 0 || units.size() <= maxUnits) return;
+    std::vector<TrackItem> kept;
+    kept.reserve(maxUnits);
+    for (std::size_t i = 0; i < maxUnits; ++i) kept.push_back(std::move(units[i * units.size() / maxUnits]));
+    units = std::move(kept);
+}
+
+}  // namespace
+
+HeatMapUnits ChooseHeatMapUnits(const ArrayContent& array, std::size_t maxUnits) {
+    HeatMapUnits units;
+    if (array.copies.empty()) {
+        units = {array.families.empty() ? array.monomers : array.families, "monomer"};
+    } else {
+        std::vector<std::int64_t> lengths;
+        for (const TrackItem& copy : array.copies) lengths.push_back(copy.end - copy.start);
+        std::nth_element(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(lengths.size() / 2),
+                         lengths.end());
+        const std::int64_t median = lengths[lengths.size() / 2];
+        units.label = "HOR copy";
+        for (const TrackItem& copy : array.copies) {
+            if (std::llabs(copy.end - copy.start - median) * 10 <= median) units.items.push_back(copy);
+        }
     }
+    Thin(units.items, maxUnits);
     return units;
 }
 

@@ -109,13 +109,15 @@ std::vector<TrackBlock> ReduceTrack(const std::vector<TrackItem>& items, std::in
 // any, those within 10 % of the median copy length (copy against copy shows
 // the layers of an array at any size; partial copies would only show their
 // length), else its monomers (AS-SF, which holds every alpha-satellite
-// monomer, or AS-HOR when AS-SF has none).
-// `label` names them.
+// monomer, or AS-HOR when AS-SF has none). More than `maxUnits` (0: no
+// limit) are thinned to maxUnits spread evenly along the array (unit
+// floor(i * n / maxUnits) for i = 0 ... maxUnits - 1), which bounds the
+// pairs to compare. `label` names them.
 struct HeatMapUnits {
     std::vector<TrackItem> items;
     const char* label = "monomer";
 };
-HeatMapUnits ChooseHeatMapUnits(const ArrayContent& array);
+HeatMapUnits ChooseHeatMapUnits(const ArrayContent& array, std::size_t maxUnits = 0);
 
 // The bottom of a heat map's colour scale: the 5th percentile of the pixel
 // values, rounded down to a whole percent, from 0 to 99 (so a few partial

@@ -87,7 +87,7 @@ Picture DrawInMemory(const std::string& beside,
     return picture;
 }
 
-ArrayPictures DrawArrayPictures(const ArrayContent& array, std::size_t number,
+ArrayPictures DrawArrayPictures(const ArrayContent& array, std::size_t number, const HeatMapUnits& units,
                                 const std::vector<std::string_view>& sequences,
                                 const std::vector<int>& positions, const PictureSettings& settings) {
     const std::string name = "array " + std::to_string(number);
@@ -104,7 +104,6 @@ ArrayPictures DrawArrayPictures(const ArrayContent& array, std::size_t number,
         pictures.heatMap = {"", "the array has no monomers", true};
         return pictures;
     }
-    const HeatMapUnits units = ChooseHeatMapUnits(array);
     const IdentityGrid grid = ComputeIdentityGrid(sequences, settings.heatMapSide, settings.threads);
     DotPlotLook look;
     look.title = "identity, " + name;

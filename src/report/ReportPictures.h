@@ -33,16 +33,17 @@ Picture DrawInMemory(const std::string& beside,
 // How the pictures of an array are made.
 struct PictureSettings {
     PlotSettings plot;
-    std::size_t heatMapSide = 300;  // pixels of the heat map's grid
-    unsigned threads = 1;           // for the heat map's pairs
-    std::string beside;             // a file in the directory where the pictures are drawn
+    std::size_t heatMapSide = 300;   // pixels of the heat map's grid
+    std::size_t heatMapUnits = 600;  // units compared at most (ChooseHeatMapUnits)
+    unsigned threads = 1;            // for the heat map's pairs
+    std::string beside;              // a file in the directory where the pictures are drawn
 };
 
 // The HOR structure and identity heat map of array `number` (1-based, the
-// pictures' title): `sequences` are the array's heat map units
-// (ChooseHeatMapUnits) in track order, each read in its own orientation,
-// `positions` their starts. The heat map's colours start at ColourFloor.
-ArrayPictures DrawArrayPictures(const ArrayContent& array, std::size_t number,
+// pictures' title): `sequences` are the sequences of units.items
+// (ChooseHeatMapUnits), each read in its own orientation, `positions` their
+// starts. The heat map's colours start at ColourFloor.
+ArrayPictures DrawArrayPictures(const ArrayContent& array, std::size_t number, const HeatMapUnits& units,
                                 const std::vector<std::string_view>& sequences,
                                 const std::vector<int>& positions, const PictureSettings& settings);
 

@@ -19,11 +19,11 @@ namespace {
 
 constexpr std::size_t kLargestSide = 2000;
 
-// The array's heat map units cut from their record, each in its own
-// orientation and in upper case, and their starts.
-void CutUnits(const ArrayContent& array, const std::string& record, std::vector<std::string>& sequences,
+// The heat map units cut from their record, each in its own orientation and
+// in upper case, and their starts.
+void CutUnits(const HeatMapUnits& units, const std::string& record, std::vector<std::string>& sequences,
               std::vector<int>& positions) {
-    for (const TrackItem& monomer : ChooseHeatMapUnits(array).items) {
+    for (const TrackItem& monomer : units.items) {
         if (monomer.end > static_cast<std::int64_t>(record.size())) {
             throw ValueError{monomer.record + ":" + std::to_string(monomer.start) + "-" +
                              std::to_string(monomer.end) + " lies past the record's end (" +
@@ -54,6 +54,9 @@ void ReportOptions::Declare(CommandLine& line) {
     line.Option("-o,--output", "FILE", "the page (default PREFIX_report.html)", Text(output, "output name"));
     line.Option("--heat-map-size", "PX", "heat map grid of at most PX x PX pixels, at most 2000",
                 Count(side, 1, kLargestSide));
+    line.Option("--heat-map-units", "N",
+                "compare at most N HOR copies (or monomers) per array, spread evenly along it; 0: all",
+                Count(units, 0));
 }
 
 void ReportOptions::Execute() const {
@@ -61,6 +64,7 @@ void ReportOptions::Execute() const {
     PictureSettings settings;
     if (const std::string error = ReadPlotSettings(settings.plot); !error.empty()) throw ValueError{error};
     settings.heatMapSide = options.side;
+    settings.heatMapUnits = options.units;
     settings.threads = options.threads;
     const std::string output = options.output.empty() ? options.prefix + "_report.html" : options.output;
     settings.beside = output;
@@ -81,9 +85,10 @@ void ReportOptions::Execute() const {
         for (const std::size_t i : found->second) {
             std::vector<std::string> sequences;
             std::vector<int> positions;
-            CutUnits(arrays[i], record.sequence, sequences, positions);
+            const HeatMapUnits units = ChooseHeatMapUnits(arrays[i], settings.heatMapUnits);
+            CutUnits(units, record.sequence, sequences, positions);
             const std::vector<std::string_view> views(sequences.begin(), sequences.end());
-            pictures[i] = DrawArrayPictures(arrays[i], i + 1, views, positions, settings);
+            pictures[i] = DrawArrayPictures(arrays[i], i + 1, units, views, positions, settings);
             std::cerr << "report: array " << ++done << " of " << arrays.size() << " drawn\n";
         }
         byRecord.erase(found);

@@ -13,6 +13,7 @@ namespace horgrid {
 struct ReportOptions {
     unsigned threads = 1;
     std::size_t side = 300;
+    std::size_t units = 600;
     std::string output;  // default PREFIX_report.html
     std::string prefix;
     std::string sequences;
