@@ -265,6 +265,10 @@ TEST(ReportCommand, RefusesBadInputAndReportsMissingPictures) {
     dir.Write("other.fa", ">cen21_piece\nACGT\n>monomeric\nACGT\n");
     dir.Write("bad_arrays.tsv", "#record\tstart\tend\nr1\t10\n");
     dir.Write("bad_AS-HOR.bed", "");
+    dir.Write("colour_arrays.tsv", "#record\tstart\tend\ncen21_piece\t0\t10\n");
+    dir.Write("colour_AS-HOR.bed", "track name=x\ncen21_piece\t0\t10\tH.1\t0\t+\t0\t10\t256,0,0\n");
+    dir.Write("order_arrays.tsv", "#record\tstart\tend\ncen21_piece\t0\t10\n");
+    dir.Write("order_AS-HOR.bed", "cen21_piece\t10\t5\tH.1\t0\t+\n");
     const std::vector<std::pair<std::vector<std::string>, int>> cases = {
         {{}, 1},
         {{"fixture"}, 1},
@@ -274,8 +278,10 @@ TEST(ReportCommand, RefusesBadInputAndReportsMissingPictures) {
         {{"--help"}, 0},
         {{"missing", "fixture.fa"}, 2},
         {{"fixture", "missing.fa"}, 2},
-        {{"fixture", "other.fa"}, 2},  // monomers past the records' ends
-        {{"bad", "fixture.fa"}, 2},    // an array line of two columns
+        {{"fixture", "other.fa"}, 2},   // monomers past the records' ends
+        {{"bad", "fixture.fa"}, 2},     // an array line of two columns
+        {{"colour", "fixture.fa"}, 2},  // itemRgb beyond 255
+        {{"order", "fixture.fa"}, 2},   // an end before its start
     };
     for (const auto& [arguments, status] : cases) {
         const RunResult run = Report(arguments, dir);
