@@ -69,13 +69,16 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Engine pairs per second against the plain algorithm and edlib, then whole
-# commands on generated arrays (bench/commands.py).
+# commands on generated arrays (bench/commands.py), then the alpha-satellite
+# filter over a generated 100 Mb assembly (bench/scan_assembly.py; it needs
+# ../shared/data beside the project).
 bench: setup
 	cmake -S . -B $(BUILD_BENCH) -DCMAKE_BUILD_TYPE=Release -DHORGRID_BENCH=ON -DHORGRID_TESTS=OFF
-	cmake --build $(BUILD_BENCH) -j $(JOBS) --target horgrid_bench horgrid_decompose_bench horgrid-cli horgrid-tools
+	cmake --build $(BUILD_BENCH) -j $(JOBS) --target horgrid_bench horgrid_decompose_bench horgrid_scan_bench horgrid-cli horgrid-tools
 	./$(BUILD_BENCH)/bench/horgrid_bench
 	./$(BUILD_BENCH)/bench/horgrid_decompose_bench
 	python3 bench/commands.py $(BUILD_BENCH)/horgrid $(BUILD_BENCH)/bench-data
+	python3 bench/scan_assembly.py $(BUILD_BENCH)/bench/horgrid_scan_bench $(BUILD_BENCH)/bench-data
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_BENCH) $(BUILD_FUZZ)

@@ -143,6 +143,10 @@ TEST(Annotate, NamesColoursAndVariants) {
     EXPECT_EQ(HorOfName("W3"), "");
     EXPECT_TRUE(IsLiveHor("S4CYH1L"));
     EXPECT_FALSE(IsLiveHor("S3C11H3d"));
+    EXPECT_EQ(LiveHorOf("S2C13/21H1-B"), "S2C13/21H1L");
+    EXPECT_EQ(LiveHorOf("S3C11H3d"), "S3C11H3L");
+    EXPECT_EQ(LiveHorOf("S4CYH1L"), "S4CYH1L");
+    EXPECT_EQ(LiveHorOf("W3"), "");
     const std::vector<std::pair<std::string, std::string>> families = {
         {"S2C8H1L.4", "SF2"}, {"S4/6C13/14/21H1.2", "SF4/6"}, {"S01C12H3d.1", "SF1"}, {"S01/1C3H1L.5", "SF1/1"},
         {"J4", "SF1"},        {"FD", "SF2"},                  {"W5", "SF3"},         {"R1", "SF5"},

@@ -291,7 +291,8 @@ std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& memb
 }
 
 std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>& monomers,
-                                             const AnnotationSettings& settings) {
+                                             const AnnotationSettings& settings,
+                                             const std::set<std::string>& liveHors) {
     // Class keys: 0 monomeric, then one per (class, HOR).
     std::map<std::pair<ArrayClass, std::string>, int> keyOf;
     std::vector<std::pair<ArrayClass, std::string>> keys = {{ArrayClass::Monomeric, ""}};
@@ -300,9 +301,14 @@ std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>
     for (std::size_t i = 0; i < monomers.size(); ++i) {
         const std::string_view hor = HorOfName(monomers[i].name);
         if (!monomers[i].horName || hor.empty()) continue;
-        const bool live = IsLiveHor(hor) && monomers[i].identity >= 100 - settings.liveLimit;
-        const std::pair<ArrayClass, std::string> k{live ? ArrayClass::LiveHor : ArrayClass::DivergedHor,
-                                                   std::string(hor)};
+        std::pair<ArrayClass, std::string> k{ArrayClass::DivergedHor, std::string(hor)};
+        if (monomers[i].identity >= 100 - settings.liveLimit) {
+            if (IsLiveHor(hor)) {
+                k.first = ArrayClass::LiveHor;
+            } else if (const std::string live = LiveHorOf(hor); liveHors.contains(live)) {
+                k = {ArrayClass::LiveHor, live};
+            }
+        }
         const auto [it, added] = keyOf.emplace(k, static_cast<int>(keys.size()));
         if (added) keys.push_back(k);
         key[i] = it->second;
@@ -312,14 +318,32 @@ std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>
     for (std::size_t begin = 0; begin < monomers.size();) {
         std::size_t end = begin + 1;
         while (end < monomers.size() && monomers[end].start - monomers[end - 1].end <= settings.maxGap) ++end;
-        // Majority of the window around each monomer (ties: the monomer's own key, then the lowest).
+        // The window around each monomer votes in two levels: live or not
+        // (ties keep the monomer's own level), then, when not live, another
+        // HOR's monomer or monomeric; the key is the most frequent one of the
+        // winning kind (ties: the monomer's own, then the lowest).
+        const auto level = [&](int k) { return keys[static_cast<std::size_t>(k)].first; };
         std::vector<int> smooth(end - begin);
         for (std::size_t i = begin; i < end; ++i) {
             std::map<int, std::size_t> votes;
-            for (std::size_t j = i > begin + half ? i - half : begin; j < std::min(end, i + half + 1); ++j) ++votes[key[j]];
-            int winner = key[i];
+            std::size_t live = 0, diverged = 0, total = 0;
+            for (std::size_t j = i > begin + half ? i - half : begin; j < std::min(end, i + half + 1); ++j) {
+                ++votes[key[j]];
+                ++total;
+                live += level(key[j]) == ArrayClass::LiveHor;
+                diverged += level(key[j]) == ArrayClass::DivergedHor;
+            }
+            const bool ownLive = level(key[i]) == ArrayClass::LiveHor;
+            ArrayClass kind = ArrayClass::LiveHor;
+            if (2 * live < total || (2 * live == total && !ownLive)) {
+                const std::size_t rest = total - live;
+                const bool ownDiverged = level(key[i]) == ArrayClass::DivergedHor;
+                kind = 2 * diverged > rest || (2 * diverged == rest && ownDiverged) ? ArrayClass::DivergedHor
+                                                                                     : ArrayClass::Monomeric;
+            }
+            int winner = level(key[i]) == kind ? key[i] : -1;
             for (const auto& [k, n] : votes) {
-                if (n > votes[winner]) winner = k;
+                if (level(k) == kind && (winner < 0 || n > votes[winner])) winner = k;
             }
             smooth[i - begin] = winner;
         }
@@ -454,8 +478,10 @@ void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const
         }
     }
     const HorResult hor = FindHor(typed, search);
-    array.unitMonomers = hor.unit.size();
-    std::vector<HorCopy> copies = hor.unit.empty() ? std::vector<HorCopy>() : hor.copies;
+    // A unit of one monomer is no HOR.
+    const bool unit = hor.unit.size() >= 2;
+    array.unitMonomers = unit ? hor.unit.size() : 0;
+    std::vector<HorCopy> copies = unit ? hor.copies : std::vector<HorCopy>();
     std::sort(copies.begin(), copies.end(), [](const HorCopy& a, const HorCopy& b) { return a.start < b.start; });
     const CenpBFinder finder;
     std::vector<std::int64_t> fullSpans;
@@ -549,7 +575,11 @@ Annotation AnnotateSequence(std::string_view sequence, const StandardSets& sets,
         if (!monomer.horName) monomer.name = sets.families[monomer.family].name;
     }
 
-    const std::vector<NamedStretch> stretches = FindArrayStretches(result.monomers, settings);
+    std::set<std::string> liveHors;
+    for (const MonomerType& type : sets.horMonomers) {
+        if (IsLiveHor(HorOfName(type.name))) liveHors.emplace(HorOfName(type.name));
+    }
+    const std::vector<NamedStretch> stretches = FindArrayStretches(result.monomers, settings, liveHors);
     for (std::size_t a = 0; a < stretches.size(); ++a) {
         const NamedStretch& stretch = stretches[a];
         AnnotatedArray array;

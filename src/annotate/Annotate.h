@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,7 +19,7 @@ struct AnnotationSettings {
     double minIdentity = 70;
     // A monomer carries the name of its nearest standard HOR monomer when it is
     // at most this far from it (edit distance * 100 / the standard monomer's length).
-    double nameLimit = 15;
+    double nameLimit = 12;
     // A monomer named after a live HOR counts as live when it is at most this
     // far from its standard monomer (else as a diverged copy of that HOR).
     double liveLimit = 8;
@@ -97,14 +98,17 @@ struct NamedStretch {
 
 // The arrays of a list of named monomers (pure). Monomers more than maxGap
 // bases apart are never in one array. Each monomer is classed by its name: a
-// live HOR's monomer (within liveLimit of it), another HOR's (or a live HOR's
-// farther away), or monomeric (a class name or none); the classes are smoothed
+// live HOR's monomer (within liveLimit of it; a variant HOR's such as
+// "S2C13/21H1-B" within liveLimit counts for the live HOR of its name,
+// LiveHorOf, when `liveHors` holds it), another HOR's (or a live HOR's farther
+// away), or monomeric (a class name or none); the classes are smoothed
 // by the majority of the 2k+1 monomers around each (k = minArrayMonomers / 2),
 // cut into runs of one class and HOR, and runs shorter than minArrayMonomers
 // between two others join the longer of the two (a short run at either end of
 // a stretch of monomers stays an array of its own).
 std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>& monomers,
-                                             const AnnotationSettings& settings);
+                                             const AnnotationSettings& settings,
+                                             const std::set<std::string>& liveHors);
 
 // The least total cost of giving each row its own column (rows <= columns):
 // column of each row. Costs must be finite.

@@ -20,6 +20,15 @@ std::string_view MonomerOfName(std::string_view name) {
 
 bool IsLiveHor(std::string_view hor) { return !hor.empty() && hor.back() == 'L'; }
 
+std::string LiveHorOf(std::string_view hor) {
+    const std::size_t h = hor.rfind('H');
+    if (h == std::string_view::npos) return "";
+    std::size_t end = h + 1;
+    while (end < hor.size() && std::isdigit(static_cast<unsigned char>(hor[end]))) ++end;
+    if (end == h + 1) return "";
+    return std::string(hor.substr(0, end)) + "L";
+}
+
 std::string SuprachromosomalFamily(std::string_view name) {
     const std::string_view hor = HorOfName(name).empty() ? name : HorOfName(name);
     if (hor.size() > 1 && hor[0] == 'S' && std::isdigit(static_cast<unsigned char>(hor[1]))) {

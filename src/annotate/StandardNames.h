@@ -20,6 +20,10 @@ std::string_view HorOfName(std::string_view name);
 std::string_view MonomerOfName(std::string_view name);
 // True for a live HOR: its name ends in "L" ("S4CYH1L", not "S3C11H3d" or "S1C10H1-B").
 bool IsLiveHor(std::string_view hor);
+// The live HOR of a HOR's name: up to the number after its last 'H', then "L"
+// ("S2C13/21H1-B" -> "S2C13/21H1L", "S3C11H3d" -> "S3C11H3L"); "" when the name
+// has no 'H' and number.
+std::string LiveHorOf(std::string_view hor);
 // The suprachromosomal family of a HOR or class name: "SF2" for "S2C8H1L",
 // "SF4/6" for "S4/6C13/14/21H1", "SF1" for "S01C12H3d"; for classes J -> SF1,
 // D and FD -> SF2, W -> SF3, R -> SF5; "-" when the name tells none.

@@ -7,6 +7,7 @@
 
 #include "decompose/DecomposeEngine.h"
 #include "decompose/DecomposeKernels.h"
+#include "decompose/DecomposeTrace.h"
 #include "decompose/SegmentIdentity.h"
 #include "sequence/InstructionSet.h"
 
@@ -124,22 +125,17 @@ Layout BuildLayout(const std::vector<std::string>& monomers, const Scoring& scor
     return layout;
 }
 
-// Per record position i (bases before it): the best score and the start and
-// oriented monomer of its last segment; the traceback needs nothing else.
-struct Trace {
-    std::vector<std::int64_t> best;
-    std::vector<std::uint32_t> startOf;
-    std::vector<std::uint32_t> monomerOf;
-};
-
 // Runs the DP over the record with keys of type Key (the score above
-// `startBits` bits of segment start) and fills the trace. The starts are
+// `startBits` bits of segment start) and fills the trace (see
+// DecomposeTrace.h: per position the last segment's oriented monomer and
+// length and the step of the best score). The starts are
 // relative to an epoch that moves up when the newest start would leave the
 // window; false when some cell's start is too far behind for that (only
 // 32-bit keys have so small a window), the trace then is incomplete.
 template <typename Key, typename Step>
 bool RunRows(std::string_view sequence, const Layout& layout, int startBits, std::int64_t rebaseAt,
-             Key negative, const Step& step, Trace& trace) {
+             Key negative, const Step& step, PackedTrace& trace) {
+    trace.Clear();
     const std::size_t n = sequence.size();
     const std::int64_t window = std::int64_t{1} << std::min(startBits, 62);
     const std::int64_t startMask = window - 1;
@@ -147,6 +143,7 @@ bool RunRows(std::string_view sequence, const Layout& layout, int startBits, std
     std::int64_t baseLine = 0;
     std::int64_t relative = 0;  // best[i - 1] - baseLine
     std::int64_t epoch = 0;
+    std::int64_t previousBest = 0;  // best[i - 1]
     for (std::size_t i = 1; i <= n; ++i) {
         if (static_cast<std::int64_t>(i - 1) - epoch == startMask) {
             std::int64_t earliest = startMask;
@@ -169,9 +166,9 @@ bool RunRows(std::string_view sequence, const Layout& layout, int startBits, std
             }
         }
         relative = static_cast<std::int64_t>(top) >> startBits;
-        trace.startOf[i] = static_cast<std::uint32_t>(epoch + (top & startMask));
-        trace.monomerOf[i] = topMonomer;
-        trace.best[i] = baseLine + relative;
+        const std::int64_t best = baseLine + relative;
+        trace.Set(i, topMonomer, i - static_cast<std::size_t>(epoch + (top & startMask)), best - previousBest);
+        previousBest = best;
         if (relative > rebaseAt || relative < -rebaseAt) {
             const Key shift = static_cast<Key>(ScoreKey(relative, startBits));
             for (Key& cell : row) cell = static_cast<Key>(cell - shift);
@@ -197,7 +194,7 @@ bool NarrowKeysFit(const std::vector<std::string>& monomers, const Scoring& scor
 // The DP with the given kernel into `trace`: 32-bit keys when the kernel has
 // them, the scores fit and no start leaves their window, else 64-bit keys.
 void FillTrace(std::string_view sequence, const std::vector<std::string>& monomers, const Scoring& scoring,
-               DecomposeKernel kernel, Trace& trace) {
+               DecomposeKernel kernel, PackedTrace& trace) {
 #if defined(__x86_64__)
     const bool narrow = kernel == DecomposeKernel::Avx512Narrow || kernel == DecomposeKernel::Avx2;
     if (narrow && NarrowKeysFit(monomers, scoring)) {
@@ -253,19 +250,20 @@ std::vector<Segment> DecomposeWithKernel(std::string_view sequence, const std::v
     const std::size_t n = sequence.size();
     if (n == 0) return {};
     const std::vector<std::string> monomers = Oriented(types);
-    Trace trace{std::vector<std::int64_t>(n + 1, 0), std::vector<std::uint32_t>(n + 1, 0),
-                std::vector<std::uint32_t>(n + 1, 0)};
+    PackedTrace trace(n, monomers);
     FillTrace(sequence, monomers, scoring, kernel, trace);
 
     std::vector<Segment> segments;
     for (std::size_t i = n; i > 0;) {
-        const std::size_t start = trace.startOf[i];
+        trace.ReleaseAbove(i);
+        const std::uint32_t monomer = trace.Monomer(i);
+        const std::size_t start = i - trace.Length(i);
         Segment segment;
         segment.start = static_cast<std::int64_t>(start);
         segment.end = static_cast<std::int64_t>(i - 1);
-        segment.type = trace.monomerOf[i] / 2;
-        segment.reverse = trace.monomerOf[i] % 2 == 1;
-        segment.score = trace.best[i] - trace.best[start];
+        segment.type = monomer / 2;
+        segment.reverse = monomer % 2 == 1;
+        for (std::size_t j = i; j > start; --j) segment.score += trace.Step(j);
         segments.push_back(segment);
         i = start;
     }

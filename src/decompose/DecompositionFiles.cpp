@@ -5,6 +5,11 @@
 #include "common/NumberFormat.h"
 
 namespace horgrid {
+namespace {
+
+constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
+
+}  // namespace
 
 std::string DecompositionRow(std::string_view record, std::string_view monomer, std::int64_t start,
                              std::int64_t end, double identity, bool reverse, std::int64_t score) {
@@ -41,6 +46,15 @@ void DecompositionWriter::Add(std::size_t index, const SequenceRecord& record,
                                      static_cast<std::size_t>(segment.end - segment.start + 1));
         lines += name + ' ' + strand + ' ' + start + ' ' + std::to_string(bases.size()) + ' ' +
                  (segment.reverse ? ReverseComplement(bases) : std::string(bases)) + '\n';
+        // Out in pieces: a whole chromosome's lines would double its size in memory.
+        if (lines.size() >= kFlushBytes) {
+            table_.Write(table);
+            bed_.Write(bed);
+            ensemble->Write(lines);
+            table.clear();
+            bed.clear();
+            lines.clear();
+        }
     }
     table_.Write(table);
     bed_.Write(bed);

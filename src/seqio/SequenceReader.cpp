@@ -17,6 +17,14 @@ int ReadBgzf(BGZF* file, void* buffer, int size) {
     return static_cast<int>(bgzf_read(file, buffer, static_cast<std::size_t>(size)));
 }
 
+// Frees a kseq buffer of more than 16 MB (kseq allocates it afresh).
+void ReleaseLarge(kstring_t& buffer) {
+    if (buffer.m <= (std::size_t{1} << 24)) return;
+    std::free(buffer.s);
+    buffer.s = nullptr;
+    buffer.l = buffer.m = 0;
+}
+
 }  // namespace
 
 KSEQ_INIT(BGZF*, ReadBgzf)
@@ -59,6 +67,10 @@ bool SequenceReader::Next(SequenceRecord& record) {
     if (status < 0) throw FileError("cannot read '" + path_ + "': damaged or truncated file");
     record.name.assign(state_->seq->name.s, state_->seq->name.l);
     record.sequence.assign(state_->seq->seq.s, state_->seq->seq.l);
+    // A whole chromosome's buffers (kseq rounds them up to a power of two)
+    // would stay beside the copy for as long as the reader lives.
+    ReleaseLarge(state_->seq->seq);
+    ReleaseLarge(state_->seq->qual);
     return true;
 }
 

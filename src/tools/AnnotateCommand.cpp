@@ -1,5 +1,6 @@
 #include "tools/AnnotateCommand.h"
 
+#include <algorithm>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -8,23 +9,43 @@
 
 #include "annotate/Annotate.h"
 #include "annotate/AnnotationFiles.h"
+#include "scan/AlphaScan.h"
 #include "seqio/SequenceReader.h"
 
 namespace horgrid {
 namespace {
 
-// The stretches of a record that are annotated, as (start, end) pairs: the
-// whole record. A filter that finds the alpha-satellite stretches of long
-// records first plugs in here; each stretch is annotated on its own.
-std::vector<std::pair<std::size_t, std::size_t>> Stretches(const SequenceRecord& record) {
-    return {{0, record.sequence.size()}};
+// Records from this length on are first scanned for their alpha-satellite
+// stretches (scan/AlphaScan.h), and only those are annotated; shorter ones
+// are annotated whole (the scan's windows need a kilobase or more).
+constexpr std::size_t kScanFrom = 1000000;
+// Bases added on either side of a scanned stretch, so that its first and last
+// monomers are whole.
+constexpr std::int64_t kStretchMargin = 200;
+
+// The stretches of a record that are annotated, as (start, end) pairs.
+std::vector<std::pair<std::size_t, std::size_t>> Stretches(const SequenceRecord& record, const AlphaKmerTable& table) {
+    const std::int64_t length = static_cast<std::int64_t>(record.sequence.size());
+    if (record.sequence.size() < kScanFrom) return {{0, record.sequence.size()}};
+    std::vector<std::pair<std::size_t, std::size_t>> stretches;
+    for (const AlphaStretch& found : FindAlphaStretches(record.sequence, table)) {
+        const std::int64_t start = std::max<std::int64_t>(0, found.start - kStretchMargin);
+        const std::int64_t end = std::min(length, found.end + kStretchMargin);
+        if (!stretches.empty() && static_cast<std::int64_t>(stretches.back().second) >= start) {
+            stretches.back().second = static_cast<std::size_t>(end);
+        } else {
+            stretches.emplace_back(static_cast<std::size_t>(start), static_cast<std::size_t>(end));
+        }
+    }
+    return stretches;
 }
 
 // Annotates one record (or region) stretch by stretch and adds it to the result files.
 void AnnotateRecord(const SequenceRecord& record, std::int64_t offset, const StandardSets& sets,
-                    const AnnotateOptions& options, AnnotationWriter& writer, std::size_t number) {
+                    const AlphaKmerTable& table, const AnnotateOptions& options, AnnotationWriter& writer,
+                    std::size_t number) {
     std::size_t monomers = 0, arrays = 0, copies = 0;
-    for (const auto& [start, end] : Stretches(record)) {
+    for (const auto& [start, end] : Stretches(record, table)) {
         const std::string_view stretch = std::string_view(record.sequence).substr(start, end - start);
         const Annotation annotation = AnnotateSequence(stretch, sets, AnnotationSettings{}, options.threads);
         writer.Add(record.name, offset + static_cast<std::int64_t>(start), annotation);
@@ -36,8 +57,17 @@ void AnnotateRecord(const SequenceRecord& record, std::int64_t offset, const Sta
               << arrays << '\t' << copies << '\n';
 }
 
+// The filter's k-mer table: the family and standard HOR consensus monomers.
+AlphaKmerTable ScanTable(const StandardSets& sets) {
+    std::vector<std::string> references;
+    for (const MonomerType& type : sets.families) references.push_back(type.sequence);
+    for (const MonomerType& type : sets.horMonomers) references.push_back(type.sequence);
+    return AlphaKmerTable(references, AlphaScanSettings{}.k);
+}
+
 void Run(const AnnotateOptions& options) {
     const StandardSets sets = BuiltInStandardSets();
+    const AlphaKmerTable table = ScanTable(sets);
     std::optional<SequenceReader> reader;
     std::optional<RegionRecord> region;
     if (!options.region.empty()) {
@@ -51,7 +81,7 @@ void Run(const AnnotateOptions& options) {
     SequenceRecord record;
     while (region ? records == 0 : reader->Next(record)) {
         const SequenceRecord& current = region ? region->record : record;
-        AnnotateRecord(current, region ? region->offset : 0, sets, options, writer, ++records);
+        AnnotateRecord(current, region ? region->offset : 0, sets, table, options, writer, ++records);
         bases += current.sequence.size();
         std::cerr << "horgrid-tools annotate: " << records << " records, " << bases << " bases done\n";
     }
