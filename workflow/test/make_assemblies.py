@@ -8,7 +8,9 @@ fixture (tests/data/report/fixture.fa) between random flanks, a record of
 random sequence only, an empty record, and a record with a generated DXZ1
 array (examples/make_array.py) between assembly gaps (N runs).
 asm2.fa.gz (bgzip): a reverse-complemented DXZ1 array with lower-case bases,
-and a random record whose name holds ':' and '-' as region syntax does.
+a random record whose name holds ':' and '-' as region syntax does, and a
+record of 1.1 Mb (long enough for annotate to scan it for alpha satellite
+first) with a DXZ1 array in the middle.
 """
 import os
 import random
@@ -42,7 +44,7 @@ def write_fasta(path, records):
 def main(out):
     rng = random.Random(19)
     def random_bases(n):
-        return "".join(rng.choice("ACGT") for _ in range(n))
+        return "".join(rng.choices("ACGT", k=n))
     os.makedirs(out, exist_ok=True)
     cen21 = dict(read_fasta(os.path.join(ROOT, "tests", "data", "report", "fixture.fa")))["cen21"]
     write_fasta(os.path.join(out, "asm1.fa"), [
@@ -54,6 +56,7 @@ def main(out):
     write_fasta(os.path.join(out, "asm2.fa"), [
         ("chrA", random_bases(4000) + reverse_complement(dxz1_array(10, 3)).lower() + random_bases(4000)),
         ("chrB:1-100", random_bases(100) + "N" * 300 + random_bases(5000)),
+        ("chrC", random_bases(600000) + dxz1_array(6, 4) + random_bases(500000)),
     ])
     subprocess.run(["bgzip", "-f", os.path.join(out, "asm2.fa")], check=True)
     with open(os.path.join(out, "samples.tsv"), "w") as table:
