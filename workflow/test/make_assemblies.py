@@ -10,7 +10,7 @@ array (examples/make_array.py) between assembly gaps (N runs).
 asm2.fa.gz (bgzip): a reverse-complemented DXZ1 array with lower-case bases,
 a random record whose name holds ':' and '-' as region syntax does, and a
 record of 1.1 Mb (long enough for annotate to scan it for alpha satellite
-first) with a DXZ1 array in the middle.
+first) with a DXZ1 array in the middle; asm3.fa.gz is the same in plain gzip.
 """
 import os
 import random
@@ -58,9 +58,11 @@ def main(out):
         ("chrB:1-100", random_bases(100) + "N" * 300 + random_bases(5000)),
         ("chrC", random_bases(600000) + dxz1_array(6, 4) + random_bases(500000)),
     ])
+    subprocess.run(["gzip", "-kn", os.path.join(out, "asm2.fa")], check=True)
+    os.replace(os.path.join(out, "asm2.fa.gz"), os.path.join(out, "asm3.fa.gz"))
     subprocess.run(["bgzip", "-f", os.path.join(out, "asm2.fa")], check=True)
     with open(os.path.join(out, "samples.tsv"), "w") as table:
-        table.write(f"name\tassembly\nasm1\t{out}/asm1.fa\nasm2\t{out}/asm2.fa.gz\n")
+        table.write(f"name\tassembly\nasm1\t{out}/asm1.fa\nasm2\t{out}/asm2.fa.gz\nasm3\t{out}/asm3.fa.gz\n")
 
 
 if __name__ == "__main__":
