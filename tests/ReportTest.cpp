@@ -115,19 +115,27 @@ TEST(ReportCore, TracksGoToTheArraysTheyOverlapAndCopiesLayOutByUnitPosition) {
 
 TEST(ReportCore, LongTracksAreReducedToBinsOfTheMiddleItem) {
     std::vector<TrackItem> items;
-    for (int i = 0; i < 100; ++i) items.push_back(Item("r", i * 10, i * 10 + 10, i < 50 ? "A" : "B"));
+    const Rgb red{255, 0, 0}, blue{0, 0, 255};
+    for (int i = 0; i < 100; ++i)
+        items.push_back(Item("r", i * 10, i * 10 + 10, i < 50 ? "A" : "B", i < 50 ? red : blue));
     // Few enough: one block per item, clipped to the array.
     const std::vector<TrackBlock> all = ReduceTrack(items, 5, 1000, 100);
     ASSERT_EQ(all.size(), 100u);
     EXPECT_EQ(all.front().from, 0);
     EXPECT_EQ(all.front().to, 5);
-    // Too many: 10 bins of 100 bases, merged into A and B.
+    // Too many: 10 bins of 100 bases, merged into red A and blue B.
     const std::vector<TrackBlock> reduced = ReduceTrack(items, 0, 1000, 10);
     ASSERT_EQ(reduced.size(), 2u);
     EXPECT_EQ(reduced[0].label, "A");
     EXPECT_EQ(reduced[0].to, 500);
     EXPECT_EQ(reduced[1].from, 500);
     EXPECT_EQ(reduced[1].to, 1000);
+    // One colour, two names: one block without a name.
+    for (TrackItem& item : items) item.colour = red;
+    const std::vector<TrackBlock> red2 = ReduceTrack(items, 0, 1000, 10);
+    ASSERT_EQ(red2.size(), 1u);
+    EXPECT_EQ(red2[0].label, "");
+    EXPECT_EQ(red2[0].to, 1000);
     // A hole in the middle of a bin leaves the bin empty.
     items.erase(items.begin() + 5);  // bases 50-60: the middle of bin 0
     EXPECT_EQ(ReduceTrack(items, 0, 1000, 10).front().from, 100);

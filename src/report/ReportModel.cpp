@@ -124,9 +124,9 @@ std::vector<TrackBlock> ReduceTrack(const std::vector<TrackItem>& items, std::in
                              [](std::int64_t value, const TrackItem& item) { return value < item.start; });
         if (it == items.begin() || (it - 1)->end <= middle) continue;
         const TrackItem& item = *(it - 1);
-        if (!blocks.empty() && blocks.back().to == from && blocks.back().label == item.name &&
-            blocks.back().colour == item.colour) {
+        if (!blocks.empty() && blocks.back().to == from && blocks.back().colour == item.colour) {
             blocks.back().to = to;
+            if (blocks.back().label != item.name) blocks.back().label.clear();
         } else {
             blocks.push_back({from, to, item.colour, item.name});
         }

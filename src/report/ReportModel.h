@@ -100,8 +100,10 @@ struct TrackBlock {
 // The blocks that draw `items` (sorted by start) along [start, end): each
 // item as it is when there are at most `maxBlocks`; else the array is cut
 // into `maxBlocks` equal bins, each taking the item that holds the bin's
-// middle base (none: left empty), and neighbouring bins of one label and
-// colour merge. So a page never holds more than maxBlocks shapes per track.
+// middle base (none: left empty), and neighbouring bins of one colour
+// merge (their label is kept when all share it, else empty). So a page never
+// holds more than maxBlocks shapes per track, and a one-colour stretch is
+// one shape.
 std::vector<TrackBlock> ReduceTrack(const std::vector<TrackItem>& items, std::int64_t start, std::int64_t end,
                                     std::size_t maxBlocks);
 

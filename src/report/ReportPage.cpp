@@ -54,7 +54,8 @@ std::string Track(const char* label, const std::vector<TrackItem>& items, const 
     for (const TrackBlock& block : ReduceTrack(items, row.start, row.end, maxBlocks)) {
         html += "<rect x=\"" + std::to_string(block.from) + "\" y=\"0\" width=\"" +
                 std::to_string(block.to - block.from) + "\" height=\"10\" fill=\"" + Hex(block.colour) +
-                "\"><title>" + EscapeHtml(block.label) + "</title></rect>";
+                "\">" + (block.label.empty() ? "" : "<title>" + EscapeHtml(block.label) + "</title>") +
+                "</rect>";
     }
     return html + "</svg></div>\n";
 }
