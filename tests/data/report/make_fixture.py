@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the report test fixture: an annotation in the layout of `annotate`
-(PREFIX_arrays.tsv and the AS-HOR, AS-SF, AS-strand, AS-StV tracks) of two
-records, and their sequences.
+"""Writes the report test fixture: an annotation in the formats `annotate`
+writes (PREFIX_arrays.tsv and the AS-HOR, AS-SF, AS-strand, AS-StV tracks,
+with their track lines) of two records, and their sequences; made by hand,
+so that it holds what the report must draw (a copy lacking a monomer, an
+array without copies) whatever annotate finds.
 
 Record `cen21_piece` is bases 20,000-30,000 of the CHM13 chromosome 21 HOR
 array (`chm13_cen21/cen21.fa` of the shared data, from the public CHM13
@@ -53,27 +55,31 @@ def main(shared, out):
         mono.append([len(mono_seq), len(mono_seq) + len(seq), "W1" if i % 2 else "D1", "+"])
         mono_seq += seq
 
-    def bed9(record, items, colour, name=lambda m: m[2]):
-        return "".join(f"{record}\t{m[0]}\t{m[1]}\t{name(m)}\t0\t{m[3]}\t{m[0]}\t{m[1]}\t{colour(m)}\n"
+    def bed9(record, items, colour, name=lambda m: m[2], score=lambda m: 950):
+        return "".join(f"{record}\t{m[0]}\t{m[1]}\t{name(m)}\t{score(m)}\t{m[3]}\t{m[0]}\t{m[1]}\t{colour(m)}\n"
                        for m in items)
+
+    def track(kind, description):
+        return f'track name="fixture_{kind}" description="{description}" itemRgb="On"\n'
+
 
     prefix = f"{out}/fixture"
     with open(f"{out}/fixture.fa", "w") as fa:
         fa.write(f">cen21_piece\n{cen21}\n>monomeric\n{mono_seq}\n")
     with open(f"{prefix}_AS-HOR.bed", "w") as f:
-        f.write('track name="AS-HOR" itemRgb="On"\n')
+        f.write(track("AS-HOR", "alpha-satellite HOR monomers"))
         f.write(bed9("cen21_piece", kept, lambda m: HOR_COLOUR))
         f.write(bed9("monomeric", mono, lambda m: SF_COLOUR[m[2]]))
     with open(f"{prefix}_AS-SF.bed", "w") as f:
-        f.write('track name="AS-SF" itemRgb="On"\n')
+        f.write(track("AS-SF", "alpha-satellite suprachromosomal family classes"))
         f.write(bed9("cen21_piece", kept, lambda m: SF_COLOUR["D1"], lambda m: "D1"))
         f.write(bed9("monomeric", mono, lambda m: SF_COLOUR[m[2]]))
     with open(f"{prefix}_AS-strand.bed", "w") as f:
-        f.write('track name="AS-strand" itemRgb="On"\n')
+        f.write(track("AS-strand", "alpha-satellite strand"))
         f.write(bed9("cen21_piece", kept, lambda m: STRAND_COLOUR[m[3]], lambda m: m[3]))
         f.write(bed9("monomeric", mono, lambda m: STRAND_COLOUR[m[3]], lambda m: m[3]))
     with open(f"{prefix}_AS-StV.bed", "w") as f:
-        f.write('track name="AS-StV" itemRgb="On"\n')
+        f.write(track("AS-StV", "alpha-satellite HOR structural variants"))
         for c in sorted(copies, key=lambda c: min(m[0] for m in c)):
             positions = sorted(int(m[2].rsplit(".", 1)[1]) for m in c)
             ranges, first = [], positions[0]
@@ -84,15 +90,16 @@ def main(shared, out):
             name = "S2C13/21H1L." + "_".join(ranges)
             start, end = min(m[0] for m in c), max(m[1] for m in c)
             colour = STV_COLOURS[0] if len(positions) == 11 else STV_COLOURS[1]
-            f.write(f"cen21_piece\t{start}\t{end}\t{name}\t0\t-\t{start}\t{end}\t{colour}\n")
+            f.write(f"cen21_piece\t{start}\t{end}\t{name}\t{len(positions)}\t-\t{start}\t{end}\t{colour}\n")
     a0, a1 = kept[0][0], kept[-1][1]
     full = sum(1 for c in copies if len(c) == 11)
     with open(f"{prefix}_arrays.tsv", "w") as f:
-        f.write("#record\tstart\tend\tclass\tHOR\tunit monomers\tunit bases\tcopies\tfull\tpartial\tvariant"
-                "\tidentity\tfamily\tCENP-B per copy\n")
-        f.write(f"cen21_piece\t{a0}\t{a1}\tlive HOR\tS2C13/21H1L\t11\t1870\t{len(copies)}\t{full}\t"
-                f"{len(copies) - full}\t0\t98.50\t2\t0.91\n")
-        f.write(f"monomeric\t0\t{len(mono_seq)}\tmonomeric\t-\t-\t-\t0\t0\t0\t0\t75.00\t1\t0\n")
+        f.write("#record\tstart\tend\tclass\thor\tmonomers\tunit_monomers\tunit_bases\tfull_copies"
+                "\tpartial_copies\tvariant_copies\tmean_identity\tfamily\tcenpb_per_copy\n")
+        f.write(f"cen21_piece\t{a0}\t{a1}\tlive HOR\tS2C13/21H1L\t{len(kept)}\t11\t1868\t{full}\t"
+                f"{len(copies) - full}\t0\t98.50\tSF2\t4.50\n")
+        f.write(f"monomeric\t0\t{len(mono_seq)}\tmonomeric\t-\t{len(mono)}\t0\t0\t0\t0\t0\t75.00\t-"
+                "\t0.00\n")
 
 
 if __name__ == "__main__":
