@@ -13,7 +13,7 @@ PREFIX     ?= /usr/local
 # The shared real centromeres and their HMM annotation (bench/annotate_eval.py).
 REAL_DATA  ?= ../shared/data
 
-.PHONY: all setup build demo check test sanitize fuzz-build fuzz fuzz-smoke bench install clean
+.PHONY: all setup build demo check test sanitize fuzz-build fuzz fuzz-smoke bench install clean workflow-test
 
 all: build
 
@@ -61,6 +61,11 @@ fuzz-smoke: fuzz-build
 	./scripts/fuzz.sh $(BUILD_FUZZ) $(FUZZ_CHECK_SECONDS)
 
 check: setup test sanitize fuzz-smoke
+
+# workflow/Snakefile on two small generated assemblies: the merged files of
+# each must equal those of one `annotate` of the whole assembly.
+workflow-test: setup build
+	workflow/test/run.sh $(BUILD)
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)

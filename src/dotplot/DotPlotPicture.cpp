@@ -126,7 +126,7 @@ std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, con
     decorations += "set xtics out nomirror" + increment + "\nset ytics out nomirror" + increment + "\n";
     decorations += PositionTics("x2", look.positions) + PositionTics("y2", look.positions);
     const std::string unit = UnitFor(look.positions).name;
-    decorations += "set xlabel 'monomer'\nset ylabel 'monomer'\n";
+    decorations += "set xlabel '" + look.records + "'\nset ylabel '" + look.records + "'\n";
     decorations += "set x2label 'position (" + unit + ")'\nset y2label 'position (" + unit + ")'\n";
     decorations += "set border\nset colorbox vertical user origin screen " + x(left + plotSide + 11 * font) +
                    "," + y(bottom) + " size screen " + x(font * 3 / 2) + "," + y(plotSide) + "\n";
@@ -152,7 +152,7 @@ std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, con
 std::string DrawDotPlot(const IdentityGrid& grid, const DotPlotLook& look, const std::string& picture,
                         const PlotSettings& settings) {
     if (grid.side == 0) return "the ensemble has no monomers";
-    if (!IsPlotSafe(look.title)) {
+    if (!IsPlotSafe(look.title) || !IsPlotSafe(look.records)) {
         return "its title '" + look.title + "' holds a quote, dollar sign, backquote, backslash or newline";
     }
     try {

@@ -13,6 +13,7 @@ struct DotPlotLook {
     std::string title;           // the ensemble's base name
     double minIdentity = 70;     // bottom of the colour scale, below 100
     std::vector<int> positions;  // sequence position of every record, for the second axes
+    std::string records = "monomer";  // what a record is, the label of the first axes
 };
 
 // The gnuplot text that draws `grid` from `dataFile` (the grid's pixels as

@@ -8,7 +8,7 @@
 //      option without its value, a wrong number of files
 //   2  a bad option value, an input that cannot be read or taken, a result or
 //      standard output that cannot be written (nothing is left behind then)
-//   3  dotplot: the table is written but the picture could not be drawn
+//   3  dotplot, report: the results are written but a picture could not be drawn
 //   128 + n  a signal n stopped the run (SIGHUP 129, Ctrl-C 130, SIGQUIT 131,
 //      SIGTERM 143); the unfinished results' temporary files are removed
 // Every message on standard error begins "horgrid-tools COMMAND: ".
@@ -26,6 +26,7 @@
 #include "tools/DotPlotCommand.h"
 #include "tools/InferCommand.h"
 #include "tools/LibraryCommands.h"
+#include "tools/ReportCommand.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ constexpr std::array kSubcommands = {
     Entry<DotPlotOptions>("dotplot"),       Entry<GroupOptions>("group"),
     Entry<HorTableOptions>("hortable"),     Entry<InferOptions>("infer"),
     Entry<MergeOptions>("merge"),           Entry<PurifyOptions>("purify"),
+    Entry<ReportOptions>("report"),
 };
 
 void ToolsUsage(std::ostream& out) {

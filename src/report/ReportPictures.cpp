@@ -1,0 +1,119 @@
+#include "report/ReportPictures.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "common/FileError.h"
+#include "common/TemporaryFile.h"
+#include "common/TextInput.h"
+#include "dotplot/DotPlotPicture.h"
+#include "dotplot/IdentityGrid.h"
+
+namespace horgrid {
+
+namespace {
+
+// Writes one line per cell to the descriptor (which it closes). Returns "" or
+// the reason.
+std::string WriteCells(const HorLayout& layout, int descriptor) {
+    FILE* file = fdopen(descriptor, "w");
+    if (file == nullptr) {
+        close(descriptor);
+        return std::string("cannot write its data: ") + std::strerror(errno);
+    }
+    bool written = true;
+    for (const HorCell& cell : layout.cells) {
+        const unsigned colour = static_cast<unsigned>(cell.colour.red) << 16 |
+                                static_cast<unsigned>(cell.colour.green) << 8 | cell.colour.blue;
+        written = std::fprintf(file, "%d %d %u\n", cell.column, cell.row, colour) > 0 && written;
+    }
+    if (std::fclose(file) != 0) written = false;
+    return written ? "" : std::string("cannot write its data: ") + std::strerror(errno);
+}
+
+}  // namespace
+
+std::string HorStructureScript(const HorLayout& layout, const std::string& title, const std::string& dataFile,
+                               const std::string& output) {
+    // Copies are at least one pixel tall; a long array makes a taller picture.
+    const int height = std::clamp(layout.rows * 4 + 140, 360, 1200);
+    const std::string columns = std::to_string(layout.columns);
+    const std::string rows = std::to_string(layout.rows);
+    std::string text;
+    text += "set terminal pngcairo size 600," + std::to_string(height) + " font 'sans,12' noenhanced\n";
+    text += "set output '" + output + "'\n";
+    text += "set title '" + title + "'\n";
+    text += "set xrange [0.5:" + columns + ".5]\nset yrange [" + rows + ".5:0.5]\n";
+    text += "set xlabel 'unit monomer'\nset ylabel 'HOR copy'\nunset key\n";
+    text += layout.columns <= 30 ? "set xtics 1 out nomirror\n" : "set xtics out nomirror\n";
+    text += "set ytics out nomirror\nset border 3\n";
+    text += "plot '" + dataFile +
+            "' using 1:2:(0.45):(0.4):3 with boxxyerror fill solid 1.0 noborder lc rgb variable\n";
+    std::string script;
+    for (const char c : text) script += c == '\n' ? ";\n" : std::string(1, c);
+    return script;
+}
+
+std::string DrawHorStructure(const HorLayout& layout, const std::string& title, const std::string& picture,
+                             const PlotSettings& settings) {
+    if (layout.cells.empty()) return "the array has no HOR copy with named unit monomers";
+    if (!IsPlotSafe(title)) return "its title holds a quote, dollar sign, backquote, backslash or newline";
+    try {
+        TemporaryFile data(PlotPath(picture));
+        if (std::string failure = WriteCells(layout, data.Release()); !failure.empty()) return failure;
+        return RunGnuplot(
+            [&](const std::string& output) { return HorStructureScript(layout, title, data.path(), output); },
+            picture, PictureFormat::Png, settings);
+    } catch (const FileError& error) {
+        return error.what();
+    }
+}
+
+Picture DrawInMemory(const std::string& beside,
+                     const std::function<std::string(const std::string& picture)>& draw) {
+    Picture picture;
+    try {
+        TemporaryFile place(PlotPath(beside));
+        ::close(place.Release());
+        picture.failure = draw(place.path());
+        if (picture.failure.empty()) picture.png = ReadTextFile(place.path());
+    } catch (const FileError& error) {
+        picture.failure = error.what();
+    }
+    return picture;
+}
+
+ArrayPictures DrawArrayPictures(const ArrayContent& array, std::size_t number, const HeatMapUnits& units,
+                                const std::vector<std::string_view>& sequences,
+                                const std::vector<int>& positions, const PictureSettings& settings) {
+    const std::string name = "array " + std::to_string(number);
+    ArrayPictures pictures;
+    const HorLayout layout = LayOutHorCopies(array.copies, array.monomers);
+    if (layout.cells.empty()) {
+        pictures.hor = {"", "the array has no HOR copy with named unit monomers", true};
+    } else {
+        pictures.hor = DrawInMemory(settings.beside, [&](const std::string& picture) {
+            return DrawHorStructure(layout, "HOR structure, " + name, picture, settings.plot);
+        });
+    }
+    if (sequences.empty()) {
+        pictures.heatMap = {"", "the array has no monomers", true};
+        return pictures;
+    }
+    const IdentityGrid grid = ComputeIdentityGrid(sequences, settings.heatMapSide, settings.threads);
+    DotPlotLook look;
+    look.title = "identity, " + name;
+    look.minIdentity = ColourFloor(grid.identity);
+    look.records = units.label;
+    look.positions = positions;
+    pictures.heatMap = DrawInMemory(settings.beside, [&](const std::string& picture) {
+        return DrawDotPlot(grid, look, picture, settings.plot);
+    });
+    return pictures;
+}
+
+}  // namespace horgrid

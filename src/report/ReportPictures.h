@@ -1,0 +1,50 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/Gnuplot.h"
+#include "report/ReportModel.h"
+#include "report/ReportPage.h"
+
+namespace horgrid {
+
+// The gnuplot text that draws `layout` from `dataFile` (one line per cell:
+// column, row, colour as 0xRRGGBB) into the PNG `output`: a box per cell,
+// unit monomers left to right, the first copy at the top. Both paths must be
+// absolute and gnuplot-safe; the title goes in unchanged.
+std::string HorStructureScript(const HorLayout& layout, const std::string& title, const std::string& dataFile,
+                               const std::string& output);
+
+// Draws `layout` into `picture` (PNG) through RunGnuplot, its data in a
+// temporary file beside the picture. Returns "" or the reason there is no
+// picture (a layout without cells, a title that is not IsPlotSafe, gnuplot).
+std::string DrawHorStructure(const HorLayout& layout, const std::string& title, const std::string& picture,
+                             const PlotSettings& settings);
+
+// Runs draw(path) with the path of a temporary file in the directory of
+// `beside` and returns the PNG it left there (removed afterwards), or the
+// reason draw() gave.
+Picture DrawInMemory(const std::string& beside,
+                     const std::function<std::string(const std::string& picture)>& draw);
+
+// How the pictures of an array are made.
+struct PictureSettings {
+    PlotSettings plot;
+    std::size_t heatMapSide = 300;   // pixels of the heat map's grid
+    std::size_t heatMapUnits = 600;  // units compared at most (ChooseHeatMapUnits)
+    unsigned threads = 1;            // for the heat map's pairs
+    std::string beside;              // a file in the directory where the pictures are drawn
+};
+
+// The HOR structure and identity heat map of array `number` (1-based, the
+// pictures' title): `sequences` are the sequences of units.items
+// (ChooseHeatMapUnits), each read in its own orientation, `positions` their
+// starts. The heat map's colours start at ColourFloor.
+ArrayPictures DrawArrayPictures(const ArrayContent& array, std::size_t number, const HeatMapUnits& units,
+                                const std::vector<std::string_view>& sequences,
+                                const std::vector<int>& positions, const PictureSettings& settings);
+
+}  // namespace horgrid
