@@ -15,6 +15,7 @@ import glob
 import os
 import random
 import re
+import shutil
 import subprocess
 import sys
 
@@ -56,7 +57,10 @@ def main():
         run = subprocess.run(["/usr/bin/time", "-v", tools, "decompose", "-t", "1", "-o", prefix, path, MONOMERS],
                              capture_output=True, text=True)
         for result in glob.glob(prefix + "*"):
-            os.remove(result)
+            if os.path.isdir(result):
+                shutil.rmtree(result)
+            else:
+                os.remove(result)
         if run.returncode != 0:
             print(f"{size} Mb\tfailed: {run.stderr.strip()[-300:]}")
             continue
