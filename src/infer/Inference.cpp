@@ -5,6 +5,8 @@
 #include <map>
 #include <numeric>
 #include <optional>
+#include <tuple>
+#include <utility>
 
 #include "common/Parallel.h"
 #include "decompose/Decompose.h"
@@ -13,6 +15,7 @@
 #include "infer/LeaderClusters.h"
 #include "infer/MedoidConsensus.h"
 #include "infer/StandardMonomers.h"
+#include "infer/TemplateHits.h"
 #include "sequence/DistancePercent.h"
 #include "sequence/EditDistance.h"
 
@@ -21,12 +24,7 @@ namespace {
 
 using Decomposition = std::vector<std::vector<Segment>>;
 
-// A stretch of one record, [begin, end) in bases.
-struct Window {
-    std::size_t record = 0;
-    std::size_t begin = 0;
-    std::size_t end = 0;
-};
+using Window = RecordWindow;
 
 // A group of segment pieces with its consensus and spread (mean distance of
 // the members to the consensus, percent).
@@ -66,12 +64,11 @@ RoundReport Report(std::size_t round, std::size_t monomers, const Decomposition&
 }
 
 // Decomposes the windows with `set` and puts their segments in place of the
-// base decomposition's segments there (all of them without windows); the base
-// segments outside keep their type plus `offset`.
+// base decomposition's segments there; the base segments outside keep their
+// type plus `offset`.
 Decomposition DecomposeWindows(const std::vector<std::string>& sequences, const std::vector<MonomerType>& set,
                                const std::vector<Window>& windows, const Decomposition& base,
                                std::size_t offset, const InferSettings& settings) {
-    if (windows.empty()) return DecomposeInWindows(sequences, set, settings.scoring, settings.threads);
     std::vector<std::string> parts;
     for (const Window& window : windows) {
         parts.push_back(sequences[window.record].substr(window.begin, window.end - window.begin));
@@ -238,11 +235,47 @@ std::string MonomerName(std::size_t index) {
     return name;
 }
 
-std::vector<std::string> Sorted(const std::vector<MonomerType>& set, std::size_t count) {
-    std::vector<std::string> sequences;
-    for (std::size_t k = 0; k < count; ++k) sequences.push_back(set[k].sequence);
-    std::sort(sequences.begin(), sequences.end());
-    return sequences;
+// Whether every monomer of `next` lies within 1 % of one of the first `count`
+// of `set` and back: a round that changes nothing more is not decomposed.
+bool Equivalent(const std::vector<MonomerType>& next, const std::vector<MonomerType>& set, std::size_t count) {
+    const auto covered = [](const std::vector<MonomerType>& a, std::size_t na, const std::vector<MonomerType>& b,
+                            std::size_t nb) {
+        for (std::size_t i = 0; i < na; ++i) {
+            bool near = false;
+            for (std::size_t j = 0; j < nb && !near; ++j) near = PercentApart(a[i].sequence, b[j].sequence) < 1.0f;
+            if (!near) return false;
+        }
+        return true;
+    };
+    return next.size() == count && covered(next, next.size(), set, count) && covered(set, count, next, next.size());
+}
+
+// The templates that type at least minCount segments of satellite identity,
+// and the decomposition with only their segments, typed by their index among
+// them.
+std::pair<std::vector<MonomerType>, Decomposition> UsedTemplates(const std::vector<MonomerType>& templates,
+                                                                 const Decomposition& segments, double identity,
+                                                                 std::size_t minCount) {
+    std::vector<std::size_t> counts(templates.size(), 0);
+    for (const std::vector<Segment>& record : segments) {
+        for (const Segment& segment : record) counts[segment.type] += segment.identity >= identity;
+    }
+    std::vector<MonomerType> used;
+    std::vector<std::size_t> index(templates.size(), templates.size());
+    for (std::size_t k = 0; k < templates.size(); ++k) {
+        if (counts[k] < minCount) continue;
+        index[k] = used.size();
+        used.push_back(templates[k]);
+    }
+    Decomposition kept(segments.size());
+    for (std::size_t r = 0; r < segments.size(); ++r) {
+        for (Segment segment : segments[r]) {
+            if (index[segment.type] == templates.size()) continue;
+            segment.type = index[segment.type];
+            kept[r].push_back(segment);
+        }
+    }
+    return {std::move(used), std::move(kept)};
 }
 
 // The HOR reading order of the live segments of inferred types: runs as
@@ -471,7 +504,8 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     for (const MonomerType& type : OrientTemplates(templates)) state.set.push_back({type.name, Upper(type.sequence)});
 
     // The route: the templates, or one period of the sequence.
-    state.segments = DecomposeInWindows(sequences, state.set, settings.scoring, settings.threads);
+    const Decomposition none(sequences.size());
+    state.segments = DecomposeWindows(sequences, state.set, TemplateWindows(sequences, state.set), none, 0, settings);
     onRound(Report(1, state.set.size(), state.segments));
     result.route.templateShare = SatelliteShare(sequences, state.segments, satellite);
     std::size_t round = 1;
@@ -484,16 +518,20 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
             return result;
         }
         state.set = {{"P1", sequences[period.record].substr(period.start, period.period)}};
-        state.segments = DecomposeInWindows(sequences, state.set, settings.scoring, settings.threads);
+        state.segments =
+            DecomposeWindows(sequences, state.set, TemplateWindows(sequences, state.set), none, 0, settings);
         onRound(Report(++round, state.set.size(), state.segments));
         state.inferred = 1;
     }
-    // The templates stay as the monomers of the satellite outside the live arrays.
-    const std::vector<MonomerType> kept = result.route.fromTemplates ? state.set : std::vector<MonomerType>{};
+    // The templates that type satellite stay as the monomers of the satellite
+    // outside the live arrays; their segments stay where no satellite lies.
+    std::vector<MonomerType> kept;
+    Decomposition outside = none;
+    if (result.route.fromTemplates) {
+        std::tie(kept, outside) = UsedTemplates(state.set, state.segments, satellite, settings.minCount);
+    }
     state.regions = ArrayRegions(sequences, state.segments, regionSettings);
     const std::vector<Window> windows = SatelliteWindows(sequences, state.regions);
-    // Kept where no satellite lies (typed by the templates kept).
-    const Decomposition outside = result.route.fromTemplates ? state.segments : Decomposition(sequences.size());
     bool taken = false;  // a set inferred in the rounds was taken
 
     for (; round < settings.maxRounds; ++round) {
@@ -511,7 +549,7 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
         for (const Group& group : RoundGroups(pieces, identities, settings)) {
             next.push_back({MonomerName(next.size()), group.consensus});
         }
-        if (next.empty() || Sorted(next, next.size()) == Sorted(state.set, state.inferred)) break;
+        if (next.empty() || (taken && Equivalent(next, state.set, state.inferred))) break;
         const std::size_t inferred = next.size();
         next.insert(next.end(), kept.begin(), kept.end());
         Decomposition segments = DecomposeWindows(sequences, next, windows, outside, inferred, settings);

@@ -79,8 +79,9 @@ std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates);
 // Infers a monomer set and its HOR from sequences (upper or lower case) and
 // starting templates.
 //
-// Route: the sequences are decomposed with the templates (DecomposeInWindows,
-// so long records use every thread). When segments of satellite identity
+// Route: the stretches that share k-mers with the templates (TemplateWindows)
+// are decomposed with them (DecomposeInWindows, so long records use every
+// thread; the rest is left without segments). When segments of satellite identity
 // (settings.regions) cover less than minTemplateShare percent of the bases,
 // the period is found from the sequence (FindTandemPeriod) and one period of
 // it is the only template; without a period the set is empty.

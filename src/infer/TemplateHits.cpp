@@ -1,0 +1,74 @@
+#include "infer/TemplateHits.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace horgrid {
+namespace {
+
+int BaseCode(char base) {
+    switch (base) {
+        case 'A': case 'a': return 0;
+        case 'C': case 'c': return 1;
+        case 'G': case 'g': return 2;
+        case 'T': case 't': return 3;
+        default: return -1;
+    }
+}
+
+// Calls visit(position, code) for every k-mer of ACGT bases ending at position.
+template <class Visit>
+void ForEachKmer(const std::string& sequence, std::size_t k, Visit&& visit) {
+    const std::uint64_t mask = (std::uint64_t{1} << (2 * k)) - 1;
+    std::uint64_t code = 0;
+    std::size_t valid = 0;
+    for (std::size_t i = 0; i < sequence.size(); ++i) {
+        const int base = BaseCode(sequence[i]);
+        if (base < 0) {
+            valid = 0;
+            continue;
+        }
+        code = ((code << 2) | static_cast<std::uint64_t>(base)) & mask;
+        if (++valid >= k) visit(i, code);
+    }
+}
+
+}  // namespace
+
+std::vector<RecordWindow> TemplateWindows(const std::vector<std::string>& sequences,
+                                          const std::vector<MonomerType>& templates,
+                                          const TemplateHitSettings& settings) {
+    std::vector<bool> known(std::size_t{1} << (2 * settings.k), false);
+    for (const MonomerType& type : templates) {
+        ForEachKmer(type.sequence, settings.k, [&](std::size_t, std::uint64_t code) { known[code] = true; });
+        ForEachKmer(ReverseComplement(type.sequence), settings.k,
+                    [&](std::size_t, std::uint64_t code) { known[code] = true; });
+    }
+    std::vector<RecordWindow> windows;
+    for (std::size_t r = 0; r < sequences.size(); ++r) {
+        const std::size_t bins = (sequences[r].size() + settings.bin - 1) / settings.bin;
+        std::vector<std::size_t> hits(bins, 0);
+        ForEachKmer(sequences[r], settings.k, [&](std::size_t i, std::uint64_t code) {
+            hits[i / settings.bin] += known[code];
+        });
+        std::vector<bool> wanted(bins, false);
+        for (std::size_t b = 0; b < bins; ++b) {
+            const std::size_t around = hits[b] + (b > 0 ? hits[b - 1] : 0) + (b + 1 < bins ? hits[b + 1] : 0);
+            if (around < settings.minHits) continue;
+            for (std::size_t w = b > 0 ? b - 1 : 0; w <= std::min(b + 1, bins - 1); ++w) wanted[w] = true;
+        }
+        for (std::size_t b = 0; b < bins; ++b) {
+            if (!wanted[b]) continue;
+            const std::size_t begin = b * settings.bin;
+            const std::size_t end = std::min(sequences[r].size(), (b + 1) * settings.bin);
+            if (!windows.empty() && windows.back().record == r && windows.back().end == begin) {
+                windows.back().end = end;
+            } else {
+                windows.push_back({r, begin, end});
+            }
+        }
+    }
+    return windows;
+}
+
+}  // namespace horgrid
