@@ -3,42 +3,24 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "sequence/Kmers.h"
+
 namespace horgrid {
 namespace {
-
-int BaseCode(char base) {
-    switch (base) {
-        case 'A': case 'a': return 0;
-        case 'C': case 'c': return 1;
-        case 'G': case 'g': return 2;
-        case 'T': case 't': return 3;
-        default: return -1;
-    }
-}
 
 // For every position: the distance back to the previous occurrence of the
 // k-mer ending there (0 for none or beyond maxPeriod).
 std::vector<std::uint32_t> Distances(const std::string& sequence, const TandemPeriodSettings& settings,
                                      std::vector<std::uint32_t>& last) {
     std::vector<std::uint32_t> distances(sequence.size(), 0);
-    const std::uint32_t mask = static_cast<std::uint32_t>((std::uint64_t{1} << (2 * settings.k)) - 1);
-    std::uint32_t code = 0;
-    std::size_t valid = 0;  // bases of ACGT ending here
     std::fill(last.begin(), last.end(), 0);
-    for (std::size_t i = 0; i < sequence.size(); ++i) {
-        const int base = BaseCode(sequence[i]);
-        if (base < 0) {
-            valid = 0;
-            continue;
-        }
-        code = ((code << 2) | static_cast<std::uint32_t>(base)) & mask;
-        if (++valid < settings.k) continue;
+    ForEachKmer(sequence, settings.k, [&](std::size_t i, std::uint64_t code) {
         const std::uint32_t previous = last[code];  // position + 1
         if (previous > 0 && i + 1 - previous <= settings.maxPeriod) {
             distances[i] = static_cast<std::uint32_t>(i + 1 - previous);
         }
         last[code] = static_cast<std::uint32_t>(i + 1);
-    }
+    });
     return distances;
 }
 

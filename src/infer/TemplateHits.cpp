@@ -3,37 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "sequence/Kmers.h"
+
 namespace horgrid {
-namespace {
-
-int BaseCode(char base) {
-    switch (base) {
-        case 'A': case 'a': return 0;
-        case 'C': case 'c': return 1;
-        case 'G': case 'g': return 2;
-        case 'T': case 't': return 3;
-        default: return -1;
-    }
-}
-
-// Calls visit(position, code) for every k-mer of ACGT bases ending at position.
-template <class Visit>
-void ForEachKmer(const std::string& sequence, std::size_t k, Visit&& visit) {
-    const std::uint64_t mask = (std::uint64_t{1} << (2 * k)) - 1;
-    std::uint64_t code = 0;
-    std::size_t valid = 0;
-    for (std::size_t i = 0; i < sequence.size(); ++i) {
-        const int base = BaseCode(sequence[i]);
-        if (base < 0) {
-            valid = 0;
-            continue;
-        }
-        code = ((code << 2) | static_cast<std::uint64_t>(base)) & mask;
-        if (++valid >= k) visit(i, code);
-    }
-}
-
-}  // namespace
 
 std::vector<RecordWindow> TemplateWindows(const std::vector<std::string>& sequences,
                                           const std::vector<MonomerType>& templates,
