@@ -38,8 +38,9 @@ std::vector<std::size_t> NearestInferred(const std::vector<std::string>& types, 
 
 // HOR positions closer than copies of different positions usually are:
 // position k + 4 is a 5-7 % mutant of position k; copies lie 1-2 % (and
-// 0.5-3 %) from their position. Every position must stay a monomer of its own,
-// and no position may split.
+// 0.5-3 %, and 3-6 %: groups of one position that the leaders cut must join)
+// from their position. Every position must stay a monomer of its own, and no
+// position may split.
 TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
     struct Case {
         std::uint64_t seed;
@@ -49,7 +50,8 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         double spread;         // ... to this much more
     };
     const std::vector<Case> cases = {{11, 4, true, 0.005, 0.01}, {12, 5, true, 0.005, 0.01},
-                                     {13, 5, false, 0.005, 0.025}, {14, 1, false, 0.005, 0.025}};
+                                     {13, 5, false, 0.005, 0.025}, {14, 1, false, 0.005, 0.025},
+                                     {15, 4, false, 0.03, 0.03}};
     for (const Case& c : cases) {
         std::mt19937_64 random(c.seed);
         const std::string ancestor = reference::RandomSequence(random, 171);
