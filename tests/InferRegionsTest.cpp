@@ -80,6 +80,25 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
     }
 }
 
+// A HOR position made of the first half of one position and the second half
+// of another is inferred as a monomer of its own and reported as a hybrid.
+TEST(InferPositions, HybridMonomer) {
+    std::mt19937_64 random(51);
+    const std::string ancestor = reference::RandomSequence(random, 171);
+    std::vector<std::string> types = TestTypes(random, ancestor, 6);
+    types.push_back(types[1].substr(0, 85) + types[4].substr(85));
+    TestArrayShape shape;
+    shape.copies = 40;
+    const TestArray array = LayOutTestArray(random, types, shape);
+    const Inference inference = Infer(array.sequence, {{"a", ancestor}});
+    ASSERT_EQ(inference.inferred, 7u);
+    const std::vector<std::size_t> nearest = NearestInferred(types, inference);
+    ASSERT_EQ(inference.hybrids.size(), 1u);
+    EXPECT_EQ(inference.hybrids[0].monomer, nearest[6]);
+    EXPECT_EQ(inference.hybrids[0].first, nearest[1]);
+    EXPECT_EQ(inference.hybrids[0].second, nearest[4]);
+}
+
 // A generated region: random sequence, monomeric satellite (monomers of one
 // ancestor, 15 % from it), a live HOR array, monomeric satellite, a diverged
 // HOR array (copies 10-12 % from their type), random sequence.

@@ -122,8 +122,9 @@ std::vector<Window> SatelliteWindows(const std::vector<std::string>& sequences,
     return windows;
 }
 
-// Percent of the ACGT bases in segments of satellite identity.
-double SatelliteShare(const std::vector<std::string>& sequences, const Decomposition& segments, double identity) {
+// Percent of the ACGT bases in segments of satellite identity, and their bases.
+std::pair<double, std::size_t> SatelliteShare(const std::vector<std::string>& sequences,
+                                              const Decomposition& segments, double identity) {
     std::size_t bases = 0;
     std::size_t explained = 0;
     for (std::size_t r = 0; r < sequences.size(); ++r) {
@@ -132,7 +133,7 @@ double SatelliteShare(const std::vector<std::string>& sequences, const Decomposi
             if (segment.identity >= identity) explained += static_cast<std::size_t>(segment.end - segment.start + 1);
         }
     }
-    return bases == 0 ? 0 : 100.0 * static_cast<double>(explained) / static_cast<double>(bases);
+    return {bases == 0 ? 0 : 100.0 * static_cast<double>(explained) / static_cast<double>(bases), explained};
 }
 
 // A segment of a live stretch: record and index in the record's list.
@@ -507,9 +508,10 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     const Decomposition none(sequences.size());
     state.segments = DecomposeWindows(sequences, state.set, TemplateWindows(sequences, state.set), none, 0, settings);
     onRound(Report(1, state.set.size(), state.segments));
-    result.route.templateShare = SatelliteShare(sequences, state.segments, satellite);
+    std::size_t explained = 0;
+    std::tie(result.route.templateShare, explained) = SatelliteShare(sequences, state.segments, satellite);
     std::size_t round = 1;
-    if (result.route.templateShare < settings.minTemplateShare) {
+    if (result.route.templateShare < settings.minTemplateShare && explained < settings.minTemplateBases) {
         result.route.fromTemplates = false;
         result.route.period = FindTandemPeriod(sequences, settings.period);
         const TandemPeriod& period = result.route.period;

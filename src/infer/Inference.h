@@ -21,8 +21,8 @@ struct InferSettings {
     float separation = 2;      // two groups are distinct when their consensuses lie this many times
                                // the mean spread of their members apart
     double minIdentity = 60;   // segments with a lower identity are left out of the result files
-    double minTemplateShare = 5;  // percent of the bases the templates must explain, else the period
-                                  // is found from the sequence
+    double minTemplateShare = 5;  // percent of the bases the templates must explain (or
+    std::size_t minTemplateBases = 100000;  // this many bases), else the period is found from the sequence
     std::size_t minCount = 3;  // members a group needs to give a monomer
     std::size_t maxRounds = 10;
     std::size_t consensusSample = 1000;  // members aligned for one consensus, spread over the group
@@ -81,10 +81,11 @@ std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates);
 //
 // Route: the stretches that share k-mers with the templates (TemplateWindows)
 // are decomposed with them (DecomposeInWindows, so long records use every
-// thread; the rest is left without segments). When segments of satellite identity
-// (settings.regions) cover less than minTemplateShare percent of the bases,
-// the period is found from the sequence (FindTandemPeriod) and one period of
-// it is the only template; without a period the set is empty.
+// thread; the rest is left without segments). When segments of satellite
+// identity (settings.regions) cover less than minTemplateShare percent of the
+// bases and less than minTemplateBases bases, the period is found from the
+// sequence (FindTandemPeriod) and one period of it is the only template;
+// without a period the set is empty.
 //
 // Rounds: the decomposition is cut into stretches (ArrayRegions); only the
 // live HOR stretches give monomers. Their segments (both strands turned
