@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -36,8 +37,9 @@ std::vector<std::size_t> NearestInferred(const std::vector<std::string>& types, 
     return nearest;
 }
 
-// HOR positions closer than copies of different positions usually are:
-// position k + 4 is a 5-7 % mutant of position k; copies lie 1-2 % (and
+// HOR positions closer than copies of different positions usually are: the
+// last positions are 5-7 % mutants of the first ones (or two of them 0.5-2.5 %
+// mutants, which only their HOR column tells apart); copies lie 1-2 % (and
 // 0.5-3 %, and 3-6 %: groups of one position that the leaders cut must join)
 // from their position. Every position must stay a monomer of its own, and no
 // position may split.
@@ -45,22 +47,23 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
     struct Case {
         std::uint64_t seed;
         std::size_t distinct;  // types 20-35 % apart
-        bool siblings;         // each with a sibling 5-7 % apart
+        double sibling;        // the first `siblings` with a sibling this far (percent, +-1)
+        std::size_t siblings;
         double divergence;     // per copy, from this ...
         double spread;         // ... to this much more
     };
-    const std::vector<Case> cases = {{11, 4, true, 0.005, 0.01}, {12, 5, true, 0.005, 0.01},
-                                     {13, 5, false, 0.005, 0.025}, {14, 1, false, 0.005, 0.025},
-                                     {15, 4, false, 0.03, 0.03}};
+    const std::vector<Case> cases = {{11, 4, 6, 4, 0.005, 0.01},  {12, 5, 6, 5, 0.005, 0.01},
+                                     {16, 5, 1.5, 2, 0.005, 0.01}, {13, 5, 0, 0, 0.005, 0.025},
+                                     {14, 1, 0, 0, 0.005, 0.025},  {15, 4, 0, 0, 0.03, 0.03}};
     for (const Case& c : cases) {
         std::mt19937_64 random(c.seed);
         const std::string ancestor = reference::RandomSequence(random, 171);
         std::vector<std::string> types = TestTypes(random, ancestor, c.distinct);
-        for (std::size_t k = 0; c.siblings && k < c.distinct; ++k) {
+        for (std::size_t k = 0; k < c.siblings; ++k) {
             std::string sibling;
             do {
-                sibling = reference::Mutate(random, types[k], 0.055);
-            } while (PercentApart(types[k], sibling) < 5 || PercentApart(types[k], sibling) > 7);
+                sibling = reference::Mutate(random, types[k], c.sibling / 100 - 0.005);
+            } while (std::abs(PercentApart(types[k], sibling) - c.sibling) > 1);
             types.push_back(sibling);
         }
         TestArrayShape shape;

@@ -196,6 +196,25 @@ bool Separate(const Group& a, const Group& b, const InferSettings& settings) {
     return between >= 1.0f && between >= settings.separation * (a.spread + b.spread) / 2;
 }
 
+// Two HOR columns of one monomer are distinct monomers when their consensuses
+// differ and most members of each (four in five of up to 200) lie closer to
+// their own column's consensus than to the other's: a base that tells the
+// columns apart is seldom mutated, so even positions one base apart separate,
+// while one monomer used twice in the unit gives one consensus twice.
+bool SeparateColumns(const Group& a, const Group& b, const std::vector<std::string_view>& pieces) {
+    if (a.consensus == b.consensus) return false;
+    const auto loyal = [&](const Group& own, const Group& other) {
+        const std::size_t measured = std::min<std::size_t>(own.members.size(), 200);
+        std::size_t closer = 0;
+        for (std::size_t k = 0; k < measured; ++k) {
+            const std::string_view piece = pieces[own.members[k * own.members.size() / measured]];
+            closer += Levenshtein(piece, own.consensus) < Levenshtein(piece, other.consensus);
+        }
+        return 5 * closer >= 4 * measured;
+    };
+    return loyal(a, b) && loyal(b, a);
+}
+
 std::vector<Group> RoundGroups(const std::vector<std::string>& pieces, const std::vector<double>& identities,
                                const InferSettings& settings) {
     const std::vector<std::string_view> views(pieces.begin(), pieces.end());
@@ -372,7 +391,7 @@ bool SplitByColumn(const std::vector<std::string>& sequences, State& state, cons
         // Columns that do not separate join.
         for (std::size_t i = 0; i < groups.size(); ++i) {
             for (std::size_t j = i + 1; j < groups.size(); ++j) {
-                if (Separate(groups[i], groups[j], settings)) continue;
+                if (SeparateColumns(groups[i], groups[j], views)) continue;
                 groups[i].members.insert(groups[i].members.end(), groups[j].members.begin(), groups[j].members.end());
                 Summarise(groups[i], views, settings.consensusSample);
                 groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(j));
