@@ -230,20 +230,42 @@ std::vector<Group> RoundGroups(const std::vector<std::string>& pieces, const std
                 [&](std::size_t g, unsigned) { Summarise(groups[g], views, settings.consensusSample); });
     const auto bySize = [](const Group& a, const Group& b) { return a.members.size() > b.members.size(); };
     std::stable_sort(groups.begin(), groups.end(), bySize);
-    for (std::size_t i = 0; i < groups.size(); ++i) {
-        for (std::size_t j = i + 1; j < groups.size(); ++j) {
-            if (PercentApart(groups[i].consensus, groups[j].consensus) >= settings.mergeLimit ||
+    // Each group joins the largest earlier one it is close to and does not
+    // separate from, judged on the consensuses as they came from the leaders:
+    // a merged consensus moves toward the middle of its family and would pull
+    // in neighbours one by one.
+    std::vector<std::size_t> into(groups.size());
+    std::iota(into.begin(), into.end(), 0);
+    for (std::size_t j = 1; j < groups.size(); ++j) {
+        for (std::size_t i = 0; i < j; ++i) {
+            if (into[i] != i || PercentApart(groups[i].consensus, groups[j].consensus) >= settings.mergeLimit ||
                 Separate(groups[i], groups[j], settings)) {
                 continue;
             }
-            std::vector<std::size_t>& members = groups[i].members;
-            members.insert(members.end(), groups[j].members.begin(), groups[j].members.end());
-            std::sort(members.begin(), members.end());
-            Summarise(groups[i], views, settings.consensusSample);
-            groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(j));
-            j = i;  // the merged consensus may now be close to one passed over
+            into[j] = i;
+            break;
         }
     }
+    std::vector<Group> merged;
+    std::vector<std::size_t> slot(groups.size());
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        if (into[g] != g) continue;
+        slot[g] = merged.size();
+        merged.push_back(std::move(groups[g]));
+    }
+    std::vector<bool> changed(merged.size(), false);
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        if (into[g] == g) continue;
+        Group& target = merged[slot[into[g]]];
+        target.members.insert(target.members.end(), groups[g].members.begin(), groups[g].members.end());
+        changed[slot[into[g]]] = true;
+    }
+    ParallelFor(merged.size(), settings.threads, [&](std::size_t g, unsigned) {
+        if (!changed[g]) return;
+        std::sort(merged[g].members.begin(), merged[g].members.end());
+        Summarise(merged[g], views, settings.consensusSample);
+    });
+    groups = std::move(merged);
     std::stable_sort(groups.begin(), groups.end(), bySize);
     return groups;
 }
