@@ -53,6 +53,10 @@ TEST(InferHor, UnitAndCopies) {
         {"abcabc|CBACBACBA", "abc", "abc.f abc.f abc.f abc.f abc.f"},
         {"abab|abab", "ab", "ab.f ab.f ab.f ab.f"},
         {"abcd", "", ""},
+        // A lone monomer is no HOR copy; the unit is the one whose copies cover
+        // the most monomers (12 of three cdef copies against 8 of four ab ones).
+        {"abcabcabc|a", "abc", "abc.f abc.f abc.f"},
+        {"cdefcdefcdef|abababab", "cdef", "cdef.f cdef.f cdef.f"},
     };
     for (const Case& c : cases) {
         const HorResult hor = FindHor(Lay(c.types));
