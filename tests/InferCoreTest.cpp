@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "SequenceGenerator.h"
-#include "infer/MedoidConsensus.h"
 #include "infer/HorCopies.h"
 #include "infer/LeaderClusters.h"
+#include "infer/MedoidConsensus.h"
 
 namespace horgrid {
 namespace {

@@ -28,7 +28,8 @@ std::vector<std::size_t> NearestInferred(const std::vector<std::string>& types, 
     for (const std::string& type : types) {
         std::size_t best = 0;
         for (std::size_t k = 1; k < inference.inferred; ++k) {
-            if (PercentApart(type, inference.monomers[k].sequence) < PercentApart(type, inference.monomers[best].sequence)) {
+            if (PercentApart(type, inference.monomers[k].sequence) <
+                PercentApart(type, inference.monomers[best].sequence)) {
                 best = k;
             }
         }
@@ -49,10 +50,10 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         std::size_t distinct;  // types 20-35 % apart
         double sibling;        // the first `siblings` with a sibling this far (percent, +-1)
         std::size_t siblings;
-        double divergence;     // per copy, from this ...
-        double spread;         // ... to this much more
+        double divergence;  // per copy, from this ...
+        double spread;      // ... to this much more
     };
-    const std::vector<Case> cases = {{11, 4, 6, 4, 0.005, 0.01},  {12, 5, 6, 5, 0.005, 0.01},
+    const std::vector<Case> cases = {{11, 4, 6, 4, 0.005, 0.01},   {12, 5, 6, 5, 0.005, 0.01},
                                      {16, 5, 1.5, 2, 0.005, 0.01}, {13, 5, 0, 0, 0.005, 0.025},
                                      {14, 1, 0, 0, 0.005, 0.025},  {15, 4, 0, 0, 0.03, 0.03}};
     for (const Case& c : cases) {
@@ -76,7 +77,8 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         EXPECT_EQ(inference.inferred, types.size()) << label;
         const std::vector<std::size_t> nearest = NearestInferred(types, inference);
         for (std::size_t k = 0; k < types.size(); ++k) {
-            EXPECT_LT(PercentApart(types[k], inference.monomers[nearest[k]].sequence), 2) << label << " type " << k;
+            EXPECT_LT(PercentApart(types[k], inference.monomers[nearest[k]].sequence), 2)
+                << label << " type " << k;
             for (std::size_t j = 0; j < k; ++j) EXPECT_NE(nearest[j], nearest[k]) << label << ": merged";
         }
         EXPECT_EQ(inference.hor.unit.size(), types.size()) << label;
@@ -256,7 +258,8 @@ TEST(InferReal, Cen21StandardPhaseAndPositions) {
         return 100.0 * static_cast<double>(agree) / static_cast<double>(pairs);
     };
     EXPECT_GT(pairs, standard.size() * 95 / 100);
-    EXPECT_GT(100.0 * static_cast<double>(exact) / static_cast<double>(pairs), 90) << "not the standard phase";
+    EXPECT_GT(100.0 * static_cast<double>(exact) / static_cast<double>(pairs), 90)
+        << "not the standard phase";
     EXPECT_GE(purity(forward), 98) << "standard positions merged";
     EXPECT_GE(purity(backward), 98) << "a monomer spans two positions";
     EXPECT_EQ(inference.hor.unit.size(), 11u);

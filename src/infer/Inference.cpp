@@ -80,7 +80,8 @@ Decomposition DecomposeWindows(const std::vector<std::string>& sequences, const 
         const std::vector<Segment>& from = base[record];
         std::size_t& k = next[record];
         for (; k < from.size() && from[k].start < before; ++k) {
-            if (from[k].end < before && (result[record].empty() || from[k].start > result[record].back().end)) {
+            if (from[k].end < before &&
+                (result[record].empty() || from[k].start > result[record].back().end)) {
                 result[record].push_back(from[k]);
                 result[record].back().type += offset;
             }
@@ -95,7 +96,9 @@ Decomposition DecomposeWindows(const std::vector<std::string>& sequences, const 
             result[window.record].push_back(segment);
         }
         std::size_t& k = next[window.record];
-        while (k < base[window.record].size() && base[window.record][k].start < static_cast<std::int64_t>(window.end)) ++k;
+        while (k < base[window.record].size() &&
+               base[window.record][k].start < static_cast<std::int64_t>(window.end))
+            ++k;
     }
     for (std::size_t r = 0; r < sequences.size(); ++r) {
         keepBase(r, static_cast<std::int64_t>(sequences[r].size()) + 1);
@@ -111,9 +114,12 @@ std::vector<Window> SatelliteWindows(const std::vector<std::string>& sequences,
     for (const ArrayStretch& stretch : stretches) {
         if (stretch.kind == RegionClass::NotSatellite) continue;
         const std::size_t length = sequences[stretch.record].size();
-        Window window{stretch.record, static_cast<std::size_t>(stretch.start) - std::min<std::size_t>(kMargin, static_cast<std::size_t>(stretch.start)),
+        Window window{stretch.record,
+                      static_cast<std::size_t>(stretch.start) -
+                          std::min<std::size_t>(kMargin, static_cast<std::size_t>(stretch.start)),
                       std::min(length, static_cast<std::size_t>(stretch.end) + 1 + kMargin)};
-        if (!windows.empty() && windows.back().record == window.record && window.begin <= windows.back().end) {
+        if (!windows.empty() && windows.back().record == window.record &&
+            window.begin <= windows.back().end) {
             windows.back().end = std::max(windows.back().end, window.end);
         } else {
             windows.push_back(window);
@@ -130,7 +136,8 @@ std::pair<double, std::size_t> SatelliteShare(const std::vector<std::string>& se
     for (std::size_t r = 0; r < sequences.size(); ++r) {
         for (const char c : sequences[r]) bases += c == 'A' || c == 'C' || c == 'G' || c == 'T';
         for (const Segment& segment : segments[r]) {
-            if (segment.identity >= identity) explained += static_cast<std::size_t>(segment.end - segment.start + 1);
+            if (segment.identity >= identity)
+                explained += static_cast<std::size_t>(segment.end - segment.start + 1);
         }
     }
     return {bases == 0 ? 0 : 100.0 * static_cast<double>(explained) / static_cast<double>(bases), explained};
@@ -142,8 +149,8 @@ struct LiveSegment {
     std::size_t index = 0;
 };
 
-std::vector<LiveSegment> LiveSegments(const Decomposition& segments, const std::vector<ArrayStretch>& stretches,
-                                      double identity) {
+std::vector<LiveSegment> LiveSegments(const Decomposition& segments,
+                                      const std::vector<ArrayStretch>& stretches, double identity) {
     std::vector<LiveSegment> live;
     for (const ArrayStretch& stretch : stretches) {
         if (stretch.kind != RegionClass::LiveHor) continue;
@@ -160,14 +167,16 @@ std::int64_t LiveScore(const Decomposition& segments, const std::vector<ArrayStr
     for (const ArrayStretch& stretch : stretches) {
         if (stretch.kind != RegionClass::LiveHor) continue;
         const std::vector<Segment>& record = segments[stretch.record];
-        auto at = std::lower_bound(record.begin(), record.end(), stretch.start,
-                                   [](const Segment& s, std::int64_t position) { return s.start < position; });
+        auto at =
+            std::lower_bound(record.begin(), record.end(), stretch.start,
+                             [](const Segment& s, std::int64_t position) { return s.start < position; });
         for (; at != record.end() && at->start <= stretch.end; ++at) score += at->score;
     }
     return score;
 }
 
-std::string Piece(const std::vector<std::string>& sequences, const Decomposition& segments, const LiveSegment& live) {
+std::string Piece(const std::vector<std::string>& sequences, const Decomposition& segments,
+                  const LiveSegment& live) {
     const Segment& segment = segments[live.record][live.index];
     const std::string_view piece(sequences[live.record].data() + segment.start,
                                  static_cast<std::size_t>(segment.end - segment.start + 1));
@@ -178,7 +187,8 @@ std::string Piece(const std::vector<std::string>& sequences, const Decomposition
 void Summarise(Group& group, const std::vector<std::string_view>& pieces, std::size_t sample) {
     std::vector<std::string_view> spread;
     const std::size_t count = std::min(group.members.size(), sample);
-    for (std::size_t k = 0; k < count; ++k) spread.push_back(pieces[group.members[k * group.members.size() / count]]);
+    for (std::size_t k = 0; k < count; ++k)
+        spread.push_back(pieces[group.members[k * group.members.size() / count]]);
     const std::size_t medoid = GroupMedoid(spread);
     group.consensus = MedoidConsensus().Consensus(spread, spread[medoid]);
     const std::size_t measured = std::min<std::size_t>(spread.size(), 100);
@@ -223,7 +233,8 @@ std::vector<Group> RoundGroups(const std::vector<std::string>& pieces, const std
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return identities[a] > identities[b]; });
     std::vector<Group> groups;
-    for (std::vector<std::size_t>& members : LeaderClusters(views, order, settings.closeness, settings.threads)) {
+    for (std::vector<std::size_t>& members :
+         LeaderClusters(views, order, settings.closeness, settings.threads)) {
         if (members.size() >= settings.minCount) groups.push_back({std::move(members), {}, 0});
     }
     ParallelFor(groups.size(), settings.threads,
@@ -238,7 +249,8 @@ std::vector<Group> RoundGroups(const std::vector<std::string>& pieces, const std
     std::iota(into.begin(), into.end(), 0);
     for (std::size_t j = 1; j < groups.size(); ++j) {
         for (std::size_t i = 0; i < j; ++i) {
-            if (into[i] != i || PercentApart(groups[i].consensus, groups[j].consensus) >= settings.mergeLimit ||
+            if (into[i] != i ||
+                PercentApart(groups[i].consensus, groups[j].consensus) >= settings.mergeLimit ||
                 Separate(groups[i], groups[j], settings)) {
                 continue;
             }
@@ -279,25 +291,28 @@ std::string MonomerName(std::size_t index) {
 
 // Whether every monomer of `next` lies within 1 % of one of the first `count`
 // of `set` and back: a round that changes nothing more is not decomposed.
-bool Equivalent(const std::vector<MonomerType>& next, const std::vector<MonomerType>& set, std::size_t count) {
-    const auto covered = [](const std::vector<MonomerType>& a, std::size_t na, const std::vector<MonomerType>& b,
-                            std::size_t nb) {
+bool Equivalent(const std::vector<MonomerType>& next, const std::vector<MonomerType>& set,
+                std::size_t count) {
+    const auto covered = [](const std::vector<MonomerType>& a, std::size_t na,
+                            const std::vector<MonomerType>& b, std::size_t nb) {
         for (std::size_t i = 0; i < na; ++i) {
             bool near = false;
-            for (std::size_t j = 0; j < nb && !near; ++j) near = PercentApart(a[i].sequence, b[j].sequence) < 1.0f;
+            for (std::size_t j = 0; j < nb && !near; ++j)
+                near = PercentApart(a[i].sequence, b[j].sequence) < 1.0f;
             if (!near) return false;
         }
         return true;
     };
-    return next.size() == count && covered(next, next.size(), set, count) && covered(set, count, next, next.size());
+    return next.size() == count && covered(next, next.size(), set, count) &&
+           covered(set, count, next, next.size());
 }
 
 // The templates that type at least minCount segments of satellite identity,
 // and the decomposition with only their segments, typed by their index among
 // them.
 std::pair<std::vector<MonomerType>, Decomposition> UsedTemplates(const std::vector<MonomerType>& templates,
-                                                                 const Decomposition& segments, double identity,
-                                                                 std::size_t minCount) {
+                                                                 const Decomposition& segments,
+                                                                 double identity, std::size_t minCount) {
     std::vector<std::size_t> counts(templates.size(), 0);
     for (const std::vector<Segment>& record : segments) {
         for (const Segment& segment : record) counts[segment.type] += segment.identity >= identity;
@@ -356,8 +371,10 @@ bool SplitByColumn(const std::vector<std::string>& sequences, State& state, cons
     const std::size_t size = unit.size();
     if (size < 2) return false;
     // Each live segment's neighbours in HOR reading order.
-    const std::vector<LiveSegment> live = LiveSegments(state.segments, state.regions, settings.regions.satelliteIdentity);
-    std::map<std::size_t, std::map<std::size_t, std::vector<std::size_t>>> byColumn;  // type -> column -> live index
+    const std::vector<LiveSegment> live =
+        LiveSegments(state.segments, state.regions, settings.regions.satelliteIdentity);
+    std::map<std::size_t, std::map<std::size_t, std::vector<std::size_t>>>
+        byColumn;  // type -> column -> live index
     for (std::size_t k = 0; k < live.size(); ++k) {
         const std::vector<Segment>& record = state.segments[live[k].record];
         const Segment& segment = record[live[k].index];
@@ -372,7 +389,8 @@ bool SplitByColumn(const std::vector<std::string>& sequences, State& state, cons
             if (at < 0 || at >= static_cast<std::ptrdiff_t>(record.size())) return std::nullopt;
             const Segment& other = record[static_cast<std::size_t>(at)];
             if (other.reverse != segment.reverse ||
-                std::max(other.start - segment.end, segment.start - other.end) > 50) return std::nullopt;
+                std::max(other.start - segment.end, segment.start - other.end) > 50)
+                return std::nullopt;
             return other.type;
         };
         const std::optional<std::size_t> before = neighbour(-1);
@@ -414,7 +432,8 @@ bool SplitByColumn(const std::vector<std::string>& sequences, State& state, cons
         for (std::size_t i = 0; i < groups.size(); ++i) {
             for (std::size_t j = i + 1; j < groups.size(); ++j) {
                 if (SeparateColumns(groups[i], groups[j], views)) continue;
-                groups[i].members.insert(groups[i].members.end(), groups[j].members.begin(), groups[j].members.end());
+                groups[i].members.insert(groups[i].members.end(), groups[j].members.begin(),
+                                         groups[j].members.end());
                 Summarise(groups[i], views, settings.consensusSample);
                 groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(j));
                 j = i;
@@ -454,10 +473,12 @@ std::vector<HybridMonomer> FindHybrids(const std::vector<MonomerType>& set, std:
             if (firstA > 3) continue;
             for (std::size_t b = 0; b < inferred; ++b) {
                 if (b == m || b == a) continue;
-                const float secondB = PercentApart(half(set[m].sequence, false), half(set[b].sequence, false));
+                const float secondB =
+                    PercentApart(half(set[m].sequence, false), half(set[b].sequence, false));
                 if (secondB > 3) continue;
                 const float firstB = PercentApart(half(set[m].sequence, true), half(set[b].sequence, true));
-                const float secondA = PercentApart(half(set[m].sequence, false), half(set[a].sequence, false));
+                const float secondA =
+                    PercentApart(half(set[m].sequence, false), half(set[a].sequence, false));
                 if (firstB < 5 || secondA < 5) continue;
                 if (!best || firstA + secondB < bestSum) {
                     best = HybridMonomer{m, a, b};
@@ -479,7 +500,8 @@ void NameInHorOrder(Inference& result, const std::vector<std::size_t>& counts) {
     for (std::size_t type = 0; type < result.inferred; ++type) {
         if (std::find(order.begin(), order.end(), type) == order.end()) rest.push_back(type);
     }
-    std::stable_sort(rest.begin(), rest.end(), [&](std::size_t a, std::size_t b) { return counts[a] > counts[b]; });
+    std::stable_sort(rest.begin(), rest.end(),
+                     [&](std::size_t a, std::size_t b) { return counts[a] > counts[b]; });
     order.insert(order.end(), rest.begin(), rest.end());
     for (std::size_t type = result.inferred; type < size; ++type) order.push_back(type);
     std::vector<std::size_t> rank(size);
@@ -521,7 +543,9 @@ std::vector<MonomerType> FamilyReferenceTemplates() {
     return references;
 }
 
-std::vector<MonomerType> DefaultTemplates() { return StandardClassMonomers(); }
+std::vector<MonomerType> DefaultTemplates() {
+    return StandardClassMonomers();
+}
 
 std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates) {
     for (std::size_t k = 1; k < templates.size(); ++k) {
@@ -543,11 +567,13 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     const double satellite = regionSettings.satelliteIdentity;
     Inference result;
     State state;
-    for (const MonomerType& type : OrientTemplates(templates)) state.set.push_back({type.name, Upper(type.sequence)});
+    for (const MonomerType& type : OrientTemplates(templates))
+        state.set.push_back({type.name, Upper(type.sequence)});
 
     // The route: the templates, or one period of the sequence.
     const Decomposition none(sequences.size());
-    state.segments = DecomposeWindows(sequences, state.set, TemplateWindows(sequences, state.set), none, 0, settings);
+    state.segments =
+        DecomposeWindows(sequences, state.set, TemplateWindows(sequences, state.set), none, 0, settings);
     onRound(Report(1, state.set.size(), state.segments));
     std::size_t explained = 0;
     std::tie(result.route.templateShare, explained) = SatelliteShare(sequences, state.segments, satellite);

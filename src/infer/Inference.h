@@ -16,19 +16,19 @@ namespace horgrid {
 // The thresholds of the inference, with the defaults the experiments chose
 // (README, "horgrid-tools infer").
 struct InferSettings {
-    float closeness = 10;      // segments join a group leader closer than this, percent
-    float mergeLimit = 8;      // monomers closer than this merge unless their members separate, percent
-    float separation = 2;      // two groups are distinct when their consensuses lie this many times
-                               // the mean spread of their members apart
-    double minIdentity = 60;   // segments with a lower identity are left out of the result files
+    float closeness = 10;         // segments join a group leader closer than this, percent
+    float mergeLimit = 8;         // monomers closer than this merge unless their members separate, percent
+    float separation = 2;         // two groups are distinct when their consensuses lie this many times
+                                  // the mean spread of their members apart
+    double minIdentity = 60;      // segments with a lower identity are left out of the result files
     double minTemplateShare = 5;  // percent of the bases the templates must explain (or
     std::size_t minTemplateBases = 100000;  // this many bases), else the period is found from the sequence
-    std::size_t minCount = 3;  // members a group needs to give a monomer
+    std::size_t minCount = 3;               // members a group needs to give a monomer
     std::size_t maxRounds = 10;
     std::size_t consensusSample = 1000;  // members aligned for one consensus, spread over the group
     unsigned threads = 1;
     Scoring scoring;
-    RegionSettings regions;   // the live HOR stretches that make monomers and copies
+    RegionSettings regions;  // the live HOR stretches that make monomers and copies
     TandemPeriodSettings period;
 };
 

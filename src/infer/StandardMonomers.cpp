@@ -23,6 +23,8 @@ std::vector<MonomerType> ParseFastaText(std::string_view text) {
     return records;
 }
 
-std::vector<MonomerType> StandardClassMonomers() { return ParseFastaText(kStandardClassFasta); }
+std::vector<MonomerType> StandardClassMonomers() {
+    return ParseFastaText(kStandardClassFasta);
+}
 
 }  // namespace horgrid

@@ -27,24 +27,29 @@ void ForEachDistance(const std::string& sequence, const TandemPeriodSettings& se
     for (; next < sequence.size(); ++next) visit(next, 0u);
 }
 
-std::size_t Tolerance(std::size_t period) { return std::max<std::size_t>(1, period / 50); }
+std::size_t Tolerance(std::size_t period) {
+    return std::max<std::size_t>(1, period / 50);
+}
 
 }  // namespace
 
-TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences, const TandemPeriodSettings& settings) {
+TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences,
+                              const TandemPeriodSettings& settings) {
     TandemPeriod result;
     std::vector<std::uint32_t> last(std::size_t{1} << (2 * settings.k));
     std::vector<double> votes(settings.maxPeriod + 1, 0);
     std::size_t kmers = 0;
     for (const std::string& sequence : sequences) {
-        ForEachDistance(sequence, settings, last, [&](std::size_t, std::uint32_t distance) { votes[distance] += 1; });
+        ForEachDistance(sequence, settings, last,
+                        [&](std::size_t, std::uint32_t distance) { votes[distance] += 1; });
         kmers += sequence.size();
     }
     if (kmers == 0) return result;
     const auto around = [&](std::size_t period) {
         double sum = 0;
         const std::size_t tolerance = Tolerance(period);
-        for (std::size_t d = period - std::min(period, tolerance); d <= std::min(settings.maxPeriod, period + tolerance); ++d) {
+        for (std::size_t d = period - std::min(period, tolerance);
+             d <= std::min(settings.maxPeriod, period + tolerance); ++d) {
             if (d > 0) sum += votes[d];
         }
         return sum;

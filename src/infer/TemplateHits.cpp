@@ -20,9 +20,8 @@ std::vector<RecordWindow> TemplateWindows(const std::vector<std::string>& sequen
     for (std::size_t r = 0; r < sequences.size(); ++r) {
         const std::size_t bins = (sequences[r].size() + settings.bin - 1) / settings.bin;
         std::vector<std::size_t> hits(bins, 0);
-        ForEachKmer(sequences[r], settings.k, [&](std::size_t i, std::uint64_t code) {
-            hits[i / settings.bin] += known[code];
-        });
+        ForEachKmer(sequences[r], settings.k,
+                    [&](std::size_t i, std::uint64_t code) { hits[i / settings.bin] += known[code]; });
         std::vector<bool> wanted(bins, false);
         for (std::size_t b = 0; b < bins; ++b) {
             const std::size_t around = hits[b] + (b > 0 ? hits[b - 1] : 0) + (b + 1 < bins ? hits[b + 1] : 0);

@@ -9,11 +9,20 @@ namespace horgrid {
 // 0-3 for A, C, G, T (either case), -1 for any other byte.
 inline int BaseCode(char base) {
     switch (base) {
-        case 'A': case 'a': return 0;
-        case 'C': case 'c': return 1;
-        case 'G': case 'g': return 2;
-        case 'T': case 't': return 3;
-        default: return -1;
+        case 'A':
+        case 'a':
+            return 0;
+        case 'C':
+        case 'c':
+            return 1;
+        case 'G':
+        case 'g':
+            return 2;
+        case 'T':
+        case 't':
+            return 3;
+        default:
+            return -1;
     }
 }
 
