@@ -26,7 +26,7 @@ struct InferOptions {
     InferSettings settings;
     std::string prefix;
     std::string sequences;
-    std::string templates;  // empty: the built-in family references
+    std::string templates;  // empty: the built-in class monomers
 };
 
 std::size_t Count(const std::string& text) {
