@@ -128,6 +128,28 @@ std::vector<Window> SatelliteWindows(const std::vector<std::string>& sequences,
     return windows;
 }
 
+// What a round decomposes: the satellite stretches of the last decomposition
+// and the stretches that share k-mers with the new set (monomers that reach
+// satellite the last set missed), joined, in record and position order.
+std::vector<Window> RoundWindows(const std::vector<std::string>& sequences, const std::vector<MonomerType>& set,
+                                 const std::vector<ArrayStretch>& stretches) {
+    std::vector<Window> all = SatelliteWindows(sequences, stretches);
+    const std::vector<Window> hits = TemplateWindows(sequences, set);
+    all.insert(all.end(), hits.begin(), hits.end());
+    std::sort(all.begin(), all.end(), [](const Window& a, const Window& b) {
+        return a.record != b.record ? a.record < b.record : a.begin < b.begin;
+    });
+    std::vector<Window> joined;
+    for (const Window& window : all) {
+        if (!joined.empty() && joined.back().record == window.record && window.begin <= joined.back().end) {
+            joined.back().end = std::max(joined.back().end, window.end);
+        } else {
+            joined.push_back(window);
+        }
+    }
+    return joined;
+}
+
 // Percent of the ACGT bases in segments of satellite identity, and their bases.
 std::pair<double, std::size_t> SatelliteShare(const std::vector<std::string>& sequences,
                                               const Decomposition& segments, double identity) {
@@ -234,7 +256,7 @@ std::vector<Group> RoundGroups(const std::vector<std::string>& pieces, const std
                      [&](std::size_t a, std::size_t b) { return identities[a] > identities[b]; });
     std::vector<Group> groups;
     for (std::vector<std::size_t>& members :
-         LeaderClusters(views, order, settings.closeness, settings.threads)) {
+         LeaderClusters(views, order, settings.closeness, settings.threads, settings.leaderSample)) {
         if (members.size() >= settings.minCount) groups.push_back({std::move(members), {}, 0});
     }
     ParallelFor(groups.size(), settings.threads,
@@ -600,7 +622,6 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
         std::tie(kept, outside) = UsedTemplates(state.set, state.segments, satellite, settings.minCount);
     }
     state.regions = ArrayRegions(sequences, state.segments, regionSettings);
-    const std::vector<Window> windows = SatelliteWindows(sequences, state.regions);
     bool taken = false;  // a set inferred in the rounds was taken
 
     for (; round < settings.maxRounds; ++round) {
@@ -621,7 +642,8 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
         if (next.empty() || (taken && Equivalent(next, state.set, state.inferred))) break;
         const std::size_t inferred = next.size();
         next.insert(next.end(), kept.begin(), kept.end());
-        Decomposition segments = DecomposeWindows(sequences, next, windows, outside, inferred, settings);
+        Decomposition segments =
+            DecomposeWindows(sequences, next, RoundWindows(sequences, next, state.regions), outside, inferred, settings);
         // The first set inferred is always taken; later rounds must raise the
         // score of the live stretches.
         if (taken && LiveScore(segments, state.regions) <= LiveScore(state.segments, state.regions)) break;
@@ -642,7 +664,8 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     HorResult hor = FindHor(LiveTyped(state.segments, state.regions, state.inferred, satellite));
     for (std::size_t split = 0; split < 3 && SplitByColumn(sequences, state, hor, settings); ++split) {
         for (std::size_t k = 0; k < state.inferred; ++k) state.set[k].name = MonomerName(k);
-        state.segments = DecomposeWindows(sequences, state.set, windows, outside, state.inferred, settings);
+        state.segments = DecomposeWindows(sequences, state.set, RoundWindows(sequences, state.set, state.regions),
+                                          outside, state.inferred, settings);
         onRound(Report(++round, state.set.size(), state.segments));
         state.regions = ArrayRegions(sequences, state.segments, regionSettings);
         hor = FindHor(LiveTyped(state.segments, state.regions, state.inferred, satellite));

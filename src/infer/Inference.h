@@ -26,6 +26,7 @@ struct InferSettings {
     std::size_t minCount = 3;               // members a group needs to give a monomer
     std::size_t maxRounds = 10;
     std::size_t consensusSample = 1000;  // members aligned for one consensus, spread over the group
+    std::size_t leaderSample = 2000;     // segments that may become group leaders, spread over them
     unsigned threads = 1;
     Scoring scoring;
     RegionSettings regions;  // the live HOR stretches that make monomers and copies
