@@ -113,6 +113,10 @@ TEST(InferClusters, LeadersAndNearestMembers) {
     const auto groups = LeaderClusters(views, {0, 1, 2, 3, 4, 5, 6}, 15, 2);
     const std::vector<std::vector<std::size_t>> expected = {{0, 2, 4}, {1, 3, 5}, {6}};
     EXPECT_EQ(groups, expected);
+    // Leaders from a sample of three (0, 2, 4): the members of the other
+    // families lie beyond every leader and join no group.
+    const std::vector<std::vector<std::size_t>> sampled = {{0, 2, 4}};
+    EXPECT_EQ(LeaderClusters(views, {0, 1, 2, 3, 4, 5, 6}, 15, 2, 3), sampled);
 }
 
 }  // namespace
