@@ -600,10 +600,17 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     std::size_t explained = 0;
     std::tie(result.route.templateShare, explained) = SatelliteShare(sequences, state.segments, satellite);
     std::size_t round = 1;
-    if (result.route.templateShare < settings.minTemplateShare && explained < settings.minTemplateBases) {
+    // The templates explain little: less than minTemplateShare of the bases
+    // and either less than minTemplateBases or less than half of what the
+    // sequence's own period explains.
+    const TandemPeriod period = result.route.templateShare < settings.minTemplateShare
+                                    ? FindTandemPeriod(sequences, settings.period)
+                                    : TandemPeriod{};
+    if (result.route.templateShare < settings.minTemplateShare &&
+        (explained < settings.minTemplateBases ||
+         (period.period > 0 && 100 * period.share > 2 * result.route.templateShare))) {
         result.route.fromTemplates = false;
-        result.route.period = FindTandemPeriod(sequences, settings.period);
-        const TandemPeriod& period = result.route.period;
+        result.route.period = period;
         if (period.period == 0) {
             result.segments.assign(sequences.size(), {});
             return result;

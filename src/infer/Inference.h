@@ -84,9 +84,10 @@ std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates);
 // are decomposed with them (DecomposeInWindows, so long records use every
 // thread; the rest is left without segments). When segments of satellite
 // identity (settings.regions) cover less than minTemplateShare percent of the
-// bases and less than minTemplateBases bases, the period is found from the
-// sequence (FindTandemPeriod) and one period of it is the only template;
-// without a period the set is empty.
+// bases and either less than minTemplateBases bases or less than half the
+// share of k-mers that the sequence's own period explains (FindTandemPeriod),
+// one period of the sequence is the only template; without a period the set
+// is empty.
 //
 // Rounds: the decomposition is cut into stretches (ArrayRegions); only the
 // live HOR stretches give monomers. Their segments (both strands turned
