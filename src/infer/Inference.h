@@ -91,17 +91,27 @@ std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates);
 //
 // Rounds: the decomposition is cut into stretches (ArrayRegions); only the
 // live HOR stretches give monomers. Their segments (both strands turned
-// forward) are grouped by LeaderClusters; every group of at least minCount
-// members gives its consensus (MedoidConsensus around the medoid); two
-// groups closer than mergeLimit merge unless they separate (their consensuses
-// lie more than `separation` times the mean distance of the members to their
-// own consensus apart). The next round decomposes the satellite stretches with
-// the new monomers and the templates; a round that does not raise the score of
-// the live stretches, or gives back its own set, ends the rounds.
+// forward) are grouped by LeaderClusters (leaders from at most leaderSample of
+// them); every group of at least minCount members gives its consensus
+// (MedoidConsensus around the medoid); a group joins the largest earlier one
+// closer than mergeLimit unless they separate (their consensuses lie at least
+// 1 % and `separation` times the mean distance of the members to their own
+// consensus apart), judged on the leaders' consensuses. The next round
+// decomposes the satellite stretches and the stretches sharing k-mers with
+// the new monomers, with them and the templates that typed at least minCount
+// satellite segments (the other templates' segments are dropped). The first
+// inferred set is taken; a later round that does not raise the score of the
+// live stretches, or whose monomers all lie within 1 % of the last set's and
+// back, ends the rounds.
 //
 // Every HOR position: a monomer that takes more than one column of the HOR
-// unit is split by column (each member's column from its neighbours) where
-// the columns separate as above; the HOR is then found again.
+// unit (FindHor over the live stretches, inferred types only) is split by
+// column, each member's column being the one whose unit neighbours agree best
+// with its own; columns whose consensuses differ and whose members keep to
+// their own column's consensus (four in five) become monomers of their own.
+// The decomposition and the HOR are made again, up to three times. Hybrids:
+// monomers whose first half lies within 3 % of one monomer and second half of
+// another, each half at least 5 % from the other one.
 //
 // `onRound` hears every decomposition.
 Inference InferMonomers(const std::vector<std::string>& sequences, const std::vector<MonomerType>& templates,
