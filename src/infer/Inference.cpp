@@ -171,11 +171,21 @@ struct LiveSegment {
     std::size_t index = 0;
 };
 
+// The class of the stretches that make monomers and copies: live HOR, or
+// diverged HOR where no stretch is live (a read whose sequencing errors put
+// every copy 10 % or more from the next, an array that is all old).
+RegionClass HorClass(const std::vector<ArrayStretch>& stretches) {
+    const bool live = std::any_of(stretches.begin(), stretches.end(),
+                                  [](const ArrayStretch& s) { return s.kind == RegionClass::LiveHor; });
+    return live ? RegionClass::LiveHor : RegionClass::DivergedHor;
+}
+
 std::vector<LiveSegment> LiveSegments(const Decomposition& segments,
                                       const std::vector<ArrayStretch>& stretches, double identity) {
     std::vector<LiveSegment> live;
+    const RegionClass kind = HorClass(stretches);
     for (const ArrayStretch& stretch : stretches) {
-        if (stretch.kind != RegionClass::LiveHor) continue;
+        if (stretch.kind != kind) continue;
         for (std::size_t i = stretch.first; i <= stretch.last; ++i) {
             if (segments[stretch.record][i].identity >= identity) live.push_back({stretch.record, i});
         }
@@ -186,8 +196,9 @@ std::vector<LiveSegment> LiveSegments(const Decomposition& segments,
 // Score of the segments that start in the live stretches.
 std::int64_t LiveScore(const Decomposition& segments, const std::vector<ArrayStretch>& stretches) {
     std::int64_t score = 0;
+    const RegionClass kind = HorClass(stretches);
     for (const ArrayStretch& stretch : stretches) {
-        if (stretch.kind != RegionClass::LiveHor) continue;
+        if (stretch.kind != kind) continue;
         const std::vector<Segment>& record = segments[stretch.record];
         auto at =
             std::lower_bound(record.begin(), record.end(), stretch.start,
