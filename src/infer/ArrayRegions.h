@@ -24,7 +24,7 @@ std::string_view RegionClassName(RegionClass kind);
 struct RegionSettings {
     double satelliteIdentity = 70;  // a segment of lower identity is not satellite, percent
     float liveDistance = 10;        // nearest copy at most this far: live, percent
-    float divergedDistance = 20;    // ... at most this far: diverged; further: monomeric
+    float divergedDistance = 30;    // ... at most this far: diverged; further: monomeric
     std::size_t neighbours = 50;    // copies are looked for this many segments either side
     std::size_t smoothing = 10;     // a segment takes the majority class of this many either side
     std::size_t minSegments = 8;    // shorter stretches join a neighbour
