@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "SequenceGenerator.h"
-#include "infer/MedoidConsensus.h"
 #include "infer/HorCopies.h"
 #include "infer/LeaderClusters.h"
+#include "infer/MedoidConsensus.h"
 
 namespace horgrid {
 namespace {
@@ -53,6 +53,10 @@ TEST(InferHor, UnitAndCopies) {
         {"abcabc|CBACBACBA", "abc", "abc.f abc.f abc.f abc.f abc.f"},
         {"abab|abab", "ab", "ab.f ab.f ab.f ab.f"},
         {"abcd", "", ""},
+        // A lone monomer is no HOR copy; the unit is the one whose copies cover
+        // the most monomers (12 of three cdef copies against 8 of four ab ones).
+        {"abcabcabc|a", "abc", "abc.f abc.f abc.f"},
+        {"cdefcdefcdef|abababab", "cdef", "cdef.f cdef.f cdef.f"},
     };
     for (const Case& c : cases) {
         const HorResult hor = FindHor(Lay(c.types));
@@ -109,6 +113,10 @@ TEST(InferClusters, LeadersAndNearestMembers) {
     const auto groups = LeaderClusters(views, {0, 1, 2, 3, 4, 5, 6}, 15, 2);
     const std::vector<std::vector<std::size_t>> expected = {{0, 2, 4}, {1, 3, 5}, {6}};
     EXPECT_EQ(groups, expected);
+    // Leaders from a sample of three (0, 2, 4): the members of the other
+    // families lie beyond every leader and join no group.
+    const std::vector<std::vector<std::size_t>> sampled = {{0, 2, 4}};
+    EXPECT_EQ(LeaderClusters(views, {0, 1, 2, 3, 4, 5, 6}, 15, 2, 3), sampled);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "InferTestArray.h"
@@ -28,7 +30,8 @@ std::vector<std::size_t> NearestInferred(const std::vector<std::string>& types, 
     for (const std::string& type : types) {
         std::size_t best = 0;
         for (std::size_t k = 1; k < inference.inferred; ++k) {
-            if (PercentApart(type, inference.monomers[k].sequence) < PercentApart(type, inference.monomers[best].sequence)) {
+            if (PercentApart(type, inference.monomers[k].sequence) <
+                PercentApart(type, inference.monomers[best].sequence)) {
                 best = k;
             }
         }
@@ -37,29 +40,33 @@ std::vector<std::size_t> NearestInferred(const std::vector<std::string>& types, 
     return nearest;
 }
 
-// HOR positions closer than copies of different positions usually are:
-// position k + 4 is a 5-7 % mutant of position k; copies lie 1-2 % (and
-// 0.5-3 %) from their position. Every position must stay a monomer of its own,
-// and no position may split.
+// HOR positions closer than copies of different positions usually are: the
+// last positions are 5-7 % mutants of the first ones (or two of them 0.5-2.5 %
+// mutants, which only their HOR column tells apart); copies lie 1-2 % (and
+// 0.5-3 %, and 3-6 %: groups of one position that the leaders cut must join)
+// from their position. Every position must stay a monomer of its own, and no
+// position may split.
 TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
     struct Case {
         std::uint64_t seed;
         std::size_t distinct;  // types 20-35 % apart
-        bool siblings;         // each with a sibling 5-7 % apart
-        double divergence;     // per copy, from this ...
-        double spread;         // ... to this much more
+        double sibling;        // the first `siblings` with a sibling this far (percent, +-1)
+        std::size_t siblings;
+        double divergence;  // per copy, from this ...
+        double spread;      // ... to this much more
     };
-    const std::vector<Case> cases = {{11, 4, true, 0.005, 0.01}, {12, 5, true, 0.005, 0.01},
-                                     {13, 5, false, 0.005, 0.025}, {14, 1, false, 0.005, 0.025}};
+    const std::vector<Case> cases = {{11, 4, 6, 4, 0.005, 0.01},   {12, 5, 6, 5, 0.005, 0.01},
+                                     {16, 5, 1.5, 2, 0.005, 0.01}, {13, 5, 0, 0, 0.005, 0.025},
+                                     {14, 1, 0, 0, 0.005, 0.025},  {15, 4, 0, 0, 0.03, 0.03}};
     for (const Case& c : cases) {
         std::mt19937_64 random(c.seed);
         const std::string ancestor = reference::RandomSequence(random, 171);
         std::vector<std::string> types = TestTypes(random, ancestor, c.distinct);
-        for (std::size_t k = 0; c.siblings && k < c.distinct; ++k) {
+        for (std::size_t k = 0; k < c.siblings; ++k) {
             std::string sibling;
             do {
-                sibling = reference::Mutate(random, types[k], 0.055);
-            } while (PercentApart(types[k], sibling) < 5 || PercentApart(types[k], sibling) > 7);
+                sibling = reference::Mutate(random, types[k], c.sibling / 100 - 0.005);
+            } while (std::abs(PercentApart(types[k], sibling) - c.sibling) > 1);
             types.push_back(sibling);
         }
         TestArrayShape shape;
@@ -72,11 +79,31 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         EXPECT_EQ(inference.inferred, types.size()) << label;
         const std::vector<std::size_t> nearest = NearestInferred(types, inference);
         for (std::size_t k = 0; k < types.size(); ++k) {
-            EXPECT_LT(PercentApart(types[k], inference.monomers[nearest[k]].sequence), 2) << label << " type " << k;
+            EXPECT_LT(PercentApart(types[k], inference.monomers[nearest[k]].sequence), 2)
+                << label << " type " << k;
             for (std::size_t j = 0; j < k; ++j) EXPECT_NE(nearest[j], nearest[k]) << label << ": merged";
         }
         EXPECT_EQ(inference.hor.unit.size(), types.size()) << label;
     }
+}
+
+// A HOR position made of the first half of one position and the second half
+// of another is inferred as a monomer of its own and reported as a hybrid.
+TEST(InferPositions, HybridMonomer) {
+    std::mt19937_64 random(51);
+    const std::string ancestor = reference::RandomSequence(random, 171);
+    std::vector<std::string> types = TestTypes(random, ancestor, 6);
+    types.push_back(types[1].substr(0, 85) + types[4].substr(85));
+    TestArrayShape shape;
+    shape.copies = 40;
+    const TestArray array = LayOutTestArray(random, types, shape);
+    const Inference inference = Infer(array.sequence, {{"a", ancestor}});
+    ASSERT_EQ(inference.inferred, 7u);
+    const std::vector<std::size_t> nearest = NearestInferred(types, inference);
+    ASSERT_EQ(inference.hybrids.size(), 1u);
+    EXPECT_EQ(inference.hybrids[0].monomer, nearest[6]);
+    EXPECT_EQ(inference.hybrids[0].first, nearest[1]);
+    EXPECT_EQ(inference.hybrids[0].second, nearest[4]);
 }
 
 // A generated region: random sequence, monomeric satellite (monomers of one
@@ -178,6 +205,8 @@ TEST(InferRoute, TemplatesOfMixedOrientation) {
 // The real D21Z1 array (CHM13 cen21) against the standard HMM annotation:
 // monomers cut where the standard ones start, each standard position one
 // inferred monomer and back, the 11-monomer unit, no copy outside the array.
+// Also with 8 % substitutions (a noisy read: copies about 16 % apart, so the
+// array is a diverged HOR, whose stretches then make the monomers).
 TEST(InferReal, Cen21StandardPhaseAndPositions) {
     const std::vector<SequenceRecord> records = [] {
         std::vector<SequenceRecord> read;
@@ -200,46 +229,57 @@ TEST(InferReal, Cen21StandardPhaseAndPositions) {
         standard.push_back(s);
     }
     ASSERT_GT(standard.size(), 1900u);
-    InferSettings settings;
-    settings.threads = 2;
-    const Inference inference =
-        InferMonomers({records[0].sequence}, DefaultTemplates(), settings, [](const RoundReport&) {});
-
-    const std::vector<Segment>& segments = inference.segments[0];
-    std::map<std::string, std::map<std::size_t, std::size_t>> forward;  // position -> monomer -> count
-    std::map<std::size_t, std::map<std::string, std::size_t>> backward;
-    std::size_t pairs = 0;
-    std::size_t exact = 0;  // starts within 5 bases
-    for (const Standard& s : standard) {
-        const auto at = std::lower_bound(segments.begin(), segments.end(), s.start - 85,
-                                         [](const Segment& x, std::int64_t p) { return x.start < p; });
-        for (auto it = at; it != segments.end() && it->start < s.end; ++it) {
-            const std::int64_t overlap = std::min(s.end, it->end + 1) - std::max(s.start, it->start);
-            if (2 * overlap < s.end - s.start) continue;
-            ++forward[s.position][it->type];
-            ++backward[it->type][s.position];
-            ++pairs;
-            exact += std::abs(it->start - s.start) <= 5;
-            break;
-        }
+    std::string noisy = records[0].sequence;
+    std::mt19937_64 random(61);
+    for (char& base : noisy) {
+        const std::size_t at = reference::kDna.find(base);
+        if (at != std::string_view::npos && random() % 100 < 8)
+            base = reference::kDna[(at + 1 + random() % 3) % 4];
     }
-    const auto purity = [&](const auto& table) {
-        std::size_t agree = 0;
-        for (const auto& [key, counts] : table) {
-            std::size_t most = 0;
-            for (const auto& [other, count] : counts) most = std::max(most, count);
-            agree += most;
+    for (const auto& [label, sequence, least] : {std::tuple{"cen21", records[0].sequence, 98.0},
+                                                 std::tuple{"cen21, 8 % substitutions", noisy, 97.0}}) {
+        InferSettings settings;
+        settings.threads = 2;
+        const Inference inference =
+            InferMonomers({sequence}, DefaultTemplates(), settings, [](const RoundReport&) {});
+
+        const std::vector<Segment>& segments = inference.segments[0];
+        std::map<std::string, std::map<std::size_t, std::size_t>> forward;  // position -> monomer -> count
+        std::map<std::size_t, std::map<std::string, std::size_t>> backward;
+        std::size_t pairs = 0;
+        std::size_t exact = 0;  // starts within 5 bases
+        for (const Standard& s : standard) {
+            const auto at = std::lower_bound(segments.begin(), segments.end(), s.start - 85,
+                                             [](const Segment& x, std::int64_t p) { return x.start < p; });
+            for (auto it = at; it != segments.end() && it->start < s.end; ++it) {
+                const std::int64_t overlap = std::min(s.end, it->end + 1) - std::max(s.start, it->start);
+                if (2 * overlap < s.end - s.start) continue;
+                ++forward[s.position][it->type];
+                ++backward[it->type][s.position];
+                ++pairs;
+                exact += std::abs(it->start - s.start) <= 5;
+                break;
+            }
         }
-        return 100.0 * static_cast<double>(agree) / static_cast<double>(pairs);
-    };
-    EXPECT_GT(pairs, standard.size() * 95 / 100);
-    EXPECT_GT(100.0 * static_cast<double>(exact) / static_cast<double>(pairs), 90) << "not the standard phase";
-    EXPECT_GE(purity(forward), 98) << "standard positions merged";
-    EXPECT_GE(purity(backward), 98) << "a monomer spans two positions";
-    EXPECT_EQ(inference.hor.unit.size(), 11u);
-    for (const HorCopy& copy : inference.hor.copies) {
-        EXPECT_GE(copy.start, standard.front().start - 5000);
-        EXPECT_LE(copy.end, standard.back().end + 5000);
+        const auto purity = [&](const auto& counted) {
+            std::size_t agree = 0;
+            for (const auto& [key, counts] : counted) {
+                std::size_t most = 0;
+                for (const auto& [other, count] : counts) most = std::max(most, count);
+                agree += most;
+            }
+            return 100.0 * static_cast<double>(agree) / static_cast<double>(pairs);
+        };
+        EXPECT_GT(pairs, standard.size() * 95 / 100) << label;
+        EXPECT_GT(100.0 * static_cast<double>(exact) / static_cast<double>(pairs), 90)
+            << label << ": not the standard phase";
+        EXPECT_GE(purity(forward), least) << label << ": standard positions merged";
+        EXPECT_GE(purity(backward), least) << label << ": a monomer spans two positions";
+        EXPECT_EQ(inference.hor.unit.size(), 11u) << label;
+        for (const HorCopy& copy : inference.hor.copies) {
+            EXPECT_GE(copy.start, standard.front().start - 5000) << label;
+            EXPECT_LE(copy.end, standard.back().end + 5000) << label;
+        }
     }
 }
 

@@ -43,7 +43,8 @@ void ExpectRecovered(const TestArray& array, const Inference& inference, const s
     std::rotate(unit.begin(), std::find(unit.begin(), unit.end(), 0), unit.end());
     for (std::size_t k = 0; k < unit.size(); ++k) EXPECT_EQ(unit[k], k) << label;
     const double lost = array.types.size() == 2 ? 0.1 * static_cast<double>(array.copies) : 0;
-    EXPECT_LE(static_cast<double>(inference.hor.copies.size()), static_cast<double>(array.copies) + 1) << label;
+    EXPECT_LE(static_cast<double>(inference.hor.copies.size()), static_cast<double>(array.copies) + 1)
+        << label;
     EXPECT_GE(static_cast<double>(inference.hor.copies.size()), static_cast<double>(array.copies) - 1 - lost)
         << label;
 }
@@ -180,9 +181,11 @@ TEST(InferCli, NoAlphaSatellite) {
     dir.Write("random.fa", Fasta("r", reference::RandomSequence(random, 3000)));
     const RunResult run = RunProgram(HORGRID_TOOLS_BIN, {"infer", "random.fa"}, dir.path());
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("route: de novo: the templates (the standard class monomers) explain 0.0 % of the "
-                           "bases; no tandem period found\nno satellite found in 'random.fa': the monomer set is empty"),
-              std::string::npos)
+    EXPECT_NE(
+        run.out.find(
+            "route: de novo: the templates (the standard class monomers) explain 0.0 % of the "
+            "bases; no tandem period found\nno satellite found in 'random.fa': the monomer set is empty"),
+        std::string::npos)
         << run.out;
     EXPECT_EQ(ReadFile(dir.File("random.fa_monomers.fa")), "");
 }

@@ -44,7 +44,8 @@ std::vector<RegionClass> Smooth(const std::vector<RegionClass>& classes, std::si
     std::array<std::vector<std::size_t>, 4> prefix;
     for (auto& sums : prefix) sums.assign(count + 1, 0);
     for (std::size_t i = 0; i < count; ++i) {
-        for (std::size_t k = 0; k < 4; ++k) prefix[k][i + 1] = prefix[k][i] + (static_cast<std::size_t>(classes[i]) == k);
+        for (std::size_t k = 0; k < 4; ++k)
+            prefix[k][i + 1] = prefix[k][i] + (static_cast<std::size_t>(classes[i]) == k);
     }
     std::vector<RegionClass> smooth(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -55,27 +56,30 @@ std::vector<RegionClass> Smooth(const std::vector<RegionClass>& classes, std::si
             return prefix[k][high] - prefix[k][low];
         };
         // Whether `yes` segments outvote `no` ones, the own class deciding a tie.
-        const auto vote = [&](std::size_t yes, std::size_t no, bool own) { return yes != no ? yes > no : own; };
+        const auto vote = [&](std::size_t yes, std::size_t no, bool own) {
+            return yes != no ? yes > no : own;
+        };
         const RegionClass own = classes[i];
         const std::size_t live = in(RegionClass::LiveHor);
         const std::size_t diverged = in(RegionClass::DivergedHor);
         const std::size_t monomeric = in(RegionClass::Monomeric);
-        if (!vote(live + diverged + monomeric, in(RegionClass::NotSatellite), own != RegionClass::NotSatellite)) {
+        if (!vote(live + diverged + monomeric, in(RegionClass::NotSatellite),
+                  own != RegionClass::NotSatellite)) {
             smooth[i] = RegionClass::NotSatellite;
         } else if (vote(live, diverged + monomeric, own == RegionClass::LiveHor)) {
             smooth[i] = RegionClass::LiveHor;
         } else {
             smooth[i] = vote(diverged, monomeric, own == RegionClass::DivergedHor) ? RegionClass::DivergedHor
-                                                                                  : RegionClass::Monomeric;
+                                                                                   : RegionClass::Monomeric;
         }
     }
     return smooth;
 }
 
 // Stretches of one record (segments [from, to) without a long gap).
-void AddStretches(std::size_t record, const std::vector<Segment>& segments, const std::vector<RegionClass>& classes,
-                  std::size_t from, std::size_t to, const RegionSettings& settings,
-                  std::vector<ArrayStretch>& stretches) {
+void AddStretches(std::size_t record, const std::vector<Segment>& segments,
+                  const std::vector<RegionClass>& classes, std::size_t from, std::size_t to,
+                  const RegionSettings& settings, std::vector<ArrayStretch>& stretches) {
     std::vector<ArrayStretch> runs;
     for (std::size_t i = from; i < to; ++i) {
         if (runs.empty() || runs.back().kind != classes[i]) {
@@ -146,7 +150,8 @@ NearestCopy NearestCopies(std::string_view sequence, const std::vector<Segment>&
         count, settings.threads,
         [&](std::size_t i, unsigned) {
             if (!satellite[i] || pieces[i].empty()) return;
-            const auto limit = static_cast<std::uint32_t>(cap * static_cast<float>(pieces[i].size()) / 100.0f);
+            const auto limit =
+                static_cast<std::uint32_t>(cap * static_cast<float>(pieces[i].size()) / 100.0f);
             for (std::size_t k = 1; k <= width && i + k < count; ++k) {
                 if (!satellite[i + k]) continue;
                 const std::uint32_t distance = LevenshteinAtMost(pieces[i], pieces[i + k], limit);

@@ -24,7 +24,7 @@ std::string_view RegionClassName(RegionClass kind);
 struct RegionSettings {
     double satelliteIdentity = 70;  // a segment of lower identity is not satellite, percent
     float liveDistance = 10;        // nearest copy at most this far: live, percent
-    float divergedDistance = 20;    // ... at most this far: diverged; further: monomeric
+    float divergedDistance = 30;    // ... at most this far: diverged; further: monomeric
     std::size_t neighbours = 50;    // copies are looked for this many segments either side
     std::size_t smoothing = 10;     // a segment takes the majority class of this many either side
     std::size_t minSegments = 8;    // shorter stretches join a neighbour
@@ -35,8 +35,8 @@ struct RegionSettings {
 // One stretch of one record's decomposition.
 struct ArrayStretch {
     std::size_t record = 0;
-    std::size_t first = 0;  // index of its first segment in the record's list
-    std::size_t last = 0;   // index of its last segment, inclusive
+    std::size_t first = 0;   // index of its first segment in the record's list
+    std::size_t last = 0;    // index of its last segment, inclusive
     std::int64_t start = 0;  // 0-based first base
     std::int64_t end = 0;    // 0-based last base, inclusive
     RegionClass kind = RegionClass::NotSatellite;
@@ -52,7 +52,7 @@ struct NearestCopy {
     std::vector<std::size_t> offsets;
 };
 NearestCopy NearestCopies(std::string_view sequence, const std::vector<Segment>& segments,
-                                 const RegionSettings& settings, float cap);
+                          const RegionSettings& settings, float cap);
 
 // The stretches of every record's decomposition, in record and position
 // order, covering every segment once. Each segment is classed by its identity

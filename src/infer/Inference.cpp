@@ -5,6 +5,8 @@
 #include <map>
 #include <numeric>
 #include <optional>
+#include <tuple>
+#include <utility>
 
 #include "common/Parallel.h"
 #include "decompose/Decompose.h"
@@ -13,6 +15,7 @@
 #include "infer/LeaderClusters.h"
 #include "infer/MedoidConsensus.h"
 #include "infer/StandardMonomers.h"
+#include "infer/TemplateHits.h"
 #include "sequence/DistancePercent.h"
 #include "sequence/EditDistance.h"
 
@@ -21,12 +24,7 @@ namespace {
 
 using Decomposition = std::vector<std::vector<Segment>>;
 
-// A stretch of one record, [begin, end) in bases.
-struct Window {
-    std::size_t record = 0;
-    std::size_t begin = 0;
-    std::size_t end = 0;
-};
+using Window = RecordWindow;
 
 // A group of segment pieces with its consensus and spread (mean distance of
 // the members to the consensus, percent).
@@ -66,12 +64,11 @@ RoundReport Report(std::size_t round, std::size_t monomers, const Decomposition&
 }
 
 // Decomposes the windows with `set` and puts their segments in place of the
-// base decomposition's segments there (all of them without windows); the base
-// segments outside keep their type plus `offset`.
+// base decomposition's segments there; the base segments outside keep their
+// type plus `offset`.
 Decomposition DecomposeWindows(const std::vector<std::string>& sequences, const std::vector<MonomerType>& set,
                                const std::vector<Window>& windows, const Decomposition& base,
                                std::size_t offset, const InferSettings& settings) {
-    if (windows.empty()) return DecomposeInWindows(sequences, set, settings.scoring, settings.threads);
     std::vector<std::string> parts;
     for (const Window& window : windows) {
         parts.push_back(sequences[window.record].substr(window.begin, window.end - window.begin));
@@ -83,7 +80,8 @@ Decomposition DecomposeWindows(const std::vector<std::string>& sequences, const 
         const std::vector<Segment>& from = base[record];
         std::size_t& k = next[record];
         for (; k < from.size() && from[k].start < before; ++k) {
-            if (from[k].end < before && (result[record].empty() || from[k].start > result[record].back().end)) {
+            if (from[k].end < before &&
+                (result[record].empty() || from[k].start > result[record].back().end)) {
                 result[record].push_back(from[k]);
                 result[record].back().type += offset;
             }
@@ -98,7 +96,9 @@ Decomposition DecomposeWindows(const std::vector<std::string>& sequences, const 
             result[window.record].push_back(segment);
         }
         std::size_t& k = next[window.record];
-        while (k < base[window.record].size() && base[window.record][k].start < static_cast<std::int64_t>(window.end)) ++k;
+        while (k < base[window.record].size() &&
+               base[window.record][k].start < static_cast<std::int64_t>(window.end))
+            ++k;
     }
     for (std::size_t r = 0; r < sequences.size(); ++r) {
         keepBase(r, static_cast<std::int64_t>(sequences[r].size()) + 1);
@@ -114,9 +114,12 @@ std::vector<Window> SatelliteWindows(const std::vector<std::string>& sequences,
     for (const ArrayStretch& stretch : stretches) {
         if (stretch.kind == RegionClass::NotSatellite) continue;
         const std::size_t length = sequences[stretch.record].size();
-        Window window{stretch.record, static_cast<std::size_t>(stretch.start) - std::min<std::size_t>(kMargin, static_cast<std::size_t>(stretch.start)),
+        Window window{stretch.record,
+                      static_cast<std::size_t>(stretch.start) -
+                          std::min<std::size_t>(kMargin, static_cast<std::size_t>(stretch.start)),
                       std::min(length, static_cast<std::size_t>(stretch.end) + 1 + kMargin)};
-        if (!windows.empty() && windows.back().record == window.record && window.begin <= windows.back().end) {
+        if (!windows.empty() && windows.back().record == window.record &&
+            window.begin <= windows.back().end) {
             windows.back().end = std::max(windows.back().end, window.end);
         } else {
             windows.push_back(window);
@@ -125,17 +128,41 @@ std::vector<Window> SatelliteWindows(const std::vector<std::string>& sequences,
     return windows;
 }
 
-// Percent of the ACGT bases in segments of satellite identity.
-double SatelliteShare(const std::vector<std::string>& sequences, const Decomposition& segments, double identity) {
+// What a round decomposes: the satellite stretches of the last decomposition
+// and the stretches that share k-mers with the new set (monomers that reach
+// satellite the last set missed), joined, in record and position order.
+std::vector<Window> RoundWindows(const std::vector<std::string>& sequences, const std::vector<MonomerType>& set,
+                                 const std::vector<ArrayStretch>& stretches) {
+    std::vector<Window> all = SatelliteWindows(sequences, stretches);
+    const std::vector<Window> hits = TemplateWindows(sequences, set);
+    all.insert(all.end(), hits.begin(), hits.end());
+    std::sort(all.begin(), all.end(), [](const Window& a, const Window& b) {
+        return a.record != b.record ? a.record < b.record : a.begin < b.begin;
+    });
+    std::vector<Window> joined;
+    for (const Window& window : all) {
+        if (!joined.empty() && joined.back().record == window.record && window.begin <= joined.back().end) {
+            joined.back().end = std::max(joined.back().end, window.end);
+        } else {
+            joined.push_back(window);
+        }
+    }
+    return joined;
+}
+
+// Percent of the ACGT bases in segments of satellite identity, and their bases.
+std::pair<double, std::size_t> SatelliteShare(const std::vector<std::string>& sequences,
+                                              const Decomposition& segments, double identity) {
     std::size_t bases = 0;
     std::size_t explained = 0;
     for (std::size_t r = 0; r < sequences.size(); ++r) {
         for (const char c : sequences[r]) bases += c == 'A' || c == 'C' || c == 'G' || c == 'T';
         for (const Segment& segment : segments[r]) {
-            if (segment.identity >= identity) explained += static_cast<std::size_t>(segment.end - segment.start + 1);
+            if (segment.identity >= identity)
+                explained += static_cast<std::size_t>(segment.end - segment.start + 1);
         }
     }
-    return bases == 0 ? 0 : 100.0 * static_cast<double>(explained) / static_cast<double>(bases);
+    return {bases == 0 ? 0 : 100.0 * static_cast<double>(explained) / static_cast<double>(bases), explained};
 }
 
 // A segment of a live stretch: record and index in the record's list.
@@ -144,11 +171,21 @@ struct LiveSegment {
     std::size_t index = 0;
 };
 
-std::vector<LiveSegment> LiveSegments(const Decomposition& segments, const std::vector<ArrayStretch>& stretches,
-                                      double identity) {
+// The class of the stretches that make monomers and copies: live HOR, or
+// diverged HOR where no stretch is live (a read whose sequencing errors put
+// every copy 10 % or more from the next, an array that is all old).
+RegionClass HorClass(const std::vector<ArrayStretch>& stretches) {
+    const bool live = std::any_of(stretches.begin(), stretches.end(),
+                                  [](const ArrayStretch& s) { return s.kind == RegionClass::LiveHor; });
+    return live ? RegionClass::LiveHor : RegionClass::DivergedHor;
+}
+
+std::vector<LiveSegment> LiveSegments(const Decomposition& segments,
+                                      const std::vector<ArrayStretch>& stretches, double identity) {
     std::vector<LiveSegment> live;
+    const RegionClass kind = HorClass(stretches);
     for (const ArrayStretch& stretch : stretches) {
-        if (stretch.kind != RegionClass::LiveHor) continue;
+        if (stretch.kind != kind) continue;
         for (std::size_t i = stretch.first; i <= stretch.last; ++i) {
             if (segments[stretch.record][i].identity >= identity) live.push_back({stretch.record, i});
         }
@@ -159,17 +196,20 @@ std::vector<LiveSegment> LiveSegments(const Decomposition& segments, const std::
 // Score of the segments that start in the live stretches.
 std::int64_t LiveScore(const Decomposition& segments, const std::vector<ArrayStretch>& stretches) {
     std::int64_t score = 0;
+    const RegionClass kind = HorClass(stretches);
     for (const ArrayStretch& stretch : stretches) {
-        if (stretch.kind != RegionClass::LiveHor) continue;
+        if (stretch.kind != kind) continue;
         const std::vector<Segment>& record = segments[stretch.record];
-        auto at = std::lower_bound(record.begin(), record.end(), stretch.start,
-                                   [](const Segment& s, std::int64_t position) { return s.start < position; });
+        auto at =
+            std::lower_bound(record.begin(), record.end(), stretch.start,
+                             [](const Segment& s, std::int64_t position) { return s.start < position; });
         for (; at != record.end() && at->start <= stretch.end; ++at) score += at->score;
     }
     return score;
 }
 
-std::string Piece(const std::vector<std::string>& sequences, const Decomposition& segments, const LiveSegment& live) {
+std::string Piece(const std::vector<std::string>& sequences, const Decomposition& segments,
+                  const LiveSegment& live) {
     const Segment& segment = segments[live.record][live.index];
     const std::string_view piece(sequences[live.record].data() + segment.start,
                                  static_cast<std::size_t>(segment.end - segment.start + 1));
@@ -180,7 +220,8 @@ std::string Piece(const std::vector<std::string>& sequences, const Decomposition
 void Summarise(Group& group, const std::vector<std::string_view>& pieces, std::size_t sample) {
     std::vector<std::string_view> spread;
     const std::size_t count = std::min(group.members.size(), sample);
-    for (std::size_t k = 0; k < count; ++k) spread.push_back(pieces[group.members[k * group.members.size() / count]]);
+    for (std::size_t k = 0; k < count; ++k)
+        spread.push_back(pieces[group.members[k * group.members.size() / count]]);
     const std::size_t medoid = GroupMedoid(spread);
     group.consensus = MedoidConsensus().Consensus(spread, spread[medoid]);
     const std::size_t measured = std::min<std::size_t>(spread.size(), 100);
@@ -198,6 +239,25 @@ bool Separate(const Group& a, const Group& b, const InferSettings& settings) {
     return between >= 1.0f && between >= settings.separation * (a.spread + b.spread) / 2;
 }
 
+// Two HOR columns of one monomer are distinct monomers when their consensuses
+// differ and most members of each (four in five of up to 200) lie closer to
+// their own column's consensus than to the other's: a base that tells the
+// columns apart is seldom mutated, so even positions one base apart separate,
+// while one monomer used twice in the unit gives one consensus twice.
+bool SeparateColumns(const Group& a, const Group& b, const std::vector<std::string_view>& pieces) {
+    if (a.consensus == b.consensus) return false;
+    const auto loyal = [&](const Group& own, const Group& other) {
+        const std::size_t measured = std::min<std::size_t>(own.members.size(), 200);
+        std::size_t closer = 0;
+        for (std::size_t k = 0; k < measured; ++k) {
+            const std::string_view piece = pieces[own.members[k * own.members.size() / measured]];
+            closer += Levenshtein(piece, own.consensus) < Levenshtein(piece, other.consensus);
+        }
+        return 5 * closer >= 4 * measured;
+    };
+    return loyal(a, b) && loyal(b, a);
+}
+
 std::vector<Group> RoundGroups(const std::vector<std::string>& pieces, const std::vector<double>& identities,
                                const InferSettings& settings) {
     const std::vector<std::string_view> views(pieces.begin(), pieces.end());
@@ -206,27 +266,51 @@ std::vector<Group> RoundGroups(const std::vector<std::string>& pieces, const std
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return identities[a] > identities[b]; });
     std::vector<Group> groups;
-    for (std::vector<std::size_t>& members : LeaderClusters(views, order, settings.closeness, settings.threads)) {
+    for (std::vector<std::size_t>& members :
+         LeaderClusters(views, order, settings.closeness, settings.threads, settings.leaderSample)) {
         if (members.size() >= settings.minCount) groups.push_back({std::move(members), {}, 0});
     }
     ParallelFor(groups.size(), settings.threads,
                 [&](std::size_t g, unsigned) { Summarise(groups[g], views, settings.consensusSample); });
     const auto bySize = [](const Group& a, const Group& b) { return a.members.size() > b.members.size(); };
     std::stable_sort(groups.begin(), groups.end(), bySize);
-    for (std::size_t i = 0; i < groups.size(); ++i) {
-        for (std::size_t j = i + 1; j < groups.size(); ++j) {
-            if (PercentApart(groups[i].consensus, groups[j].consensus) >= settings.mergeLimit ||
+    // Each group joins the largest earlier one it is close to and does not
+    // separate from, judged on the consensuses as they came from the leaders:
+    // a merged consensus moves toward the middle of its family and would pull
+    // in neighbours one by one.
+    std::vector<std::size_t> into(groups.size());
+    std::iota(into.begin(), into.end(), 0);
+    for (std::size_t j = 1; j < groups.size(); ++j) {
+        for (std::size_t i = 0; i < j; ++i) {
+            if (into[i] != i ||
+                PercentApart(groups[i].consensus, groups[j].consensus) >= settings.mergeLimit ||
                 Separate(groups[i], groups[j], settings)) {
                 continue;
             }
-            std::vector<std::size_t>& members = groups[i].members;
-            members.insert(members.end(), groups[j].members.begin(), groups[j].members.end());
-            std::sort(members.begin(), members.end());
-            Summarise(groups[i], views, settings.consensusSample);
-            groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(j));
-            j = i;  // the merged consensus may now be close to one passed over
+            into[j] = i;
+            break;
         }
     }
+    std::vector<Group> merged;
+    std::vector<std::size_t> slot(groups.size());
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        if (into[g] != g) continue;
+        slot[g] = merged.size();
+        merged.push_back(std::move(groups[g]));
+    }
+    std::vector<bool> changed(merged.size(), false);
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        if (into[g] == g) continue;
+        Group& target = merged[slot[into[g]]];
+        target.members.insert(target.members.end(), groups[g].members.begin(), groups[g].members.end());
+        changed[slot[into[g]]] = true;
+    }
+    ParallelFor(merged.size(), settings.threads, [&](std::size_t g, unsigned) {
+        if (!changed[g]) return;
+        std::sort(merged[g].members.begin(), merged[g].members.end());
+        Summarise(merged[g], views, settings.consensusSample);
+    });
+    groups = std::move(merged);
     std::stable_sort(groups.begin(), groups.end(), bySize);
     return groups;
 }
@@ -238,11 +322,50 @@ std::string MonomerName(std::size_t index) {
     return name;
 }
 
-std::vector<std::string> Sorted(const std::vector<MonomerType>& set, std::size_t count) {
-    std::vector<std::string> sequences;
-    for (std::size_t k = 0; k < count; ++k) sequences.push_back(set[k].sequence);
-    std::sort(sequences.begin(), sequences.end());
-    return sequences;
+// Whether every monomer of `next` lies within 1 % of one of the first `count`
+// of `set` and back: a round that changes nothing more is not decomposed.
+bool Equivalent(const std::vector<MonomerType>& next, const std::vector<MonomerType>& set,
+                std::size_t count) {
+    const auto covered = [](const std::vector<MonomerType>& a, std::size_t na,
+                            const std::vector<MonomerType>& b, std::size_t nb) {
+        for (std::size_t i = 0; i < na; ++i) {
+            bool near = false;
+            for (std::size_t j = 0; j < nb && !near; ++j)
+                near = PercentApart(a[i].sequence, b[j].sequence) < 1.0f;
+            if (!near) return false;
+        }
+        return true;
+    };
+    return next.size() == count && covered(next, next.size(), set, count) &&
+           covered(set, count, next, next.size());
+}
+
+// The templates that type at least minCount segments of satellite identity,
+// and the decomposition with only their segments, typed by their index among
+// them.
+std::pair<std::vector<MonomerType>, Decomposition> UsedTemplates(const std::vector<MonomerType>& templates,
+                                                                 const Decomposition& segments,
+                                                                 double identity, std::size_t minCount) {
+    std::vector<std::size_t> counts(templates.size(), 0);
+    for (const std::vector<Segment>& record : segments) {
+        for (const Segment& segment : record) counts[segment.type] += segment.identity >= identity;
+    }
+    std::vector<MonomerType> used;
+    std::vector<std::size_t> index(templates.size(), templates.size());
+    for (std::size_t k = 0; k < templates.size(); ++k) {
+        if (counts[k] < minCount) continue;
+        index[k] = used.size();
+        used.push_back(templates[k]);
+    }
+    Decomposition kept(segments.size());
+    for (std::size_t r = 0; r < segments.size(); ++r) {
+        for (Segment segment : segments[r]) {
+            if (index[segment.type] == templates.size()) continue;
+            segment.type = index[segment.type];
+            kept[r].push_back(segment);
+        }
+    }
+    return {std::move(used), std::move(kept)};
 }
 
 // The HOR reading order of the live segments of inferred types: runs as
@@ -281,8 +404,10 @@ bool SplitByColumn(const std::vector<std::string>& sequences, State& state, cons
     const std::size_t size = unit.size();
     if (size < 2) return false;
     // Each live segment's neighbours in HOR reading order.
-    const std::vector<LiveSegment> live = LiveSegments(state.segments, state.regions, settings.regions.satelliteIdentity);
-    std::map<std::size_t, std::map<std::size_t, std::vector<std::size_t>>> byColumn;  // type -> column -> live index
+    const std::vector<LiveSegment> live =
+        LiveSegments(state.segments, state.regions, settings.regions.satelliteIdentity);
+    std::map<std::size_t, std::map<std::size_t, std::vector<std::size_t>>>
+        byColumn;  // type -> column -> live index
     for (std::size_t k = 0; k < live.size(); ++k) {
         const std::vector<Segment>& record = state.segments[live[k].record];
         const Segment& segment = record[live[k].index];
@@ -297,7 +422,8 @@ bool SplitByColumn(const std::vector<std::string>& sequences, State& state, cons
             if (at < 0 || at >= static_cast<std::ptrdiff_t>(record.size())) return std::nullopt;
             const Segment& other = record[static_cast<std::size_t>(at)];
             if (other.reverse != segment.reverse ||
-                std::max(other.start - segment.end, segment.start - other.end) > 50) return std::nullopt;
+                std::max(other.start - segment.end, segment.start - other.end) > 50)
+                return std::nullopt;
             return other.type;
         };
         const std::optional<std::size_t> before = neighbour(-1);
@@ -338,8 +464,9 @@ bool SplitByColumn(const std::vector<std::string>& sequences, State& state, cons
         // Columns that do not separate join.
         for (std::size_t i = 0; i < groups.size(); ++i) {
             for (std::size_t j = i + 1; j < groups.size(); ++j) {
-                if (Separate(groups[i], groups[j], settings)) continue;
-                groups[i].members.insert(groups[i].members.end(), groups[j].members.begin(), groups[j].members.end());
+                if (SeparateColumns(groups[i], groups[j], views)) continue;
+                groups[i].members.insert(groups[i].members.end(), groups[j].members.begin(),
+                                         groups[j].members.end());
                 Summarise(groups[i], views, settings.consensusSample);
                 groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(j));
                 j = i;
@@ -379,10 +506,12 @@ std::vector<HybridMonomer> FindHybrids(const std::vector<MonomerType>& set, std:
             if (firstA > 3) continue;
             for (std::size_t b = 0; b < inferred; ++b) {
                 if (b == m || b == a) continue;
-                const float secondB = PercentApart(half(set[m].sequence, false), half(set[b].sequence, false));
+                const float secondB =
+                    PercentApart(half(set[m].sequence, false), half(set[b].sequence, false));
                 if (secondB > 3) continue;
                 const float firstB = PercentApart(half(set[m].sequence, true), half(set[b].sequence, true));
-                const float secondA = PercentApart(half(set[m].sequence, false), half(set[a].sequence, false));
+                const float secondA =
+                    PercentApart(half(set[m].sequence, false), half(set[a].sequence, false));
                 if (firstB < 5 || secondA < 5) continue;
                 if (!best || firstA + secondB < bestSum) {
                     best = HybridMonomer{m, a, b};
@@ -396,18 +525,24 @@ std::vector<HybridMonomer> FindHybrids(const std::vector<MonomerType>& set, std:
 }
 
 // Renames the inferred monomers M1, M2, ...: the HOR unit in unit order, then
-// the others by falling segment count; the templates keep their names.
+// the others by falling segment count; the templates keep their names, and
+// those that type no segment of the final decomposition are dropped.
 void NameInHorOrder(Inference& result, const std::vector<std::size_t>& counts) {
-    const std::size_t size = result.monomers.size();
+    const std::size_t all = result.monomers.size();
+    std::size_t size = result.inferred;
+    for (std::size_t type = result.inferred; type < all; ++type) size += counts[type] > 0;
     std::vector<std::size_t> order(result.hor.unit);
     std::vector<std::size_t> rest;
     for (std::size_t type = 0; type < result.inferred; ++type) {
         if (std::find(order.begin(), order.end(), type) == order.end()) rest.push_back(type);
     }
-    std::stable_sort(rest.begin(), rest.end(), [&](std::size_t a, std::size_t b) { return counts[a] > counts[b]; });
+    std::stable_sort(rest.begin(), rest.end(),
+                     [&](std::size_t a, std::size_t b) { return counts[a] > counts[b]; });
     order.insert(order.end(), rest.begin(), rest.end());
-    for (std::size_t type = result.inferred; type < size; ++type) order.push_back(type);
-    std::vector<std::size_t> rank(size);
+    for (std::size_t type = result.inferred; type < all; ++type) {
+        if (counts[type] > 0) order.push_back(type);
+    }
+    std::vector<std::size_t> rank(all, all);
     std::vector<MonomerType> named(size);
     for (std::size_t k = 0; k < size; ++k) {
         rank[order[k]] = k;
@@ -446,7 +581,9 @@ std::vector<MonomerType> FamilyReferenceTemplates() {
     return references;
 }
 
-std::vector<MonomerType> DefaultTemplates() { return StandardClassMonomers(); }
+std::vector<MonomerType> DefaultTemplates() {
+    return StandardClassMonomers();
+}
 
 std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates) {
     for (std::size_t k = 1; k < templates.size(); ++k) {
@@ -468,32 +605,46 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     const double satellite = regionSettings.satelliteIdentity;
     Inference result;
     State state;
-    for (const MonomerType& type : OrientTemplates(templates)) state.set.push_back({type.name, Upper(type.sequence)});
+    for (const MonomerType& type : OrientTemplates(templates))
+        state.set.push_back({type.name, Upper(type.sequence)});
 
     // The route: the templates, or one period of the sequence.
-    state.segments = DecomposeInWindows(sequences, state.set, settings.scoring, settings.threads);
+    const Decomposition none(sequences.size());
+    state.segments =
+        DecomposeWindows(sequences, state.set, TemplateWindows(sequences, state.set), none, 0, settings);
     onRound(Report(1, state.set.size(), state.segments));
-    result.route.templateShare = SatelliteShare(sequences, state.segments, satellite);
+    std::size_t explained = 0;
+    std::tie(result.route.templateShare, explained) = SatelliteShare(sequences, state.segments, satellite);
     std::size_t round = 1;
-    if (result.route.templateShare < settings.minTemplateShare) {
+    // The templates explain little: less than minTemplateShare of the bases
+    // and either less than minTemplateBases or less than half of what the
+    // sequence's own period explains.
+    const TandemPeriod period = result.route.templateShare < settings.minTemplateShare
+                                    ? FindTandemPeriod(sequences, settings.period)
+                                    : TandemPeriod{};
+    if (result.route.templateShare < settings.minTemplateShare &&
+        (explained < settings.minTemplateBases ||
+         (period.period > 0 && 100 * period.share > 2 * result.route.templateShare))) {
         result.route.fromTemplates = false;
-        result.route.period = FindTandemPeriod(sequences, settings.period);
-        const TandemPeriod& period = result.route.period;
+        result.route.period = period;
         if (period.period == 0) {
             result.segments.assign(sequences.size(), {});
             return result;
         }
         state.set = {{"P1", sequences[period.record].substr(period.start, period.period)}};
-        state.segments = DecomposeInWindows(sequences, state.set, settings.scoring, settings.threads);
+        state.segments =
+            DecomposeWindows(sequences, state.set, TemplateWindows(sequences, state.set), none, 0, settings);
         onRound(Report(++round, state.set.size(), state.segments));
         state.inferred = 1;
     }
-    // The templates stay as the monomers of the satellite outside the live arrays.
-    const std::vector<MonomerType> kept = result.route.fromTemplates ? state.set : std::vector<MonomerType>{};
+    // The templates that type satellite stay as the monomers of the satellite
+    // outside the live arrays; their segments stay where no satellite lies.
+    std::vector<MonomerType> kept;
+    Decomposition outside = none;
+    if (result.route.fromTemplates) {
+        std::tie(kept, outside) = UsedTemplates(state.set, state.segments, satellite, settings.minCount);
+    }
     state.regions = ArrayRegions(sequences, state.segments, regionSettings);
-    const std::vector<Window> windows = SatelliteWindows(sequences, state.regions);
-    // Kept where no satellite lies (typed by the templates kept).
-    const Decomposition outside = result.route.fromTemplates ? state.segments : Decomposition(sequences.size());
     bool taken = false;  // a set inferred in the rounds was taken
 
     for (; round < settings.maxRounds; ++round) {
@@ -511,10 +662,11 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
         for (const Group& group : RoundGroups(pieces, identities, settings)) {
             next.push_back({MonomerName(next.size()), group.consensus});
         }
-        if (next.empty() || Sorted(next, next.size()) == Sorted(state.set, state.inferred)) break;
+        if (next.empty() || (taken && Equivalent(next, state.set, state.inferred))) break;
         const std::size_t inferred = next.size();
         next.insert(next.end(), kept.begin(), kept.end());
-        Decomposition segments = DecomposeWindows(sequences, next, windows, outside, inferred, settings);
+        Decomposition segments =
+            DecomposeWindows(sequences, next, RoundWindows(sequences, next, state.regions), outside, inferred, settings);
         // The first set inferred is always taken; later rounds must raise the
         // score of the live stretches.
         if (taken && LiveScore(segments, state.regions) <= LiveScore(state.segments, state.regions)) break;
@@ -535,7 +687,8 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     HorResult hor = FindHor(LiveTyped(state.segments, state.regions, state.inferred, satellite));
     for (std::size_t split = 0; split < 3 && SplitByColumn(sequences, state, hor, settings); ++split) {
         for (std::size_t k = 0; k < state.inferred; ++k) state.set[k].name = MonomerName(k);
-        state.segments = DecomposeWindows(sequences, state.set, windows, outside, state.inferred, settings);
+        state.segments = DecomposeWindows(sequences, state.set, RoundWindows(sequences, state.set, state.regions),
+                                          outside, state.inferred, settings);
         onRound(Report(++round, state.set.size(), state.segments));
         state.regions = ArrayRegions(sequences, state.segments, regionSettings);
         hor = FindHor(LiveTyped(state.segments, state.regions, state.inferred, satellite));

@@ -16,19 +16,20 @@ namespace horgrid {
 // The thresholds of the inference, with the defaults the experiments chose
 // (README, "horgrid-tools infer").
 struct InferSettings {
-    float closeness = 10;      // segments join a group leader closer than this, percent
-    float mergeLimit = 8;      // monomers closer than this merge unless their members separate, percent
-    float separation = 2;      // two groups are distinct when their consensuses lie this many times
-                               // the mean spread of their members apart
-    double minIdentity = 60;   // segments with a lower identity are left out of the result files
-    double minTemplateShare = 5;  // percent of the bases the templates must explain, else the period
-                                  // is found from the sequence
-    std::size_t minCount = 3;  // members a group needs to give a monomer
+    float closeness = 10;         // segments join a group leader closer than this, percent
+    float mergeLimit = 8;         // monomers closer than this merge unless their members separate, percent
+    float separation = 2;         // two groups are distinct when their consensuses lie this many times
+                                  // the mean spread of their members apart
+    double minIdentity = 60;      // segments with a lower identity are left out of the result files
+    double minTemplateShare = 5;  // percent of the bases the templates must explain (or
+    std::size_t minTemplateBases = 100000;  // this many bases), else the period is found from the sequence
+    std::size_t minCount = 3;               // members a group needs to give a monomer
     std::size_t maxRounds = 10;
     std::size_t consensusSample = 1000;  // members aligned for one consensus, spread over the group
+    std::size_t leaderSample = 2000;     // segments that may become group leaders, spread over them
     unsigned threads = 1;
     Scoring scoring;
-    RegionSettings regions;   // the live HOR stretches that make monomers and copies
+    RegionSettings regions;  // the live HOR stretches that make monomers and copies
     TandemPeriodSettings period;
 };
 
@@ -79,25 +80,38 @@ std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates);
 // Infers a monomer set and its HOR from sequences (upper or lower case) and
 // starting templates.
 //
-// Route: the sequences are decomposed with the templates (DecomposeInWindows,
-// so long records use every thread). When segments of satellite identity
-// (settings.regions) cover less than minTemplateShare percent of the bases,
-// the period is found from the sequence (FindTandemPeriod) and one period of
-// it is the only template; without a period the set is empty.
+// Route: the stretches that share k-mers with the templates (TemplateWindows)
+// are decomposed with them (DecomposeInWindows, so long records use every
+// thread; the rest is left without segments). When segments of satellite
+// identity (settings.regions) cover less than minTemplateShare percent of the
+// bases and either less than minTemplateBases bases or less than half the
+// share of k-mers that the sequence's own period explains (FindTandemPeriod),
+// one period of the sequence is the only template; without a period the set
+// is empty.
 //
 // Rounds: the decomposition is cut into stretches (ArrayRegions); only the
 // live HOR stretches give monomers. Their segments (both strands turned
-// forward) are grouped by LeaderClusters; every group of at least minCount
-// members gives its consensus (MedoidConsensus around the medoid); two
-// groups closer than mergeLimit merge unless they separate (their consensuses
-// lie more than `separation` times the mean distance of the members to their
-// own consensus apart). The next round decomposes the satellite stretches with
-// the new monomers and the templates; a round that does not raise the score of
-// the live stretches, or gives back its own set, ends the rounds.
+// forward) are grouped by LeaderClusters (leaders from at most leaderSample of
+// them); every group of at least minCount members gives its consensus
+// (MedoidConsensus around the medoid); a group joins the largest earlier one
+// closer than mergeLimit unless they separate (their consensuses lie at least
+// 1 % and `separation` times the mean distance of the members to their own
+// consensus apart), judged on the leaders' consensuses. The next round
+// decomposes the satellite stretches and the stretches sharing k-mers with
+// the new monomers, with them and the templates that typed at least minCount
+// satellite segments (the other templates' segments are dropped). The first
+// inferred set is taken; a later round that does not raise the score of the
+// live stretches, or whose monomers all lie within 1 % of the last set's and
+// back, ends the rounds.
 //
 // Every HOR position: a monomer that takes more than one column of the HOR
-// unit is split by column (each member's column from its neighbours) where
-// the columns separate as above; the HOR is then found again.
+// unit (FindHor over the live stretches, inferred types only) is split by
+// column, each member's column being the one whose unit neighbours agree best
+// with its own; columns whose consensuses differ and whose members keep to
+// their own column's consensus (four in five) become monomers of their own.
+// The decomposition and the HOR are made again, up to three times. Hybrids:
+// monomers whose first half lies within 3 % of one monomer and second half of
+// another, each half at least 5 % from the other one.
 //
 // `onRound` hears every decomposition.
 Inference InferMonomers(const std::vector<std::string>& sequences, const std::vector<MonomerType>& templates,

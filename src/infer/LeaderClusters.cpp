@@ -14,10 +14,12 @@ namespace horgrid {
 
 std::vector<std::vector<std::size_t>> LeaderClusters(const std::vector<std::string_view>& sequences,
                                                      const std::vector<std::size_t>& order, float closeness,
-                                                     unsigned threads) {
+                                                     unsigned threads, std::size_t sample) {
     std::vector<std::string_view> leaders;
     std::vector<std::uint32_t> limits;
-    for (const std::size_t index : order) {
+    const std::size_t candidates = sample > 0 && sample < order.size() ? sample : order.size();
+    for (std::size_t k = 0; k < candidates; ++k) {
+        const std::size_t index = order[k * order.size() / candidates];
         const std::string_view sequence = sequences[index];
         bool near = false;
         for (std::size_t k = leaders.size(); k-- > 0 && !near;) {
@@ -47,8 +49,11 @@ std::vector<std::vector<std::size_t>> LeaderClusters(const std::vector<std::stri
             for (std::size_t j = 1; j < leaders.size(); ++j) {
                 if (distances[j] < distances[best]) best = j;
             }
-            // Every sequence in `order` but an empty one lies within some leader's limit.
-            if (!sequences[index].empty()) nearest[index] = static_cast<std::ptrdiff_t>(best);
+            // Without a sample every sequence in `order` but an empty one lies
+            // within some leader's limit.
+            if (!sequences[index].empty() && (candidates == order.size() || distances[best] <= limits[best])) {
+                nearest[index] = static_cast<std::ptrdiff_t>(best);
+            }
         },
         64);
     for (std::size_t index = 0; index < sequences.size(); ++index) {

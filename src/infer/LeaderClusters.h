@@ -13,8 +13,13 @@ namespace horgrid {
 // ties), on `threads` threads. Returns the groups, one per leader in the order
 // the leaders arose, each listing sequence indices in ascending order.
 // Cost: sequences times leaders bounded distances, plus one batched pass.
+//
+// With `sample` below the length of `order`, only `sample` sequences spread
+// evenly over `order` (in its order) may become leaders, so that diverse input
+// costs sample times leaders; a sequence not within `closeness` of any leader
+// then joins no group.
 std::vector<std::vector<std::size_t>> LeaderClusters(const std::vector<std::string_view>& sequences,
                                                      const std::vector<std::size_t>& order, float closeness,
-                                                     unsigned threads);
+                                                     unsigned threads, std::size_t sample = 0);
 
 }  // namespace horgrid

@@ -3,65 +3,53 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "sequence/Kmers.h"
+
 namespace horgrid {
 namespace {
 
-int BaseCode(char base) {
-    switch (base) {
-        case 'A': case 'a': return 0;
-        case 'C': case 'c': return 1;
-        case 'G': case 'g': return 2;
-        case 'T': case 't': return 3;
-        default: return -1;
-    }
-}
-
-// For every position: the distance back to the previous occurrence of the
-// k-mer ending there (0 for none or beyond maxPeriod).
-std::vector<std::uint32_t> Distances(const std::string& sequence, const TandemPeriodSettings& settings,
-                                     std::vector<std::uint32_t>& last) {
-    std::vector<std::uint32_t> distances(sequence.size(), 0);
-    const std::uint32_t mask = static_cast<std::uint32_t>((std::uint64_t{1} << (2 * settings.k)) - 1);
-    std::uint32_t code = 0;
-    std::size_t valid = 0;  // bases of ACGT ending here
+// Calls visit(position, distance) for every k-mer: the distance back to the
+// previous occurrence of the k-mer ending at position (0 for none or beyond
+// maxPeriod; positions without a k-mer give 0 too).
+template <class Visit>
+void ForEachDistance(const std::string& sequence, const TandemPeriodSettings& settings,
+                     std::vector<std::uint32_t>& last, Visit&& visit) {
     std::fill(last.begin(), last.end(), 0);
-    for (std::size_t i = 0; i < sequence.size(); ++i) {
-        const int base = BaseCode(sequence[i]);
-        if (base < 0) {
-            valid = 0;
-            continue;
-        }
-        code = ((code << 2) | static_cast<std::uint32_t>(base)) & mask;
-        if (++valid < settings.k) continue;
+    std::size_t next = 0;  // first position not yet visited
+    ForEachKmer(sequence, settings.k, [&](std::size_t i, std::uint64_t code) {
+        for (; next < i; ++next) visit(next, 0u);
         const std::uint32_t previous = last[code];  // position + 1
-        if (previous > 0 && i + 1 - previous <= settings.maxPeriod) {
-            distances[i] = static_cast<std::uint32_t>(i + 1 - previous);
-        }
+        const bool near = previous > 0 && i + 1 - previous <= settings.maxPeriod;
+        visit(i, near ? static_cast<std::uint32_t>(i + 1 - previous) : 0u);
+        next = i + 1;
         last[code] = static_cast<std::uint32_t>(i + 1);
-    }
-    return distances;
+    });
+    for (; next < sequence.size(); ++next) visit(next, 0u);
 }
 
-std::size_t Tolerance(std::size_t period) { return std::max<std::size_t>(1, period / 50); }
+std::size_t Tolerance(std::size_t period) {
+    return std::max<std::size_t>(1, period / 50);
+}
 
 }  // namespace
 
-TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences, const TandemPeriodSettings& settings) {
+TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences,
+                              const TandemPeriodSettings& settings) {
     TandemPeriod result;
     std::vector<std::uint32_t> last(std::size_t{1} << (2 * settings.k));
     std::vector<double> votes(settings.maxPeriod + 1, 0);
     std::size_t kmers = 0;
     for (const std::string& sequence : sequences) {
-        for (const std::uint32_t distance : Distances(sequence, settings, last)) {
-            votes[distance] += 1;
-        }
+        ForEachDistance(sequence, settings, last,
+                        [&](std::size_t, std::uint32_t distance) { votes[distance] += 1; });
         kmers += sequence.size();
     }
     if (kmers == 0) return result;
     const auto around = [&](std::size_t period) {
         double sum = 0;
         const std::size_t tolerance = Tolerance(period);
-        for (std::size_t d = period - std::min(period, tolerance); d <= std::min(settings.maxPeriod, period + tolerance); ++d) {
+        for (std::size_t d = period - std::min(period, tolerance);
+             d <= std::min(settings.maxPeriod, period + tolerance); ++d) {
             if (d > 0) sum += votes[d];
         }
         return sum;
@@ -92,20 +80,19 @@ TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences, const T
     const std::size_t tolerance = Tolerance(best);
     std::size_t bestCount = 0;
     for (std::size_t r = 0; r < sequences.size(); ++r) {
-        const std::vector<std::uint32_t> distances = Distances(sequences[r], settings, last);
+        std::vector<bool> ring(window, false);  // the last `window` positions: in period?
         std::size_t count = 0;
-        for (std::size_t i = 0; i < distances.size(); ++i) {
-            const auto in = [&](std::size_t at) {
-                return distances[at] + tolerance >= best && distances[at] <= best + tolerance;
-            };
-            count += in(i);
-            if (i >= window) count -= in(i - window);
+        ForEachDistance(sequences[r], settings, last, [&](std::size_t i, std::uint32_t distance) {
+            const bool in = distance + tolerance >= best && distance <= best + tolerance;
+            count += in;
+            count -= ring[i % window];
+            ring[i % window] = in;
             if (i + 1 >= window && count > bestCount && sequences[r].size() >= best) {
                 bestCount = count;
                 result.record = r;
                 result.start = std::min(i + 1 - window / 2, sequences[r].size() - best);
             }
-        }
+        });
         if (bestCount == 0 && sequences[r].size() >= best) {
             result.record = r;  // shorter than the window: its middle
             result.start = (sequences[r].size() - best) / 2;

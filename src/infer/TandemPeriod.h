@@ -7,10 +7,10 @@
 namespace horgrid {
 
 struct TandemPeriodSettings {
-    std::size_t k = 12;             // k-mer length
-    std::size_t minPeriod = 40;     // shortest period looked for, bases
-    std::size_t maxPeriod = 1000;   // longest
-    double minShare = 0.05;         // share of k-mers that must repeat one period back
+    std::size_t k = 12;            // k-mer length
+    std::size_t minPeriod = 40;    // shortest period looked for, bases
+    std::size_t maxPeriod = 1000;  // longest
+    double minShare = 0.05;        // share of k-mers that must repeat one period back
 };
 
 struct TandemPeriod {
@@ -27,6 +27,7 @@ struct TandemPeriod {
 // whole fraction of it (1/2 ... 1/6) that holds at least a third of those
 // votes, so a dimer of the repeat does not hide its monomer. `start` is the
 // middle of the stretch of 10 periods where most k-mers vote for the period.
-TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences, const TandemPeriodSettings& settings = {});
+TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences,
+                              const TandemPeriodSettings& settings = {});
 
 }  // namespace horgrid

@@ -103,11 +103,12 @@ void Run(const InferOptions& options) {
 
 void InferOptions::Declare(CommandLine& line) {
     line.Summary(
-        "monomer set and HOR of an array -> SEQUENCES_monomers.fa, SEQUENCES_hors.tsv/.bed and the "
+        "monomer set and HOR of an array or centromere region -> SEQUENCES_monomers.fa, SEQUENCES_hors.tsv/.bed and the "
         "decomposition files");
     line.Description(
-        "Infers the monomer set and the HOR of an alpha-satellite array, starting from the monomers of "
-        "TEMPLATES (FASTA; default: the twelve built-in family references).");
+        "Infers the monomer set and the HOR of a satellite array or centromere region, starting from the "
+        "monomers of TEMPLATES (FASTA; default: the 39 built-in alpha-satellite class monomers, standard "
+        "phase), or from one period of the sequence when they explain little.");
     line.Operand("SEQUENCES", sequences);
     line.OptionalOperand("TEMPLATES", templates);
     line.Threads(settings.threads);
@@ -117,8 +118,8 @@ void InferOptions::Declare(CommandLine& line) {
                 Count(settings.maxRounds));
     line.Option("--closeness", "PCT", "segments closer than PCT % to a group leader join it",
                 Percent(settings.closeness));
-    line.Option("--merge", "PCT", "monomers closer than PCT % are merged", Percent(settings.mergeLimit));
-    line.Option("--min-identity", "PCT", "segments below PCT % identity are not alpha satellite",
+    line.Option("--merge", "PCT", "monomers closer than PCT % merge unless they separate", Percent(settings.mergeLimit));
+    line.Option("--min-identity", "PCT", "segments below PCT % identity are left out of the files",
                 Percent(settings.minIdentity));
     line.Notes(
         "Writes PREFIX_monomers.fa, PREFIX_hors.tsv, PREFIX_hors.bed and the decomposition files "
