@@ -60,6 +60,7 @@ fuzz: setup fuzz-build
 fuzz-smoke: fuzz-build
 	./scripts/fuzz.sh $(BUILD_FUZZ) $(FUZZ_CHECK_SECONDS)
 
+# The workflow test takes 7-15 s on two cores shared with other jobs.
 check: setup test sanitize fuzz-smoke workflow-test
 
 # workflow/Snakefile on two small generated assemblies: the merged files of
