@@ -129,5 +129,20 @@ TEST(AnnotateAssembly, ArraysWhereThePieceLiesNothingElseAndAReportOfEach) {
         EXPECT_EQ(ReadFile(plain.File(file)), ReadFile(dir.File(file))) << file;
 }
 
+// When gnuplot fails the annotation and the page are still written (the page
+// says why a picture is missing) and the exit status is 3, as for `report`.
+TEST(AnnotateAssembly, PictureFailureKeepsTheResults) {
+    TempDir dir;
+    dir.Write("piece.fa", ">piece\n" + Piece() + "\n");
+    RunOptions options;
+    options.environment = {"HORGRID_GNUPLOT=/bin/false"};
+    const RunResult run = RunProgram(HORGRID_TOOLS_BIN, {"annotate", "-o", "piece", "piece.fa"}, dir.path(), options);
+    EXPECT_EQ(run.status, 3) << run.err;
+    EXPECT_NE(run.err.find("no picture for array 1"), std::string::npos) << run.err;
+    for (const char* file : {"piece_AS-HOR.bed", "piece_arrays.tsv", "piece_decomposition.tsv", "piece_report.html"})
+        EXPECT_TRUE(FileExists(dir.File(file))) << file;
+    EXPECT_NE(ReadFile(dir.File("piece_report.html")).find("class=\"missing\""), std::string::npos);
+}
+
 }  // namespace
 }  // namespace horgrid::test
