@@ -10,6 +10,7 @@
 #include "annotate/Annotate.h"
 #include "annotate/AnnotationFiles.h"
 #include "common/Gnuplot.h"
+#include "common/Parallel.h"
 #include "hor/HorNames.h"
 #include "report/AnnotationReader.h"
 #include "report/ReportPage.h"
@@ -27,6 +28,9 @@ constexpr std::size_t kScanFrom = 1000000;
 // Bases added on either side of a scanned stretch, so that its first and last
 // monomers are whole.
 constexpr std::int64_t kStretchMargin = 200;
+// Stretches up to this length are decomposed as one window (DecomposeInWindows
+// cuts longer ones into 100 kb windows for the threads).
+constexpr std::size_t kOneWindow = 200000;
 // A long record's progress is shown every this many bases.
 constexpr std::size_t kProgressBases = 10000000;
 
@@ -61,9 +65,28 @@ void AnnotateRecord(const SequenceRecord& record, std::int64_t offset, const Sta
                     std::size_t number, ReportDraft* draft) {
     std::size_t monomers = 0, arrays = 0, copies = 0;
     std::size_t shown = 0;
-    for (const auto& [start, end] : Stretches(record, table)) {
-        const std::string_view stretch = std::string_view(record.sequence).substr(start, end - start);
-        const Annotation annotation = AnnotateSequence(stretch, sets, AnnotationSettings{}, options.threads);
+    const auto stretches = Stretches(record, table);
+    const auto bases = [&](std::size_t i) {
+        return std::string_view(record.sequence).substr(stretches[i].first, stretches[i].second - stretches[i].first);
+    };
+    // Stretches too short to be cut into windows for the threads run side by
+    // side, a thread each; the others use every thread in turn. The
+    // annotation does not depend on the thread count.
+    std::vector<std::size_t> shortOnes;
+    for (std::size_t i = 0; i < stretches.size(); ++i) {
+        if (stretches[i].second - stretches[i].first <= kOneWindow) shortOnes.push_back(i);
+    }
+    std::vector<Annotation> done(stretches.size());
+    if (options.threads > 1 && shortOnes.size() > 1) {
+        ParallelFor(shortOnes.size(), options.threads, [&](std::size_t k, unsigned) {
+            done[shortOnes[k]] = AnnotateSequence(bases(shortOnes[k]), sets, AnnotationSettings{}, 1);
+        });
+    }
+    for (std::size_t i = 0; i < stretches.size(); ++i) {
+        const auto [start, end] = stretches[i];
+        const bool ready = options.threads > 1 && shortOnes.size() > 1 && end - start <= kOneWindow;
+        const Annotation annotation =
+            ready ? std::move(done[i]) : AnnotateSequence(bases(i), sets, AnnotationSettings{}, options.threads);
         writer.Add(record.name, offset + static_cast<std::int64_t>(start), annotation);
         monomers += annotation.monomers.size();
         arrays += annotation.arrays.size();
