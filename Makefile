@@ -60,7 +60,8 @@ fuzz: setup fuzz-build
 fuzz-smoke: fuzz-build
 	./scripts/fuzz.sh $(BUILD_FUZZ) $(FUZZ_CHECK_SECONDS)
 
-check: setup test sanitize fuzz-smoke
+# The workflow test takes 7-15 s on two cores shared with other jobs.
+check: setup test sanitize fuzz-smoke workflow-test
 
 # workflow/Snakefile on two small generated assemblies: the merged files of
 # each must equal those of one `annotate` of the whole assembly.
@@ -73,7 +74,9 @@ install: build
 # Engine pairs per second against the plain algorithm and edlib, then whole
 # commands on generated arrays (bench/commands.py), then the alpha-satellite
 # filter over a generated 100 Mb assembly (bench/scan_assembly.py; it needs
-# ../shared/data beside the project).
+# ../shared/data beside the project), annotate over the same assembly
+# (bench/annotate_assembly.py) and on the chrY region against its T2T
+# satellite annotation (bench/annotate_chry_eval.py).
 bench: setup
 	cmake -S . -B $(BUILD_BENCH) -DCMAKE_BUILD_TYPE=Release -DHORGRID_BENCH=ON -DHORGRID_TESTS=OFF
 	cmake --build $(BUILD_BENCH) -j $(JOBS) --target horgrid_bench horgrid_decompose_bench horgrid_scan_bench horgrid-cli horgrid-tools
@@ -84,6 +87,10 @@ bench: setup
 	python3 bench/annotate_standard_arrays.py $(BUILD_BENCH)/horgrid-tools --out $(BUILD_BENCH)/annotate-standard
 	@if [ -d $(REAL_DATA) ]; then python3 bench/annotate_eval.py $(BUILD_BENCH)/horgrid-tools $(REAL_DATA) --out $(BUILD_BENCH)/annotate-eval; \
 	else echo "annotate against the HMM annotation: skipped, no $(REAL_DATA)"; fi
+	@if [ -d $(REAL_DATA) ]; then python3 bench/annotate_assembly.py $(BUILD_BENCH)/horgrid-tools $(BUILD_BENCH)/bench-data --data $(REAL_DATA); \
+	else echo "annotate on the generated 100 Mb assembly: skipped, no $(REAL_DATA)"; fi
+	@if [ -d $(REAL_DATA) ]; then python3 bench/annotate_chry_eval.py $(BUILD_BENCH)/horgrid-tools $(REAL_DATA) --out $(BUILD_BENCH)/annotate-chrY; \
+	else echo "annotate on the chrY region against its T2T annotation: skipped, no $(REAL_DATA)"; fi
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_BENCH) $(BUILD_FUZZ)

@@ -25,20 +25,26 @@ def read_bed(path):
                 for f in (line.rstrip("\n").split("\t") for line in handle) if len(f) >= 3]
 
 
+def generated_assembly(work, data=None):
+    """WORK/assembly.fa and WORK/assembly.truth.bed, written by make_assembly.py when missing."""
+    os.makedirs(work, exist_ok=True)
+    fasta = os.path.join(work, "assembly.fa")
+    truth_path = os.path.join(work, "assembly.truth.bed")
+    if not os.path.exists(fasta) or not os.path.exists(truth_path):
+        command = [sys.executable, os.path.join(HERE, "make_assembly.py"), fasta, truth_path]
+        if data:
+            command += ["--data", data]
+        subprocess.run(command, check=True)
+    return fasta, truth_path
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("bench")
     parser.add_argument("work")
     parser.add_argument("--data", default=None, help="the shared data folder (default: make_assembly.py's)")
     args = parser.parse_args()
-    os.makedirs(args.work, exist_ok=True)
-    fasta = os.path.join(args.work, "assembly.fa")
-    truth_path = os.path.join(args.work, "assembly.truth.bed")
-    if not os.path.exists(fasta) or not os.path.exists(truth_path):
-        command = [sys.executable, os.path.join(HERE, "make_assembly.py"), fasta, truth_path]
-        if args.data:
-            command += ["--data", args.data]
-        subprocess.run(command, check=True)
+    fasta, truth_path = generated_assembly(args.work, args.data)
     run = subprocess.run(["/usr/bin/time", "-v", args.bench, fasta], capture_output=True, text=True, check=True)
     sys.stderr.write("".join(line + "\n" for line in run.stderr.splitlines()
                              if not line.startswith("\t") or "Maximum resident" in line or "Elapsed" in line))

@@ -356,6 +356,17 @@ std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>
                 runs.push_back({1, k});
             }
         }
+        // Neighbouring runs of one key become one.
+        const auto joinEqual = [&runs] {
+            for (std::size_t r = 1; r < runs.size();) {
+                if (runs[r].second == runs[r - 1].second) {
+                    runs[r - 1].first += runs[r].first;
+                    runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(r));
+                } else {
+                    ++r;
+                }
+            }
+        };
         while (runs.size() > 2) {
             std::size_t shortest = 1;
             for (std::size_t r = 2; r + 1 < runs.size(); ++r) {
@@ -372,15 +383,22 @@ std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>
                 into = live(shortest - 1) ? shortest + 1 : shortest - 1;
             runs[into].first += runs[shortest].first;
             runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(shortest));
-            for (std::size_t r = 1; r < runs.size();) {
-                if (runs[r].second == runs[r - 1].second) {
-                    runs[r - 1].first += runs[r].first;
-                    runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(r));
-                } else {
-                    ++r;
-                }
+            joinEqual();
+        }
+        // A diverged HOR's run too short for an array, with monomeric alpha
+        // satellite (or nothing) on both sides, is monomeric: a few monomers
+        // nearest to some HOR's are no array of that HOR.
+        const auto monomeric = [&](std::size_t r) {
+            return keys[static_cast<std::size_t>(runs[r].second)].first == ArrayClass::Monomeric;
+        };
+        for (std::size_t r = 0; r < runs.size(); ++r) {
+            if (keys[static_cast<std::size_t>(runs[r].second)].first == ArrayClass::DivergedHor &&
+                runs[r].first < settings.minArrayMonomers && (r == 0 || monomeric(r - 1)) &&
+                (r + 1 == runs.size() || monomeric(r + 1))) {
+                runs[r].second = 0;
             }
         }
+        joinEqual();
         std::size_t first = begin;
         for (const auto& [length, k] : runs) {
             stretches.push_back({first, first + length, keys[static_cast<std::size_t>(k)].first,

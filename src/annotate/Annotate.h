@@ -107,7 +107,9 @@ struct NamedStretch {
 // cut into runs of one class and HOR, and runs shorter than minArrayMonomers
 // between two others join the longer of the two, but a run that is not live
 // joins the neighbour that is not live when the other one is (a short run at
-// either end of a stretch of monomers stays an array of its own).
+// either end of a stretch of monomers stays an array of its own); last, a
+// short run of another HOR with only monomeric runs (or none) beside it
+// becomes monomeric.
 std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>& monomers,
                                              const AnnotationSettings& settings,
                                              const std::set<std::string>& liveHors);

@@ -7,6 +7,7 @@
 
 #include "common/NumberFormat.h"
 #include "decompose/DecompositionFiles.h"
+#include "report/AnnotationReader.h"
 
 namespace horgrid {
 namespace {
@@ -32,6 +33,14 @@ std::string Bed9(std::string_view record, std::int64_t start, std::int64_t end, 
 
 long Score(double identity) { return std::lround(identity * 10); }
 
+// A track line as the report reads it back.
+void Keep(std::vector<TrackItem>& track, std::string_view record, std::int64_t start, std::int64_t end,
+          std::string_view name, bool reverse, std::string_view rgb) {
+    TrackItem item{std::string(record), start, end, std::string(name), reverse ? '-' : '+', {160, 160, 160}};
+    ParseColour(rgb, item.colour);
+    track.push_back(std::move(item));
+}
+
 // Colours of structural variants: the array's most frequent variant takes the
 // HOR's colour, the others these, by falling frequency.
 constexpr std::string_view kVariantColors[] = {"230,159,0", "86,180,233", "0,158,115", "240,228,66",
@@ -45,7 +54,7 @@ std::string_view ArraysHeader() {
 }
 
 AnnotationWriter::AnnotationWriter(const std::string& prefix, const StandardSets& sets,
-                                   const std::vector<std::string>& inputs)
+                                   const std::vector<std::string>& inputs, bool withReport)
     : sets_(sets),
       set_(prefix, inputs),
       hor_(set_.Add(prefix + "_AS-HOR.bed")),
@@ -59,6 +68,7 @@ AnnotationWriter::AnnotationWriter(const std::string& prefix, const StandardSets
     strand_.Write(TrackLine(prefix, "AS-strand", "alpha-satellite strand"));
     variants_.Write(TrackLine(prefix, "AS-StV", "alpha-satellite HOR structural variants"));
     arrays_.Write("#" + std::string(ArraysHeader()) + "\n");
+    if (withReport) report_ = &set_.Add(prefix + "_report.html");
 }
 
 void AnnotationWriter::Add(std::string_view record, std::int64_t offset, const Annotation& annotation) {
@@ -67,14 +77,19 @@ void AnnotationWriter::Add(std::string_view record, std::int64_t offset, const A
         const std::int64_t start = monomer.start + offset;
         const std::int64_t end = monomer.end + offset;
         const std::string& className = sets_.families[monomer.family].name;
+        const std::string familyColor = ColorOf(sets_.colors, className);
+        const std::string_view strandColor = monomer.reverse ? kReverseColor : kForwardColor;
         if (monomer.horName) {
-            hor += Bed9(record, start, end, monomer.name, Score(monomer.identity), monomer.reverse,
-                        ColorOf(sets_.colors, monomer.name));
+            const std::string color = ColorOf(sets_.colors, monomer.name);
+            hor += Bed9(record, start, end, monomer.name, Score(monomer.identity), monomer.reverse, color);
+            if (report_) Keep(tracks_.monomers, record, start, end, monomer.name, monomer.reverse, color);
         }
-        family += Bed9(record, start, end, className, Score(monomer.familyIdentity), monomer.reverse,
-                       ColorOf(sets_.colors, className));
-        strand += Bed9(record, start, end, className, Score(monomer.familyIdentity), monomer.reverse,
-                       monomer.reverse ? kReverseColor : kForwardColor);
+        family += Bed9(record, start, end, className, Score(monomer.familyIdentity), monomer.reverse, familyColor);
+        strand += Bed9(record, start, end, className, Score(monomer.familyIdentity), monomer.reverse, strandColor);
+        if (report_) {
+            Keep(tracks_.families, record, start, end, className, monomer.reverse, familyColor);
+            Keep(tracks_.strands, record, start, end, className, monomer.reverse, strandColor);
+        }
         decomposition += DecompositionRow(record, monomer.name, start, end - 1,
                                           monomer.identity > 0 ? monomer.identity : monomer.familyIdentity,
                                           monomer.reverse, monomer.score);
@@ -103,14 +118,25 @@ void AnnotationWriter::Add(std::string_view record, std::int64_t offset, const A
     for (const AnnotatedCopy& copy : annotation.copies) {
         variants += Bed9(record, copy.start + offset, copy.end + offset, copy.variant,
                          static_cast<long>(copy.monomers), copy.reverse, colorOf[copy.array][copy.variant]);
+        if (report_) {
+            Keep(tracks_.copies, record, copy.start + offset, copy.end + offset, copy.variant, copy.reverse,
+                 colorOf[copy.array][copy.variant]);
+        }
     }
     for (const AnnotatedArray& array : annotation.arrays) {
+        const std::size_t from = arrays.size();
         arrays += std::string(record) + '\t' + std::to_string(array.start + offset) + '\t' +
                   std::to_string(array.end + offset) + '\t' + std::string(ArrayClassName(array.kind)) + '\t' +
                   array.hor + '\t' + std::to_string(array.monomers) + '\t' + std::to_string(array.unitMonomers) +
                   '\t' + std::to_string(array.unitBases) + '\t' + std::to_string(array.full) + '\t' +
                   std::to_string(array.partial) + '\t' + std::to_string(array.variant) + '\t' +
                   Fixed(array.meanIdentity, 2) + '\t' + array.family + '\t' + Fixed(array.cenpBPerCopy, 2) + '\n';
+        if (report_) {
+            const std::vector<std::string_view> fields =
+                SplitTabs(std::string_view(arrays).substr(from, arrays.size() - from - 1));
+            tracks_.arrays.push_back({std::string(record), array.start + offset, array.end + offset,
+                                      std::vector<std::string>(fields.begin(), fields.end())});
+        }
     }
     hor_.Write(hor);
     family_.Write(family);
@@ -118,6 +144,17 @@ void AnnotationWriter::Add(std::string_view record, std::int64_t offset, const A
     variants_.Write(variants);
     arrays_.Write(arrays);
     decomposition_.Write(decomposition);
+}
+
+AnnotationTracks AnnotationWriter::TakeTracks() {
+    AnnotationTracks taken = std::move(tracks_);
+    tracks_ = AnnotationTracks{};
+    for (const std::string_view column : SplitTabs(ArraysHeader())) taken.arrayColumns.emplace_back(column);
+    return taken;
+}
+
+void AnnotationWriter::WriteReport(const std::string& page) {
+    if (report_) report_->Write(page);
 }
 
 void AnnotationWriter::Commit() { set_.Commit(); }

@@ -10,8 +10,6 @@
 
 namespace horgrid {
 
-namespace {
-
 std::vector<std::string_view> SplitTabs(std::string_view line) {
     std::vector<std::string_view> fields;
     std::size_t from = 0;
@@ -23,6 +21,8 @@ std::vector<std::string_view> SplitTabs(std::string_view line) {
         from = tab + 1;
     }
 }
+
+namespace {
 
 // Reports a bad line of `path`.
 [[noreturn]] void Refuse(const std::string& path, std::size_t line, const std::string& what) {
@@ -46,6 +46,16 @@ void ParsePlace(const std::string& path, std::size_t line, std::string_view star
     }
 }
 
+
+bool Exists(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+constexpr const char* kOptionalTracks[] = {"_AS-SF.bed", "_AS-strand.bed", "_AS-StV.bed"};
+
+}  // namespace
+
 bool ParseColour(std::string_view text, Rgb& colour) {
     unsigned parts[3];
     for (int i = 0; i < 3; ++i) {
@@ -58,15 +68,6 @@ bool ParseColour(std::string_view text, Rgb& colour) {
               static_cast<unsigned char>(parts[2])};
     return true;
 }
-
-bool Exists(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0;
-}
-
-constexpr const char* kOptionalTracks[] = {"_AS-SF.bed", "_AS-strand.bed", "_AS-StV.bed"};
-
-}  // namespace
 
 std::vector<TrackItem> ReadBedTrack(const std::string& path) {
     std::vector<TrackItem> items;

@@ -1,11 +1,18 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "report/ReportModel.h"
 
 namespace horgrid {
+
+// The tab-separated columns of a line.
+std::vector<std::string_view> SplitTabs(std::string_view line);
+
+// Reads "R,G,B" (each 0-255) into `colour`; false when it is not that.
+bool ParseColour(std::string_view text, Rgb& colour);
 
 // Reads a BED track of at least six columns (record, start, end, name,
 // score, strand; the ninth, itemRgb "R,G,B", gives the colour, grey when

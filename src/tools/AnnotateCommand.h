@@ -12,6 +12,7 @@ struct AnnotateOptions {
     std::string prefix;
     unsigned threads = 1;
     std::string region;  // empty: every record
+    bool noReport = false;  // no PREFIX_report.html
     std::string sequences;
 
     void Declare(CommandLine& line);

@@ -19,20 +19,21 @@ namespace {
 
 constexpr std::size_t kLargestSide = 2000;
 
-// The heat map units cut from their record, each in its own orientation and
-// in upper case, and their starts.
-void CutUnits(const HeatMapUnits& units, const std::string& record, std::vector<std::string>& sequences,
-              std::vector<int>& positions) {
+// The heat map units cut from the record's bases from `offset` on, each in
+// its own orientation and in upper case, and their starts.
+void CutUnits(const HeatMapUnits& units, std::string_view bases, std::int64_t offset,
+              std::vector<std::string>& sequences, std::vector<int>& positions) {
     for (const TrackItem& monomer : units.items) {
-        if (monomer.end > static_cast<std::int64_t>(record.size())) {
+        if (monomer.start < offset || monomer.end - offset > static_cast<std::int64_t>(bases.size())) {
             throw ValueError{monomer.record + ":" + std::to_string(monomer.start) + "-" +
                              std::to_string(monomer.end) + " lies past the record's end (" +
-                             std::to_string(record.size()) + " bases): is SEQUENCES the annotated file?"};
+                             std::to_string(offset + static_cast<std::int64_t>(bases.size())) +
+                             " bases): is SEQUENCES the annotated file?"};
         }
-        const std::string_view bases = std::string_view(record).substr(
-            static_cast<std::size_t>(monomer.start), static_cast<std::size_t>(monomer.end - monomer.start));
+        const std::string_view unitBases = bases.substr(static_cast<std::size_t>(monomer.start - offset),
+                                                        static_cast<std::size_t>(monomer.end - monomer.start));
         // Upper case, so soft-masked (lower-case) bases compare with the others.
-        std::string unit = monomer.strand == '-' ? ReverseComplement(bases) : std::string(bases);
+        std::string unit = monomer.strand == '-' ? ReverseComplement(unitBases) : std::string(unitBases);
         for (char& base : unit) base = static_cast<char>(std::toupper(static_cast<unsigned char>(base)));
         sequences.push_back(std::move(unit));
         positions.push_back(static_cast<int>(monomer.start));
@@ -40,6 +41,28 @@ void CutUnits(const HeatMapUnits& units, const std::string& record, std::vector<
 }
 
 }  // namespace
+
+ArrayPictures DrawArrayOfRecord(const ArrayContent& array, std::size_t number, std::string_view bases,
+                                std::int64_t offset, const PictureSettings& settings) {
+    std::vector<std::string> sequences;
+    std::vector<int> positions;
+    const HeatMapUnits units = ChooseHeatMapUnits(array, settings.heatMapUnits);
+    CutUnits(units, bases, offset, sequences, positions);
+    const std::vector<std::string_view> views(sequences.begin(), sequences.end());
+    return DrawArrayPictures(array, number, units, views, positions, settings);
+}
+
+void RefuseMissingPictures(const std::vector<ArrayPictures>& pictures) {
+    std::string failures;
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        for (const Picture* picture : {&pictures[i].hor, &pictures[i].heatMap}) {
+            if (!picture->png.empty() || picture->empty) continue;
+            failures += (failures.empty() ? "" : "; ") + std::string("no picture for array ") +
+                        std::to_string(i + 1) + ": " + picture->failure;
+        }
+    }
+    if (!failures.empty()) throw PictureError{failures};
+}
 
 void ReportOptions::Declare(CommandLine& line) {
     line.Summary("the annotation under PREFIX as one self-contained page -> PREFIX_report.html");
@@ -83,12 +106,7 @@ void ReportOptions::Execute() const {
         const auto found = byRecord.find(record.name);
         if (found == byRecord.end()) continue;
         for (const std::size_t i : found->second) {
-            std::vector<std::string> sequences;
-            std::vector<int> positions;
-            const HeatMapUnits units = ChooseHeatMapUnits(arrays[i], settings.heatMapUnits);
-            CutUnits(units, record.sequence, sequences, positions);
-            const std::vector<std::string_view> views(sequences.begin(), sequences.end());
-            pictures[i] = DrawArrayPictures(arrays[i], i + 1, units, views, positions, settings);
+            pictures[i] = DrawArrayOfRecord(arrays[i], i + 1, record.sequence, 0, settings);
             std::cerr << "report: array " << ++done << " of " << arrays.size() << " drawn\n";
         }
         byRecord.erase(found);
@@ -108,15 +126,7 @@ void ReportOptions::Execute() const {
     page.Commit();
     std::cout << arrays.size() << (arrays.size() == 1 ? " array -> " : " arrays -> ") << output << "\n";
 
-    std::string failures;
-    for (std::size_t i = 0; i < pictures.size(); ++i) {
-        for (const Picture* picture : {&pictures[i].hor, &pictures[i].heatMap}) {
-            if (!picture->png.empty() || picture->empty) continue;
-            failures += (failures.empty() ? "" : "; ") + std::string("no picture for array ") +
-                        std::to_string(i + 1) + ": " + picture->failure;
-        }
-    }
-    if (!failures.empty()) throw PictureError{failures};
+    RefuseMissingPictures(pictures);
 }
 
 }  // namespace horgrid

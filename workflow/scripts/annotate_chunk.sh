@@ -16,6 +16,6 @@ while [ $# -ge 2 ]; do
   shift 2
   mkdir -p "$out.partial/$index"
   echo "annotate: record $index: $name"
-  "$tools" annotate -t "$threads" -r "$name" -o "$out.partial/$index/$sample" "$fasta"
+  "$tools" annotate --no-report -t "$threads" -r "$name" -o "$out.partial/$index/$sample" "$fasta"
 done
 mv "$out.partial" "$out"
