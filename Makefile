@@ -24,9 +24,11 @@ build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The analyses of the shipped ensemble, its identity heat map, and the road
-# from a sequence: a FASTA array of the DXZ1 monomers, decomposed into monomers
-# and drawn as a HOR picture.
+# The analyses of the shipped ensemble, its identity heat map, the road from a
+# sequence (a FASTA array of the DXZ1 monomers, decomposed into monomers and
+# drawn as a HOR picture), then the main job on a real centromere: the
+# standard annotation of the CHM13 chr21 array with its report page, and its
+# monomers and HOR inferred without a template.
 demo: setup build
 	./$(BUILD)/horgrid -m $(EXAMPLE)
 	./$(BUILD)/horgrid -h $(EXAMPLE)
@@ -36,6 +38,8 @@ demo: setup build
 	python3 examples/make_array.py --fasta examples/dxz1_monomers.fa 25 0.02 > examples/dxz1_array.fa
 	./$(BUILD)/horgrid-tools decompose examples/dxz1_array.fa examples/dxz1_monomers.fa
 	./$(BUILD)/horgrid -h examples/dxz1_array.fa.ens/1.ens
+	./$(BUILD)/horgrid-tools annotate -t $(JOBS) -o examples/cen21 examples/cen21.fa
+	./$(BUILD)/horgrid-tools infer -t $(JOBS) -o examples/cen21_infer examples/cen21.fa
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -210,7 +210,7 @@ TEST(InferRoute, TemplatesOfMixedOrientation) {
 TEST(InferReal, Cen21StandardPhaseAndPositions) {
     const std::vector<SequenceRecord> records = [] {
         std::vector<SequenceRecord> read;
-        SequenceReader reader(HORGRID_SOURCE_DIR "/tests/data/cen21.fa");
+        SequenceReader reader(HORGRID_SOURCE_DIR "/examples/cen21.fa");
         for (SequenceRecord record; reader.Next(record);) read.push_back(std::move(record));
         return read;
     }();
