@@ -57,6 +57,12 @@ TEST(InferHor, UnitAndCopies) {
         // the most monomers (12 of three cdef copies against 8 of four ab ones).
         {"abcabcabc|a", "abc", "abc.f abc.f abc.f"},
         {"cdefcdefcdef|abababab", "cdef", "cdef.f cdef.f cdef.f"},
+        // Two layouts of one HOR side by side (as in CHM13 chr13: the 11-monomer
+        // copies and 7-monomer ones lacking four positions): the unit is the one
+        // whose full copies cover the most, 4 x 11 against 5 x 7 (turned to the
+        // first rotation the run shows).
+        {"abcdefkabcdefghijkabcdefkabcdefghijkabcdefghijkabcdefkabcdefkabcdefghijkabcdefk", "kabcdefghij",
+         "abcdef.p kabcdefghij.f kabcdef.p kabcdefghij.f kabcdefghij.f kabcdef.p kabcdef.p kabcdefghij.f kabcdef.p"},
     };
     for (const Case& c : cases) {
         const HorResult hor = FindHor(Lay(c.types));

@@ -1,7 +1,7 @@
 #include "infer/HorCopies.h"
 
 #include <algorithm>
-#include <map>
+#include <unordered_map>
 
 namespace horgrid {
 namespace {
@@ -56,51 +56,6 @@ std::vector<std::size_t> Window(const Run& run, std::size_t at, std::size_t leng
     return window;
 }
 
-bool Matches(const Run& run, std::size_t at, const std::vector<std::size_t>& window) {
-    if (at + window.size() > run.size()) return false;
-    for (std::size_t k = 0; k < window.size(); ++k) {
-        if (run[at + k].type != window[k]) return false;
-    }
-    return true;
-}
-
-std::vector<std::size_t> MostFrequentWindow(const std::vector<Run>& runs, std::size_t period) {
-    std::map<std::vector<std::size_t>, std::size_t> counts;
-    std::vector<std::size_t> best;
-    std::size_t bestCount = 0;
-    for (const Run& run : runs) {
-        for (std::size_t i = 0; i + period <= run.size(); ++i) {
-            std::vector<std::size_t> window = Window(run, i, period);
-            const std::size_t count = ++counts[window];
-            if (count > bestCount) {
-                bestCount = count;
-                best = std::move(window);
-            }
-        }
-    }
-    return best;
-}
-
-// Copies of `unit` that touch another copy, counted without overlaps from the
-// left of every run.
-std::size_t TandemCopies(const std::vector<Run>& runs, const std::vector<std::size_t>& unit) {
-    std::size_t copies = 0;
-    for (const Run& run : runs) {
-        bool previous = false;  // the last monomers read were a copy
-        for (std::size_t i = 0; i < run.size();) {
-            if (!Matches(run, i, unit)) {
-                previous = false;
-                ++i;
-                continue;
-            }
-            copies += previous || Matches(run, i + unit.size(), unit);
-            previous = true;
-            i += unit.size();
-        }
-    }
-    return copies;
-}
-
 // The unit turned to start where the first run first shows one of its rotations.
 std::vector<std::size_t> TurnToFirst(const std::vector<Run>& runs, const std::vector<std::size_t>& unit) {
     for (const Run& run : runs) {
@@ -112,24 +67,77 @@ std::vector<std::size_t> TurnToFirst(const std::vector<Run>& runs, const std::ve
     return unit;
 }
 
-// Periods with at least half the best agreement count are tried; the unit is
-// the most frequent window of the period whose tandem copies cover the most
-// monomers (the shorter period on ties).
-std::vector<std::size_t> FindUnit(const std::vector<Run>& runs, std::size_t maxUnit) {
-    const std::vector<std::size_t> agreements = Agreements(runs, maxUnit);
-    const std::size_t most = *std::max_element(agreements.begin(), agreements.end());
-    std::vector<std::size_t> best;
-    std::size_t bestCopies = 0;
-    for (std::size_t period = 1; period <= maxUnit && most > 0; ++period) {
-        if (agreements[period] * 2 < most) continue;
-        std::vector<std::size_t> unit = MostFrequentWindow(runs, period);
-        const std::size_t copies = TandemCopies(runs, unit) * unit.size();
-        if (copies > bestCopies) {
-            bestCopies = copies;
-            best = std::move(unit);
+// The most frequent window of a period, and the most frequent one whose types
+// are all distinct (a HOR unit seldom uses a monomer twice, while in an array
+// of two alternating units, say 7 and 11 monomers, the most frequent 11-window
+// straddles a 7-copy). Windows are counted by a polynomial hash of their types.
+// The third is the most frequent window holding every frequent type of the
+// runs: where two positions still share a type, only it spans a whole copy.
+struct PeriodWindows {
+    std::vector<std::size_t> any;
+    std::vector<std::size_t> distinct;
+    std::vector<std::size_t> complete;
+};
+
+PeriodWindows FrequentWindows(const std::vector<Run>& runs, std::size_t period,
+                              const std::vector<bool>& frequent, std::size_t frequentCount) {
+    const std::size_t typeCount = frequent.size();
+    struct Seen {
+        std::size_t count = 0;
+        std::size_t run = 0;
+        std::size_t at = 0;
+    };
+    constexpr std::uint64_t kBase = 1000003;
+    std::uint64_t top = 1;  // kBase^(period - 1)
+    for (std::size_t k = 1; k < period; ++k) top *= kBase;
+    std::unordered_map<std::uint64_t, Seen> counts;
+    std::vector<std::size_t> inWindow(typeCount, 0);
+    Seen bestAny, bestDistinct, bestComplete;
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        const Run& run = runs[r];
+        if (run.size() < period) continue;
+        std::uint64_t hash = 0;
+        std::size_t repeats = 0;  // window members whose type occurs earlier in the window
+        std::size_t present = 0;  // frequent types in the window
+        for (std::size_t i = 0; i < run.size(); ++i) {
+            if (i >= period) {
+                const std::size_t leaving = run[i - period].type;
+                hash -= top * (leaving + 1);
+                if (--inWindow[leaving] > 0) {
+                    --repeats;
+                } else if (frequent[leaving]) {
+                    --present;
+                }
+            }
+            hash = hash * kBase + (run[i].type + 1);
+            if (inWindow[run[i].type]++ > 0) {
+                ++repeats;
+            } else if (frequent[run[i].type]) {
+                ++present;
+            }
+            if (i + 1 < period) continue;
+            Seen& seen = counts[hash];
+            if (seen.count++ == 0) seen = {1, r, i + 1 - period};
+            if (seen.count > bestAny.count) bestAny = seen;
+            if (repeats == 0 && seen.count > bestDistinct.count) bestDistinct = seen;
+            if (present == frequentCount && seen.count > bestComplete.count) bestComplete = seen;
         }
+        for (std::size_t i = run.size() - period; i < run.size(); ++i) inWindow[run[i].type] = 0;
     }
-    return best.empty() ? best : TurnToFirst(runs, best);
+    PeriodWindows windows;
+    if (bestAny.count > 0) windows.any = Window(runs[bestAny.run], bestAny.at, period);
+    if (bestDistinct.count > 0) windows.distinct = Window(runs[bestDistinct.run], bestDistinct.at, period);
+    if (bestComplete.count > 0) windows.complete = Window(runs[bestComplete.run], bestComplete.at, period);
+    return windows;
+}
+
+// A window that repeats a shorter one (abab) is that one's business.
+bool RepeatsShorter(const std::vector<std::size_t>& window) {
+    for (std::size_t d = 1; d < window.size(); ++d) {
+        if (window.size() % d != 0) continue;
+        if (std::equal(window.begin() + static_cast<std::ptrdiff_t>(d), window.end(), window.begin())) return true;
+    }
+    return false;
 }
 
 void Finish(HorCopy& copy, const std::vector<std::size_t>& unit, std::vector<bool>& seen) {
@@ -181,12 +189,92 @@ void ReadCopies(const Run& run, const std::vector<std::size_t>& unit, std::vecto
                  copies.end());
 }
 
+bool HasRepeats(const std::vector<std::size_t>& unit) {
+    for (std::size_t i = 0; i < unit.size(); ++i) {
+        if (std::find(unit.begin() + static_cast<std::ptrdiff_t>(i) + 1, unit.end(), unit[i]) != unit.end()) return true;
+    }
+    return false;
+}
+
+// Periods with at least an eighth of the best agreement count propose their
+// windows; the unit is the window whose full copies, read as ReadCopies reads
+// them, cover the most monomers (the shorter on ties). A unit needs two full
+// copies, one beside another copy of it in its run, so a single stretch is no
+// HOR (nor a long window that reads a whole noisy run as one copy). The best
+// window that holds every frequent type and one of them twice is kept aside.
+struct Units {
+    std::vector<std::size_t> unit;
+    std::vector<std::size_t> sharing;
+};
+
+Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit) {
+    const std::vector<std::size_t> agreements = Agreements(runs, maxUnit);
+    const std::size_t most = *std::max_element(agreements.begin(), agreements.end());
+    std::vector<std::size_t> typeCounts;
+    std::size_t monomers = 0;
+    for (const Run& run : runs) {
+        for (const TypedMonomer& monomer : run) {
+            if (monomer.type >= typeCounts.size()) typeCounts.resize(monomer.type + 1, 0);
+            ++typeCounts[monomer.type];
+            ++monomers;
+        }
+    }
+    // A type of at least one monomer in 200 is one the unit should hold.
+    std::vector<bool> frequent(typeCounts.size(), false);
+    std::size_t frequentCount = 0;
+    for (std::size_t t = 0; t < typeCounts.size(); ++t) {
+        frequent[t] = typeCounts[t] * 200 >= monomers;
+        frequentCount += frequent[t];
+    }
+    Units units;
+    std::size_t bestCovered = 0;
+    std::size_t bestSharing = 0;
+    std::vector<HorCopy> copies;
+    const auto consider = [&](const std::vector<std::size_t>& unit, bool complete) {
+        if (unit.empty() || RepeatsShorter(unit)) return;
+        std::size_t covered = 0;
+        std::size_t full = 0;
+        bool tandem = false;
+        for (const Run& run : runs) {
+            copies.clear();
+            ReadCopies(run, unit, copies, 1);
+            for (std::size_t k = 0; k < copies.size(); ++k) {
+                if (copies[k].kind != CopyKind::Full) continue;
+                covered += unit.size();
+                ++full;
+                tandem = tandem || copies.size() > 1;
+            }
+        }
+        if (!tandem || full < 2) return;
+        if (covered > bestCovered) {
+            bestCovered = covered;
+            units.unit = unit;
+        }
+        if (complete && HasRepeats(unit) && covered > bestSharing) {
+            bestSharing = covered;
+            units.sharing = unit;
+        }
+    };
+    for (std::size_t period = 1; period <= maxUnit && most > 0; ++period) {
+        if (agreements[period] * 8 < most) continue;
+        const PeriodWindows windows = FrequentWindows(runs, period, frequent, frequentCount);
+        consider(windows.any, windows.any == windows.complete);
+        if (windows.distinct != windows.any) consider(windows.distinct, false);
+        if (windows.complete != windows.any && windows.complete != windows.distinct) consider(windows.complete, true);
+    }
+    if (!units.unit.empty()) units.unit = TurnToFirst(runs, units.unit);
+    if (units.sharing == units.unit) units.sharing.clear();
+    return units;
+}
+
 }  // namespace
 
 HorResult FindHor(std::vector<TypedMonomer> monomers, const HorSearch& search) {
     HorResult result;
     const std::vector<Run> runs = CutRuns(std::move(monomers), search.maxGap);
-    result.unit = FindUnit(runs, search.maxUnit);
+    Units units = FindUnits(runs, search.maxUnit);
+    result.unit = std::move(units.unit);
+    result.sharingUnit = std::move(units.sharing);
     if (result.unit.empty()) return result;
     if (search.startType) {
         const auto start = std::find(result.unit.begin(), result.unit.end(), *search.startType);

@@ -44,15 +44,21 @@ struct HorSearch {
 struct HorResult {
     std::vector<std::size_t> unit;  // empty when no type sequence repeats
     std::vector<HorCopy> copies;
+    // The best-covering window that holds every frequent type and one type
+    // more than once, when it is not the unit: two HOR positions that still
+    // share a type make the unit shorter than the HOR, and this window is where
+    // the shared type's columns can be told apart.
+    std::vector<std::size_t> sharingUnit;
 };
 
 // The HOR of a monomer-type string. Monomers are cut into runs (same record,
 // same strand, at most maxGap bases apart); runs on the reverse strand are
 // read backwards. Tandem agreements of a period count the monomers whose type
 // equals the type one period later, over every run; each period with at least
-// half the best count proposes its most frequent type window, and the unit is
-// the window whose tandem copies (whole windows touching another) cover the
-// most monomers, the shorter on ties, turned to start where the first run first
+// an eighth of the best count proposes its most frequent type window and its
+// most frequent window of distinct types, and the unit is the window whose
+// full copies cover the most monomers (the shorter on ties; it needs two full
+// copies, one beside another copy in its run), turned to start where the first run first
 // shows it (or at startType). Each run is then read as copies: a monomer continues the current
 // copy when its type comes later in the unit than the copy's last one, else it
 // starts a new copy; types outside the unit are added to the current copy.

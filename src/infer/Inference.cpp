@@ -397,10 +397,10 @@ RegionSettings Regions(const InferSettings& settings) {
 }
 
 // Splits every monomer that takes several columns of the unit into one
-// monomer per column, where the columns separate. Returns whether it split.
-bool SplitByColumn(const std::vector<std::string>& sequences, State& state, const HorResult& hor,
-                   const InferSettings& settings) {
-    const std::vector<std::size_t>& unit = hor.unit;
+// monomer per column, where the columns separate and each column holds at
+// least `minShare` of the largest one's members. Returns whether it split.
+bool SplitByColumn(const std::vector<std::string>& sequences, State& state, const std::vector<std::size_t>& unit,
+                   const InferSettings& settings, double minShare = 0) {
     const std::size_t size = unit.size();
     if (size < 2) return false;
     // Each live segment's neighbours in HOR reading order.
@@ -472,7 +472,12 @@ bool SplitByColumn(const std::vector<std::string>& sequences, State& state, cons
                 j = i;
             }
         }
-        if (groups.size() < 2) continue;
+        std::size_t largest = 0;
+        for (const Group& group : groups) largest = std::max(largest, group.members.size());
+        const auto small = [&](const Group& group) {
+            return static_cast<double>(group.members.size()) < minShare * static_cast<double>(largest);
+        };
+        if (groups.size() < 2 || std::any_of(groups.begin(), groups.end(), small)) continue;
         removed.push_back(type);
         for (const Group& group : groups) added.push_back({"", group.consensus});
     }
@@ -685,7 +690,16 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     }
     // Every HOR position.
     HorResult hor = FindHor(LiveTyped(state.segments, state.regions, state.inferred, satellite));
-    for (std::size_t split = 0; split < 3 && SplitByColumn(sequences, state, hor, settings); ++split) {
+    // The unit's shared columns first, else those of the longer window that
+    // holds every type (two positions sharing one type hide the whole HOR);
+    // there both columns are positions of most copies, so neither may hold
+    // under a quarter of the other's members (a handful of copies of a
+    // variant is no position of its own).
+    const auto split = [&] {
+        return SplitByColumn(sequences, state, hor.unit, settings) ||
+               (!hor.sharingUnit.empty() && SplitByColumn(sequences, state, hor.sharingUnit, settings, 0.25));
+    };
+    for (std::size_t times = 0; times < 3 && split(); ++times) {
         for (std::size_t k = 0; k < state.inferred; ++k) state.set[k].name = MonomerName(k);
         state.segments = DecomposeWindows(sequences, state.set, RoundWindows(sequences, state.set, state.regions),
                                           outside, state.inferred, settings);
