@@ -62,7 +62,8 @@ TEST(InferHor, UnitAndCopies) {
         // whose full copies cover the most, 4 x 11 against 5 x 7 (turned to the
         // first rotation the run shows).
         {"abcdefkabcdefghijkabcdefkabcdefghijkabcdefghijkabcdefkabcdefkabcdefghijkabcdefk", "kabcdefghij",
-         "abcdef.p kabcdefghij.f kabcdef.p kabcdefghij.f kabcdefghij.f kabcdef.p kabcdef.p kabcdefghij.f kabcdef.p"},
+         "abcdef.p kabcdefghij.f kabcdef.p kabcdefghij.f kabcdefghij.f kabcdef.p kabcdef.p kabcdefghij.f "
+         "kabcdef.p"},
     };
     for (const Case& c : cases) {
         const HorResult hor = FindHor(Lay(c.types));

@@ -87,6 +87,50 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
     }
 }
 
+// Two layouts of one HOR side by side, as in CHM13 chr13: 11-monomer copies
+// and 7-monomer copies that lack four positions, three of which are 5-7 %
+// siblings of positions of the short layout. Until the siblings are told
+// apart the short layout looks like the unit; the 11 positions and the
+// 11-monomer unit must come out, and a sibling never joins its position.
+TEST(InferPositions, SiblingsInOneOfTwoLayouts) {
+    std::mt19937_64 random(31);
+    const std::string ancestor = reference::RandomSequence(random, 171);
+    std::vector<std::string> types = TestTypes(random, ancestor, 8);
+    const auto sibling = [&](const std::string& of) {
+        std::string made;
+        do {
+            made = reference::Mutate(random, of, 0.055);
+        } while (std::abs(PercentApart(of, made) - 6) > 1);
+        return made;
+    };
+    // Positions 1-6 and 11 are types 0-5 and 6; 7, 8, 9 are siblings of 11, 1, 3.
+    const std::vector<std::string> positions = {
+        types[0],          types[1],          types[2],          types[3], types[4], types[5],
+        sibling(types[6]), sibling(types[0]), sibling(types[2]), types[7], types[6]};
+    const std::vector<std::size_t> shortLayout = {0, 1, 2, 3, 4, 5, 10};
+    std::uniform_real_distribution<double> roll(0.0, 1.0);
+    std::string sequence = reference::RandomSequence(random, 500);
+    for (int copy = 0; copy < 80; ++copy) {
+        const bool full = roll(random) < 0.5;
+        const double divergence = 0.005 + 0.01 * roll(random);
+        for (std::size_t p = 0; p < positions.size(); ++p) {
+            if (full || std::find(shortLayout.begin(), shortLayout.end(), p) != shortLayout.end())
+                sequence += reference::Mutate(random, positions[p], divergence);
+        }
+    }
+    sequence += reference::RandomSequence(random, 500);
+    const Inference inference = Infer(sequence, {{"a", ancestor}});
+    EXPECT_EQ(inference.inferred, positions.size());
+    const std::vector<std::size_t> nearest = NearestInferred(positions, inference);
+    for (std::size_t k = 0; k < positions.size(); ++k) {
+        EXPECT_LT(PercentApart(positions[k], inference.monomers[nearest[k]].sequence), 2)
+            << "position " << k + 1;
+        for (std::size_t j = 0; j < k; ++j)
+            EXPECT_NE(nearest[j], nearest[k]) << "positions " << j + 1 << ", " << k + 1;
+    }
+    EXPECT_EQ(inference.hor.unit.size(), positions.size());
+}
+
 // A HOR position made of the first half of one position and the second half
 // of another is inferred as a monomer of its own and reported as a hybrid.
 TEST(InferPositions, HybridMonomer) {

@@ -135,7 +135,8 @@ PeriodWindows FrequentWindows(const std::vector<Run>& runs, std::size_t period,
 bool RepeatsShorter(const std::vector<std::size_t>& window) {
     for (std::size_t d = 1; d < window.size(); ++d) {
         if (window.size() % d != 0) continue;
-        if (std::equal(window.begin() + static_cast<std::ptrdiff_t>(d), window.end(), window.begin())) return true;
+        if (std::equal(window.begin() + static_cast<std::ptrdiff_t>(d), window.end(), window.begin()))
+            return true;
     }
     return false;
 }
@@ -191,7 +192,8 @@ void ReadCopies(const Run& run, const std::vector<std::size_t>& unit, std::vecto
 
 bool HasRepeats(const std::vector<std::size_t>& unit) {
     for (std::size_t i = 0; i < unit.size(); ++i) {
-        if (std::find(unit.begin() + static_cast<std::ptrdiff_t>(i) + 1, unit.end(), unit[i]) != unit.end()) return true;
+        if (std::find(unit.begin() + static_cast<std::ptrdiff_t>(i) + 1, unit.end(), unit[i]) != unit.end())
+            return true;
     }
     return false;
 }
@@ -260,7 +262,8 @@ Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit) {
         const PeriodWindows windows = FrequentWindows(runs, period, frequent, frequentCount);
         consider(windows.any, windows.any == windows.complete);
         if (windows.distinct != windows.any) consider(windows.distinct, false);
-        if (windows.complete != windows.any && windows.complete != windows.distinct) consider(windows.complete, true);
+        if (windows.complete != windows.any && windows.complete != windows.distinct)
+            consider(windows.complete, true);
     }
     if (!units.unit.empty()) units.unit = TurnToFirst(runs, units.unit);
     if (units.sharing == units.unit) units.sharing.clear();

@@ -35,7 +35,8 @@ struct HorCopy {
 struct HorSearch {
     std::size_t maxUnit = 50;  // longest unit tried, in monomers
     std::int64_t maxGap = 50;  // bases between two monomers of one run
-    std::size_t minUnitMonomers = 2;  // a copy with fewer unit monomers (or fewer than the unit has) is dropped
+    std::size_t minUnitMonomers =
+        2;  // a copy with fewer unit monomers (or fewer than the unit has) is dropped
     // When the unit holds this type, it is turned to start with it (instead
     // of where the first run first shows it), e.g. at the standard monomer 1.
     std::optional<std::size_t> startType;

@@ -131,7 +131,8 @@ std::vector<Window> SatelliteWindows(const std::vector<std::string>& sequences,
 // What a round decomposes: the satellite stretches of the last decomposition
 // and the stretches that share k-mers with the new set (monomers that reach
 // satellite the last set missed), joined, in record and position order.
-std::vector<Window> RoundWindows(const std::vector<std::string>& sequences, const std::vector<MonomerType>& set,
+std::vector<Window> RoundWindows(const std::vector<std::string>& sequences,
+                                 const std::vector<MonomerType>& set,
                                  const std::vector<ArrayStretch>& stretches) {
     std::vector<Window> all = SatelliteWindows(sequences, stretches);
     const std::vector<Window> hits = TemplateWindows(sequences, set);
@@ -398,16 +399,21 @@ RegionSettings Regions(const InferSettings& settings) {
 
 // Splits every monomer that takes several columns of the unit into one
 // monomer per column, where the columns separate and each column holds at
-// least `minShare` of the largest one's members. Returns whether it split.
-bool SplitByColumn(const std::vector<std::string>& sequences, State& state, const std::vector<std::size_t>& unit,
-                   const InferSettings& settings, double minShare = 0) {
+// least `minShare` of the largest one's members. A member whose neighbours fit
+// several columns equally is left out, or, with `tiedColumns`, joins the class
+// of those columns (in a window of two HOR layouts one position stands in
+// both). Returns how many monomers it added (0 when it split nothing); they
+// are the last inferred ones.
+std::size_t SplitByColumn(const std::vector<std::string>& sequences, State& state,
+                          const std::vector<std::size_t>& unit, const InferSettings& settings,
+                          double minShare = 0, bool tiedColumns = false) {
     const std::size_t size = unit.size();
-    if (size < 2) return false;
+    if (size < 2 || size > 64) return 0;
     // Each live segment's neighbours in HOR reading order.
     const std::vector<LiveSegment> live =
         LiveSegments(state.segments, state.regions, settings.regions.satelliteIdentity);
-    std::map<std::size_t, std::map<std::size_t, std::vector<std::size_t>>>
-        byColumn;  // type -> column -> live index
+    std::map<std::size_t, std::map<std::uint64_t, std::vector<std::size_t>>>
+        byColumn;  // type -> columns (a bit each) -> live index
     for (std::size_t k = 0; k < live.size(); ++k) {
         const std::vector<Segment>& record = state.segments[live[k].record];
         const Segment& segment = record[live[k].index];
@@ -428,22 +434,21 @@ bool SplitByColumn(const std::vector<std::string>& sequences, State& state, cons
         };
         const std::optional<std::size_t> before = neighbour(-1);
         const std::optional<std::size_t> after = neighbour(1);
-        // The column whose neighbours agree best, when only one does.
-        std::size_t found = size;
+        // The column whose neighbours agree best, when only one does; with
+        // `tiedColumns` the columns that agree best together, as one class.
+        std::uint64_t found = 0;
         int best = 0;
-        bool tie = false;
         for (const std::size_t c : columns) {
             const int fits = static_cast<int>(before && unit[(c + size - 1) % size] == *before) +
                              static_cast<int>(after && unit[(c + 1) % size] == *after);
             if (fits > best) {
-                found = c;
+                found = 0;
                 best = fits;
-                tie = false;
-            } else if (fits == best) {
-                tie = true;
             }
+            if (fits == best) found |= std::uint64_t{1} << c;
         }
-        if (best > 0 && !tie) byColumn[segment.type][found].push_back(k);
+        const bool single = (found & (found - 1)) == 0;
+        if (best > 0 && (single || tiedColumns)) byColumn[segment.type][found].push_back(k);
     }
     std::vector<MonomerType> added;
     std::vector<std::size_t> removed;
@@ -481,7 +486,7 @@ bool SplitByColumn(const std::vector<std::string>& sequences, State& state, cons
         removed.push_back(type);
         for (const Group& group : groups) added.push_back({"", group.consensus});
     }
-    if (removed.empty()) return false;
+    if (removed.empty()) return 0;
     std::vector<MonomerType> set;
     for (std::size_t k = 0; k < state.inferred; ++k) {
         if (std::find(removed.begin(), removed.end(), k) == removed.end()) set.push_back(state.set[k]);
@@ -491,7 +496,7 @@ bool SplitByColumn(const std::vector<std::string>& sequences, State& state, cons
     set.insert(set.end(), state.set.begin() + static_cast<std::ptrdiff_t>(state.inferred), state.set.end());
     state.set = std::move(set);
     state.inferred = inferred;
-    return true;
+    return added.size();
 }
 
 // Halves of a monomer like two different monomers: first half within 3 % of
@@ -670,8 +675,8 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
         if (next.empty() || (taken && Equivalent(next, state.set, state.inferred))) break;
         const std::size_t inferred = next.size();
         next.insert(next.end(), kept.begin(), kept.end());
-        Decomposition segments =
-            DecomposeWindows(sequences, next, RoundWindows(sequences, next, state.regions), outside, inferred, settings);
+        Decomposition segments = DecomposeWindows(
+            sequences, next, RoundWindows(sequences, next, state.regions), outside, inferred, settings);
         // The first set inferred is always taken; later rounds must raise the
         // score of the live stretches.
         if (taken && LiveScore(segments, state.regions) <= LiveScore(state.segments, state.regions)) break;
@@ -691,21 +696,39 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     // Every HOR position.
     HorResult hor = FindHor(LiveTyped(state.segments, state.regions, state.inferred, satellite));
     // The unit's shared columns first, else those of the longer window that
-    // holds every type (two positions sharing one type hide the whole HOR);
-    // there both columns are positions of most copies, so neither may hold
+    // holds every type (two positions sharing one type hide the whole HOR).
+    // There both columns are positions of most copies, so neither may hold
     // under a quarter of the other's members (a handful of copies of a
-    // variant is no position of its own).
-    const auto split = [&] {
-        return SplitByColumn(sequences, state, hor.unit, settings) ||
-               (!hor.sharingUnit.empty() && SplitByColumn(sequences, state, hor.sharingUnit, settings, 0.25));
-    };
-    for (std::size_t times = 0; times < 3 && split(); ++times) {
+    // variant is no position of its own), and the split stands only when the
+    // HOR found afterwards holds every monomer it made: one type in two
+    // layouts of the HOR (an 8-monomer copy and a 6-monomer one) is no pair
+    // of positions.
+    for (std::size_t times = 0; times < 3; ++times) {
+        std::size_t added = SplitByColumn(sequences, state, hor.unit, settings);
+        std::optional<State> before;
+        if (added == 0 && !hor.sharingUnit.empty()) {
+            before = state;
+            added = SplitByColumn(sequences, state, hor.sharingUnit, settings, 0.25, true);
+        }
+        if (added == 0) break;
         for (std::size_t k = 0; k < state.inferred; ++k) state.set[k].name = MonomerName(k);
-        state.segments = DecomposeWindows(sequences, state.set, RoundWindows(sequences, state.set, state.regions),
-                                          outside, state.inferred, settings);
+        state.segments =
+            DecomposeWindows(sequences, state.set, RoundWindows(sequences, state.set, state.regions), outside,
+                             state.inferred, settings);
         onRound(Report(++round, state.set.size(), state.segments));
         state.regions = ArrayRegions(sequences, state.segments, regionSettings);
-        hor = FindHor(LiveTyped(state.segments, state.regions, state.inferred, satellite));
+        HorResult next = FindHor(LiveTyped(state.segments, state.regions, state.inferred, satellite));
+        if (before) {
+            bool holds = true;
+            for (std::size_t k = state.inferred - added; k < state.inferred; ++k) {
+                holds = holds && std::find(next.unit.begin(), next.unit.end(), k) != next.unit.end();
+            }
+            if (!holds) {
+                state = std::move(*before);
+                break;
+            }
+        }
+        hor = std::move(next);
     }
     onRound(Report(0, state.set.size(), state.segments));
     result.monomers = std::move(state.set);
