@@ -131,6 +131,25 @@ TEST(InferPositions, SiblingsInOneOfTwoLayouts) {
     EXPECT_EQ(inference.hor.unit.size(), positions.size());
 }
 
+// A HOR that uses one monomer twice (A B C A D): the unit holds it twice, the
+// set once, and every segment is typed by a monomer of the set.
+TEST(InferPositions, MonomerUsedTwiceInTheUnit) {
+    std::mt19937_64 random(41);
+    const std::string ancestor = reference::RandomSequence(random, 171);
+    const std::vector<std::string> types = TestTypes(random, ancestor, 4);
+    TestArrayShape shape;
+    shape.copies = 50;
+    shape.missing = 0;
+    const TestArray array =
+        LayOutTestArray(random, {types[0], types[1], types[2], types[0], types[3]}, shape);
+    const Inference inference = Infer(array.sequence, {{"a", ancestor}});
+    EXPECT_EQ(inference.inferred, 4u);
+    EXPECT_EQ(inference.hor.unit.size(), 5u);
+    for (const std::vector<Segment>& record : inference.segments) {
+        for (const Segment& segment : record) ASSERT_LT(segment.type, inference.monomers.size());
+    }
+}
+
 // A HOR position made of the first half of one position and the second half
 // of another is inferred as a monomer of its own and reported as a hybrid.
 TEST(InferPositions, HybridMonomer) {

@@ -541,7 +541,11 @@ void NameInHorOrder(Inference& result, const std::vector<std::size_t>& counts) {
     const std::size_t all = result.monomers.size();
     std::size_t size = result.inferred;
     for (std::size_t type = result.inferred; type < all; ++type) size += counts[type] > 0;
-    std::vector<std::size_t> order(result.hor.unit);
+    // The unit's types in unit order, each once (a unit may use a type twice).
+    std::vector<std::size_t> order;
+    for (const std::size_t type : result.hor.unit) {
+        if (std::find(order.begin(), order.end(), type) == order.end()) order.push_back(type);
+    }
     std::vector<std::size_t> rest;
     for (std::size_t type = 0; type < result.inferred; ++type) {
         if (std::find(order.begin(), order.end(), type) == order.end()) rest.push_back(type);
