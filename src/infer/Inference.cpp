@@ -704,9 +704,9 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     // There both columns are positions of most copies, so neither may hold
     // under a quarter of the other's members (a handful of copies of a
     // variant is no position of its own), and the split stands only when the
-    // HOR found afterwards holds every monomer it made: one type in two
-    // layouts of the HOR (an 8-monomer copy and a 6-monomer one) is no pair
-    // of positions.
+    // HOR found afterwards is as long as the window and holds every monomer
+    // the split made: one type in two layouts of the HOR (an 8-monomer copy
+    // and a 6-monomer one) is no pair of positions.
     for (std::size_t times = 0; times < 3; ++times) {
         std::size_t added = SplitByColumn(sequences, state, hor.unit, settings);
         std::optional<State> before;
@@ -723,7 +723,9 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
         state.regions = ArrayRegions(sequences, state.segments, regionSettings);
         HorResult next = FindHor(LiveTyped(state.segments, state.regions, state.inferred, satellite));
         if (before) {
-            bool holds = true;
+            // The window was right when it comes back as the unit, its shared
+            // types now monomers of their own.
+            bool holds = next.unit.size() == hor.sharingUnit.size();
             for (std::size_t k = state.inferred - added; k < state.inferred; ++k) {
                 holds = holds && std::find(next.unit.begin(), next.unit.end(), k) != next.unit.end();
             }
