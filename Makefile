@@ -10,8 +10,9 @@ FUZZ_CHECK_SECONDS ?= 5
 JOBS       ?= $(shell nproc)
 EXAMPLE    ?= examples/dxz1.ens
 PREFIX     ?= /usr/local
-# The shared real centromeres and their HMM annotation (bench/annotate_eval.py).
-REAL_DATA  ?= ../shared/data
+# Real centromeres and their HMM and T2T annotations (bench/data/SOURCES.md),
+# for the benchmarks that compare with them.
+REAL_DATA  ?= bench/data
 
 .PHONY: all setup build demo check test sanitize fuzz-build fuzz fuzz-smoke bench install clean workflow-test
 

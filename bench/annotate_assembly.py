@@ -4,7 +4,7 @@
     bench/annotate_assembly.py TOOLS WORK [--data DIR] [--threads 2] [--human-alpha-mb 90]
 
 Writes (once) WORK/assembly.fa and WORK/assembly.truth.bed with bench/make_assembly.py
-(random sequence, assembly gaps, an empty record, the shared cen21 array and the 2.1 Mb chrY
+(random sequence, assembly gaps, an empty record, the real cen21 array and the 2.1 Mb chrY
 centromere region embedded forward and reverse-complemented), runs `annotate -t THREADS` on it
 under /usr/bin/time (wall time, peak resident memory) and times the records from the progress
 lines on standard error. Then each truth interval is matched to the arrays that overlap it (the
@@ -47,7 +47,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("tools")
     parser.add_argument("work")
-    parser.add_argument("--data", default=None, help="the shared data folder (default: make_assembly.py's)")
+    parser.add_argument("--data", default=None, help="the real data folder (default: make_assembly.py's)")
     parser.add_argument("--threads", type=int, default=2)
     parser.add_argument("--human-alpha-mb", type=float, default=90.0)
     args = parser.parse_args()

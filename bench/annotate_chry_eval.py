@@ -3,7 +3,7 @@
 
     bench/annotate_chry_eval.py TOOLS DATA [--out DIR] [--threads 2]
 
-DATA is the shared data folder; the case needs chm13_chrY/chrY_9586662_11690972.fa.gz and
+DATA is the real data folder (bench/data); the case needs chm13_chrY/chrY_9586662_11690972.fa.gz and
 chm13_chrY/cenSat.bed (the T2T cenSat track of the region: active_hor, mon, HSat3, bSat, SST1,
 composite repeats `ct`, ...). annotate runs once on the whole region; then:
 

@@ -3,7 +3,7 @@
 
 Usage: annotate_eval.py TOOLS DATA [--out DIR] [--threads 2] [--cases cen21,chrY]
 
-DATA is the folder of the shared real data (chm13_cen21/, chm13_chrY/). For each case the
+DATA is the folder of the real data (bench/data: chm13_cen21/, chm13_chrY/). For each case the
 command runs once (wall and processor time of the child measured); then every HMM monomer
 inside the live array (runs of at least 20 HMM monomers of the array's HOR scoring at least
 1.0 per base, gaps under 1 kb) is matched to the annotate monomer that overlaps it most (at

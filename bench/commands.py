@@ -180,13 +180,9 @@ def decompose(binary, work, types, rng):
 
 
 # The real CHM13 chrY centromere region (2.1 Mb: the DYZ3 HOR array with monomeric, SST1, HSat3 and
-# bSat flanks), from the shared data folder beside the project or beside its folder of worktrees
-# (HORGRID_REAL_DATA names another one).
+# bSat flanks), from bench/data (HORGRID_REAL_DATA names another folder of the same layout).
 CHRY = os.path.join("chm13_chrY", "chrY_9586662_11690972.fa.gz")
-REAL_DATA = os.environ.get("HORGRID_REAL_DATA") or next(
-    (folder for folder in (os.path.join(SOURCE, "..", "shared", "data"),
-                           os.path.join(SOURCE, "..", "..", "shared", "data"))
-     if os.path.exists(os.path.join(folder, CHRY))), "")
+REAL_DATA = os.environ.get("HORGRID_REAL_DATA") or os.path.join(SOURCE, "bench", "data")
 
 
 def infer(binary, path):

@@ -7,8 +7,8 @@ and the BED of those arrays, for the alpha-satellite filter's benchmark.
 Records of random sequence (about --size megabases, default 100, in six
 records of 30, 25, 20, 15, 7 and 3 % plus an empty record) with assembly gaps
 (runs of 100 to 50,000 N, five per record) and, each at a random place away
-from the gaps, the real sequences of DIR (default ../shared/data beside the
-project): the CHM13 chr21 HOR array (cen21.fa) forward in the first record and
+from the gaps, the real sequences of DIR (default bench/data, see its
+SOURCES.md): the CHM13 chr21 HOR array (cen21.fa) forward in the first record and
 reverse-complemented in the third, and the 2.1 Mb CHM13 chrY centromere region
 (SST1, HSat3, bSat and composite repeats beside the DYZ3 array and its
 monomeric flanks) forward in the second record and reverse-complemented in the
@@ -62,7 +62,7 @@ def main():
     parser.add_argument("truth")
     parser.add_argument("--size", type=float, default=100.0, help="megabases (default 100)")
     parser.add_argument("--seed", type=int, default=171)
-    parser.add_argument("--data", default=os.path.join(os.path.dirname(SOURCE), "shared", "data"))
+    parser.add_argument("--data", default=os.path.join(SOURCE, "bench", "data"))
     args = parser.parse_args()
     rng = random.Random(args.seed)
 

@@ -42,7 +42,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("bench")
     parser.add_argument("work")
-    parser.add_argument("--data", default=None, help="the shared data folder (default: make_assembly.py's)")
+    parser.add_argument("--data", default=None, help="the real data folder (default: make_assembly.py's)")
     args = parser.parse_args()
     fasta, truth_path = generated_assembly(args.work, args.data)
     run = subprocess.run(["/usr/bin/time", "-v", args.bench, fasta], capture_output=True, text=True, check=True)
