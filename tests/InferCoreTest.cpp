@@ -64,6 +64,15 @@ TEST(InferHor, UnitAndCopies) {
         {"abcdefkabcdefghijkabcdefkabcdefghijkabcdefghijkabcdefkabcdefkabcdefghijkabcdefk", "kabcdefghij",
          "abcdef.p kabcdefghij.f kabcdef.p kabcdefghij.f kabcdefghij.f kabcdef.p kabcdef.p kabcdefghij.f "
          "kabcdef.p"},
+        // A short copy beside most full ones (CHM13 chr15: 1-4 then 1-11; two
+        // lone full copies elsewhere): the 15-monomer window uses four types
+        // twice and covers 105 monomers, the 11-monomer unit 99; a unit that
+        // repeats types needs a tenth more.
+        {"abcdabcdefghijkabcdabcdefghijkabcdabcdefghijkabcdabcdefghijkabcdabcdefghijkabcdabcdefghijk"
+         "abcdabcdefghijk|abcdefghijk|abcdefghijk",
+         "abcdefghijk",
+         "abcd.p abcdefghijk.f abcd.p abcdefghijk.f abcd.p abcdefghijk.f abcd.p abcdefghijk.f abcd.p "
+         "abcdefghijk.f abcd.p abcdefghijk.f abcd.p abcdefghijk.f abcdefghijk.f abcdefghijk.f"},
     };
     for (const Case& c : cases) {
         const HorResult hor = FindHor(Lay(c.types));

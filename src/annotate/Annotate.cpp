@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <numeric>
+#include <set>
 
 #include "common/Parallel.h"
 #include "ensemble/CenpB.h"
@@ -179,16 +180,18 @@ std::vector<std::vector<std::size_t>> JoinPositions(const std::vector<std::vecto
     };
     for (bool joined = true; joined;) {
         joined = false;
-        std::map<std::pair<std::size_t, std::size_t>, std::size_t> first;  // (predecessor, candidate) -> group
+        std::map<std::pair<std::size_t, std::size_t>, std::size_t>
+            first;  // (predecessor, candidate) -> group
         for (std::size_t g = 0; g < groups.size(); ++g) {
             std::map<std::size_t, std::size_t> follows;
             for (const std::size_t m : groups[g]) {
                 if (previous[m] != kNone) ++follows[find(groupOf[previous[m]])];
             }
             if (follows.empty()) continue;
-            const std::size_t before = std::max_element(follows.begin(), follows.end(), [](const auto& x, const auto& y) {
-                                           return x.second < y.second;
-                                       })->first;
+            const std::size_t before =
+                std::max_element(follows.begin(), follows.end(), [](const auto& x, const auto& y) {
+                    return x.second < y.second;
+                })->first;
             const auto [it, added] = first.emplace(std::pair{before, closest[g]}, g);
             if (!added && find(it->second) != find(g)) {
                 root[find(g)] = find(it->second);
@@ -228,7 +231,8 @@ std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& memb
         nearest[i] = *std::min_element(distance.begin() + i * width, distance.begin() + (i + 1) * width);
     std::vector<std::size_t> order(count);
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return nearest[a] < nearest[b]; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return nearest[a] < nearest[b]; });
     const auto groups = SplitByPredecessor(
         LeaderClusters(members, order, static_cast<float>(settings.positionCloseness), threads), previous,
         kMinPart);
@@ -240,7 +244,8 @@ std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& memb
         for (const std::size_t m : groups[g]) {
             for (std::size_t c = 0; c < width; ++c) sums[g][c] += distance[m * width + c];
         }
-        closest[g] = static_cast<std::size_t>(std::min_element(sums[g].begin(), sums[g].end()) - sums[g].begin());
+        closest[g] =
+            static_cast<std::size_t>(std::min_element(sums[g].begin(), sums[g].end()) - sums[g].begin());
     }
     const std::vector<std::vector<std::size_t>> positions = JoinPositions(groups, previous, closest);
 
@@ -339,7 +344,7 @@ std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>
                 const std::size_t rest = total - live;
                 const bool ownDiverged = level(key[i]) == ArrayClass::DivergedHor;
                 kind = 2 * diverged > rest || (2 * diverged == rest && ownDiverged) ? ArrayClass::DivergedHor
-                                                                                     : ArrayClass::Monomeric;
+                                                                                    : ArrayClass::Monomeric;
             }
             int winner = level(key[i]) == kind ? key[i] : -1;
             for (const auto& [k, n] : votes) {
@@ -378,7 +383,8 @@ std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>
             const auto live = [&](std::size_t r) {
                 return keys[static_cast<std::size_t>(runs[r].second)].first == ArrayClass::LiveHor;
             };
-            std::size_t into = runs[shortest + 1].first > runs[shortest - 1].first ? shortest + 1 : shortest - 1;
+            std::size_t into =
+                runs[shortest + 1].first > runs[shortest - 1].first ? shortest + 1 : shortest - 1;
             if (!live(shortest) && live(shortest - 1) != live(shortest + 1))
                 into = live(shortest - 1) ? shortest + 1 : shortest - 1;
             runs[into].first += runs[shortest].first;
@@ -435,7 +441,8 @@ std::vector<std::size_t> NameLiveArray(const StandardSets& sets, const Annotatio
         }
     }
     std::vector<std::size_t> position;
-    const std::vector<std::size_t> named = NamePositions(members, previous, candidates, settings, threads, position);
+    const std::vector<std::size_t> named =
+        NamePositions(members, previous, candidates, settings, threads, position);
     // Positions beyond every candidate are named after their class, numbered per class.
     std::map<std::size_t, std::string> ownName;
     std::map<std::string, std::size_t> perClass;
@@ -444,7 +451,8 @@ std::vector<std::size_t> NameLiveArray(const StandardSets& sets, const Annotatio
         if (named[k] != kNone) {
             const MonomerType& standard = candidates[named[k]];
             monomer.name = standard.name;
-            monomer.identity = 100 - Percent(Levenshtein(members[k], standard.sequence), standard.sequence.size());
+            monomer.identity =
+                100 - Percent(Levenshtein(members[k], standard.sequence), standard.sequence.size());
         } else {
             auto [it, added] = ownName.emplace(position[k], "");
             if (added) {
@@ -466,21 +474,22 @@ void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const
                       std::size_t arrayIndex, Annotation& result, AnnotatedArray& array) {
     std::vector<std::string_view> members;
     for (std::size_t i = stretch.first; i < stretch.last; ++i) members.push_back(texts[i]);
-    const std::vector<std::size_t> position = stretch.kind == ArrayClass::LiveHor
-                                                  ? NameLiveArray(sets, settings, threads, members, stretch, result)
-                                                  : std::vector<std::size_t>(members.size(), kNone);
+    const std::vector<std::size_t> position =
+        stretch.kind == ArrayClass::LiveHor ? NameLiveArray(sets, settings, threads, members, stretch, result)
+                                            : std::vector<std::size_t>(members.size(), kNone);
 
     // HOR types: one per name, except that positions sharing a name stay apart
     // when each holds at least half as many copies as the largest of them.
     std::map<std::string, std::map<std::size_t, std::size_t>> sizes;  // name -> position -> members
-    for (std::size_t k = 0; k < members.size(); ++k) ++sizes[result.monomers[stretch.first + k].name][position[k]];
+    for (std::size_t k = 0; k < members.size(); ++k)
+        ++sizes[result.monomers[stretch.first + k].name][position[k]];
     std::map<std::pair<std::string, std::size_t>, std::size_t> typeOf;
     std::vector<std::size_t> typeKey(members.size());
     for (std::size_t k = 0; k < members.size(); ++k) {
         const std::string& name = result.monomers[stretch.first + k].name;
         const auto& held = sizes[name];
-        const auto largest = std::max_element(held.begin(), held.end(),
-                                              [](const auto& x, const auto& y) { return x.second < y.second; });
+        const auto largest = std::max_element(
+            held.begin(), held.end(), [](const auto& x, const auto& y) { return x.second < y.second; });
         const std::size_t own = 2 * held.at(position[k]) >= largest->second ? position[k] : largest->first;
         typeKey[k] = typeOf.emplace(std::pair{name, own}, typeOf.size()).first->second;
     }
@@ -507,12 +516,42 @@ void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const
             search.startType = type;
         }
     }
-    const HorResult hor = FindHor(typed, search);
+    HorResult hor = FindHor(typed, search);
+    // Positions that share a name stay apart above; a unit that then holds a
+    // name twice must cover a tenth more than the unit of the names alone
+    // (CHM13 chr15's copies 1-4 and 1-11 are two copies of the 11-monomer
+    // HOR, not one 15-monomer unit).
+    const auto covered = [](const HorResult& found) {
+        std::size_t monomers = 0;
+        for (const HorCopy& copy : found.copies)
+            monomers += copy.kind == CopyKind::Full ? found.unit.size() : 0;
+        return monomers;
+    };
+    std::set<std::string_view> unitNames;
+    for (const std::size_t type : hor.unit) unitNames.insert(typeName[type]);
+    if (unitNames.size() < hor.unit.size()) {
+        std::map<std::string, std::size_t> nameIndex;
+        std::vector<std::string> names;
+        std::vector<TypedMonomer> byName = typed;
+        for (TypedMonomer& monomer : byName) {
+            const auto [it, added] = nameIndex.emplace(typeName[monomer.type], names.size());
+            if (added) names.push_back(typeName[monomer.type]);
+            monomer.type = it->second;
+        }
+        HorSearch nameSearch = search;
+        if (search.startType) nameSearch.startType = nameIndex.at(typeName[*search.startType]);
+        HorResult byNames = FindHor(std::move(byName), nameSearch);
+        if (covered(hor) * 10 < covered(byNames) * 11) {
+            hor = std::move(byNames);
+            typeName = std::move(names);
+        }
+    }
     // A unit of one monomer is no HOR.
     const bool unit = hor.unit.size() >= 2;
     array.unitMonomers = unit ? hor.unit.size() : 0;
     std::vector<HorCopy> copies = unit ? hor.copies : std::vector<HorCopy>();
-    std::sort(copies.begin(), copies.end(), [](const HorCopy& a, const HorCopy& b) { return a.start < b.start; });
+    std::sort(copies.begin(), copies.end(),
+              [](const HorCopy& a, const HorCopy& b) { return a.start < b.start; });
     const CenpBFinder finder;
     std::vector<std::int64_t> fullSpans;
     std::size_t boxes = 0;
@@ -528,8 +567,8 @@ void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const
         std::vector<std::string> parts;
         for (const std::size_t type : copy.types) parts.emplace_back(MonomerOfName(typeName[type]));
         line.variant = StructuralVariantName(stretch.hor, parts);
-        const CenpBBoxes found = finder.Find(Upper(sequence.substr(static_cast<std::size_t>(line.start),
-                                                                   static_cast<std::size_t>(line.end - line.start))));
+        const CenpBBoxes found = finder.Find(Upper(sequence.substr(
+            static_cast<std::size_t>(line.start), static_cast<std::size_t>(line.end - line.start))));
         line.cenpBBoxes = found[0].size() + found[1].size();
         boxes += line.cenpBBoxes;
         switch (copy.kind) {
@@ -551,7 +590,8 @@ void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const
     }
     if (!copies.empty()) array.cenpBPerCopy = static_cast<double>(boxes) / static_cast<double>(copies.size());
     if (!fullSpans.empty()) {
-        std::nth_element(fullSpans.begin(), fullSpans.begin() + static_cast<std::ptrdiff_t>(fullSpans.size() / 2),
+        std::nth_element(fullSpans.begin(),
+                         fullSpans.begin() + static_cast<std::ptrdiff_t>(fullSpans.size() / 2),
                          fullSpans.end());
         array.unitBases = fullSpans[fullSpans.size() / 2];
     }

@@ -56,14 +56,17 @@ struct HorResult {
 // same strand, at most maxGap bases apart); runs on the reverse strand are
 // read backwards. Tandem agreements of a period count the monomers whose type
 // equals the type one period later, over every run; each period with at least
-// an eighth of the best count proposes its most frequent type window and its
-// most frequent window of distinct types, and the unit is the window whose
-// full copies cover the most monomers (the shorter on ties; it needs two full
-// copies, one beside another copy in its run), turned to start where the first run first
-// shows it (or at startType). Each run is then read as copies: a monomer continues the current
-// copy when its type comes later in the unit than the copy's last one, else it
-// starts a new copy; types outside the unit are added to the current copy.
-// Copies with fewer than minUnitMonomers unit monomers are not HOR copies.
+// an eighth of the best count proposes its most frequent type window, its
+// most frequent window of distinct types and its most frequent window holding
+// every frequent type, and the unit is the window whose full copies cover the
+// most monomers (the shorter on ties; it needs two full copies, one beside
+// another copy in its run; a unit that uses a type twice must cover a tenth
+// more than the best one of distinct types), turned to start where the first
+// run first shows it (or at startType). Each run is then read as copies: a
+// monomer continues the current copy when its type comes later in the unit
+// than the copy's last one, else it starts a new copy; types outside the unit
+// are added to the current copy. Copies with fewer than minUnitMonomers unit
+// monomers are not HOR copies.
 HorResult FindHor(std::vector<TypedMonomer> monomers, const HorSearch& search = {});
 
 }  // namespace horgrid
