@@ -169,6 +169,41 @@ TEST(InferPositions, HybridMonomer) {
     EXPECT_EQ(inference.hybrids[0].second, nearest[4]);
 }
 
+// A hybrid of two positions 12 % apart (first half of one, second half of the
+// other) lies about 6 % from each, inside the leaders' closeness, so the
+// leaders leave it in a parent's group; in a third of the copies it takes the
+// first parent's place. It must come out as a monomer of its own, and no
+// position may be lost to it.
+TEST(InferPositions, HybridOfClosePositions) {
+    std::mt19937_64 random(61);
+    const std::string ancestor = reference::RandomSequence(random, 171);
+    std::vector<std::string> types = TestTypes(random, ancestor, 5);
+    std::string sibling;
+    do {
+        sibling = reference::Mutate(random, types[2], 0.12);
+    } while (std::abs(PercentApart(types[2], sibling) - 12) > 1);
+    const std::string hybrid = types[2].substr(0, 85) + sibling.substr(85);
+    const std::vector<std::string> positions = {types[0], types[1], types[2], types[3], sibling, types[4]};
+    std::uniform_real_distribution<double> roll(0.0, 1.0);
+    std::string sequence = reference::RandomSequence(random, 500);
+    for (int copy = 0; copy < 90; ++copy) {
+        const bool variant = roll(random) < 0.33;
+        const double divergence = 0.005 + 0.01 * roll(random);
+        for (std::size_t p = 0; p < positions.size(); ++p)
+            sequence += reference::Mutate(random, variant && p == 2 ? hybrid : positions[p], divergence);
+    }
+    sequence += reference::RandomSequence(random, 500);
+    const Inference inference = Infer(sequence, {{"a", ancestor}});
+    std::vector<std::string> wanted = positions;
+    wanted.push_back(hybrid);
+    const std::vector<std::size_t> nearest = NearestInferred(wanted, inference);
+    for (std::size_t k = 0; k < wanted.size(); ++k) {
+        EXPECT_LT(PercentApart(wanted[k], inference.monomers[nearest[k]].sequence), 2) << "monomer " << k;
+        for (std::size_t j = 0; j < k; ++j)
+            EXPECT_NE(nearest[j], nearest[k]) << "monomers " << j << ", " << k;
+    }
+}
+
 // A generated region: random sequence, monomeric satellite (monomers of one
 // ancestor, 15 % from it), a live HOR array, monomeric satellite, a diverged
 // HOR array (copies 10-12 % from their type), random sequence.

@@ -499,6 +499,89 @@ std::size_t SplitByColumn(const std::vector<std::string>& sequences, State& stat
     return added.size();
 }
 
+// Hybrid monomers inside a monomer: a member whose first half keeps to one
+// monomer and second half to another (a 3/5 in the field's names) lies only
+// about half their distance from either parent, inside the leaders'
+// closeness, so it stays in a parent's group. Each member is compared with the
+// hybrids of its own monomer and every other one (first half of one, second
+// half of the other); members at least 2 % closer to one hybrid than to their
+// own monomer, when there are at least `minCount` of them and a two-hundredth
+// of the two parents' members, become a monomer of their own (their consensus, which must
+// lie at least 3 % from both parents). Returns how many monomers it added;
+// they follow the inferred ones.
+std::size_t SplitHybrids(const std::vector<std::string>& sequences, State& state,
+                         const InferSettings& settings) {
+    const std::size_t count = state.inferred;
+    if (count < 2) return 0;
+    const auto half = [](const std::string& s, bool first) {
+        return first ? s.substr(0, s.size() / 2) : s.substr(s.size() / 2);
+    };
+    // The hybrids worth trying: both parents at least 4 % from the hybrid.
+    struct Hybrid {
+        std::size_t first = 0, second = 0;
+        std::string sequence;
+    };
+    std::vector<Hybrid> hybrids;
+    for (std::size_t a = 0; a < count; ++a) {
+        for (std::size_t b = 0; b < count; ++b) {
+            if (a == b) continue;
+            const std::string& sa = state.set[a].sequence;
+            const std::string& sb = state.set[b].sequence;
+            std::string sequence = half(sa, true) + half(sb, false);
+            if (PercentApart(sequence, sa) < 4 || PercentApart(sequence, sb) < 4) continue;
+            hybrids.push_back({a, b, std::move(sequence)});
+        }
+    }
+    if (hybrids.empty()) return 0;
+    const std::vector<LiveSegment> live =
+        LiveSegments(state.segments, state.regions, settings.regions.satelliteIdentity);
+    std::vector<std::size_t> kept;  // live indexes of inferred monomers
+    for (std::size_t k = 0; k < live.size(); ++k) {
+        if (state.segments[live[k].record][live[k].index].type < count) kept.push_back(k);
+    }
+    std::vector<std::size_t> chosen(kept.size(), hybrids.size());
+    ParallelFor(kept.size(), settings.threads, [&](std::size_t i, unsigned) {
+        const LiveSegment& at = live[kept[i]];
+        const std::size_t type = state.segments[at.record][at.index].type;
+        const std::string piece = Piece(sequences, state.segments, at);
+        float best = PercentApart(state.set[type].sequence, piece) - 2;
+        for (std::size_t h = 0; h < hybrids.size(); ++h) {
+            if (hybrids[h].first != type && hybrids[h].second != type) continue;
+            const float apart = PercentApart(hybrids[h].sequence, piece);
+            if (apart <= best) {
+                best = apart;
+                chosen[i] = h;
+            }
+        }
+    });
+    std::vector<std::size_t> typeCount(count, 0);
+    for (const std::size_t k : kept) ++typeCount[state.segments[live[k].record][live[k].index].type];
+    std::vector<std::vector<std::size_t>> members(hybrids.size());  // pieces of each hybrid
+    std::vector<std::string> pieces;
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        if (chosen[i] == hybrids.size()) continue;
+        members[chosen[i]].push_back(pieces.size());
+        pieces.push_back(Piece(sequences, state.segments, live[kept[i]]));
+    }
+    const std::vector<std::string_view> views(pieces.begin(), pieces.end());
+    std::vector<MonomerType> added;
+    for (std::size_t h = 0; h < hybrids.size(); ++h) {
+        const std::size_t parents = typeCount[hybrids[h].first] + typeCount[hybrids[h].second];
+        if (members[h].size() < settings.minCount || 100 * members[h].size() < parents / 2) continue;
+        Group group;
+        group.members = members[h];
+        Summarise(group, views, settings.consensusSample);
+        if (PercentApart(group.consensus, state.set[hybrids[h].first].sequence) < 3 ||
+            PercentApart(group.consensus, state.set[hybrids[h].second].sequence) < 3)
+            continue;
+        added.push_back({"", group.consensus});
+    }
+    if (added.empty()) return 0;
+    state.set.insert(state.set.begin() + static_cast<std::ptrdiff_t>(count), added.begin(), added.end());
+    state.inferred += added.size();
+    return added.size();
+}
+
 // Halves of a monomer like two different monomers: first half within 3 % of
 // one, second half of another, and each half at least 5 % from the other one.
 std::vector<HybridMonomer> FindHybrids(const std::vector<MonomerType>& set, std::size_t inferred) {
@@ -696,6 +779,16 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
         result.segments = std::move(state.segments);
         result.regions = std::move(state.regions);
         return result;
+    }
+    // Hybrids that the leaders left inside a parent.
+    if (SplitHybrids(sequences, state, settings) > 0) {
+        for (std::size_t k = 0; k < state.inferred; ++k) state.set[k].name = MonomerName(k);
+        Decomposition segments =
+            DecomposeWindows(sequences, state.set, RoundWindows(sequences, state.set, state.regions), outside,
+                             state.inferred, settings);
+        onRound(Report(++round, state.set.size(), segments));
+        state.segments = std::move(segments);
+        state.regions = ArrayRegions(sequences, state.segments, regionSettings);
     }
     // Every HOR position.
     HorResult hor = FindHor(LiveTyped(state.segments, state.regions, state.inferred, satellite));
