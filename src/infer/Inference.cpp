@@ -545,9 +545,14 @@ std::size_t SplitHybrids(const std::vector<std::string>& sequences, State& state
         const std::size_t type = state.segments[at.record][at.index].type;
         const std::string piece = Piece(sequences, state.segments, at);
         float best = PercentApart(state.set[type].sequence, piece) - 2;
-        for (std::size_t h = 0; h < hybrids.size(); ++h) {
+        for (std::size_t h = 0; h < hybrids.size() && best >= 0; ++h) {
             if (hybrids[h].first != type && hybrids[h].second != type) continue;
-            const float apart = PercentApart(hybrids[h].sequence, piece);
+            // Only a distance within the best so far matters: bounded.
+            const std::string& hybrid = hybrids[h].sequence;
+            const auto limit = static_cast<std::uint32_t>(best * static_cast<float>(hybrid.size()) / 100);
+            const std::uint32_t distance = LevenshteinAtMost(hybrid, piece, limit);
+            if (distance > limit) continue;
+            const float apart = DistancePercent(static_cast<int>(distance), hybrid.size());
             if (apart <= best) {
                 best = apart;
                 chosen[i] = h;
