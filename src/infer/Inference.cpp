@@ -785,8 +785,10 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
         result.regions = std::move(state.regions);
         return result;
     }
-    // Hybrids that the leaders left inside a parent.
-    if (SplitHybrids(sequences, state, settings) > 0) {
+    // Hybrids that the leaders left inside a parent: HOR positions of alpha
+    // satellite (the de novo route's repeats have no standard hybrids to find,
+    // and the step would cost them a decomposition).
+    if (result.route.fromTemplates && SplitHybrids(sequences, state, settings) > 0) {
         for (std::size_t k = 0; k < state.inferred; ++k) state.set[k].name = MonomerName(k);
         Decomposition segments =
             DecomposeWindows(sequences, state.set, RoundWindows(sequences, state.set, state.regions), outside,
