@@ -104,14 +104,22 @@ std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates);
 // live stretches, or whose monomers all lie within 1 % of the last set's and
 // back, ends the rounds.
 //
+// Hybrids inside a parent (template route): live members at least 2 % closer
+// to a half-and-half hybrid of their monomer and another one than to their
+// own monomer become a monomer when there are enough of them (see
+// SplitHybrids); the region is decomposed once more.
+//
 // Every HOR position: a monomer that takes more than one column of the HOR
 // unit (FindHor over the live stretches, inferred types only) is split by
 // column, each member's column being the one whose unit neighbours agree best
 // with its own; columns whose consensuses differ and whose members keep to
 // their own column's consensus (four in five) become monomers of their own.
-// The decomposition and the HOR are made again, up to three times. Hybrids:
-// monomers whose first half lies within 3 % of one monomer and second half of
-// another, each half at least 5 % from the other one.
+// When the unit has no such monomer, the same is tried on FindHor's window of
+// every type (HorResult::sharingUnit, members fitting several columns as one
+// class), kept only when that window comes back as the unit. The
+// decomposition and the HOR are made again, up to three times. Hybrids
+// reported: monomers whose first half lies within 3 % of one monomer and
+// second half of another, each half at least 5 % from the other one.
 //
 // `onRound` hears every decomposition.
 Inference InferMonomers(const std::vector<std::string>& sequences, const std::vector<MonomerType>& templates,
