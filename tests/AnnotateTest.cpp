@@ -10,8 +10,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <random>
 #include <sstream>
 
+#include "InferTestArray.h"
+#include "SequenceGenerator.h"
 #include "TestSupport.h"
 #include "annotate/Annotate.h"
 #include "annotate/AnnotationFiles.h"
@@ -168,6 +172,47 @@ TEST(Annotate, NamesColoursAndVariants) {
         {{"7"}, "S1C1/5/19H1L.7"},
         {{"2", "1", "D5-1", "3"}, "S1C1/5/19H1L.2_1_D5-1_3"}};
     for (const auto& [monomers, name] : variants) EXPECT_EQ(StructuralVariantName("S1C1/5/19H1L", monomers), name);
+}
+
+// A short copy before most full ones, as in CHM13 chr15 (S2C15H1L: monomers
+// 1-4, then 1-11), whose monomers 3 and 4 lie 5 % from the full copies' and so
+// are positions of their own with the same names, and two lone full copies:
+// read on the positions, the 15-monomer unit's full copies cover 135
+// monomers, read on the names the 11-monomer unit's 132. A unit that repeats
+// names needs a tenth more, so the unit is the 11-monomer HOR.
+TEST(Annotate, ShortCopiesOfOneHorAreNoLongerUnit) {
+    const StandardSets sets = BuiltInStandardSets();
+    std::map<std::string, std::string> standard;
+    for (const MonomerType& type : sets.horMonomers) {
+        if (HorOfName(type.name) == "S2C15H1L") standard.emplace(type.name, type.sequence);
+    }
+    std::mt19937_64 random(15);
+    const auto position = [&](int k) { return standard.at("S2C15H1L." + std::to_string(k)); };
+    std::map<int, std::string> shortCopy;
+    for (int k = 1; k <= 4; ++k) {
+        if (k <= 2) {
+            shortCopy[k] = position(k);
+            continue;
+        }
+        do {
+            shortCopy[k] = reference::Mutate(random, position(k), 0.05);
+        } while (std::abs(PercentApart(position(k), shortCopy[k]) - 5) > 1);
+    }
+    std::string sequence = reference::RandomSequence(random, 300);
+    const auto add = [&](const std::string& monomer) { sequence += reference::Mutate(random, monomer, 0.01); };
+    for (int pair = 0; pair < 10; ++pair) {
+        for (int k = 1; k <= 4; ++k) add(shortCopy[k]);
+        for (int k = 1; k <= 11; ++k) add(position(k));
+    }
+    for (int lone = 0; lone < 2; ++lone) {
+        sequence += reference::RandomSequence(random, 120);
+        for (int k = 1; k <= 11; ++k) add(position(k));
+    }
+    sequence += reference::RandomSequence(random, 300);
+    const Annotation annotation = AnnotateSequence(sequence, sets, AnnotationSettings(), 2);
+    ASSERT_EQ(annotation.arrays.size(), 1u);
+    EXPECT_EQ(annotation.arrays[0].hor, "S2C15H1L");
+    EXPECT_EQ(annotation.arrays[0].unitMonomers, 11u);
 }
 
 TEST(Annotate, BuiltInSetsAndAssignment) {
