@@ -172,6 +172,29 @@ std::string PlotPath(const std::string& path) {
     return error ? path : absolute.string();
 }
 
+std::string DrawFromData(
+    const std::string& picture, const std::string& what, const std::function<bool(std::FILE* file)>& write,
+    const std::function<std::string(const std::string& data, const std::string& output)>& script,
+    PictureFormat format, const PlotSettings& settings) {
+    try {
+        // The data lies beside the picture, in the directory RunGnuplot checks.
+        TemporaryFile data(PlotPath(picture));
+        const int descriptor = data.Release();
+        FILE* file = fdopen(descriptor, "wb");
+        if (file == nullptr) {
+            close(descriptor);
+            return "cannot write its " + what + ": " + std::strerror(errno);
+        }
+        bool written = write(file);
+        if (std::fclose(file) != 0) written = false;
+        if (!written) return "cannot write its " + what + ": " + std::strerror(errno);
+        return RunGnuplot([&](const std::string& output) { return script(data.path(), output); }, picture,
+                          format, settings);
+    } catch (const FileError& error) {
+        return error.what();
+    }
+}
+
 bool IsCompletePicture(std::string_view content, PictureFormat format) {
     if (format == PictureFormat::Eps) {
         return content.substr(0, 10) == "%!PS-Adobe" && HasEpsTrailer(content);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,15 @@ std::string PlotPath(const std::string& path);
 // process group. Returns "" on success, else a one-line reason for the user.
 std::string RunGnuplot(const std::function<std::string(const std::string& output)>& script,
                        const std::string& picture, PictureFormat format, const PlotSettings& settings);
+
+// RunGnuplot for a picture drawn from a data file: `write` writes the data
+// (`what` names it in a failure: "cannot write its WHAT: REASON") into a
+// temporary file beside `picture`, removed afterwards; `script` gets that
+// file's absolute path and the temporary picture's. Returns "" or a reason.
+std::string DrawFromData(
+    const std::string& picture, const std::string& what, const std::function<bool(std::FILE* file)>& write,
+    const std::function<std::string(const std::string& data, const std::string& output)>& script,
+    PictureFormat format, const PlotSettings& settings);
 
 // Whether `content` is a complete picture of the format (see RunGnuplot).
 bool IsCompletePicture(std::string_view content, PictureFormat format);

@@ -1,17 +1,11 @@
 #include "dotplot/DotPlotPicture.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
-#include "common/FileError.h"
 #include "common/NumberFormat.h"
-#include "common/TemporaryFile.h"
 
 namespace horgrid {
 
@@ -65,14 +59,9 @@ std::size_t DataSide(const IdentityGrid& grid) {
     return grid.side == 1 ? 2 : grid.side;
 }
 
-// Writes the grid's pixels as native floats, row by row, to the descriptor
-// (which it closes). Returns "" or the reason.
-std::string WritePixels(const IdentityGrid& grid, int descriptor) {
-    FILE* file = fdopen(descriptor, "wb");
-    if (file == nullptr) {
-        close(descriptor);
-        return std::string("cannot write its pixel data: ") + std::strerror(errno);
-    }
+// Writes the grid's pixels as native floats, row by row. Returns whether
+// every row was written.
+bool WritePixels(const IdentityGrid& grid, FILE* file) {
     const std::size_t side = DataSide(grid);
     const std::size_t scale = side / grid.side;
     std::vector<float> row(side);
@@ -81,8 +70,7 @@ std::string WritePixels(const IdentityGrid& grid, int descriptor) {
         for (std::size_t c = 0; c < side; ++c) row[c] = static_cast<float>(grid.at(r / scale, c / scale));
         written = std::fwrite(row.data(), sizeof(float), row.size(), file) == row.size();
     }
-    if (std::fclose(file) != 0) written = false;
-    return written ? "" : std::string("cannot write its pixel data: ") + std::strerror(errno);
+    return written;
 }
 
 }  // namespace
@@ -155,16 +143,12 @@ std::string DrawDotPlot(const IdentityGrid& grid, const DotPlotLook& look, const
     if (!IsPlotSafe(look.title) || !IsPlotSafe(look.records)) {
         return "its title '" + look.title + "' holds a quote, dollar sign, backquote, backslash or newline";
     }
-    try {
-        // The pixel data lies beside the picture, in the directory RunGnuplot checks.
-        TemporaryFile data(PlotPath(picture));
-        if (std::string failure = WritePixels(grid, data.Release()); !failure.empty()) return failure;
-        return RunGnuplot(
-            [&](const std::string& output) { return DotPlotScript(grid, look, data.path(), output); },
-            picture, PictureFormat::Png, settings);
-    } catch (const FileError& error) {
-        return error.what();
-    }
+    return DrawFromData(
+        picture, "pixel data", [&](FILE* file) { return WritePixels(grid, file); },
+        [&](const std::string& data, const std::string& output) {
+            return DotPlotScript(grid, look, data, output);
+        },
+        PictureFormat::Png, settings);
 }
 
 }  // namespace horgrid

@@ -3,9 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "common/FileError.h"
 #include "common/TemporaryFile.h"
@@ -17,22 +15,15 @@ namespace horgrid {
 
 namespace {
 
-// Writes one line per cell to the descriptor (which it closes). Returns "" or
-// the reason.
-std::string WriteCells(const HorLayout& layout, int descriptor) {
-    FILE* file = fdopen(descriptor, "w");
-    if (file == nullptr) {
-        close(descriptor);
-        return std::string("cannot write its data: ") + std::strerror(errno);
-    }
+// Writes one line per cell. Returns whether every line was written.
+bool WriteCells(const HorLayout& layout, FILE* file) {
     bool written = true;
     for (const HorCell& cell : layout.cells) {
         const unsigned colour = static_cast<unsigned>(cell.colour.red) << 16 |
                                 static_cast<unsigned>(cell.colour.green) << 8 | cell.colour.blue;
         written = std::fprintf(file, "%d %d %u\n", cell.column, cell.row, colour) > 0 && written;
     }
-    if (std::fclose(file) != 0) written = false;
-    return written ? "" : std::string("cannot write its data: ") + std::strerror(errno);
+    return written;
 }
 
 }  // namespace
@@ -62,15 +53,12 @@ std::string DrawHorStructure(const HorLayout& layout, const std::string& title, 
                              const PlotSettings& settings) {
     if (layout.cells.empty()) return "the array has no HOR copy with named unit monomers";
     if (!IsPlotSafe(title)) return "its title holds a quote, dollar sign, backquote, backslash or newline";
-    try {
-        TemporaryFile data(PlotPath(picture));
-        if (std::string failure = WriteCells(layout, data.Release()); !failure.empty()) return failure;
-        return RunGnuplot(
-            [&](const std::string& output) { return HorStructureScript(layout, title, data.path(), output); },
-            picture, PictureFormat::Png, settings);
-    } catch (const FileError& error) {
-        return error.what();
-    }
+    return DrawFromData(
+        picture, "data", [&](FILE* file) { return WriteCells(layout, file); },
+        [&](const std::string& data, const std::string& output) {
+            return HorStructureScript(layout, title, data, output);
+        },
+        PictureFormat::Png, settings);
 }
 
 Picture DrawInMemory(const std::string& beside,
