@@ -3,7 +3,7 @@
 # benchmark. Idempotent: installs only what is missing; safe to run repeatedly.
 set -euo pipefail
 
-packages=(g++ cmake make python3 libgtest-dev libgmock-dev libbenchmark-dev gnuplot-nox ghostscript libedlib-dev time pkg-config libhts-dev libcli11-dev snakemake samtools tabix clang-14 libfuzzer-14-dev libclang-rt-14-dev chromium)
+packages=(g++ cmake make python3 libgtest-dev libgmock-dev libbenchmark-dev gnuplot-nox ghostscript libedlib-dev time pkg-config libhts-dev libcli11-dev snakemake samtools tabix clang-14 libfuzzer-14-dev libclang-rt-14-dev chromium go-md2man)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,28 @@
+# Turns one page of docs/ into a manual page (cmake -P):
+#   -DINPUT=docs/annotate.md -DOUTPUT=man/horgrid-tools-annotate.1 -DNAME=horgrid-tools-annotate
+#   -DCONVERTER=/usr/bin/go-md2man -DVERSION=0.1.0
+# The page's first line, `# TITLE: WHAT IT DOES`, becomes the man page's title and NAME section;
+# `##` headings become sections and `###` subsections (go-md2man's rule); pictures are left out,
+# links to other pages of docs/ keep only their text and tabs become two blanks.
+file(READ ${INPUT} text)
+string(REGEX MATCH "^# [^\n]*" title "${text}")
+if(NOT title)
+  message(FATAL_ERROR "${INPUT}: the first line is not a `# TITLE: WHAT IT DOES` heading")
+endif()
+string(REGEX REPLACE "^# [^:\n]*:? *" "" what "${title}")
+string(LENGTH "${title}" skip)
+string(SUBSTRING "${text}" ${skip} -1 text)
+string(REGEX REPLACE "\n!\\[[^]\n]*\\]\\([^)\n]*\\)[^\n]*" "\n" text "${text}")
+# troff would read the tabs of tab-separated examples as its own tab stops.
+string(REPLACE "\t" "  " text "${text}")
+string(REGEX REPLACE "\\[([^]\n]*)\\]\\(([^):\n]*)\\)" "\\1" text "${text}")
+set(page "% ${NAME} 1 \"\" \"horgrid ${VERSION}\"\n\n# NAME\n\n${NAME} - ${what}\n${text}")
+get_filename_component(folder ${OUTPUT} DIRECTORY)
+file(MAKE_DIRECTORY ${folder})
+file(WRITE ${OUTPUT}.md "${page}")
+execute_process(COMMAND ${CONVERTER} -in ${OUTPUT}.md -out ${OUTPUT} RESULT_VARIABLE status)
+file(REMOVE ${OUTPUT}.md)
+if(NOT status EQUAL 0)
+  file(REMOVE ${OUTPUT})
+  message(FATAL_ERROR "${CONVERTER} failed on ${INPUT}")
+endif()
