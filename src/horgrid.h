@@ -29,8 +29,8 @@
 //                                     picture (no shell, bounded, atomic)
 //   sequence/EditDistance.h           Levenshtein distances (exact, bounded)
 //   sequence/DistancePercent.h        the single-precision distance percentage
-//   sequence/genome.h                 the sequence-file reader
-//   sequence/FindDistanceBetweenStrings.h  the distance of two sequence files
+//   seqio/genome.h                    the sequence-file reader
+//   seqio/FindDistanceBetweenStrings.h  the distance of two sequence files
 //   ensemble/alpha.h                  one monomer record and its line layouts
 //   ensemble/alphaEnsemble.h          an ensemble file and its analyses (dot
 //                                     matrix, CENP-B boxes, families, merge,
@@ -69,7 +69,7 @@
 #include "hor/drawHOR.h"
 #include "hor/horAnaliser2.h"
 #include "hor/monomer.h"
+#include "seqio/FindDistanceBetweenStrings.h"
+#include "seqio/genome.h"
 #include "sequence/DistancePercent.h"
 #include "sequence/EditDistance.h"
-#include "sequence/FindDistanceBetweenStrings.h"
-#include "sequence/genome.h"

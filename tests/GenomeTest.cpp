@@ -4,7 +4,7 @@
 
 #include "TestSupport.h"
 #include "common/FileError.h"
-#include "sequence/genome.h"
+#include "seqio/genome.h"
 
 namespace horgrid::test {
 namespace {

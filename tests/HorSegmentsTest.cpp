@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/PathNames.h"
 #include "hor/HorNames.h"
 #include "hor/HorSegments.h"
 
@@ -37,7 +38,7 @@ TEST(HorSegments, LongFirstAndLastRecords) {
     EXPECT_EQ(Cut(5, {{4, 5000}}), (Pairs{0, 3, 4, 4}));
 }
 
-TEST(HorNames, BaseNameDropsDirectoryAndLastExtension) {
+TEST(PathNames, BaseNameDropsDirectoryAndLastExtension) {
     EXPECT_EQ(BaseName("chr7.ens"), "chr7");
     EXPECT_EQ(BaseName("data/chr7.ens"), "chr7");
     EXPECT_EQ(BaseName("data/chr7"), "chr7");

@@ -11,7 +11,7 @@
 
 #include "common/Parallel.h"
 #include "ensemble/CenpB.h"
-#include "infer/ChunkedDecompose.h"
+#include "decompose/ChunkedDecompose.h"
 #include "infer/LeaderClusters.h"
 #include "sequence/EditDistance.h"
 #include "sequence/LevenshteinBatch.h"

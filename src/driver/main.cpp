@@ -29,7 +29,7 @@
 #include "ensemble/Families.h"
 #include "ensemble/alphaEnsemble.h"
 #include "hor/horAnaliser2.h"
-#include "sequence/FindDistanceBetweenStrings.h"
+#include "seqio/FindDistanceBetweenStrings.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "hor/PlotCommand.h"
 
 #include "common/NumberFormat.h"
-#include "hor/HorNames.h"
+#include "common/PathNames.h"
 
 namespace horgrid {
 

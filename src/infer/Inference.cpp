@@ -11,7 +11,7 @@
 #include "common/Parallel.h"
 #include "decompose/Decompose.h"
 #include "ensemble/SupracromReferences.h"
-#include "infer/ChunkedDecompose.h"
+#include "decompose/ChunkedDecompose.h"
 #include "infer/LeaderClusters.h"
 #include "infer/MedoidConsensus.h"
 #include "infer/StandardMonomers.h"

@@ -11,7 +11,7 @@
 #include "annotate/AnnotationFiles.h"
 #include "common/Gnuplot.h"
 #include "common/Parallel.h"
-#include "hor/HorNames.h"
+#include "common/PathNames.h"
 #include "report/AnnotationReader.h"
 #include "report/ReportPage.h"
 #include "scan/AlphaScan.h"

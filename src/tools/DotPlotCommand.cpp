@@ -9,7 +9,7 @@
 #include "dotplot/DotPlotPicture.h"
 #include "dotplot/DotPlotTable.h"
 #include "ensemble/alphaEnsemble.h"
-#include "hor/HorNames.h"
+#include "common/PathNames.h"
 
 namespace horgrid {
 

@@ -8,7 +8,7 @@
 
 #include "common/ResultFile.h"
 #include "decompose/Decompose.h"
-#include "hor/HorNames.h"
+#include "common/PathNames.h"
 #include "report/AnnotationReader.h"
 #include "report/ReportPage.h"
 #include "report/ReportPictures.h"

@@ -9,8 +9,8 @@
 #include "FuzzCheck.h"
 #include "TestSupport.h"
 #include "common/FileError.h"
-#include "sequence/FindDistanceBetweenStrings.h"
-#include "sequence/genome.h"
+#include "seqio/FindDistanceBetweenStrings.h"
+#include "seqio/genome.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -1,4 +1,4 @@
-#include "infer/ChunkedDecompose.h"
+#include "decompose/ChunkedDecompose.h"
 
 #include <algorithm>
 #include <string_view>

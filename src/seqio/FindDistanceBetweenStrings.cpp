@@ -1,4 +1,4 @@
-#include "sequence/FindDistanceBetweenStrings.h"
+#include "seqio/FindDistanceBetweenStrings.h"
 
 #include <algorithm>
 #include <iostream>
@@ -6,7 +6,7 @@
 
 #include "common/NumberFormat.h"
 #include "sequence/EditDistance.h"
-#include "sequence/genome.h"
+#include "seqio/genome.h"
 
 namespace horgrid {
 

@@ -1,4 +1,4 @@
-#include "sequence/genome.h"
+#include "seqio/genome.h"
 
 #include <iostream>
 
