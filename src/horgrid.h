@@ -47,6 +47,8 @@
 //   groups/CloseMatrix.h, groups/CloseGroups.h, groups/horAnaliser.h
 //                                     grouping of a dot matrix's close monomers
 //   groups/horTable.h                 divergence within HOR copies
+//   pipelines.h                       decompose, infer, annotate and report:
+//                                     their cores and file pipelines
 
 #include "common/FileError.h"
 #include "common/Gnuplot.h"
@@ -69,6 +71,7 @@
 #include "hor/drawHOR.h"
 #include "hor/horAnaliser2.h"
 #include "hor/monomer.h"
+#include "pipelines.h"
 #include "seqio/FindDistanceBetweenStrings.h"
 #include "seqio/genome.h"
 #include "sequence/DistancePercent.h"

@@ -21,31 +21,24 @@ namespace horgrid {
 //   PREFIX_decomposition.tsv  the monomers as `decompose` writes them, with their names
 // Each BED starts with a `track` line (name, description, itemRgb="On").
 // With `withReport`, the set holds a seventh member, PREFIX_report.html
-// (WriteReport), and the writer keeps what it wrote as values for the page
-// (TakeTracks).
+// (WriteReport).
 class AnnotationWriter {
 public:
-    AnnotationWriter(const std::string& prefix, const StandardSets& sets, const std::vector<std::string>& inputs,
-                     bool withReport = false);
+    AnnotationWriter(const std::string& prefix, const std::vector<std::string>& inputs, bool withReport = false);
 
-    // Adds one annotated stretch of a record; `offset` is added to every position.
-    void Add(std::string_view record, std::int64_t offset, const Annotation& annotation);
-    // With a report: the arrays table rows and track lines added since the
-    // last call, as the report reads them from the files.
-    AnnotationTracks TakeTracks();
+    // Adds one annotated stretch of a record: the lines of `placed`
+    // (PlaceAnnotation of `annotation`) and the decomposition rows of its
+    // monomers, whose positions `offset` is added to.
+    void Add(const AnnotationTracks& placed, std::string_view record, std::int64_t offset,
+             const Annotation& annotation);
     // With a report: the page.
     void WriteReport(const std::string& page);
     void Commit();
 
 private:
-    const StandardSets& sets_;
     ResultSet set_;
     ResultFile &hor_, &family_, &strand_, &variants_, &arrays_, &decomposition_;
     ResultFile* report_ = nullptr;
-    AnnotationTracks tracks_;
 };
-
-// The column names of PREFIX_arrays.tsv, the header line without its '#'.
-std::string_view ArraysHeader();
 
 }  // namespace horgrid

@@ -7,6 +7,10 @@
 
 namespace horgrid {
 
+std::string ColourText(const Rgb& colour) {
+    return std::to_string(colour.red) + ',' + std::to_string(colour.green) + ',' + std::to_string(colour.blue);
+}
+
 namespace {
 
 // The items of one track grouped by record, each group sorted by start, with

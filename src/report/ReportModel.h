@@ -18,6 +18,9 @@ struct Rgb {
     bool operator==(const Rgb&) const = default;
 };
 
+// "R,G,B", each a decimal number without leading zeros.
+std::string ColourText(const Rgb& colour);
+
 // One line of a BED9 track: a monomer (AS-HOR, AS-SF, AS-strand) or a HOR
 // copy (AS-StV, its name in the StV notation).
 struct TrackItem {
@@ -27,6 +30,7 @@ struct TrackItem {
     std::string name;
     char strand = '.';
     Rgb colour;
+    long score = 0;  // the BED score as annotate writes it (0 when read back from a file)
 };
 
 // One line of the arrays table: its place and every column as written.

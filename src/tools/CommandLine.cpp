@@ -13,6 +13,7 @@
 #include "common/Parallel.h"
 #include "common/StandardOutput.h"
 #include "decompose/ScoringText.h"
+#include "tools/Messages.h"
 
 namespace horgrid {
 
@@ -328,10 +329,8 @@ void CommandLine::Usage(std::ostream& out) const {
 }
 
 int RunCommandLine(CommandLine& line, int argc, char** argv, const std::function<void()>& run) {
-    const std::string program = "horgrid-tools " + line.command();
     const auto report = [&](const std::string& message, int status) {
-        std::cout.flush();
-        std::cerr << program << ": " << message << "\n";
+        PrintMessage(line.command(), message);
         return status;
     };
     int status = 0;
@@ -353,7 +352,7 @@ int RunCommandLine(CommandLine& line, int argc, char** argv, const std::function
     } catch (const std::exception& error) {
         status = report(error.what(), kValueStatus);
     }
-    return FinishStandardOutput(program, status);
+    return FinishStandardOutput(ToolName(line.command()), status);
 }
 
 }  // namespace horgrid

@@ -2,23 +2,14 @@
 
 #include <iostream>
 #include <string>
-#include <vector>
 
 #include "common/NumberFormat.h"
-#include "common/ResultSet.h"
-#include "decompose/DecompositionFiles.h"
-#include "decompose/MonomerSet.h"
+#include "infer/InferFile.h"
 #include "infer/InferFiles.h"
 #include "infer/InferSummary.h"
-#include "infer/Inference.h"
-#include "seqio/SequenceReader.h"
 
 namespace horgrid {
 namespace {
-
-std::vector<MonomerType> Templates(const std::string& path) {
-    return path.empty() ? DefaultTemplates() : ReadMonomerSet(path);
-}
 
 void PrintRound(const RoundReport& report) {
     std::cout << (report.round == 0 ? std::string("final") : "round " + std::to_string(report.round)) << ": "
@@ -43,60 +34,6 @@ void PrintHor(const Inference& inference) {
     std::cout << "HOR " << UnitName(hor) << " " << names << ": " << hor.unit.size() << " monomers, " << bases
               << " bases, " << hor.copies.size() << " copies (" << kinds[0] << " full, " << kinds[1]
               << " partial, " << kinds[2] << " variant)\n";
-}
-
-// The result set, declared (and checked against the inputs) before the work.
-struct InferResults {
-    ResultSet set;
-    ResultFile& monomers;
-    ResultFile& hors;
-    ResultFile& bed;
-    DecompositionWriter decomposition;
-
-    explicit InferResults(const InferOptions& options)
-        : set(options.prefix, {options.sequences, options.templates}),
-          monomers(set.Add(options.prefix + "_monomers.fa")),
-          hors(set.Add(options.prefix + "_hors.tsv")),
-          bed(set.Add(options.prefix + "_hors.bed")),
-          decomposition(set, options.prefix, options.settings.minIdentity) {}
-};
-
-void Write(InferResults& results, const std::vector<SequenceRecord>& records, const Inference& inference) {
-    std::vector<std::string> names;
-    for (const SequenceRecord& record : records) names.push_back(record.name);
-    results.monomers.Write(MonomersFasta(inference.monomers));
-    results.hors.Write(HorCopiesTsv(inference, names));
-    results.bed.Write(HorCopiesBed(inference, names));
-    for (std::size_t r = 0; r < records.size(); ++r)
-        results.decomposition.Add(r + 1, records[r], inference.segments[r], inference.monomers);
-    results.set.Commit();
-}
-
-void Run(const InferOptions& options) {
-    const InferSettings& settings = options.settings;
-    const std::vector<MonomerType> templates = Templates(options.templates);
-    if (const std::string error = DecomposeLimitError(templates, settings.scoring); !error.empty()) {
-        throw ValueError{"cannot use the templates: " + error};
-    }
-    InferResults results(options);
-    std::vector<SequenceRecord> records;
-    SequenceReader reader(options.sequences);
-    for (SequenceRecord record; reader.Next(record);) records.push_back(std::move(record));
-    if (records.empty()) throw ValueError{"no sequence in '" + options.sequences + "'"};
-    std::vector<std::string> sequences;
-    for (const SequenceRecord& record : records) sequences.push_back(record.sequence);
-    std::cout << "closeness " << StreamDefault(settings.closeness) << " %, merge limit "
-              << StreamDefault(settings.mergeLimit) << " %, minimum identity "
-              << StreamDefault(settings.minIdentity) << " %, minimum count " << settings.minCount
-              << ", at most " << settings.maxRounds << " rounds\n";
-    const Inference inference = InferMonomers(sequences, templates, settings, PrintRound);
-    std::cout << InferSummary(inference, options.templates.empty() ? "the standard class monomers" : options.templates);
-    if (inference.monomers.empty()) {
-        std::cout << "no satellite found in '" << options.sequences << "': the monomer set is empty\n";
-    } else {
-        PrintHor(inference);
-    }
-    Write(results, records, inference);
 }
 
 }  // namespace
@@ -127,7 +64,23 @@ void InferOptions::Declare(CommandLine& line) {
 }
 
 void InferOptions::Execute() const {
-    Run(*this);
+    InferSinks sinks;
+    sinks.started = [&] {
+        std::cout << "closeness " << StreamDefault(settings.closeness) << " %, merge limit "
+                  << StreamDefault(settings.mergeLimit) << " %, minimum identity "
+                  << StreamDefault(settings.minIdentity) << " %, minimum count " << settings.minCount
+                  << ", at most " << settings.maxRounds << " rounds\n";
+    };
+    sinks.round = PrintRound;
+    sinks.inferred = [&](const Inference& inference) {
+        std::cout << InferSummary(inference, templates.empty() ? "the standard class monomers" : templates);
+        if (inference.monomers.empty()) {
+            std::cout << "no satellite found in '" << sequences << "': the monomer set is empty\n";
+        } else {
+            PrintHor(inference);
+        }
+    };
+    InferFile({{sequences, ""}, templates, prefix, settings}, sinks);
 }
 
 }  // namespace horgrid

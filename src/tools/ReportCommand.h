@@ -1,12 +1,8 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
-#include <string_view>
-#include <vector>
 
-#include "report/ReportPictures.h"
 #include "tools/CommandLine.h"
 
 namespace horgrid {
@@ -25,14 +21,5 @@ struct ReportOptions {
     void Declare(CommandLine& line);
     void Execute() const;
 };
-
-// The pictures of array `number` (1-based) of a record whose bases from
-// position `offset` on are `bases`. ValueError when a monomer lies past them.
-ArrayPictures DrawArrayOfRecord(const ArrayContent& array, std::size_t number, std::string_view bases,
-                                std::int64_t offset, const PictureSettings& settings);
-
-// PictureError naming every picture of `pictures` that could not be drawn
-// (an empty one, such as the HOR picture of an array without copies, is no fault).
-void RefuseMissingPictures(const std::vector<ArrayPictures>& pictures);
 
 }  // namespace horgrid

@@ -26,6 +26,7 @@
 #include "tools/DotPlotCommand.h"
 #include "tools/InferCommand.h"
 #include "tools/LibraryCommands.h"
+#include "tools/Messages.h"
 #include "tools/ReportCommand.h"
 
 namespace {
@@ -82,16 +83,16 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     if (argc <= 1) {
         ToolsUsage(std::cout);
-        return FinishStandardOutput("horgrid-tools", kUsageStatus);
+        return FinishStandardOutput(ToolName(""), kUsageStatus);
     }
     const std::string_view command = argv[1];
     if (command == "--help" || command == "-h") {
         ToolsUsage(std::cout);
-        return FinishStandardOutput("horgrid-tools", 0);
+        return FinishStandardOutput(ToolName(""), 0);
     }
     for (const Subcommand& subcommand : kSubcommands)
         if (subcommand.name == command) return subcommand.run(subcommand.name, argc - 1, argv + 1);
-    std::cerr << "horgrid-tools: unknown command '" << Printable(command) << "'\n";
+    PrintMessage("", "unknown command '" + Printable(command) + "'");
     ToolsUsage(std::cerr);
     return kUsageStatus;
 }

@@ -1,0 +1,117 @@
+#include "report/ReportFile.h"
+
+#include <cctype>
+#include <map>
+#include <utility>
+
+#include "common/FileError.h"
+#include "common/PathNames.h"
+#include "common/ResultFile.h"
+#include "decompose/Decompose.h"
+#include "report/AnnotationReader.h"
+#include "seqio/SequenceReader.h"
+
+namespace horgrid {
+namespace {
+
+// The heat map units cut from the record's bases from `offset` on, each in
+// its own orientation and in upper case, and their starts.
+void CutUnits(const HeatMapUnits& units, std::string_view bases, std::int64_t offset,
+              std::vector<std::string>& sequences, std::vector<int>& positions) {
+    for (const TrackItem& monomer : units.items) {
+        if (monomer.start < offset || monomer.end - offset > static_cast<std::int64_t>(bases.size())) {
+            throw InputError(monomer.record + ":" + std::to_string(monomer.start) + "-" +
+                             std::to_string(monomer.end) + " lies past the record's end (" +
+                             std::to_string(offset + static_cast<std::int64_t>(bases.size())) +
+                             " bases): is SEQUENCES the annotated file?");
+        }
+        const std::string_view unitBases = bases.substr(static_cast<std::size_t>(monomer.start - offset),
+                                                        static_cast<std::size_t>(monomer.end - monomer.start));
+        // Upper case, so soft-masked (lower-case) bases compare with the others.
+        std::string unit = monomer.strand == '-' ? ReverseComplement(unitBases) : std::string(unitBases);
+        for (char& base : unit) base = static_cast<char>(std::toupper(static_cast<unsigned char>(base)));
+        sequences.push_back(std::move(unit));
+        positions.push_back(static_cast<int>(monomer.start));
+    }
+}
+
+}  // namespace
+
+ArrayPictures DrawArrayOfRecord(const ArrayContent& array, std::size_t number, std::string_view bases,
+                                std::int64_t offset, const PictureSettings& settings) {
+    std::vector<std::string> sequences;
+    std::vector<int> positions;
+    const HeatMapUnits units = ChooseHeatMapUnits(array, settings.heatMapUnits);
+    CutUnits(units, bases, offset, sequences, positions);
+    const std::vector<std::string_view> views(sequences.begin(), sequences.end());
+    return DrawArrayPictures(array, number, units, views, positions, settings);
+}
+
+std::string MissingPictures(const std::vector<ArrayPictures>& pictures) {
+    std::string failures;
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        for (const Picture* picture : {&pictures[i].hor, &pictures[i].heatMap}) {
+            if (!picture->png.empty() || picture->empty) continue;
+            failures += (failures.empty() ? "" : "; ") + std::string("no picture for array ") +
+                        std::to_string(i + 1) + ": " + picture->failure;
+        }
+    }
+    return failures;
+}
+
+void ReportDraft::Add(const AnnotationTracks& tracks, std::string_view bases, std::int64_t offset) {
+    for (ArrayContent& array : SplitByArray(tracks)) {
+        pictures_.push_back(DrawArrayOfRecord(array, arrays_.size() + 1, bases, offset, settings_));
+        arrays_.push_back(std::move(array));
+    }
+}
+
+std::string ReportDraft::Render(const ReportHeading& heading) const {
+    return RenderReport(heading, arrays_, pictures_);
+}
+
+ReportFileResult ReportFile(const ReportFileSettings& settings,
+                            const std::function<void(std::size_t done, std::size_t total)>& drawn) {
+    ReportFileResult result;
+    result.page = settings.output.empty() ? settings.prefix + "_report.html" : settings.output;
+    PictureSettings pictureSettings = settings.pictures;
+    pictureSettings.beside = result.page;
+
+    const AnnotationTracks annotation = ReadAnnotation(settings.prefix);
+    const std::vector<ArrayContent> arrays = SplitByArray(annotation);
+    std::map<std::string, std::vector<std::size_t>> byRecord;
+    for (std::size_t i = 0; i < arrays.size(); ++i) byRecord[arrays[i].row.record].push_back(i);
+
+    // One record in memory at a time; its arrays are drawn before the next is read.
+    std::vector<ArrayPictures> pictures(arrays.size());
+    std::size_t done = 0;
+    SequenceReader reader(settings.sequences);
+    SequenceRecord record;
+    while (!byRecord.empty() && reader.Next(record)) {
+        const auto found = byRecord.find(record.name);
+        if (found == byRecord.end()) continue;
+        for (const std::size_t i : found->second) {
+            pictures[i] = DrawArrayOfRecord(arrays[i], i + 1, record.sequence, 0, pictureSettings);
+            if (drawn) drawn(++done, arrays.size());
+        }
+        byRecord.erase(found);
+    }
+    if (!byRecord.empty()) {
+        throw InputError("record '" + byRecord.begin()->first + "' of " + settings.prefix +
+                         "_arrays.tsv is not in '" + settings.sequences + "'");
+    }
+
+    ReportHeading heading;
+    heading.title = BaseName(settings.prefix);
+    heading.arrayColumns = annotation.arrayColumns;
+    std::vector<std::string> inputs = AnnotationInputs(settings.prefix);
+    inputs.push_back(settings.sequences);
+    ResultFile page(result.page, inputs);
+    page.Write(RenderReport(heading, arrays, pictures));
+    page.Commit();
+    result.arrays = arrays.size();
+    result.missing = MissingPictures(pictures);
+    return result;
+}
+
+}  // namespace horgrid

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "report/ReportModel.h"
+#include "report/ReportPage.h"
+#include "report/ReportPictures.h"
+
+namespace horgrid {
+
+// The pictures of array `number` (1-based) of a record whose bases from
+// position `offset` on are `bases`: the heat map's units are cut from them,
+// each in its own orientation and in upper case. Raises InputError when a
+// unit lies outside them (the sequences are not the annotated ones). Cost:
+// DrawArrayPictures (the heat map's pairs, on settings.threads).
+ArrayPictures DrawArrayOfRecord(const ArrayContent& array, std::size_t number, std::string_view bases,
+                                std::int64_t offset, const PictureSettings& settings);
+
+// Every picture of `pictures` that could not be drawn, "no picture for array
+// N: REASON" joined by "; " ("" when all were drawn; an empty one, such as the
+// HOR picture of an array without copies, is no fault).
+std::string MissingPictures(const std::vector<ArrayPictures>& pictures);
+
+// The report page as it grows, record by record: the arrays of each record
+// are drawn while the record's bases are at hand (so only one record is ever
+// in memory), and numbered in the order they come.
+class ReportDraft {
+public:
+    explicit ReportDraft(PictureSettings settings) : settings_(std::move(settings)) {}
+
+    // Draws and keeps the arrays of `tracks`, all on the record whose bases
+    // from `offset` on are `bases`. Raises as DrawArrayOfRecord.
+    void Add(const AnnotationTracks& tracks, std::string_view bases, std::int64_t offset);
+    // The page (RenderReport) of every array added.
+    std::string Render(const ReportHeading& heading) const;
+    // MissingPictures of every array added.
+    std::string Missing() const { return MissingPictures(pictures_); }
+
+private:
+    PictureSettings settings_;
+    std::vector<ArrayContent> arrays_;
+    std::vector<ArrayPictures> pictures_;
+};
+
+// What `report` draws: the annotation written under `prefix` by annotate
+// (ReadAnnotation), the annotated sequences, the page to write.
+struct ReportFileSettings {
+    std::string prefix;
+    std::string sequences;
+    std::string output;  // "" gives PREFIX_report.html
+    PictureSettings pictures;  // `beside` is set to the page
+};
+
+struct ReportFileResult {
+    std::string page;          // where it was written
+    std::size_t arrays = 0;
+    std::string missing;       // MissingPictures ("" when every picture was drawn)
+};
+
+// The report pipeline: reads the annotation, streams the sequences (one
+// record in memory at a time) and draws the arrays of each record they hold,
+// then writes the page as a result file (whole or not at all). `drawn(done,
+// total)` is called after each array. Raises FileError for an annotation or
+// sequence file that cannot be read or a page that cannot be written, and
+// InputError when a record of the arrays table is not among the sequences or
+// an array lies past its record. A picture that cannot be drawn is no
+// failure: the page says why and `missing` lists it.
+ReportFileResult ReportFile(const ReportFileSettings& settings,
+                            const std::function<void(std::size_t done, std::size_t total)>& drawn = {});
+
+}  // namespace horgrid

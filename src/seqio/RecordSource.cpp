@@ -1,0 +1,30 @@
+#include "seqio/RecordSource.h"
+
+#include <utility>
+
+namespace horgrid {
+
+RecordSource::RecordSource(const RecordInput& input) : path_(input.path) {
+    if (input.region.empty()) {
+        reader_ = std::make_unique<SequenceReader>(input.path);
+    } else {
+        region_ = std::make_unique<RegionRecord>(ReadRegion(input.path, input.region));
+    }
+}
+
+RecordSource::~RecordSource() = default;
+
+bool RecordSource::Next(SourceRecord& record) {
+    if (region_) {
+        if (served_ > 0) return false;
+        record.record = std::move(region_->record);
+        record.offset = region_->offset;
+    } else {
+        if (!reader_->Next(record.record)) return false;
+        record.offset = 0;
+    }
+    record.number = ++served_;
+    return true;
+}
+
+}  // namespace horgrid
