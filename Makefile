@@ -77,17 +77,22 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Engine pairs per second against the plain algorithm and edlib, then whole
-# commands on generated arrays (bench/commands.py), then the alpha-satellite
+# commands on generated arrays (bench/commands.py), the k-mer identity of
+# sequence windows against their alignment identity and ModDotPlot's matrix
+# (bench/WindowIdentityBench.cpp) and dotplot from FASTA on 1 and 10 Mb
+# (bench/dotplot_scale.py), then the alpha-satellite
 # filter over a generated 100 Mb assembly (bench/scan_assembly.py; it needs
 # ../shared/data beside the project), annotate over the same assembly
 # (bench/annotate_assembly.py) and on the chrY region against its T2T
 # satellite annotation (bench/annotate_chry_eval.py).
 bench: setup
 	cmake -S . -B $(BUILD_BENCH) -DCMAKE_BUILD_TYPE=Release -DHORGRID_BENCH=ON -DHORGRID_TESTS=OFF
-	cmake --build $(BUILD_BENCH) -j $(JOBS) --target horgrid_bench horgrid_decompose_bench horgrid_scan_bench horgrid-cli horgrid-tools
+	cmake --build $(BUILD_BENCH) -j $(JOBS) --target horgrid_bench horgrid_decompose_bench horgrid_scan_bench horgrid_window_identity_bench horgrid-cli horgrid-tools
 	./$(BUILD_BENCH)/bench/horgrid_bench
 	./$(BUILD_BENCH)/bench/horgrid_decompose_bench
 	python3 bench/commands.py $(BUILD_BENCH)/horgrid $(BUILD_BENCH)/bench-data
+	./$(BUILD_BENCH)/bench/horgrid_window_identity_bench
+	python3 bench/dotplot_scale.py $(BUILD_BENCH)/horgrid-tools $(BUILD_BENCH)/bench-data
 	python3 bench/scan_assembly.py $(BUILD_BENCH)/bench/horgrid_scan_bench $(BUILD_BENCH)/bench-data
 	python3 bench/annotate_standard_arrays.py $(BUILD_BENCH)/horgrid-tools --out $(BUILD_BENCH)/annotate-standard
 	@if [ -d $(REAL_DATA) ]; then python3 bench/annotate_eval.py $(BUILD_BENCH)/horgrid-tools $(REAL_DATA) --out $(BUILD_BENCH)/annotate-eval; \

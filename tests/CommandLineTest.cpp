@@ -25,6 +25,8 @@ struct Command {
     std::vector<std::string> badValue;
     // A result the run writes beside its first file.
     std::string result;
+    // Whether one more operand may follow the files.
+    bool optionalOperand = false;
 };
 
 const std::vector<Command> kCommands = {
@@ -36,7 +38,7 @@ const std::vector<Command> kCommands = {
     {"purify", {"e.ens"}, {}, "e.ens_purified.txt"},
     {"decompose", {"s.fa", "m.fa"}, {"-t", "0"}, "s.fa_decomposition.tsv"},
     {"infer", {"s.fa", "m.fa"}, {"--closeness", "101"}, "s.fa_hors.tsv"},
-    {"dotplot", {"e.ens"}, {"--size", "0"}, "e.ens_dotplot.tsv"},
+    {"dotplot", {"e.ens"}, {"--size", "0"}, "e.ens_dotplot.tsv", true},
 };
 
 // The inputs of every command, also under names beginning with "-x".
@@ -96,7 +98,8 @@ TEST(CommandLine, EverySubcommandFollowsTheSameRules) {
         // Usage errors: the message, then the usage, on standard error.
         const std::vector<std::pair<std::vector<std::string>, std::string>> misuse = {
             {{}, "missing "},
-            {Join(command.files, {"extra", "more"}), "unexpected argument 'extra'"},
+            {Join(command.files, {"extra", "more"}),
+             command.optionalOperand ? "unexpected argument 'more'" : "unexpected argument 'extra'"},
             {Join({"-x"}, command.files), "unknown option '-x'"},
             {Join({"--bogus=1"}, command.files), "unknown option '--bogus=1'"},
             {Join({"-x" + command.files[0]}, command.files), "unknown option '-x" + command.files[0] + "'"},

@@ -173,5 +173,43 @@ TEST(DotPlot, CommandRefusesBadArgumentsAndKeepsTheTableWithoutPicture) {
     EXPECT_FALSE(FileExists(dir.File("e.ens_dotplot.png")));
 }
 
+// FASTA in, a PNG per record out (no table unless asked); a comparative plot
+// takes one record of each file.
+TEST(WindowDotPlot, CommandDrawsEveryRecordAndWritesATableOnlyWhenAsked) {
+    TempDir dir;
+    std::mt19937_64 random(5);
+    const std::string hor = reference::RandomSequence(random, 340);
+    std::string array;
+    while (array.size() < 20000) array += reference::Mutate(random, hor, 0.01);
+    array.resize(20000);
+    dir.Write("one.fa", ">arr\n" + array + "\n");
+    dir.Write("two.fa", ">a\n" + array + "\n>b\n" + array.substr(0, 5000) + "\n");
+    dir.Write("two.fa_b", "@b\n" + array.substr(0, 5000) + "\n+\n" + std::string(5000, 'I') + "\n");
+    RunResult run = DotPlot({"--windows", "50", "one.fa"}, dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "arr: 50 x 50 windows of 400 bp, colours from 97 %\n-> one.fa_dotplot.png\n");
+    EXPECT_EQ(ReadFile(dir.File("one.fa_dotplot.png")).substr(0, 4), "\x89PNG");
+    EXPECT_FALSE(FileExists(dir.File("one.fa_dotplot.tsv")));
+
+    run = DotPlot({"--table", "--window", "5000", "--min-identity", "80", "-o", "t", "two.fa"}, dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "a: 4 x 4 windows of 5000 bp, colours from 80 % -> t_1_dotplot.tsv\n-> t_1_dotplot.png\n"
+              "b: 1 x 1 windows of 5000 bp, colours from 80 % -> t_2_dotplot.tsv\n-> t_2_dotplot.png\n");
+    const std::string table = ReadFile(dir.File("t_1_dotplot.tsv"));
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 1 + 16);
+    EXPECT_EQ(table.substr(table.find('\n') + 1, 21), "a\t0\t5000\ta\t0\t5000\t100");
+    EXPECT_EQ(ReadFile(dir.File("t_2_dotplot.tsv")),
+              "#query_name\tquery_start\tquery_end\treference_name\treference_start\treference_end\tidentity\n"
+              "b\t0\t5000\tb\t0\t5000\t100.00\n");
+
+    run = DotPlot({"--windows", "50", "one.fa", "two.fa_b"}, dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "arr vs b: 50 x 13 windows of 400 bp, colours from 95 %\n-> one.fa_dotplot.png\n");
+    run = DotPlot({"one.fa", "two.fa"}, dir);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("more than one record"), std::string::npos) << run.err;
+}
+
 }  // namespace
 }  // namespace horgrid::test

@@ -75,6 +75,39 @@ bool WritePixels(const IdentityGrid& grid, FILE* file) {
 
 }  // namespace
 
+const char* const kIdentityPalette =
+    "set palette defined (0 '#2c1e50', 0.25 '#3b528b', 0.5 '#21918c', 0.75 '#5ec962', 1 '#fde725')\n";
+
+std::string ImageStrips(const std::string& dataFile, std::size_t columns, std::size_t rows, double dx, double dy,
+                        double x0, double y0, const std::string& decorations) {
+    // gnuplot holds every pixel of a plot as one point of about 80 bytes: the
+    // matrix is drawn in strips of rows, one plot each, so it holds one strip
+    // at a time. The decorations (title, axes, colour bar) come with the last
+    // strip. A strip of one row is no image to gnuplot: a last row alone
+    // joins the strip before it.
+    const std::size_t stripRows = std::max<std::size_t>(2, kStripPixels / columns);
+    const std::string centre = Fixed(x0 + dx / 2, 6);  // of the first pixel
+    std::string text;
+    for (std::size_t first = 0, strip = 0; first < rows; first += strip) {
+        strip = std::min(stripRows, rows - first);
+        if (rows - first - strip == 1) ++strip;
+        if (first + strip == rows) text += decorations;
+        text += "plot '" + dataFile + "' binary array=(" + std::to_string(columns) + "," + std::to_string(strip) +
+                ") skip=" + std::to_string(first * columns * sizeof(float)) + " format='%float' dx=" +
+                Fixed(dx, 6) + " dy=" + Fixed(dy, 6) + " origin=(" + centre + "," +
+                Fixed(y0 + (static_cast<double>(first) + 0.5) * dy, 6) + ") with image\n";
+    }
+    return text;
+}
+
+std::string OneLineScript(const std::string& text) {
+    // gnuplot reads its -e argument as one line: the commands are separated
+    // by semicolons, the line feeds only keep the text readable.
+    std::string script;
+    for (const char c : text) script += c == '\n' ? ";\n" : std::string(1, c);
+    return script;
+}
+
 std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, const std::string& dataFile,
                           const std::string& output) {
     const int plotSide = std::max(kMinPlotSide, static_cast<int>(grid.side));
@@ -88,7 +121,6 @@ std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, con
     const std::string n = std::to_string(grid.records);
     const std::size_t side = DataSide(grid);
     const double step = static_cast<double>(grid.records) / static_cast<double>(side);
-    const std::string centre = Fixed(0.5 + step / 2, 6);  // of the first pixel
 
     // The frame: picture, matrix area, ranges and colours.
     std::string text;
@@ -99,14 +131,8 @@ std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, con
     text += "set bmargin at screen " + y(bottom) + "\nset tmargin at screen " + y(bottom + plotSide) + "\n";
     text += "set xrange [0.5:" + n + ".5]\nset yrange [" + n + ".5:0.5]\n";
     text += "set cbrange [" + Fixed(look.minIdentity, 6) + ":100]\n";
-    text += "set palette defined (0 '#2c1e50', 0.25 '#3b528b', 0.5 '#21918c', 0.75 '#5ec962', 1 '#fde725')\n";
+    text += kIdentityPalette;
     text += "unset key\nset multiplot\n";
-    // gnuplot holds every pixel of a plot as one point of about 80 bytes: the
-    // matrix is drawn in strips of rows, one plot each, so it holds one strip
-    // at a time. Title, axes and colour bar come with the last strip. A strip
-    // of one row is no image to gnuplot: a last row alone joins the strip
-    // before it.
-    const std::size_t stripRows = std::max<std::size_t>(2, kStripPixels / side);
     std::string decorations = "set title '" + look.title + "' offset 0,1\n";
     decorations += "set link x2\nset link y2\n";
     // Whole monomer numbers on the axes of a few monomers too.
@@ -120,21 +146,9 @@ std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, con
                    "," + y(bottom) + " size screen " + x(font * 3 / 2) + "," + y(plotSide) + "\n";
     decorations += "set cblabel 'identity (%)'\n";
     text += "unset border\nunset xtics\nunset ytics\nunset colorbox\n";
-    for (std::size_t first = 0, rows = 0; first < side; first += rows) {
-        rows = std::min(stripRows, side - first);
-        if (side - first - rows == 1) ++rows;
-        if (first + rows == side) text += decorations;
-        text += "plot '" + dataFile + "' binary array=(" + std::to_string(side) + "," + std::to_string(rows) +
-                ") skip=" + std::to_string(first * side * sizeof(float)) +
-                " format='%float' dx=" + Fixed(step, 6) + " dy=" + Fixed(step, 6) + " origin=(" + centre +
-                "," + Fixed(0.5 + (static_cast<double>(first) + 0.5) * step, 6) + ") with image\n";
-    }
+    text += ImageStrips(dataFile, side, side, step, step, 0.5, 0.5, decorations);
     text += "unset multiplot\n";
-    // gnuplot reads its -e argument as one line: the commands are separated
-    // by semicolons, the line feeds only keep the text readable.
-    std::string script;
-    for (const char c : text) script += c == '\n' ? ";\n" : std::string(1, c);
-    return script;
+    return OneLineScript(text);
 }
 
 std::string DrawDotPlot(const IdentityGrid& grid, const DotPlotLook& look, const std::string& picture,

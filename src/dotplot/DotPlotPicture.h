@@ -31,4 +31,14 @@ std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, con
 std::string DrawDotPlot(const IdentityGrid& grid, const DotPlotLook& look, const std::string& picture,
                         const PlotSettings& settings);
 
+// The pieces every heat map script shares: the palette command, the plots of
+// a `columns` x `rows` image of native floats in `dataFile` (row by row, the
+// first pixel's corner at (x0, y0), each dx x dy) drawn in strips of rows
+// with `decorations` before the last strip, and the script as the single
+// line gnuplot's -e takes.
+extern const char* const kIdentityPalette;
+std::string ImageStrips(const std::string& dataFile, std::size_t columns, std::size_t rows, double dx, double dy,
+                        double x0, double y0, const std::string& decorations);
+std::string OneLineScript(const std::string& text);
+
 }  // namespace horgrid
