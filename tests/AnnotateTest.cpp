@@ -304,3 +304,123 @@ TEST(Annotate, ArrayStretchesFromNames) {
 
 }  // namespace
 }  // namespace horgrid::test
+
+namespace horgrid::test {
+namespace {
+
+// A read of `source` with ONT-like errors at about `rate` per base: most of
+// them a homopolymer run one base longer or shorter, the rest substitutions
+// and single-base indels. `at` receives the read position of every source base
+// (and of its end).
+std::string OntRead(std::mt19937_64& random, const std::string& source, double rate, std::vector<std::size_t>& at) {
+    std::uniform_real_distribution<double> roll(0.0, 1.0);
+    std::string read;
+    at.assign(source.size() + 1, 0);
+    for (std::size_t i = 0; i < source.size();) {
+        std::size_t j = i;
+        while (j < source.size() && source[j] == source[i]) ++j;
+        for (std::size_t k = i; k < j; ++k) {
+            at[k] = read.size();
+            const double r = roll(random);
+            if (r < 0.15 * rate) {
+                read += "ACGT"[(std::string_view("ACGT").find(source[k]) + 1 + random() % 3) % 4];
+            } else if (r >= 0.225 * rate || r < 0.15 * rate) {
+                read += source[k];
+                if (r >= 0.225 * rate && r < 0.3 * rate) read += "ACGT"[random() % 4];
+            }
+        }
+        // The run one base longer or shorter, the likelier the longer it is.
+        if (roll(random) < 0.7 * rate * static_cast<double>(j - i) * (j - i >= 2 ? 2.0 : 0.5)) {
+            if (roll(random) < 0.6 && read.size() > at[i]) {
+                read.pop_back();
+            } else {
+                read += source[i];
+            }
+        }
+        i = j;
+    }
+    at[source.size()] = read.size();
+    return read;
+}
+
+// Arrays that are noisier than an assembly or hold a hybrid, each against the
+// names it must get: an ONT-like read of the piece (8 % errors, mostly
+// homopolymer indels) is one live array named as the HMM annotation of the
+// clean bases; the piece with every 37th base changed (2.7 % substitutions on
+// every monomer) still reads as copies of the 11-monomer HOR; a 12-monomer
+// HOR whose position 3 is the hybrid 3/7 in a third of the copies (3, 7 and 3/7
+// lie 1-3 bases apart) names the hybrid's copies 3/7.
+TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
+    const StandardSets sets = BuiltInStandardSets();
+    const std::string piece = PieceSequence();
+    std::map<std::string, std::string> s18;
+    for (const MonomerType& type : sets.horMonomers) {
+        if (HorOfName(type.name) == "S2C18H1L") s18.emplace(type.name, type.sequence);
+    }
+    struct Truth {
+        std::int64_t start, end;
+        std::string name;
+    };
+    struct Case {
+        std::string what;
+        std::string sequence;
+        std::vector<Truth> truth;
+        std::size_t minCopies;
+    };
+    std::vector<Case> cases;
+    {
+        std::mt19937_64 random(22);
+        std::vector<std::size_t> at;
+        Case read{"an ONT-like read is one live array", OntRead(random, piece, 0.08, at), {}, 4};
+        std::ifstream table(kSource + "/tests/data/cen21_piece.hmm.tsv");
+        std::int64_t start = 0, end = 0;
+        std::string name, strand;
+        while (table >> start >> end >> name >> strand)
+            read.truth.push_back({static_cast<std::int64_t>(at[start]), static_cast<std::int64_t>(at[end]), name});
+        cases.push_back(read);
+        Case substituted{"2.7 % substitutions still give copies", piece, read.truth, 4};
+        table.clear();
+        table.seekg(0);
+        substituted.truth.clear();
+        while (table >> start >> end >> name >> strand) substituted.truth.push_back({start, end, name});
+        for (std::size_t k = 36; k < piece.size(); k += 37)
+            substituted.sequence[k] = "CGTA"[std::string_view("ACGT").find(piece[k])];
+        cases.push_back(substituted);
+    }
+    {
+        std::mt19937_64 random(18);
+        Case hybrid{"a hybrid position is named as the hybrid", reference::RandomSequence(random, 300), {}, 20};
+        for (int copy = 0; copy < 30; ++copy) {
+            const bool hybridCopy = random() % 3 == 0;
+            for (int k = 1; k <= 12; ++k) {
+                const std::string name = "S2C18H1L." + std::string(k == 3 && hybridCopy ? "3/7" : std::to_string(k));
+                const auto start = static_cast<std::int64_t>(hybrid.sequence.size());
+                hybrid.sequence += s18.at(name);
+                hybrid.truth.push_back({start, static_cast<std::int64_t>(hybrid.sequence.size()), name});
+            }
+        }
+        hybrid.sequence += reference::RandomSequence(random, 300);
+        cases.push_back(hybrid);
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Annotation annotation = AnnotateSequence(c.sequence, sets, AnnotationSettings{}, 2);
+        ASSERT_EQ(annotation.arrays.size(), 1u);
+        EXPECT_EQ(annotation.arrays[0].kind, ArrayClass::LiveHor);
+        EXPECT_GE(annotation.copies.size(), c.minCopies) << annotation.arrays[0].unitMonomers;
+        std::size_t same = 0;
+        for (const Truth& t : c.truth) {
+            for (const AnnotatedMonomer& m : annotation.monomers) {
+                if (2 * (std::min(m.end, t.end) - std::max(m.start, t.start)) >= t.end - t.start) {
+                    same += m.name == t.name;
+                    break;
+                }
+            }
+        }
+        EXPECT_GE(100.0 * static_cast<double>(same), 98.0 * static_cast<double>(c.truth.size()))
+            << same << " of " << c.truth.size();
+    }
+}
+
+}  // namespace
+}  // namespace horgrid::test

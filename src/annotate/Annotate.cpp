@@ -9,6 +9,7 @@
 #include <numeric>
 #include <set>
 
+#include "annotate/HorColumns.h"
 #include "common/Parallel.h"
 #include "ensemble/CenpB.h"
 #include "decompose/ChunkedDecompose.h"
@@ -214,6 +215,97 @@ std::vector<std::vector<std::size_t>> JoinPositions(const std::vector<std::vecto
 
 }  // namespace
 
+namespace {
+
+// Copies of one HOR position: `groups` of members and the groups of each position.
+struct PositionGroups {
+    std::vector<std::vector<std::size_t>> groups;
+    std::vector<std::vector<std::size_t>> positions;
+    bool columns = false;  // the positions are the columns of the HOR's period
+};
+
+// The positions of an array's members: leader groups at positionCloseness,
+// split by predecessor and joined (SplitByPredecessor, JoinPositions). When
+// most members lie in tiny groups (copies too noisy to group by sequence, as
+// in a read: more than half members in groups of at most kMinPart) and the nearest names show a period, the positions are the
+// columns of that period instead (HorColumns; breaking HOR order costs as much
+// as a monomer at the name limit).
+PositionGroups GroupPositions(const std::vector<std::string_view>& members, const std::vector<std::size_t>& previous,
+                              const std::vector<std::uint32_t>& distance, std::size_t width,
+                              const AnnotationSettings& settings, unsigned threads) {
+    const std::size_t count = members.size();
+    PositionGroups found;
+    // The most typical copies lead the groups.
+    std::vector<std::uint32_t> nearest(count);
+    for (std::size_t i = 0; i < count; ++i)
+        nearest[i] = *std::min_element(distance.begin() + i * width, distance.begin() + (i + 1) * width);
+    std::vector<std::size_t> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return nearest[a] < nearest[b]; });
+    const std::vector<std::vector<std::size_t>> leaders =
+        LeaderClusters(members, order, static_cast<float>(settings.positionCloseness), threads);
+    std::size_t alone = 0;  // members of groups too small to split a part off (kMinPart)
+    for (const auto& group : leaders) alone += group.size() <= kMinPart ? group.size() : 0;
+    double bases = 0;
+    for (const std::string_view member : members) bases += static_cast<double>(member.size());
+    const std::vector<std::size_t> column =
+        2 * alone > count ? HorColumns(distance, width, previous,
+                                       settings.nameLimit / 100.0 * bases / static_cast<double>(count))
+                          : std::vector<std::size_t>();
+    if (!column.empty()) {
+        found.columns = true;
+        for (std::size_t m = 0; m < count; ++m) {
+            if (column[m] >= found.groups.size()) found.groups.resize(column[m] + 1);
+            found.groups[column[m]].push_back(m);
+        }
+        found.groups.erase(std::remove_if(found.groups.begin(), found.groups.end(),
+                                          [](const auto& group) { return group.empty(); }),
+                           found.groups.end());
+        for (std::size_t g = 0; g < found.groups.size(); ++g) found.positions.push_back({g});
+        return found;
+    }
+    found.groups = SplitByPredecessor(leaders, previous, kMinPart);
+    std::vector<std::size_t> closest(found.groups.size(), 0);
+    for (std::size_t g = 0; g < found.groups.size(); ++g) {
+        std::vector<double> sums(width, 0);
+        for (const std::size_t m : found.groups[g]) {
+            for (std::size_t c = 0; c < width; ++c) sums[c] += distance[m * width + c];
+        }
+        closest[g] = static_cast<std::size_t>(std::min_element(sums.begin(), sums.end()) - sums.begin());
+    }
+    found.positions = JoinPositions(found.groups, previous, closest);
+    return found;
+}
+
+// Copies of a position nearest to a hybrid of the HOR are that hybrid when
+// they are as many as a part split off a group (SplitByPredecessor): a hybrid
+// whose copies lie within the closeness of a position's leader.
+void NameHybrids(const std::vector<std::uint32_t>& distance, std::size_t width,
+                 const std::vector<MonomerType>& candidates, const PositionGroups& grouped,
+                 std::vector<std::size_t>& named) {
+    for (const std::vector<std::size_t>& held : grouped.positions) {
+        std::map<std::size_t, std::vector<std::size_t>> hybrid;  // hybrid candidate -> members
+        std::size_t size = 0;
+        for (const std::size_t g : held) {
+            for (const std::size_t m : grouped.groups[g]) {
+                ++size;
+                const auto row = distance.begin() + static_cast<std::ptrdiff_t>(m * width);
+                const std::size_t near = static_cast<std::size_t>(std::min_element(row, row + width) - row);
+                if (named[m] != kNone && near != named[m] && row[near] < row[named[m]] &&
+                    MonomerOfName(candidates[near].name).find('/') != std::string_view::npos)
+                    hybrid[near].push_back(m);
+            }
+        }
+        for (const auto& [candidate, part] : hybrid) {
+            if (part.size() < kMinPart || 10 * part.size() < size) continue;
+            for (const std::size_t m : part) named[m] = candidate;
+        }
+    }
+}
+
+}  // namespace
+
 std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& members,
                                        const std::vector<std::size_t>& previous,
                                        const std::vector<MonomerType>& candidates,
@@ -225,31 +317,18 @@ std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& memb
     position.assign(count, kNone);
     if (count == 0 || width == 0) return named;
     const std::vector<std::uint32_t> distance = AllDistances(members, candidates, threads);
-    // The most typical copies lead the groups.
-    std::vector<std::uint32_t> nearest(count);
-    for (std::size_t i = 0; i < count; ++i)
-        nearest[i] = *std::min_element(distance.begin() + i * width, distance.begin() + (i + 1) * width);
-    std::vector<std::size_t> order(count);
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return nearest[a] < nearest[b]; });
-    const auto groups = SplitByPredecessor(
-        LeaderClusters(members, order, static_cast<float>(settings.positionCloseness), threads), previous,
-        kMinPart);
-
-    // Summed distances of each group to each candidate; then groups join into positions.
+    const PositionGroups grouped = GroupPositions(members, previous, distance, width, settings, threads);
+    const auto& groups = grouped.groups;
+    const auto& positions = grouped.positions;
     std::vector<std::vector<double>> sums(groups.size(), std::vector<double>(width, 0));
-    std::vector<std::size_t> closest(groups.size(), 0);
     for (std::size_t g = 0; g < groups.size(); ++g) {
         for (const std::size_t m : groups[g]) {
             for (std::size_t c = 0; c < width; ++c) sums[g][c] += distance[m * width + c];
         }
-        closest[g] =
-            static_cast<std::size_t>(std::min_element(sums[g].begin(), sums[g].end()) - sums[g].begin());
     }
-    const std::vector<std::vector<std::size_t>> positions = JoinPositions(groups, previous, closest);
 
-    // Positions beyond the name limit (on average) take no candidate.
+    // Positions beyond the name limit (on average) take no candidate, unless
+    // they are columns of the HOR: a noisy copy keeps its place's name.
     std::vector<std::vector<double>> cost;
     std::vector<std::size_t> rowPosition, best;
     std::vector<double> penalty;
@@ -269,8 +348,8 @@ std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& memb
         const std::size_t nearestCandidate =
             static_cast<std::size_t>(std::min_element(total.begin(), total.end()) - total.begin());
         const double mean = total[nearestCandidate] / static_cast<double>(size);
-        if (100.0 * mean / static_cast<double>(candidates[nearestCandidate].sequence.size()) >
-            settings.nameLimit)
+        if (!grouped.columns &&
+            100.0 * mean / static_cast<double>(candidates[nearestCandidate].sequence.size()) > settings.nameLimit)
             continue;
         cost.push_back(std::move(total));
         rowPosition.push_back(p);
@@ -292,128 +371,8 @@ std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& memb
             for (const std::size_t m : groups[g]) named[m] = candidate;
         }
     }
+    NameHybrids(distance, width, candidates, grouped, named);
     return named;
-}
-
-std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>& monomers,
-                                             const AnnotationSettings& settings,
-                                             const std::set<std::string>& liveHors) {
-    // Class keys: 0 monomeric, then one per (class, HOR).
-    std::map<std::pair<ArrayClass, std::string>, int> keyOf;
-    std::vector<std::pair<ArrayClass, std::string>> keys = {{ArrayClass::Monomeric, ""}};
-    keyOf[keys[0]] = 0;
-    std::vector<int> key(monomers.size(), 0);
-    for (std::size_t i = 0; i < monomers.size(); ++i) {
-        const std::string_view hor = HorOfName(monomers[i].name);
-        if (!monomers[i].horName || hor.empty()) continue;
-        std::pair<ArrayClass, std::string> k{ArrayClass::DivergedHor, std::string(hor)};
-        if (monomers[i].identity >= 100 - settings.liveLimit) {
-            if (IsLiveHor(hor)) {
-                k.first = ArrayClass::LiveHor;
-            } else if (const std::string live = LiveHorOf(hor); liveHors.contains(live)) {
-                k = {ArrayClass::LiveHor, live};
-            }
-        }
-        const auto [it, added] = keyOf.emplace(k, static_cast<int>(keys.size()));
-        if (added) keys.push_back(k);
-        key[i] = it->second;
-    }
-    std::vector<NamedStretch> stretches;
-    const std::size_t half = settings.minArrayMonomers / 2;
-    for (std::size_t begin = 0; begin < monomers.size();) {
-        std::size_t end = begin + 1;
-        while (end < monomers.size() && monomers[end].start - monomers[end - 1].end <= settings.maxGap) ++end;
-        // The window around each monomer votes in two levels: live or not
-        // (ties keep the monomer's own level), then, when not live, another
-        // HOR's monomer or monomeric; the key is the most frequent one of the
-        // winning kind (ties: the monomer's own, then the lowest).
-        const auto level = [&](int k) { return keys[static_cast<std::size_t>(k)].first; };
-        std::vector<int> smooth(end - begin);
-        for (std::size_t i = begin; i < end; ++i) {
-            std::map<int, std::size_t> votes;
-            std::size_t live = 0, diverged = 0, total = 0;
-            for (std::size_t j = i > begin + half ? i - half : begin; j < std::min(end, i + half + 1); ++j) {
-                ++votes[key[j]];
-                ++total;
-                live += level(key[j]) == ArrayClass::LiveHor;
-                diverged += level(key[j]) == ArrayClass::DivergedHor;
-            }
-            const bool ownLive = level(key[i]) == ArrayClass::LiveHor;
-            ArrayClass kind = ArrayClass::LiveHor;
-            if (2 * live < total || (2 * live == total && !ownLive)) {
-                const std::size_t rest = total - live;
-                const bool ownDiverged = level(key[i]) == ArrayClass::DivergedHor;
-                kind = 2 * diverged > rest || (2 * diverged == rest && ownDiverged) ? ArrayClass::DivergedHor
-                                                                                    : ArrayClass::Monomeric;
-            }
-            int winner = level(key[i]) == kind ? key[i] : -1;
-            for (const auto& [k, n] : votes) {
-                if (level(k) == kind && (winner < 0 || n > votes[winner])) winner = k;
-            }
-            smooth[i - begin] = winner;
-        }
-        // Runs of one key; short runs join their longer neighbour until none is left.
-        std::vector<std::pair<std::size_t, int>> runs;  // (length, key)
-        for (const int k : smooth) {
-            if (!runs.empty() && runs.back().second == k) {
-                ++runs.back().first;
-            } else {
-                runs.push_back({1, k});
-            }
-        }
-        // Neighbouring runs of one key become one.
-        const auto joinEqual = [&runs] {
-            for (std::size_t r = 1; r < runs.size();) {
-                if (runs[r].second == runs[r - 1].second) {
-                    runs[r - 1].first += runs[r].first;
-                    runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(r));
-                } else {
-                    ++r;
-                }
-            }
-        };
-        while (runs.size() > 2) {
-            std::size_t shortest = 1;
-            for (std::size_t r = 2; r + 1 < runs.size(); ++r) {
-                if (runs[r].first < runs[shortest].first) shortest = r;
-            }
-            if (runs[shortest].first >= settings.minArrayMonomers) break;
-            // Into the longer neighbour, except that a run that is not live
-            // never makes a live array longer when the other neighbour is not live.
-            const auto live = [&](std::size_t r) {
-                return keys[static_cast<std::size_t>(runs[r].second)].first == ArrayClass::LiveHor;
-            };
-            std::size_t into =
-                runs[shortest + 1].first > runs[shortest - 1].first ? shortest + 1 : shortest - 1;
-            if (!live(shortest) && live(shortest - 1) != live(shortest + 1))
-                into = live(shortest - 1) ? shortest + 1 : shortest - 1;
-            runs[into].first += runs[shortest].first;
-            runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(shortest));
-            joinEqual();
-        }
-        // A diverged HOR's run too short for an array, with monomeric alpha
-        // satellite (or nothing) on both sides, is monomeric: a few monomers
-        // nearest to some HOR's are no array of that HOR.
-        const auto monomeric = [&](std::size_t r) {
-            return keys[static_cast<std::size_t>(runs[r].second)].first == ArrayClass::Monomeric;
-        };
-        for (std::size_t r = 0; r < runs.size(); ++r) {
-            if (keys[static_cast<std::size_t>(runs[r].second)].first == ArrayClass::DivergedHor &&
-                runs[r].first < settings.minArrayMonomers && (r == 0 || monomeric(r - 1)) &&
-                (r + 1 == runs.size() || monomeric(r + 1))) {
-                runs[r].second = 0;
-            }
-        }
-        joinEqual();
-        std::size_t first = begin;
-        for (const auto& [length, k] : runs) {
-            stretches.push_back({first, first + length, keys[static_cast<std::size_t>(k)].first,
-                                 keys[static_cast<std::size_t>(k)].second});
-            first += length;
-        }
-        begin = end;
-    }
-    return stretches;
 }
 
 namespace {
@@ -429,11 +388,10 @@ std::vector<std::size_t> NameLiveArray(const StandardSets& sets, const Annotatio
     }
     // The monomer before each in HOR order (reverse runs read backwards).
     std::vector<std::size_t> previous(members.size(), kNone);
-    constexpr std::int64_t kAdjacent = 50;
     for (std::size_t k = 1; k < members.size(); ++k) {
         const AnnotatedMonomer& left = result.monomers[stretch.first + k - 1];
         const AnnotatedMonomer& right = result.monomers[stretch.first + k];
-        if (left.reverse != right.reverse || right.start - left.end > kAdjacent) continue;
+        if (left.reverse != right.reverse || right.start - left.end > kAdjacentMonomers) continue;
         if (right.reverse) {
             previous[k - 1] = k;
         } else {
@@ -634,6 +592,7 @@ Annotation AnnotateSequence(std::string_view sequence, const StandardSets& sets,
             const std::size_t nearest = static_cast<std::size_t>(std::min_element(row, row + width) - row);
             const double percent = Percent(row[nearest], sets.horMonomers[nearest].sequence.size());
             AnnotatedMonomer& monomer = result.monomers[i];
+            monomer.nearest = sets.horMonomers[nearest].name;
             if (percent <= settings.nameLimit) {
                 monomer.name = sets.horMonomers[nearest].name;
                 monomer.horName = true;

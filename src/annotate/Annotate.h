@@ -39,6 +39,8 @@ enum class ArrayClass { LiveHor, DivergedHor, Monomeric };
 std::string_view ArrayClassName(ArrayClass kind);  // "live HOR", "diverged HOR", "monomeric"
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+// Monomers at most this many bases apart on one strand are neighbours in HOR order.
+constexpr std::int64_t kAdjacentMonomers = 50;
 
 // One alpha-satellite monomer.
 struct AnnotatedMonomer {
@@ -51,6 +53,7 @@ struct AnnotatedMonomer {
     std::string name;            // standard HOR monomer, HOR position or (beyond every limit) the class
     bool horName = false;        // name comes from the standard HOR set or a HOR position
     double identity = 0;         // 100 - distance * 100 / length of the named standard monomer (0: none)
+    std::string nearest;         // nearest standard HOR monomer whatever its distance ("": use `name`)
     std::size_t array = kNone;   // index of its array
     std::size_t copy = kNone;    // index of its HOR copy
 };
@@ -97,8 +100,13 @@ struct NamedStretch {
 };
 
 // The arrays of a list of named monomers (pure). Monomers more than maxGap
-// bases apart are never in one array. Each monomer is classed by its name: a
-// live HOR's monomer (within liveLimit of it; a variant HOR's such as
+// bases apart are never in one array. A monomer whose nearest standard
+// monomer (`nearest`, whatever its distance) stands in HOR order with both
+// adjacent ones' (the next number, or the one after, or back to 1 or 2 from
+// a higher one; of one live HOR or its variants) is a live HOR's monomer:
+// the order of the names, not their identity, tells a noisy read of a live
+// array from monomeric alpha satellite. Else each monomer is classed by its
+// name: a live HOR's monomer (within liveLimit of it; a variant HOR's such as
 // "S2C13/21H1-B" within liveLimit counts for the live HOR of its name,
 // LiveHorOf, when `liveHors` holds it), another HOR's (or a live HOR's farther
 // away), or monomeric (a class name or none); the 2k+1 monomers around each

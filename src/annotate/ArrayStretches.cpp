@@ -1,0 +1,213 @@
+#include "annotate/Annotate.h"
+
+#include <charconv>
+#include <map>
+#include <set>
+
+namespace horgrid {
+
+namespace {
+
+// The numbers of a monomer part: "7" -> {7}, "3/7" -> {3, 7}, "6/7s" -> {6, 7}.
+std::vector<long> MonomerNumbers(std::string_view part) {
+    std::vector<long> numbers;
+    for (std::size_t at = 0; at < part.size();) {
+        long value = 0;
+        const auto [end, error] = std::from_chars(part.data() + at, part.data() + part.size(), value);
+        if (error == std::errc()) {
+            numbers.push_back(value);
+            at = static_cast<std::size_t>(end - part.data());
+        } else {
+            ++at;
+        }
+    }
+    return numbers;
+}
+
+// The live HOR a name stands for in HOR order: its own when live, the live
+// HOR of a variant ("S2C13/21H1-B") when known; "" else (classes, diverged HORs).
+std::string OrderHor(std::string_view name, const std::set<std::string>& liveHors) {
+    const std::string_view hor = HorOfName(name);
+    if (hor.empty()) return "";
+    if (IsLiveHor(hor)) return std::string(hor);
+    const std::size_t h = hor.rfind('H');
+    if (h == std::string_view::npos || hor.find('-', h) == std::string_view::npos) return "";
+    std::string live = LiveHorOf(hor);
+    return liveHors.contains(live) ? live : "";
+}
+
+// True when monomer `before` comes right before `after` in the order of one live HOR.
+bool InHorOrder(std::string_view before, std::string_view after, const std::set<std::string>& liveHors) {
+    const std::string hor = OrderHor(before, liveHors);
+    if (hor.empty() || hor != OrderHor(after, liveHors)) return false;
+    for (const long x : MonomerNumbers(MonomerOfName(before))) {
+        for (const long y : MonomerNumbers(MonomerOfName(after))) {
+            if (y == x + 1 || y == x + 2 || (y <= 2 && x > y + 1)) return true;
+        }
+    }
+    return false;
+}
+
+// Per monomer: its nearest name stands in HOR order with both neighbours'
+// (inside a run of at least three names in order).
+std::vector<bool> InOrderMonomers(const std::vector<AnnotatedMonomer>& monomers,
+                                  const std::set<std::string>& liveHors) {
+    std::vector<bool> ordered(monomers.size(), false);  // in order with the one before
+    const auto nearest = [&](std::size_t i) -> const std::string& {
+        return monomers[i].nearest.empty() ? monomers[i].name : monomers[i].nearest;
+    };
+    for (std::size_t i = 1; i < monomers.size(); ++i) {
+        const AnnotatedMonomer& left = monomers[i - 1];
+        const AnnotatedMonomer& right = monomers[i];
+        if (left.reverse != right.reverse || right.start - left.end > kAdjacentMonomers) continue;
+        ordered[i] = right.reverse ? InHorOrder(nearest(i), nearest(i - 1), liveHors)
+                                   : InHorOrder(nearest(i - 1), nearest(i), liveHors);
+    }
+    std::vector<bool> inOrder(monomers.size(), false);
+    for (std::size_t i = 1; i + 1 < monomers.size(); ++i) inOrder[i] = ordered[i] && ordered[i + 1];
+    return inOrder;
+}
+
+// Class keys: 0 monomeric, then one per (class, HOR); the key of every monomer.
+struct ClassKeys {
+    std::vector<std::pair<ArrayClass, std::string>> keys;
+    std::vector<int> key;
+};
+
+ClassKeys KeyMonomers(const std::vector<AnnotatedMonomer>& monomers, const AnnotationSettings& settings,
+                      const std::set<std::string>& liveHors) {
+    const std::vector<bool> inOrder = InOrderMonomers(monomers, liveHors);
+    std::map<std::pair<ArrayClass, std::string>, int> keyOf;
+    ClassKeys found;
+    found.keys = {{ArrayClass::Monomeric, ""}};
+    keyOf[found.keys[0]] = 0;
+    found.key.assign(monomers.size(), 0);
+    for (std::size_t i = 0; i < monomers.size(); ++i) {
+        const std::string_view hor = HorOfName(monomers[i].name);
+        std::pair<ArrayClass, std::string> k{ArrayClass::DivergedHor, std::string(hor)};
+        if (inOrder[i]) {
+            k = {ArrayClass::LiveHor,
+                 OrderHor(monomers[i].nearest.empty() ? monomers[i].name : monomers[i].nearest, liveHors)};
+        } else if (!monomers[i].horName || hor.empty()) {
+            continue;
+        } else if (monomers[i].identity >= 100 - settings.liveLimit) {
+            if (IsLiveHor(hor)) {
+                k.first = ArrayClass::LiveHor;
+            } else if (const std::string live = LiveHorOf(hor); liveHors.contains(live)) {
+                k = {ArrayClass::LiveHor, live};
+            }
+        }
+        const auto [it, added] = keyOf.emplace(k, static_cast<int>(found.keys.size()));
+        if (added) found.keys.push_back(k);
+        found.key[i] = it->second;
+    }
+    return found;
+}
+
+}  // namespace
+
+std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>& monomers,
+                                             const AnnotationSettings& settings,
+                                             const std::set<std::string>& liveHors) {
+    const ClassKeys classes = KeyMonomers(monomers, settings, liveHors);
+    const std::vector<std::pair<ArrayClass, std::string>>& keys = classes.keys;
+    const std::vector<int>& key = classes.key;
+    std::vector<NamedStretch> stretches;
+    const std::size_t half = settings.minArrayMonomers / 2;
+    for (std::size_t begin = 0; begin < monomers.size();) {
+        std::size_t end = begin + 1;
+        while (end < monomers.size() && monomers[end].start - monomers[end - 1].end <= settings.maxGap) ++end;
+        // The window around each monomer votes in two levels: live or not
+        // (ties keep the monomer's own level), then, when not live, another
+        // HOR's monomer or monomeric; the key is the most frequent one of the
+        // winning kind (ties: the monomer's own, then the lowest).
+        const auto level = [&](int k) { return keys[static_cast<std::size_t>(k)].first; };
+        std::vector<int> smooth(end - begin);
+        for (std::size_t i = begin; i < end; ++i) {
+            std::map<int, std::size_t> votes;
+            std::size_t live = 0, diverged = 0, total = 0;
+            for (std::size_t j = i > begin + half ? i - half : begin; j < std::min(end, i + half + 1); ++j) {
+                ++votes[key[j]];
+                ++total;
+                live += level(key[j]) == ArrayClass::LiveHor;
+                diverged += level(key[j]) == ArrayClass::DivergedHor;
+            }
+            const bool ownLive = level(key[i]) == ArrayClass::LiveHor;
+            ArrayClass kind = ArrayClass::LiveHor;
+            if (2 * live < total || (2 * live == total && !ownLive)) {
+                const std::size_t rest = total - live;
+                const bool ownDiverged = level(key[i]) == ArrayClass::DivergedHor;
+                kind = 2 * diverged > rest || (2 * diverged == rest && ownDiverged) ? ArrayClass::DivergedHor
+                                                                                    : ArrayClass::Monomeric;
+            }
+            int winner = level(key[i]) == kind ? key[i] : -1;
+            for (const auto& [k, n] : votes) {
+                if (level(k) == kind && (winner < 0 || n > votes[winner])) winner = k;
+            }
+            smooth[i - begin] = winner;
+        }
+        // Runs of one key; short runs join their longer neighbour until none is left.
+        std::vector<std::pair<std::size_t, int>> runs;  // (length, key)
+        for (const int k : smooth) {
+            if (!runs.empty() && runs.back().second == k) {
+                ++runs.back().first;
+            } else {
+                runs.push_back({1, k});
+            }
+        }
+        // Neighbouring runs of one key become one.
+        const auto joinEqual = [&runs] {
+            for (std::size_t r = 1; r < runs.size();) {
+                if (runs[r].second == runs[r - 1].second) {
+                    runs[r - 1].first += runs[r].first;
+                    runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(r));
+                } else {
+                    ++r;
+                }
+            }
+        };
+        while (runs.size() > 2) {
+            std::size_t shortest = 1;
+            for (std::size_t r = 2; r + 1 < runs.size(); ++r) {
+                if (runs[r].first < runs[shortest].first) shortest = r;
+            }
+            if (runs[shortest].first >= settings.minArrayMonomers) break;
+            // Into the longer neighbour, except that a run that is not live
+            // never makes a live array longer when the other neighbour is not live.
+            const auto live = [&](std::size_t r) {
+                return keys[static_cast<std::size_t>(runs[r].second)].first == ArrayClass::LiveHor;
+            };
+            std::size_t into =
+                runs[shortest + 1].first > runs[shortest - 1].first ? shortest + 1 : shortest - 1;
+            if (!live(shortest) && live(shortest - 1) != live(shortest + 1))
+                into = live(shortest - 1) ? shortest + 1 : shortest - 1;
+            runs[into].first += runs[shortest].first;
+            runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(shortest));
+            joinEqual();
+        }
+        // A diverged HOR's run too short for an array, with monomeric alpha
+        // satellite (or nothing) on both sides, is monomeric: a few monomers
+        // nearest to some HOR's are no array of that HOR.
+        const auto monomeric = [&](std::size_t r) {
+            return keys[static_cast<std::size_t>(runs[r].second)].first == ArrayClass::Monomeric;
+        };
+        for (std::size_t r = 0; r < runs.size(); ++r) {
+            if (keys[static_cast<std::size_t>(runs[r].second)].first == ArrayClass::DivergedHor &&
+                runs[r].first < settings.minArrayMonomers && (r == 0 || monomeric(r - 1)) &&
+                (r + 1 == runs.size() || monomeric(r + 1))) {
+                runs[r].second = 0;
+            }
+        }
+        joinEqual();
+        std::size_t first = begin;
+        for (const auto& [length, k] : runs) {
+            stretches.push_back({first, first + length, keys[static_cast<std::size_t>(k)].first,
+                                 keys[static_cast<std::size_t>(k)].second});
+            first += length;
+        }
+        begin = end;
+    }
+    return stretches;
+}
+
+}  // namespace horgrid
