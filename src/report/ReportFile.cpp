@@ -9,7 +9,7 @@
 #include "common/ResultFile.h"
 #include "decompose/Decompose.h"
 #include "report/AnnotationReader.h"
-#include "seqio/SequenceReader.h"
+#include "seqio/RecordSource.h"
 
 namespace horgrid {
 namespace {
@@ -85,13 +85,13 @@ ReportFileResult ReportFile(const ReportFileSettings& settings,
     // One record in memory at a time; its arrays are drawn before the next is read.
     std::vector<ArrayPictures> pictures(arrays.size());
     std::size_t done = 0;
-    SequenceReader reader(settings.sequences);
-    SequenceRecord record;
-    while (!byRecord.empty() && reader.Next(record)) {
-        const auto found = byRecord.find(record.name);
+    RecordSource source({settings.sequences, ""});
+    SourceRecord record;
+    while (!byRecord.empty() && source.Next(record)) {
+        const auto found = byRecord.find(record.record.name);
         if (found == byRecord.end()) continue;
         for (const std::size_t i : found->second) {
-            pictures[i] = DrawArrayOfRecord(arrays[i], i + 1, record.sequence, 0, pictureSettings);
+            pictures[i] = DrawArrayOfRecord(arrays[i], i + 1, record.record.sequence, record.offset, pictureSettings);
             if (drawn) drawn(++done, arrays.size());
         }
         byRecord.erase(found);
