@@ -1,7 +1,7 @@
 #pragma once
 
-// The satellite pipelines of the horgrid library: decompose, infer, annotate
-// and report, each as a pure core (records in, value out: no files, no
+// The satellite pipelines of the horgrid library: decompose, infer, annotate,
+// report and dotplot, each as a pure core (records in, value out: no files, no
 // printing) and as a pipeline over a file. Installed as <horgrid/pipelines.h>
 // (and included by <horgrid/horgrid.h>); link with horgrid::horgrid. C++20,
 // namespace horgrid.
@@ -56,6 +56,10 @@
 //     and the report page.
 //   ReportFile (report/ReportFile.h): the page of an annotation written
 //     earlier, drawn from the annotated sequences.
+//   SequenceDotPlotFile (dotplot/SequenceDotPlot.h): k-mer identity heat maps
+//     of sequence windows, a record against itself or two records;
+//     EnsembleDotPlotFile (dotplot/EnsembleDotPlot.h): the identity of every
+//     pair of an ensemble's monomers.
 
 #include "annotate/Annotate.h"
 #include "annotate/AnnotateFile.h"
@@ -66,6 +70,8 @@
 #include "decompose/Decompose.h"
 #include "decompose/DecomposeFile.h"
 #include "decompose/MonomerSet.h"
+#include "dotplot/EnsembleDotPlot.h"
+#include "dotplot/SequenceDotPlot.h"
 #include "infer/InferFile.h"
 #include "infer/Inference.h"
 #include "report/ReportFile.h"

@@ -1,8 +1,16 @@
 #include "seqio/RecordSource.h"
 
+#include <fstream>
 #include <utility>
 
 namespace horgrid {
+
+bool IsSequenceFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char first[2] = {0, 0};
+    if (!in.read(first, 2)) return false;
+    return first[0] == '>' || first[0] == '@' || (first[0] == '\x1f' && first[1] == '\x8b');
+}
 
 RecordSource::RecordSource(const RecordInput& input) : path_(input.path) {
     if (input.region.empty()) {

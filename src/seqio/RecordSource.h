@@ -9,6 +9,10 @@
 
 namespace horgrid {
 
+// Whether `path` begins as a FASTA, FASTQ or gzip file (and so is no
+// ensemble); false when it cannot be read.
+bool IsSequenceFile(const std::string& path);
+
 // Where the records of a pipeline come from: every record of a FASTA or FASTQ
 // file (plain, gzip or bgzip), or one region of it ("NAME" or
 // "NAME:BEGIN-END", 1-based inclusive, read through the .fai index).

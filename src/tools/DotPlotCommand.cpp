@@ -1,21 +1,37 @@
 #include "tools/DotPlotCommand.h"
 
-#include <future>
 #include <iostream>
 #include <string>
 
-#include "common/Gnuplot.h"
-#include "common/ResultFile.h"
-#include "dotplot/DotPlotPicture.h"
-#include "dotplot/DotPlotTable.h"
-#include "ensemble/alphaEnsemble.h"
-#include "common/PathNames.h"
+#include "common/NumberFormat.h"
+#include "dotplot/EnsembleDotPlot.h"
+#include "dotplot/SequenceDotPlot.h"
+#include "seqio/RecordSource.h"
 
 namespace horgrid {
 
 namespace {
 
 constexpr std::size_t kLargestSize = 5000;
+
+// The sequence mode: heat maps of sequence windows straight from FASTA/FASTQ.
+void DrawSequences(const DotPlotOptions& options) {
+    SequenceDotPlotSettings settings{options.ensemble, options.second, options.prefix, {}, options.minIdentity,
+                                     options.table};
+    settings.sketch.k = options.k;
+    settings.sketch.windows = options.windows;
+    settings.sketch.window = options.window;
+    settings.sketch.threads = options.threads;
+    std::cout.flush();
+    const std::string failures = SequenceDotPlotFile(settings, [](const DrawnDotPlot& plot) {
+        std::cout << plot.title << ": " << plot.columns << " x " << plot.rows << " windows of " << plot.window
+                  << " bp, colours from " << Fixed(plot.minIdentity, 0) << " %";
+        if (!plot.table.empty()) std::cout << " -> " << plot.table;
+        std::cout << "\n";
+        if (plot.failure.empty()) std::cout << "-> " << plot.picture << "\n";
+    });
+    if (!failures.empty()) throw PictureError{failures};
+}
 
 }  // namespace
 
@@ -47,34 +63,16 @@ void DotPlotOptions::Declare(CommandLine& line) {
 
 // Computes, writes and draws.
 void DotPlotOptions::Execute() const {
-    if (IsSequenceFile(ensemble)) return RunSequenceDotPlot(*this);
+    if (IsSequenceFile(ensemble)) return DrawSequences(*this);
     if (!second.empty()) throw UsageError{"one ENSEMBLE: a second file is for sequences"};
-    PlotSettings settings;
-    if (const std::string error = ReadPlotSettings(settings); !error.empty()) throw ValueError{error};
-
-    const std::string table = prefix + "_dotplot.tsv";
-    const std::string picture = prefix + "_dotplot.png";
-    for (const std::string& result : {table, picture}) RefuseOverwritingInput(result, {ensemble});
-    const alphaEnsemble records(ensemble);
-    if (records.monomers.empty()) throw ValueError{"no monomer in '" + ensemble + "': nothing to draw"};
-    const IdentityGrid grid =
-        ComputeIdentityGrid(SequenceViews(records.monomers, 0, records.monomers.size()), size, threads);
-    DotPlotLook look;
-    look.title = BaseName(ensemble);
-    look.minIdentity = minIdentity < 0 ? 70 : minIdentity;
-    for (const alpha& record : records.monomers) look.positions.push_back(record.position);
-
-    // gnuplot draws while the table is written (the future waits for it even
-    // when writing the table fails); nothing is printed until both are done.
+    // Nothing is printed until the table and the picture are done.
     std::cout.flush();
-    std::future<std::string> drawing =
-        std::async(std::launch::async, [&] { return DrawDotPlot(grid, look, picture, settings); });
-    WriteDotPlotTable(grid, table);
-    const std::string failure = drawing.get();
-    std::cout << grid.records << " monomers, " << grid.side << " x " << grid.side << " pixels -> " << table
-              << "\n";
-    if (!failure.empty()) throw PictureError{"no picture '" + picture + "': " + failure};
-    std::cout << "-> " << picture << "\n";
+    const EnsembleDotPlotResult result =
+        EnsembleDotPlotFile({ensemble, prefix, size, minIdentity < 0 ? 70 : minIdentity, threads});
+    std::cout << result.monomers << " monomers, " << result.side << " x " << result.side << " pixels -> "
+              << result.table << "\n";
+    if (!result.failure.empty()) throw PictureError{"no picture '" + result.picture + "': " + result.failure};
+    std::cout << "-> " << result.picture << "\n";
 }
 
 }  // namespace horgrid

@@ -28,10 +28,4 @@ struct DotPlotOptions {
     void Execute() const;
 };
 
-// Whether `path` begins as a FASTA, FASTQ or gzip file (and so is no ensemble).
-bool IsSequenceFile(const std::string& path);
-
-// The sequence mode of dotplot.
-void RunSequenceDotPlot(const DotPlotOptions& options);
-
 }  // namespace horgrid
