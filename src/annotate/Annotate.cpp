@@ -425,60 +425,60 @@ std::vector<std::size_t> NameLiveArray(const StandardSets& sets, const Annotatio
     return position;
 }
 
-// Finds the HOR copies of one HOR array (live or diverged) on its names and
-// fills the array's line.
-void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const AnnotationSettings& settings,
-                      unsigned threads, const std::vector<std::string>& texts, const NamedStretch& stretch,
-                      std::size_t arrayIndex, Annotation& result, AnnotatedArray& array) {
-    std::vector<std::string_view> members;
-    for (std::size_t i = stretch.first; i < stretch.last; ++i) members.push_back(texts[i]);
-    const std::vector<std::size_t> position =
-        stretch.kind == ArrayClass::LiveHor ? NameLiveArray(sets, settings, threads, members, stretch, result)
-                                            : std::vector<std::size_t>(members.size(), kNone);
-
-    // HOR types: one per name, except that positions sharing a name stay apart
-    // when each holds at least half as many copies as the largest of them.
+// The monomers of an array as HOR types: one per name, except that positions
+// sharing a name stay apart when each holds at least half as many copies as
+// the largest of them. `typeName` receives each type's name.
+std::vector<TypedMonomer> TypeByName(const Annotation& result, const NamedStretch& stretch,
+                                     const std::vector<std::size_t>& position, std::vector<std::string>& typeName) {
+    const std::size_t count = stretch.last - stretch.first;
     std::map<std::string, std::map<std::size_t, std::size_t>> sizes;  // name -> position -> members
-    for (std::size_t k = 0; k < members.size(); ++k)
-        ++sizes[result.monomers[stretch.first + k].name][position[k]];
+    for (std::size_t k = 0; k < count; ++k) ++sizes[result.monomers[stretch.first + k].name][position[k]];
     std::map<std::pair<std::string, std::size_t>, std::size_t> typeOf;
-    std::vector<std::size_t> typeKey(members.size());
-    for (std::size_t k = 0; k < members.size(); ++k) {
-        const std::string& name = result.monomers[stretch.first + k].name;
-        const auto& held = sizes[name];
+    std::vector<TypedMonomer> typed;
+    typeName.assign(count, "");
+    for (std::size_t k = 0; k < count; ++k) {
+        const AnnotatedMonomer& monomer = result.monomers[stretch.first + k];
+        const auto& held = sizes[monomer.name];
         const auto largest = std::max_element(
             held.begin(), held.end(), [](const auto& x, const auto& y) { return x.second < y.second; });
         const std::size_t own = 2 * held.at(position[k]) >= largest->second ? position[k] : largest->first;
-        typeKey[k] = typeOf.emplace(std::pair{name, own}, typeOf.size()).first->second;
+        const std::size_t type = typeOf.emplace(std::pair{monomer.name, own}, typeOf.size()).first->second;
+        typed.push_back({0, monomer.start, monomer.end - 1, type, monomer.reverse});
+        typeName[type] = monomer.name;
     }
-    std::vector<TypedMonomer> typed;
-    std::vector<std::string> typeName(members.size());
-    for (std::size_t k = 0; k < members.size(); ++k) {
-        const AnnotatedMonomer& monomer = result.monomers[stretch.first + k];
-        typed.push_back({0, monomer.start, monomer.end - 1, typeKey[k], monomer.reverse});
-        typeName[typeKey[k]] = monomer.name;
-    }
-    // The unit starts at the lowest standard monomer number (the most frequent type on ties).
-    HorSearch search;
-    search.maxGap = settings.maxGap;
-    std::vector<std::size_t> typeCount(members.size(), 0);
-    for (const std::size_t type : typeKey) ++typeCount[type];
+    typeName.resize(typeOf.size());
+    return typed;
+}
+
+// Where the unit starts: the type of the lowest standard monomer number (the
+// most frequent type on ties); none when no name ends in a number.
+std::optional<std::size_t> UnitStart(const std::vector<TypedMonomer>& typed,
+                                     const std::vector<std::string>& typeName) {
+    std::vector<std::size_t> typeCount(typeName.size(), 0);
+    for (const TypedMonomer& monomer : typed) ++typeCount[monomer.type];
+    std::optional<std::size_t> start;
     long lowest = std::numeric_limits<long>::max();
-    for (std::size_t type = 0; type < typeOf.size(); ++type) {
+    for (std::size_t type = 0; type < typeName.size(); ++type) {
         const std::string_view number = MonomerOfName(typeName[type]);
         long value = 0;
         const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
         if (error != std::errc() || end != number.data() + number.size()) continue;
-        if (value < lowest || (value == lowest && typeCount[type] > typeCount[*search.startType])) {
+        if (value < lowest || (value == lowest && typeCount[type] > typeCount[*start])) {
             lowest = value;
-            search.startType = type;
+            start = type;
         }
     }
+    return start;
+}
+
+// The HOR of the typed monomers. Positions that share a name stay apart in
+// the types; a unit that then holds a name twice must cover a tenth more than
+// the unit of the names alone (CHM13 chr15's copies 1-4 and 1-11 are two
+// copies of the 11-monomer HOR, not one 15-monomer unit); then the types are
+// the names and `typeName` is replaced.
+HorResult FindNamedHor(const std::vector<TypedMonomer>& typed, std::vector<std::string>& typeName,
+                       const HorSearch& search) {
     HorResult hor = FindHor(typed, search);
-    // Positions that share a name stay apart above; a unit that then holds a
-    // name twice must cover a tenth more than the unit of the names alone
-    // (CHM13 chr15's copies 1-4 and 1-11 are two copies of the 11-monomer
-    // HOR, not one 15-monomer unit).
     const auto covered = [](const HorResult& found) {
         std::size_t monomers = 0;
         for (const HorCopy& copy : found.copies)
@@ -487,27 +487,28 @@ void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const
     };
     std::set<std::string_view> unitNames;
     for (const std::size_t type : hor.unit) unitNames.insert(typeName[type]);
-    if (unitNames.size() < hor.unit.size()) {
-        std::map<std::string, std::size_t> nameIndex;
-        std::vector<std::string> names;
-        std::vector<TypedMonomer> byName = typed;
-        for (TypedMonomer& monomer : byName) {
-            const auto [it, added] = nameIndex.emplace(typeName[monomer.type], names.size());
-            if (added) names.push_back(typeName[monomer.type]);
-            monomer.type = it->second;
-        }
-        HorSearch nameSearch = search;
-        if (search.startType) nameSearch.startType = nameIndex.at(typeName[*search.startType]);
-        HorResult byNames = FindHor(std::move(byName), nameSearch);
-        if (covered(hor) * 10 < covered(byNames) * 11) {
-            hor = std::move(byNames);
-            typeName = std::move(names);
-        }
+    if (unitNames.size() == hor.unit.size()) return hor;
+    std::map<std::string, std::size_t> nameIndex;
+    std::vector<std::string> names;
+    std::vector<TypedMonomer> byName = typed;
+    for (TypedMonomer& monomer : byName) {
+        const auto [it, added] = nameIndex.emplace(typeName[monomer.type], names.size());
+        if (added) names.push_back(typeName[monomer.type]);
+        monomer.type = it->second;
     }
-    // A unit of one monomer is no HOR.
-    const bool unit = hor.unit.size() >= 2;
-    array.unitMonomers = unit ? hor.unit.size() : 0;
-    std::vector<HorCopy> copies = unit ? hor.copies : std::vector<HorCopy>();
+    HorSearch nameSearch = search;
+    if (search.startType) nameSearch.startType = nameIndex.at(typeName[*search.startType]);
+    HorResult byNames = FindHor(std::move(byName), nameSearch);
+    if (covered(hor) * 10 >= covered(byNames) * 11) return hor;
+    typeName = std::move(names);
+    return byNames;
+}
+
+// Adds the HOR copies of array `arrayIndex` (by start) to `result`, marks its
+// monomers with their copy and fills the array's copy counts, unit length and
+// CENP-B boxes per copy.
+void AddCopies(std::string_view sequence, std::vector<HorCopy> copies, const std::vector<std::string>& typeName,
+               const NamedStretch& stretch, std::size_t arrayIndex, Annotation& result, AnnotatedArray& array) {
     std::sort(copies.begin(), copies.end(),
               [](const HorCopy& a, const HorCopy& b) { return a.start < b.start; });
     const CenpBFinder finder;
@@ -553,6 +554,28 @@ void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const
                          fullSpans.end());
         array.unitBases = fullSpans[fullSpans.size() / 2];
     }
+}
+
+// Finds the HOR copies of one HOR array (live or diverged) on its names and
+// fills the array's line.
+void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const AnnotationSettings& settings,
+                      unsigned threads, const std::vector<std::string>& texts, const NamedStretch& stretch,
+                      std::size_t arrayIndex, Annotation& result, AnnotatedArray& array) {
+    std::vector<std::string_view> members;
+    for (std::size_t i = stretch.first; i < stretch.last; ++i) members.push_back(texts[i]);
+    const std::vector<std::size_t> position =
+        stretch.kind == ArrayClass::LiveHor ? NameLiveArray(sets, settings, threads, members, stretch, result)
+                                            : std::vector<std::size_t>(members.size(), kNone);
+    std::vector<std::string> typeName;
+    const std::vector<TypedMonomer> typed = TypeByName(result, stretch, position, typeName);
+    HorSearch search;
+    search.maxGap = settings.maxGap;
+    search.startType = UnitStart(typed, typeName);
+    const HorResult hor = FindNamedHor(typed, typeName, search);
+    // A unit of one monomer is no HOR.
+    const bool unit = hor.unit.size() >= 2;
+    array.unitMonomers = unit ? hor.unit.size() : 0;
+    AddCopies(sequence, unit ? hor.copies : std::vector<HorCopy>(), typeName, stretch, arrayIndex, result, array);
     array.family = SuprachromosomalFamily(stretch.hor);
 }
 

@@ -104,105 +104,117 @@ ClassKeys KeyMonomers(const std::vector<AnnotatedMonomer>& monomers, const Annot
     return found;
 }
 
+using Runs = std::vector<std::pair<std::size_t, int>>;  // (length, key)
+
+// The window around each monomer of [begin, end) votes in two levels: live or
+// not (ties keep the monomer's own level), then, when not live, another HOR's
+// monomer or monomeric; the key is the most frequent one of the winning kind
+// (ties: the monomer's own, then the lowest).
+std::vector<int> SmoothKeys(const ClassKeys& classes, std::size_t begin, std::size_t end, std::size_t half) {
+    const std::vector<int>& key = classes.key;
+    const auto level = [&](int k) { return classes.keys[static_cast<std::size_t>(k)].first; };
+    std::vector<int> smooth(end - begin);
+    for (std::size_t i = begin; i < end; ++i) {
+        std::map<int, std::size_t> votes;
+        std::size_t live = 0, diverged = 0, total = 0;
+        for (std::size_t j = i > begin + half ? i - half : begin; j < std::min(end, i + half + 1); ++j) {
+            ++votes[key[j]];
+            ++total;
+            live += level(key[j]) == ArrayClass::LiveHor;
+            diverged += level(key[j]) == ArrayClass::DivergedHor;
+        }
+        const bool ownLive = level(key[i]) == ArrayClass::LiveHor;
+        ArrayClass kind = ArrayClass::LiveHor;
+        if (2 * live < total || (2 * live == total && !ownLive)) {
+            const std::size_t rest = total - live;
+            const bool ownDiverged = level(key[i]) == ArrayClass::DivergedHor;
+            kind = 2 * diverged > rest || (2 * diverged == rest && ownDiverged) ? ArrayClass::DivergedHor
+                                                                                : ArrayClass::Monomeric;
+        }
+        int winner = level(key[i]) == kind ? key[i] : -1;
+        for (const auto& [k, n] : votes) {
+            if (level(k) == kind && (winner < 0 || n > votes[winner])) winner = k;
+        }
+        smooth[i - begin] = winner;
+    }
+    return smooth;
+}
+
+// Neighbouring runs of one key become one.
+void JoinEqual(Runs& runs) {
+    for (std::size_t r = 1; r < runs.size();) {
+        if (runs[r].second == runs[r - 1].second) {
+            runs[r - 1].first += runs[r].first;
+            runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(r));
+        } else {
+            ++r;
+        }
+    }
+}
+
+// Runs of one key; short runs between two others join their longer neighbour
+// until none is left, except that a run that is not live never makes a live
+// array longer when the other neighbour is not live.
+Runs JoinShortRuns(const std::vector<int>& smooth, const ClassKeys& classes, std::size_t minMonomers) {
+    Runs runs;
+    for (const int k : smooth) {
+        if (!runs.empty() && runs.back().second == k) {
+            ++runs.back().first;
+        } else {
+            runs.push_back({1, k});
+        }
+    }
+    const auto live = [&](std::size_t r) {
+        return classes.keys[static_cast<std::size_t>(runs[r].second)].first == ArrayClass::LiveHor;
+    };
+    while (runs.size() > 2) {
+        std::size_t shortest = 1;
+        for (std::size_t r = 2; r + 1 < runs.size(); ++r) {
+            if (runs[r].first < runs[shortest].first) shortest = r;
+        }
+        if (runs[shortest].first >= minMonomers) break;
+        std::size_t into = runs[shortest + 1].first > runs[shortest - 1].first ? shortest + 1 : shortest - 1;
+        if (!live(shortest) && live(shortest - 1) != live(shortest + 1))
+            into = live(shortest - 1) ? shortest + 1 : shortest - 1;
+        runs[into].first += runs[shortest].first;
+        runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(shortest));
+        JoinEqual(runs);
+    }
+    return runs;
+}
+
+// A diverged HOR's run too short for an array, with monomeric alpha satellite
+// (or nothing) on both sides, is monomeric: a few monomers nearest to some
+// HOR's are no array of that HOR.
+void DemoteShortDiverged(Runs& runs, const ClassKeys& classes, std::size_t minMonomers) {
+    const auto kind = [&](std::size_t r) { return classes.keys[static_cast<std::size_t>(runs[r].second)].first; };
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        if (kind(r) == ArrayClass::DivergedHor && runs[r].first < minMonomers &&
+            (r == 0 || kind(r - 1) == ArrayClass::Monomeric) &&
+            (r + 1 == runs.size() || kind(r + 1) == ArrayClass::Monomeric)) {
+            runs[r].second = 0;
+        }
+    }
+    JoinEqual(runs);
+}
+
 }  // namespace
 
 std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>& monomers,
                                              const AnnotationSettings& settings,
                                              const std::set<std::string>& liveHors) {
     const ClassKeys classes = KeyMonomers(monomers, settings, liveHors);
-    const std::vector<std::pair<ArrayClass, std::string>>& keys = classes.keys;
-    const std::vector<int>& key = classes.key;
     std::vector<NamedStretch> stretches;
-    const std::size_t half = settings.minArrayMonomers / 2;
     for (std::size_t begin = 0; begin < monomers.size();) {
         std::size_t end = begin + 1;
         while (end < monomers.size() && monomers[end].start - monomers[end - 1].end <= settings.maxGap) ++end;
-        // The window around each monomer votes in two levels: live or not
-        // (ties keep the monomer's own level), then, when not live, another
-        // HOR's monomer or monomeric; the key is the most frequent one of the
-        // winning kind (ties: the monomer's own, then the lowest).
-        const auto level = [&](int k) { return keys[static_cast<std::size_t>(k)].first; };
-        std::vector<int> smooth(end - begin);
-        for (std::size_t i = begin; i < end; ++i) {
-            std::map<int, std::size_t> votes;
-            std::size_t live = 0, diverged = 0, total = 0;
-            for (std::size_t j = i > begin + half ? i - half : begin; j < std::min(end, i + half + 1); ++j) {
-                ++votes[key[j]];
-                ++total;
-                live += level(key[j]) == ArrayClass::LiveHor;
-                diverged += level(key[j]) == ArrayClass::DivergedHor;
-            }
-            const bool ownLive = level(key[i]) == ArrayClass::LiveHor;
-            ArrayClass kind = ArrayClass::LiveHor;
-            if (2 * live < total || (2 * live == total && !ownLive)) {
-                const std::size_t rest = total - live;
-                const bool ownDiverged = level(key[i]) == ArrayClass::DivergedHor;
-                kind = 2 * diverged > rest || (2 * diverged == rest && ownDiverged) ? ArrayClass::DivergedHor
-                                                                                    : ArrayClass::Monomeric;
-            }
-            int winner = level(key[i]) == kind ? key[i] : -1;
-            for (const auto& [k, n] : votes) {
-                if (level(k) == kind && (winner < 0 || n > votes[winner])) winner = k;
-            }
-            smooth[i - begin] = winner;
-        }
-        // Runs of one key; short runs join their longer neighbour until none is left.
-        std::vector<std::pair<std::size_t, int>> runs;  // (length, key)
-        for (const int k : smooth) {
-            if (!runs.empty() && runs.back().second == k) {
-                ++runs.back().first;
-            } else {
-                runs.push_back({1, k});
-            }
-        }
-        // Neighbouring runs of one key become one.
-        const auto joinEqual = [&runs] {
-            for (std::size_t r = 1; r < runs.size();) {
-                if (runs[r].second == runs[r - 1].second) {
-                    runs[r - 1].first += runs[r].first;
-                    runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(r));
-                } else {
-                    ++r;
-                }
-            }
-        };
-        while (runs.size() > 2) {
-            std::size_t shortest = 1;
-            for (std::size_t r = 2; r + 1 < runs.size(); ++r) {
-                if (runs[r].first < runs[shortest].first) shortest = r;
-            }
-            if (runs[shortest].first >= settings.minArrayMonomers) break;
-            // Into the longer neighbour, except that a run that is not live
-            // never makes a live array longer when the other neighbour is not live.
-            const auto live = [&](std::size_t r) {
-                return keys[static_cast<std::size_t>(runs[r].second)].first == ArrayClass::LiveHor;
-            };
-            std::size_t into =
-                runs[shortest + 1].first > runs[shortest - 1].first ? shortest + 1 : shortest - 1;
-            if (!live(shortest) && live(shortest - 1) != live(shortest + 1))
-                into = live(shortest - 1) ? shortest + 1 : shortest - 1;
-            runs[into].first += runs[shortest].first;
-            runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(shortest));
-            joinEqual();
-        }
-        // A diverged HOR's run too short for an array, with monomeric alpha
-        // satellite (or nothing) on both sides, is monomeric: a few monomers
-        // nearest to some HOR's are no array of that HOR.
-        const auto monomeric = [&](std::size_t r) {
-            return keys[static_cast<std::size_t>(runs[r].second)].first == ArrayClass::Monomeric;
-        };
-        for (std::size_t r = 0; r < runs.size(); ++r) {
-            if (keys[static_cast<std::size_t>(runs[r].second)].first == ArrayClass::DivergedHor &&
-                runs[r].first < settings.minArrayMonomers && (r == 0 || monomeric(r - 1)) &&
-                (r + 1 == runs.size() || monomeric(r + 1))) {
-                runs[r].second = 0;
-            }
-        }
-        joinEqual();
+        const std::vector<int> smooth = SmoothKeys(classes, begin, end, settings.minArrayMonomers / 2);
+        Runs runs = JoinShortRuns(smooth, classes, settings.minArrayMonomers);
+        DemoteShortDiverged(runs, classes, settings.minArrayMonomers);
         std::size_t first = begin;
         for (const auto& [length, k] : runs) {
-            stretches.push_back({first, first + length, keys[static_cast<std::size_t>(k)].first,
-                                 keys[static_cast<std::size_t>(k)].second});
+            const auto& [kind, hor] = classes.keys[static_cast<std::size_t>(k)];
+            stretches.push_back({first, first + length, kind, hor});
             first += length;
         }
         begin = end;
