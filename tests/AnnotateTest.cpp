@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -117,9 +118,33 @@ TEST(Annotate, BadInputLeavesNoResult) {
         std::vector<std::string> arguments;
         int status;
         std::string message;
+        std::string sequences = ">r\nACGTACGTAC\n";
     };
     const std::vector<Case> cases = {
         {{"annotate", "missing.fa"}, 2, "horgrid-tools annotate: cannot read 'missing.fa'"},
+        {{"annotate", "piece.fa"},
+         2,
+         "record 2 (line 3) is named 'r' like record 1",
+         ">r\nACGT\n>r x\nACGT\n"},
+        {{"annotate", "piece.fa"}, 2, "record 2 (line 3) has no name", ">r\nACGT\n>\nACGT\n"},
+        {{"annotate", "-r", "r:10-1", "piece.fa"},
+         2,
+         "region 'r:10-1' of 'piece.fa': it begins after it ends"},
+        {{"annotate", "-r", "r:abc", "piece.fa"}, 2, "'abc' after the record 'r' is no BEGIN-END"},
+        {{"annotate", "-r", "r:1-5:3", "piece.fa"}, 2, "'1-5:3' after the record 'r' is no BEGIN-END"},
+        {{"annotate", "-r", "r:11-20", "piece.fa"},
+         2,
+         "it begins after the end of the record 'r' (10 bases)"},
+        {{"annotate", "-r", "e", "piece.fa"}, 2, "the record 'e' is empty", ">e\n>r\nACGTACGTAC\n"},
+        {{"annotate", "-r", "r:18446744073709551617-5", "piece.fa"},
+         2,
+         "the position 18446744073709551617 is too large"},
+        {{"annotate", "-r", "r:1-18446744073709551616", "piece.fa"},
+         2,
+         "the position 18446744073709551616 is too large"},
+        {{"annotate", "-o", "od/", "piece.fa"}, 2, "prefix 'od/' for -o/--prefix ends in '/'"},
+        {{"annotate", "piece.fa"}, 0, "horgrid-tools annotate: warning: no records in 'piece.fa'", ""},
+        {{"annotate", "-o", "q\"uo\nte\\", "piece.fa"}, 0, ""},  // track names of one valid line
         {{"annotate", "-r", "nothere:1-10", "piece.fa"}, 2, "nothere"},
         {{"annotate", "-t", "0", "piece.fa"}, 2, "bad thread count '0'"},
         {{"annotate", "-x", "piece.fa"}, 1, "unknown option '-x'"},
@@ -127,17 +152,25 @@ TEST(Annotate, BadInputLeavesNoResult) {
         {{"annotate", "-o", "piece.fa", "piece.fa"}, 0, ""},  // results beside, input kept
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.arguments.back());
+        SCOPED_TRACE(c.arguments[c.arguments.size() > 2 ? c.arguments.size() - 2 : 0] + " " + c.message);
         TempDir dir;
-        const std::string input = dir.Write("piece.fa", ">r\nACGTACGTAC\n");
+        const std::string input = dir.Write("piece.fa", c.sequences);
         const RunResult run = RunProgram(HORGRID_TOOLS_BIN, c.arguments, dir.path());
         EXPECT_EQ(run.status, c.status);
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         std::size_t files = 0;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
             files += entry.is_regular_file() && entry.path().extension() != ".fai";
+            if (entry.path().extension() != ".bed") continue;
+            // The track line: name="..." description="..." itemRgb="On", one line.
+            const std::string track = ReadFile(entry.path().string());
+            const std::string first = track.substr(0, track.find('\n'));
+            EXPECT_EQ(std::count(first.begin(), first.end(), '"'), 6) << first;
+            EXPECT_EQ(first.find('\\'), std::string::npos) << first;
+            EXPECT_NE(first.find("itemRgb=\"On\""), std::string::npos) << first;
+        }
         EXPECT_EQ(files, c.status == 0 ? 2u + kResults.size() : 1u);  // with the report
-        EXPECT_EQ(ReadFile(input), ">r\nACGTACGTAC\n");
+        EXPECT_EQ(ReadFile(input), c.sequences);
     }
 }
 

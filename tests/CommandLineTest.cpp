@@ -256,6 +256,7 @@ TEST(CommandLine, BadValuesAndUsageErrors) {
         {{"x", "--percent", "-1"}, "bad percentage '-1'"},
         {{"x", "-s", "1,2,3"}, "bad scoring '1,2,3' for -s"},
         {{"x", "-o", ""}, "empty prefix for -o/--prefix"},
+        {{"x", "-o", "od/"}, "prefix 'od/' for -o/--prefix ends in '/'"},
     };
     for (const auto& [arguments, message] : bad) {
         Sample sample;

@@ -17,11 +17,19 @@ namespace {
 
 const char kMonomers[] = ">A\nACGTACGTAA\n>B\nGGGCCCTTTA\n";
 
-// Every file under `dir` with its content ("<folder>" for a folder).
+// Every file under `dir` with its content ("<folder>" for a folder, "<fifo>"
+// for a FIFO, "<link to X>" for a symbolic link).
 std::map<std::string, std::string> Snapshot(const TempDir& dir) {
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
-        files[entry.path().string()] = entry.is_directory() ? "<folder>" : ReadFile(entry.path().string());
+        std::string& content = files[entry.path().string()];
+        if (entry.is_symlink()) {
+            content = "<link to " + std::filesystem::read_symlink(entry.path()).string() + ">";
+        } else if (entry.is_fifo()) {
+            content = "<fifo>";
+        } else {
+            content = entry.is_directory() ? "<folder>" : ReadFile(entry.path().string());
+        }
     }
     return files;
 }
@@ -83,6 +91,16 @@ TEST(HostileInputCli, EveryFaultEndsTheRunAndChangesNothing) {
     std::filesystem::create_hard_link(dir.File("d.ens"), dir.File("d.ens_dotplot.tsv"));
     dir.Write("t_decomposition.tsv", "old");
     std::filesystem::create_directory(dir.File("t_decomposition.bed"));
+    // Result names taken by a FIFO or a symbolic link (to a file or nowhere).
+    ASSERT_EQ(::mkfifo(dir.File("f_decomposition.bed").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(dir.File("m.fa.cons").c_str(), 0600), 0);
+    std::filesystem::create_symlink("elsewhere", dir.File("d2.ens_dot_matrix.txt"));
+    dir.Write("d2.ens", "m0 + 1 4 ACGT\nm1 + 5 4 ACGA\n");
+    dir.Write("g_dot_matrix.txt", "\n0.0 10.0 \n0 0.0 ");
+    std::filesystem::create_symlink("m.fa", dir.File("g_dot_matrix.txt_horStructure2.txt"));
+    std::filesystem::create_symlink("elsewhere", dir.File("a_AS-StV.bed"));
+    std::filesystem::create_symlink("elsewhere", dir.File("o.horgrid-lock"));
+    dir.Write("same.fa", ">same\nACGTACGTAA\n>x\nACGT\n>same\nACGTACGTAA\n");
 
     const struct {
         std::vector<std::string> arguments;
@@ -96,21 +114,34 @@ TEST(HostileInputCli, EveryFaultEndsTheRunAndChangesNothing) {
         {{"decompose", "-o", "o", "noeof.fa.gz", "m.fa"}, "cannot read 'noeof.fa.gz': truncated bgzip file"},
         {{"decompose", "-o", "o", "random.bin", "m.fa"}, "cannot read 'random.bin': not FASTA or FASTQ"},
         {{"decompose", "-o", "o", "noplus.fq", "m.fa"}, "FASTQ record 'r1' (line 1) has no '+' line"},
-        {{"decompose", "-o", "o", "-r", "r1", "/dev/zero", "m.fa"}, "cannot index '/dev/zero': not a regular file"},
-        {{"decompose", "-o", "o", "-r", "r1", "random.bin", "m.fa"}, "cannot index 'random.bin': not FASTA or FASTQ"},
+        {{"decompose", "-o", "o", "-r", "r1", "/dev/zero", "m.fa"},
+         "cannot index '/dev/zero': not a regular file"},
+        {{"decompose", "-o", "o", "-r", "r1", "random.bin", "m.fa"},
+         "cannot index 'random.bin': not FASTA or FASTQ"},
         {{"decompose", "-o", "o", "-r", "r1", "blocked.fa", "m.fa"},
          "cannot write index 'blocked.fa.fai': Is a directory"},
         {{"decompose", "-o", "p", "s.fa", "p_decomposition.tsv"}, "it is the input 'p_decomposition.tsv'"},
         {{"decompose", "-o", "q", "q_decomposition.tsv", "m.fa"}, "it is the input 'q_decomposition.tsv'"},
-        {{"decompose", "-o", "e", "e.ens/1.ens", "m.fa"}, "cannot replace 'e.ens': it holds the input 'e.ens/1.ens'"},
+        {{"decompose", "-o", "e", "e.ens/1.ens", "m.fa"},
+         "cannot replace 'e.ens': it holds the input 'e.ens/1.ens'"},
         {{"infer", "-o", "i", "s.fa", "i_monomers.fa"}, "it is the input 'i_monomers.fa'"},
         {{"decompose", "-o", "t", "s.fa", "m.fa"}, "cannot replace 't_decomposition.bed': Is a directory"},
         {{"dotplot", "d.ens"}, "it is the input 'd.ens'"},
+        {{"decompose", "-o", "f", "s.fa", "m.fa"},
+         "cannot replace 'f_decomposition.bed': it is not a regular file"},
+        {{"consensus", "m.fa"}, "cannot create 'm.fa.cons': it is not a regular file"},
+        {{"horgrid", "-m", "d2.ens"}, "cannot create 'd2.ens_dot_matrix.txt': it is a symbolic link"},
+        {{"group", "g_dot_matrix.txt"}, "'g_dot_matrix.txt_horStructure2.txt': it is a symbolic link"},
+        {{"annotate", "-o", "a", "s.fa"}, "cannot replace 'a_AS-StV.bed': it is a symbolic link"},
+        {{"decompose", "-o", "o", "s.fa", "m.fa"}, "cannot create 'o.horgrid-lock': it is a symbolic link"},
+        {{"decompose", "-o", "x", "same.fa", "m.fa"}, "record 3 (line 5) is named 'same' like record 1"},
     };
     const std::map<std::string, std::string> before = Snapshot(dir);
     for (const auto& c : cases) {
-        std::vector<std::string> arguments = {"20", HORGRID_TOOLS_BIN};
-        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        // A row that begins with "horgrid" runs horgrid, every other horgrid-tools.
+        const bool horgrid = c.arguments.front() == "horgrid";
+        std::vector<std::string> arguments = {"20", horgrid ? HORGRID_BIN : HORGRID_TOOLS_BIN};
+        arguments.insert(arguments.end(), c.arguments.begin() + (horgrid ? 1 : 0), c.arguments.end());
         const RunResult run = RunProgram("/usr/bin/timeout", arguments, dir.path());
         EXPECT_EQ(run.status, 2) << c.message;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err.substr(0, 500);
@@ -148,6 +179,19 @@ TEST(HostileInputCli, StaleIndexIsRebuilt) {
     const RunResult run = RunProgram(HORGRID_TOOLS_BIN, arguments, dir.path());
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "1\tr1\t20\t2\t20\n");
+
+    // A stream's name stands for another file in every run: no index beside it.
+    for (const std::string stream : {"/dev/stdin", "/dev/fd/0", "/proc/self/fd/0"}) {
+        const RunResult piped = RunProgram(
+            "/bin/sh",
+            {"-c", std::string(HORGRID_TOOLS_BIN) + " decompose -o p -r r1 " + stream + " m.fa < r.fa"},
+            dir.path());
+        EXPECT_EQ(piped.status, 2) << stream;
+        EXPECT_EQ(piped.err,
+                  "horgrid-tools decompose: cannot index '" + stream +
+                      "': it names an open stream, not a file (a region needs the file's own name)\n");
+        EXPECT_FALSE(FileExists(stream + ".fai")) << stream;
+    }
 }
 
 TEST(HostileInputCli, ResultSetsLeaveNoStaleMemberAndGroupChecksBothResults) {

@@ -3,6 +3,7 @@
 // a real cen21 stretch (tests/data/report, made by make_fixture.py).
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cctype>
 #include <filesystem>
@@ -277,7 +278,24 @@ TEST(ReportCommand, RefusesBadInputAndReportsMissingPictures) {
     dir.Write("colour_AS-HOR.bed", "track name=x\ncen21_piece\t0\t10\tH.1\t0\t+\t0\t10\t256,0,0\n");
     dir.Write("order_arrays.tsv", "#record\tstart\tend\ncen21_piece\t0\t10\n");
     dir.Write("order_AS-HOR.bed", "cen21_piece\t10\t5\tH.1\t0\t+\n");
-    const std::vector<std::pair<std::vector<std::string>, int>> cases = {
+    // A table cut in the middle of a line, one with an array past its record's end.
+    const std::string table = ReadFile(dir.File("fixture_arrays.tsv"));
+    dir.Write("cut_arrays.tsv", table.substr(0, 150));
+    dir.Write("cut_AS-HOR.bed", ReadFile(dir.File("fixture_AS-HOR.bed")));
+    dir.Write("long_arrays.tsv",
+              table.substr(0, table.find('\n') + 1) +
+                  "monomeric\t0\t99999999\tmonomeric\t-\t12\t0\t0\t0\t0\t0\t75.00\t-\t0.00\n");
+    dir.Write("long_AS-HOR.bed", ReadFile(dir.File("fixture_AS-HOR.bed")));
+    dir.Write("short_arrays.tsv", table.substr(0, table.find('\n') + 1) + "monomeric\t0\t2054\n");
+    dir.Write("short_AS-HOR.bed", "");
+    ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+    std::filesystem::create_symlink("elsewhere.html", dir.File("link.html"));
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string message = {};
+    };
+    const std::vector<Case> cases = {
         {{}, 1},
         {{"fixture"}, 1},
         {{"--heat-map-size", "0", "fixture", "fixture.fa"}, 2},
@@ -290,12 +308,30 @@ TEST(ReportCommand, RefusesBadInputAndReportsMissingPictures) {
         {{"bad", "fixture.fa"}, 2},     // an array line of two columns
         {{"colour", "fixture.fa"}, 2},  // itemRgb beyond 255
         {{"order", "fixture.fa"}, 2},   // an end before its start
+        {{"cut", "fixture.fa"},
+         2,
+         "cannot read 'cut_arrays.tsv': line 2: the file ends in the middle of this line"},
+        {{"long", "fixture.fa"},
+         2,
+         "cannot read 'long_arrays.tsv': line 2: the array ends at 99999999, past the end of record "
+         "'monomeric'"},
+        {{"short", "fixture.fa"}, 2, "cannot read 'short_arrays.tsv': line 2: 3 columns, the header has 14"},
+        {{"-o", "pipe", "fixture", "fixture.fa"}, 2, "cannot create 'pipe': it is not a regular file"},
+        {{"-o", "link.html", "fixture", "fixture.fa"}, 2, "cannot create 'link.html': it is a symbolic link"},
+        // The page's name is checked before any picture is drawn.
+        {{"-o", "fixture_arrays.tsv", "fixture", "fixture.fa"}, 2, "it is the input 'fixture_arrays.tsv'"},
     };
-    for (const auto& [arguments, status] : cases) {
-        const RunResult run = Report(arguments, dir);
-        EXPECT_EQ(run.status, status) << run.err;
+    for (const Case& c : cases) {
+        const RunResult run = Report(c.arguments, dir);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        if (c.status == 2 && c.arguments.size() > 1) {
+            EXPECT_EQ(run.err.find("drawn"), std::string::npos) << run.err;
+        }
         EXPECT_FALSE(FileExists(dir.File("fixture_report.html")));
     }
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.html")));
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File("pipe")));
     // A gnuplot that fails: the page all the same, with the reasons, and status 3.
     const std::string gnuplot = FakeGnuplot(dir, "exit 1");
     const RunResult run = Report({"fixture", "fixture.fa"}, dir, {"HORGRID_GNUPLOT=" + gnuplot});

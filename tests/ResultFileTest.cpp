@@ -51,8 +51,7 @@ TEST(ResultFile, ModeIsTheUsualOneOrThatOfTheReplacedFile) {
         mode_t mode;
     };
     const mode_t mask = ::umask(022);
-    for (const Case c :
-         {Case{"fresh", 0644}, Case{"link", 0644}, Case{"file-link", 0644}, Case{"private", 0600}}) {
+    for (const Case c : {Case{"fresh", 0644}, Case{"private", 0600}}) {
         {
             ResultFile out(dir.File(c.name));
             out.Commit();
@@ -63,6 +62,36 @@ TEST(ResultFile, ModeIsTheUsualOneOrThatOfTheReplacedFile) {
         EXPECT_EQ(info.st_mode & 07777, c.mode) << c.name;
     }
     ::umask(mask);
+}
+
+TEST(ResultFile, RefusesATargetThatIsNoRegularFile) {
+    TempDir dir;
+    dir.Write("file", "the user's");
+    std::filesystem::create_symlink(dir.File("file"), dir.File("link"));
+    std::filesystem::create_symlink(dir.File("missing"), dir.File("dangling"));
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    for (const char* name : {"link", "dangling", "fifo"}) {
+        try {
+            ResultFile out(dir.File(name));
+            out.Commit();
+            FAIL() << name;
+        } catch (const FileError& error) {
+            EXPECT_NE(std::string(error.what()).find("cannot create '" + dir.File(name) + "': it is "),
+                      std::string::npos)
+                << error.what();
+        }
+        struct stat info {};
+        ASSERT_EQ(::lstat(dir.File(name).c_str(), &info), 0);
+        EXPECT_FALSE(S_ISREG(info.st_mode)) << name;
+    }
+    // Made non-regular between creation and commit: still refused.
+    {
+        ResultFile late(dir.File("late"));
+        ASSERT_EQ(::mkfifo(dir.File("late").c_str(), 0600), 0);
+        EXPECT_THROW(late.Commit(), FileError);
+    }
+    EXPECT_EQ(ReadFile(dir.File("file")), "the user's");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 5);  // no temporary left
 }
 
 TEST(ResultFile, TemporaryNameIsShortWhateverTheTarget) {

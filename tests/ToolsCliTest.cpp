@@ -197,6 +197,11 @@ TEST(Tools, BadInputExitsAndWritesNothing) {
         {{"decompose", "-i", "101", "s.fa", "m.fa"}, 2, "bad percentage '101'"},
         {{"decompose", "-r", "nothere", "s.fa", "m.fa"}, 2, "cannot index 's.fa'"},
         {{"decompose", "-r", "nothere", "r.fa", "m.fa"}, 2, "region 'nothere' is not in the index of 'r.fa'"},
+        {{"decompose", "-r", "r1:99999999999999999999", "r.fa", "m.fa"}, 2,
+         "region 'r1:99999999999999999999' of 'r.fa': the position 99999999999999999999 is too large"},
+        {{"decompose", "-r", "r1:3-2", "r.fa", "m.fa"}, 2, "region 'r1:3-2' of 'r.fa': it begins after it ends"},
+        {{"decompose", "-r", "r1:0-2", "r.fa", "m.fa"}, 2, "region 'r1:0-2' of 'r.fa': positions begin at 1"},
+        {{"infer", "twice.fa"}, 2, "cannot read 'twice.fa': record 2 (line 3) is named 'A' like record 1"},
         {{"decompose", "s.fa"}, 1, "missing MONOMER_SET"},
         {{"decompose", "-x", "s.fa", "m.fa"}, 1, "unknown option"},
     };

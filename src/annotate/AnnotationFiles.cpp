@@ -6,9 +6,15 @@
 namespace horgrid {
 namespace {
 
+// The track line of a BED file, named after the prefix's last part. A track
+// line has no escapes: a double quote, backslash or control character
+// (a line feed would split the line) in the name becomes '_'.
 std::string TrackLine(const std::string& prefix, std::string_view track, std::string_view description) {
     const std::size_t slash = prefix.rfind('/');
-    const std::string base = slash == std::string::npos ? prefix : prefix.substr(slash + 1);
+    std::string base = slash == std::string::npos ? prefix : prefix.substr(slash + 1);
+    for (char& c : base) {
+        if (c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '_';
+    }
     return "track name=\"" + base + "_" + std::string(track) + "\" description=\"" + std::string(description) +
            "\" itemRgb=\"On\"\n";
 }

@@ -47,8 +47,16 @@ public:
         while (true) {
             {
                 const InterruptsHeld held;
-                descriptor_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+                // Whatever is there but a regular file is left alone (never removed).
+                RefuseNonRegularTarget(path_, "cannot create", path_);
+                descriptor_ =
+                    ::open(path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
                 if (descriptor_ < 0) throw FileError::FromErrno("cannot create", path_, errno);
+                struct stat opened {};
+                if (::fstat(descriptor_, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+                    Close();
+                    throw FileError::FromReason("cannot create", path_, "it is not a regular file");
+                }
                 cleanup_ = std::make_unique<InterruptRemovesFile>(path_);
             }
             while (::flock(descriptor_, LOCK_EX) != 0) {
@@ -114,7 +122,7 @@ void ResultSet::Check(const Member& member) const {
     struct stat target {};
     if (::lstat(member.path.c_str(), &target) != 0) return;
     if (member.file) {
-        if (S_ISDIR(target.st_mode)) throw FileError::FromErrno("cannot replace", member.path, EISDIR);
+        RefuseNonRegularTarget(member.path, "cannot replace", member.path);
         RefuseOverwritingInput(member.path, inputs_);
         return;
     }

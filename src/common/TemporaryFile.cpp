@@ -41,7 +41,18 @@ std::string DirectoryOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+void RefuseNonRegularTarget(const std::string& target, const std::string& verb, const std::string& shown) {
+    struct stat existing {};
+    if (::lstat(target.c_str(), &existing) != 0 || S_ISREG(existing.st_mode)) return;
+    if (S_ISDIR(existing.st_mode)) throw FileError::FromErrno(verb, shown, EISDIR);
+    throw FileError::FromReason(
+        verb, shown,
+        std::string(S_ISLNK(existing.st_mode) ? "it is a symbolic link" : "it is not a regular file") +
+            " (a result replaces only a regular file)");
+}
+
 TemporaryFile::TemporaryFile(const std::string& target) {
+    RefuseNonRegularTarget(target, "cannot create", target);
     const std::string directory = DirectoryOf(target);
     // The file and its registration for removal on a signal come into being together.
     const InterruptsHeld held;
@@ -76,6 +87,7 @@ void TemporaryFile::MoveTo(const std::string& target) {
         ::close(descriptor_);
         descriptor_ = -1;
     }
+    RefuseNonRegularTarget(target, "cannot create", target);
     if (std::rename(path_.c_str(), target.c_str()) != 0) {
         const int error = errno;
         throw FileError::FromErrno("cannot create", target, error);

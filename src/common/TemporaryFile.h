@@ -11,10 +11,11 @@ class InterruptRemovesFile;
 // `target` ("horgrid-" + 8 random letters and digits + ".tmp"), so that any
 // target name the file system accepts works. It gets the mode 0666 less the
 // umask, or the permission bits of `target` when that is an existing regular
-// file (never those of whatever a symbolic link points at). The file is
-// removed when the object goes away, or when a signal stops the run
-// (Interrupt.h), unless MoveTo() put it in place. Creation failures raise
-// FileError naming `target`.
+// file. The file is removed when the object goes away, or when a signal stops
+// the run (Interrupt.h), unless MoveTo() put it in place. Creation failures
+// raise FileError naming `target`, and so does a `target` that exists and is
+// not a regular file (RefuseNonRegularTarget), on construction and again in
+// MoveTo().
 class TemporaryFile {
 public:
     explicit TemporaryFile(const std::string& target);
@@ -58,6 +59,12 @@ private:
     std::string path_;
     std::unique_ptr<InterruptRemovesFile> cleanup_;
 };
+
+// Raises FileError("<verb> '<shown>': ...") when `target` exists and is not a
+// regular file: a result replaces a regular file only, never a folder
+// ("Is a directory"), a symbolic link, a device, a FIFO or a socket (none of
+// them is replaced by a file, nor written through). A missing target passes.
+void RefuseNonRegularTarget(const std::string& target, const std::string& verb, const std::string& shown);
 
 // The directory part of `path` including its last '/', "" when it has none.
 std::string DirectoryOf(const std::string& path);

@@ -64,11 +64,13 @@ bool FileLineReader::Next(std::string_view& line) {
     }
     // The line runs past the buffer: collect it across refills.
     spanning_.assign(begin + pos_, end_ - pos_);
+    unterminated_ = true;
     while (Refill()) {
         found = std::find(begin, begin + end_, '\n');
         spanning_.append(begin, static_cast<std::size_t>(found - begin));
         if (found != begin + end_) {
             pos_ = static_cast<std::size_t>(found - begin) + 1;
+            unterminated_ = false;
             break;
         }
     }

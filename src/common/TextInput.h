@@ -76,6 +76,9 @@ public:
     // true, or returns false at the end.
     bool Next(std::string_view& line);
     std::size_t SizeHint() const { return file_.SizeHint(); }
+    // Whether the line Next() gave last ended at the end of the file without
+    // a line feed (a file cut short, or one written without a final line feed).
+    bool Unterminated() const { return unterminated_; }
 
 private:
     bool Refill();
@@ -85,6 +88,7 @@ private:
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     std::string spanning_;  // a line that crosses the end of the buffer
+    bool unterminated_ = false;
 };
 
 }  // namespace horgrid

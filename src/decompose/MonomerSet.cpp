@@ -11,7 +11,7 @@ std::vector<MonomerType> ReadMonomerSet(const std::string& path) {
     const auto bad = [&](const std::string& reason) {
         return FileError("bad monomers file '" + path + "': " + reason);
     };
-    SequenceReader reader(path);
+    SequenceReader reader(path, SequenceReader::Names::Any);
     std::vector<MonomerType> types;
     std::set<std::string> names;
     SequenceRecord record;

@@ -46,6 +46,11 @@ void ParsePlace(const std::string& path, std::size_t line, std::string_view star
     }
 }
 
+// horgrid writes every line of its tables with a line feed: a last line
+// without one is what is left of a file cut short.
+void RefuseCutLine(const FileLineReader& reader, const std::string& path, std::size_t line) {
+    if (reader.Unterminated()) Refuse(path, line, "the file ends in the middle of this line (cut short?)");
+}
 
 bool Exists(const std::string& path) {
     struct stat status {};
@@ -74,6 +79,7 @@ std::vector<TrackItem> ReadBedTrack(const std::string& path) {
     FileLineReader reader(path);
     std::string_view line;
     for (std::size_t number = 1; reader.Next(line); ++number) {
+        RefuseCutLine(reader, path, number);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.empty() || line.starts_with('#') || line.starts_with("track") || line.starts_with("browser"))
             continue;
@@ -98,6 +104,7 @@ void ReadArraysTable(const std::string& path, AnnotationTracks& annotation) {
     std::string_view line;
     bool header = true;
     for (std::size_t number = 1; reader.Next(line); ++number) {
+        RefuseCutLine(reader, path, number);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (header) {
             if (line.starts_with('#')) line.remove_prefix(1);
@@ -109,7 +116,13 @@ void ReadArraysTable(const std::string& path, AnnotationTracks& annotation) {
         if (line.empty()) continue;
         const std::vector<std::string_view> fields = SplitTabs(line);
         if (fields.size() < 3) Refuse(path, number, "an array line starts with record, start and end");
+        if (fields.size() != annotation.arrayColumns.size()) {
+            Refuse(path, number,
+                   std::to_string(fields.size()) + " columns, the header has " +
+                       std::to_string(annotation.arrayColumns.size()));
+        }
         ArrayRow row;
+        row.line = number;
         row.record = fields[0];
         ParsePlace(path, number, fields[1], fields[2], row.start, row.end);
         for (const std::string_view field : fields) row.fields.emplace_back(field);

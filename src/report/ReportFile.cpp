@@ -35,6 +35,17 @@ void CutUnits(const HeatMapUnits& units, std::string_view bases, std::int64_t of
     }
 }
 
+// An array of the table that runs past the end of its record.
+void RefuseArrayPastEnd(const ArrayRow& array, const SourceRecord& source, const std::string& prefix) {
+    const std::int64_t end = source.offset + static_cast<std::int64_t>(source.record.sequence.size());
+    if (array.end <= end) return;
+    throw FileError::FromReason("cannot read", prefix + "_arrays.tsv",
+                                "line " + std::to_string(array.line) + ": the array ends at " +
+                                    std::to_string(array.end) + ", past the end of record '" +
+                                    Printable(source.record.name) + "' (" + std::to_string(end) +
+                                    " bases): is SEQUENCES the annotated file?");
+}
+
 }  // namespace
 
 ArrayPictures DrawArrayOfRecord(const ArrayContent& array, std::size_t number, std::string_view bases,
@@ -77,6 +88,12 @@ ReportFileResult ReportFile(const ReportFileSettings& settings,
     PictureSettings pictureSettings = settings.pictures;
     pictureSettings.beside = result.page;
 
+    // The page's name is checked (not an input, not a device, FIFO or link)
+    // before any work.
+    std::vector<std::string> inputs = AnnotationInputs(settings.prefix);
+    inputs.push_back(settings.sequences);
+    ResultFile page(result.page, inputs);
+
     const AnnotationTracks annotation = ReadAnnotation(settings.prefix);
     const std::vector<ArrayContent> arrays = SplitByArray(annotation);
     std::map<std::string, std::vector<std::size_t>> byRecord;
@@ -91,6 +108,7 @@ ReportFileResult ReportFile(const ReportFileSettings& settings,
         const auto found = byRecord.find(record.record.name);
         if (found == byRecord.end()) continue;
         for (const std::size_t i : found->second) {
+            RefuseArrayPastEnd(arrays[i].row, record, settings.prefix);
             pictures[i] = DrawArrayOfRecord(arrays[i], i + 1, record.record.sequence, record.offset, pictureSettings);
             if (drawn) drawn(++done, arrays.size());
         }
@@ -104,9 +122,6 @@ ReportFileResult ReportFile(const ReportFileSettings& settings,
     ReportHeading heading;
     heading.title = BaseName(settings.prefix);
     heading.arrayColumns = annotation.arrayColumns;
-    std::vector<std::string> inputs = AnnotationInputs(settings.prefix);
-    inputs.push_back(settings.sequences);
-    ResultFile page(result.page, inputs);
     page.Write(RenderReport(heading, arrays, pictures));
     page.Commit();
     result.arrays = arrays.size();

@@ -39,6 +39,7 @@ struct ArrayRow {
     std::int64_t start = 0;
     std::int64_t end = 0;
     std::vector<std::string> fields;
+    std::size_t line = 0;  // in the arrays table it was read from (0: not read from one)
 };
 
 struct AnnotationTracks {

@@ -8,7 +8,7 @@ namespace horgrid {
 std::vector<std::string> ReadAlphaReferences(const std::vector<std::string>& paths) {
     std::vector<std::string> references;
     for (const std::string& path : paths) {
-        SequenceReader reader(path);
+        SequenceReader reader(path, SequenceReader::Names::Any);
         SequenceRecord record;
         const std::size_t before = references.size();
         while (reader.Next(record)) references.push_back(std::move(record.sequence));

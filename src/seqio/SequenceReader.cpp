@@ -4,11 +4,16 @@
 #include <htslib/faidx.h>
 #include <htslib/hts_log.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 
 #include "common/FileError.h"
 #include "common/TemporaryFile.h"
@@ -54,9 +59,12 @@ struct SequenceReader::State {
     bool atEnd = false;
     std::size_t line = 0;  // lines read so far
     std::string text;      // a header, '+' or quality line
+    std::size_t records = 0;
+    std::unordered_map<std::string, std::size_t> numbers;  // of the records by name (Names::Unique)
 };
 
-SequenceReader::SequenceReader(const std::string& path) : path_(path), state_(std::make_unique<State>()) {
+SequenceReader::SequenceReader(const std::string& path, Names names)
+    : path_(path), names_(names), state_(std::make_unique<State>()) {
     state_->file = OpenCompressed(path);
 }
 
@@ -114,6 +122,18 @@ bool SequenceReader::ReadLine(std::string& out, bool append) {
     return true;
 }
 
+void SequenceReader::CheckName(const std::string& name, std::size_t line) {
+    State& s = *state_;
+    const std::string where = "record " + std::to_string(s.records) + " (line " + std::to_string(line) + ")";
+    if (name.empty())
+        Fail(where + " has no name (its header line holds no name after '" + s.text.substr(0, 1) + "')");
+    const auto [earlier, fresh] = s.numbers.emplace(name, s.records);
+    if (!fresh) {
+        Fail(where + " is named '" + Printable(name) + "' like record " + std::to_string(earlier->second) +
+             " (every record needs a name of its own)");
+    }
+}
+
 bool SequenceReader::Next(SequenceRecord& record) {
     State& s = *state_;
     do {
@@ -126,6 +146,8 @@ bool SequenceReader::Next(SequenceRecord& record) {
     const std::size_t header = s.line;
     const auto space = std::find_if(s.text.begin() + 1, s.text.end(), IsSpace);
     record.name.assign(s.text.begin() + 1, space);
+    ++s.records;
+    if (names_ == Names::Unique) CheckName(record.name, header);
     record.sequence.clear();
     const bool fastq = kind == '@';
     for (int c = Peek(); c >= 0 && c != '>' && c != '@' && !(fastq && c == '+'); c = Peek()) {
@@ -158,11 +180,123 @@ struct FileKind {
     bool fastq = false;
 };
 
+// A region as record name and 0-based, end-exclusive positions.
+struct Span {
+    std::string name;
+    hts_pos_t begin = 0;
+    hts_pos_t end = 0;
+};
+
+// A 1-based position of a region ("12,000" as 12000); -1 when it is not a
+// number, -2 when it is one too large for any record.
+hts_pos_t ParsePosition(std::string_view text) {
+    std::string digits;
+    for (const char c : text) {
+        if (c != ',') digits += c;
+    }
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) return -1;
+    hts_pos_t value = 0;
+    const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return error == std::errc() && stop == digits.data() + digits.size() ? value : -2;
+}
+
+// Whether `path` holds a record `name` without bases (read through: only
+// when a region is refused).
+bool IsEmptyRecord(const std::string& path, const std::string& name) {
+    SequenceReader reader(path, SequenceReader::Names::Any);
+    for (SequenceRecord record; reader.Next(record);) {
+        if (record.name == name) return record.sequence.empty();
+    }
+    return false;
+}
+
+// NAME, NAME:BEGIN, NAME:BEGIN- or NAME:BEGIN-END of a record of `index`,
+// or a FileError saying what is wrong with it.
+Span ParseRegion(const faidx_t& index, const std::string& region, const std::string& path) {
+    const auto refuse = [&](const std::string& reason) {
+        return FileError("region '" + Printable(region) + "' of '" + path + "': " + reason);
+    };
+    Span span;
+    std::string_view range;
+    if (faidx_has_seq(&index, region.c_str())) {
+        span.name = region;
+    } else {
+        const std::size_t colon = region.rfind(':');
+        span.name = region.substr(0, colon);
+        if (colon == std::string::npos || !faidx_has_seq(&index, span.name.c_str())) {
+            // "a1:1-5000:3": a record before an earlier colon says what is wrong.
+            for (std::size_t at = region.find(':'); at < colon; at = region.find(':', at + 1)) {
+                if (faidx_has_seq(&index, region.substr(0, at).c_str())) {
+                    throw refuse("'" + Printable(region.substr(at + 1)) + "' after the record '" +
+                                 Printable(region.substr(0, at)) + "' is no BEGIN-END");
+                }
+            }
+            // The index leaves out records without bases.
+            for (const std::string& name : {region, span.name}) {
+                if (IsEmptyRecord(path, name)) throw refuse("the record '" + Printable(name) + "' is empty");
+            }
+            throw FileError("region '" + Printable(region) + "' is not in the index of '" + path + "'");
+        }
+        range = std::string_view(region).substr(colon + 1);
+    }
+    const hts_pos_t length = faidx_seq_len(&index, span.name.c_str());
+    if (length <= 0) throw refuse("the record '" + Printable(span.name) + "' is empty");
+    span.end = length;
+    if (range.empty()) return span;
+    const std::size_t dash = range.find('-');
+    const std::string_view first = range.substr(0, dash);
+    const std::string_view last =
+        dash == std::string_view::npos ? std::string_view() : range.substr(dash + 1);
+    hts_pos_t begin = ParsePosition(first);
+    hts_pos_t end = dash == std::string_view::npos || last.empty() ? length : ParsePosition(last);
+    for (const auto& [value, text] : {std::pair{begin, first}, std::pair{end, last}}) {
+        if (value == -1)
+            throw refuse("'" + Printable(range) + "' after the record '" + Printable(span.name) +
+                         "' is no BEGIN-END");
+        if (value == -2) throw refuse("the position " + std::string(text) + " is too large");
+    }
+    if (begin == 0) throw refuse("positions begin at 1");
+    if (begin > end) throw refuse("it begins after it ends");
+    if (begin > length) {
+        throw refuse("it begins after the end of the record '" + Printable(span.name) + "' (" +
+                     std::to_string(length) + " bases)");
+    }
+    span.begin = begin - 1;
+    span.end = std::min(end, length);
+    return span;
+}
+
+// Whether `path` reaches its file through /proc, as the names of open
+// streams do (/dev/stdin, /dev/fd/0, /proc/self/fd/0): such a name stands
+// for a different file in every run, so no index may be kept beside it.
+bool NamesAStream(std::string path) {
+    for (int hop = 0; hop < 40; ++hop) {
+        const std::string directory = DirectoryOf(path).empty() ? "." : DirectoryOf(path);
+        if (char* real = ::realpath(directory.c_str(), nullptr)) {
+            const bool proc = std::string_view(real).starts_with("/proc/");
+            std::free(real);
+            if (proc) return true;
+        }
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return false;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t size = ::readlink(path.c_str(), target.data(), target.size());
+        if (size <= 0) return false;
+        target.resize(static_cast<std::size_t>(size));
+        path = target.front() == '/' ? target : DirectoryOf(path) + target;
+    }
+    return false;
+}
+
 FileKind Inspect(const std::string& path) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) throw FileError::FromErrno("cannot read", path, errno);
     if (!S_ISREG(info.st_mode)) {
         throw FileError::FromReason("cannot index", path, "not a regular file (only a file can be indexed)");
+    }
+    if (NamesAStream(path)) {
+        throw FileError::FromReason(
+            "cannot index", path, "it names an open stream, not a file (a region needs the file's own name)");
     }
     BGZF* file = OpenCompressed(path);
     FileKind kind;
@@ -229,6 +363,10 @@ void BuildIndex(const std::string& path, const FileKind& kind, bool stale) {
 
 }  // namespace
 
+std::string NoRecordsWarning(const std::string& path) {
+    return "warning: no records in '" + path + "': the results are empty";
+}
+
 RegionRecord ReadRegion(const std::string& path, const std::string& region) {
     const FileKind kind = Inspect(path);
     if (kind.plainGzip) {
@@ -245,17 +383,10 @@ RegionRecord ReadRegion(const std::string& path, const std::string& region) {
     std::unique_ptr<faidx_t, IndexCloser> index(
         fai_load3_format(path.c_str(), nullptr, nullptr, 0, kind.fastq ? FAI_FASTQ : FAI_FASTA));
     if (!index) throw FileError("cannot read the index '" + path + ".fai' of '" + path + "'");
-    int id = -1;
-    hts_pos_t begin = 0;
-    hts_pos_t end = 0;
-    const char* rest = fai_parse_region(index.get(), region.c_str(), &id, &begin, &end, 0);
-    if (rest == nullptr || *rest != '\0' || id < 0) {
-        throw FileError("region '" + region + "' is not in the index of '" + path + "'");
-    }
-    const char* name = faidx_iseq(index.get(), id);
-    const hts_pos_t length = faidx_seq_len(index.get(), name);
-    end = std::min(end, length);
-    if (begin >= end) throw FileError("region '" + region + "' is not in the index of '" + path + "'");
+    const Span span = ParseRegion(*index, region, path);
+    const hts_pos_t begin = span.begin;
+    const hts_pos_t end = span.end;
+    const char* name = span.name.c_str();
     hts_pos_t fetched = 0;
     char* bases = faidx_fetch_seq64(index.get(), name, begin, end - 1, &fetched);
     if (bases == nullptr || fetched != end - begin) {

@@ -20,12 +20,16 @@ struct SequenceRecord {
 // truncated or damaged gzip stream), a file that is not FASTA or FASTQ (its
 // first line does not begin with '>' or '@', or a FASTQ record is followed
 // by anything else), a FASTQ record without its '+' line, or whose quality
-// differs in length from its sequence. Empty lines are skipped and a
-// carriage return before a line feed is dropped. htslib's own messages are
-// silenced (each fault is one FileError instead).
+// differs in length from its sequence. With Names::Unique (the records of
+// an analysis, whose names key every result line) a record without a name
+// (its header just '>' or '@') and a record named like an earlier one raise
+// FileError naming the record's number and line, too. Empty lines are
+// skipped and a carriage return before a line feed is dropped. htslib's own
+// messages are silenced (each fault is one FileError instead).
 class SequenceReader {
 public:
-    explicit SequenceReader(const std::string& path);
+    enum class Names { Unique, Any };
+    explicit SequenceReader(const std::string& path, Names names = Names::Unique);
     ~SequenceReader();
     SequenceReader(const SequenceReader&) = delete;
     SequenceReader& operator=(const SequenceReader&) = delete;
@@ -39,20 +43,33 @@ private:
     bool ReadLine(std::string& out, bool append);
     [[noreturn]] void Fail(const std::string& reason) const;
 
+    void CheckName(const std::string& name, std::size_t line);
+
     std::string path_;
+    Names names_;
     std::unique_ptr<State> state_;
 };
 
+// The warning of a command whose sequences file holds no record (a 0-byte
+// file, or one of empty lines only): the run goes on and writes its results
+// empty, so that a pipeline over many files keeps going, but says so.
+std::string NoRecordsWarning(const std::string& path);
+
 // One region of a FASTA or FASTQ file fetched through its .fai index: "NAME"
-// for a whole record or "NAME:BEGIN-END" / "NAME:BEGIN" with 1-based
-// inclusive positions, as samtools takes them. `offset` is the 0-based
+// for a whole record or "NAME:BEGIN-END" / "NAME:BEGIN" / "NAME:BEGIN-" with
+// 1-based inclusive positions (commas allowed in them), as samtools takes
+// them; an END past the record's end stops at it. `offset` is the 0-based
 // position of the first base in the record. The index (and the .gzi of a
 // bgzip file) is built beside the file when it is missing or older than the
 // file, into a temporary file renamed into place. Raises FileError naming the
-// file, the index or the region when the file is not a regular file, not
-// FASTA/FASTQ, cannot be indexed (plain gzip cannot, nor lines of varying
-// length), the index cannot be written ("cannot write index 'x.fa.fai':
-// Permission denied"), or the region is not in the index.
+// file, the index or the region when the file is not a regular file (or is
+// named through an open stream, as /dev/stdin is: no index is ever written
+// beside a stream), not FASTA/FASTQ, cannot be indexed (plain gzip cannot,
+// nor lines of varying length), the index cannot be written ("cannot write
+// index 'x.fa.fai': Permission denied"), the record is not in the index, or
+// the region is malformed, saying which: positions that are not numbers or
+// too large, a BEGIN of 0, after END or after the record's end, an empty
+// record.
 struct RegionRecord {
     SequenceRecord record;
     std::int64_t offset = 0;

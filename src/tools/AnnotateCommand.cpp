@@ -26,14 +26,17 @@ void AnnotateOptions::Declare(CommandLine& line) {
 }
 
 void AnnotateOptions::Execute() const {
+    std::size_t records = 0;
     const AnnotateFileResult result = AnnotateFile(
         {{sequences, region}, prefix, threads, !noReport},
-        [](const AnnotatedRecord& done) {
+        [&records](const AnnotatedRecord& done) {
+            ++records;
             const SequenceRecord& record = done.source.record;
             std::cout << done.source.number << '\t' << record.name << '\t' << record.sequence.size() << '\t'
                       << done.monomers << '\t' << done.arrays << '\t' << done.copies << '\n';
         },
         [](const Progress& progress) { PrintProgress("annotate", progress); });
+    if (records == 0) PrintMessage("annotate", NoRecordsWarning(sequences));
     if (!result.missing.empty()) throw PictureError{result.missing};
 }
 

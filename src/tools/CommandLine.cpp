@@ -212,6 +212,10 @@ void CommandLine::Prefix(std::string& prefix, const std::string& operand, std::s
            {[&prefix](const std::string& option, const std::string& value) {
                 if (value.empty())
                     throw ValueError{"empty prefix for " + option + " (the results need a name)"};
+                if (value.back() == '/')
+                    throw ValueError{"prefix '" + Printable(value) + "' for " + option +
+                                     " ends in '/' (the results need a name in that folder, as in '" +
+                                     Printable(value) + "run')"};
                 prefix = value;
             },
             nullptr});

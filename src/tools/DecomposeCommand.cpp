@@ -28,13 +28,16 @@ void DecomposeOptions::Declare(CommandLine& line) {
 }
 
 void DecomposeOptions::Execute() const {
+    std::size_t records = 0;
     DecomposeFile(
         {{sequences, region}, monomers, prefix, scoring, minIdentity, threads},
-        [](const SourceRecord& record, const std::vector<Segment>& segments) {
+        [&records](const SourceRecord& record, const std::vector<Segment>& segments) {
+            ++records;
             std::cout << record.number << '\t' << record.record.name << '\t' << record.record.sequence.size()
                       << '\t' << segments.size() << '\t' << TotalScore(segments) << '\n';
         },
         [](const Progress& progress) { PrintProgress("decompose", progress); });
+    if (records == 0) PrintMessage("decompose", NoRecordsWarning(sequences));
 }
 
 }  // namespace horgrid
