@@ -382,7 +382,8 @@ std::string OntRead(std::mt19937_64& random, const std::string& source, double r
 // clean bases; the piece with every 37th base changed (2.7 % substitutions on
 // every monomer) still reads as copies of the 11-monomer HOR; a 12-monomer
 // HOR whose position 3 is the hybrid 3/7 in a third of the copies (3, 7 and 3/7
-// lie 1-3 bases apart) names the hybrid's copies 3/7.
+// lie 1-3 bases apart) names the hybrid's copies 3/7; and where every copy
+// of position 9 has every 7th base changed, its copies keep the name 9.
 TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
     const StandardSets sets = BuiltInStandardSets();
     const std::string piece = PieceSequence();
@@ -419,6 +420,13 @@ TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
         for (std::size_t k = 36; k < piece.size(); k += 37)
             substituted.sequence[k] = "CGTA"[std::string_view("ACGT").find(piece[k])];
         cases.push_back(substituted);
+        Case far{"a position 14 % from its standard monomer keeps its name", piece, substituted.truth, 4};
+        for (const Truth& t : far.truth) {
+            if (t.name != "S2C13/21H1L.9") continue;
+            for (auto k = static_cast<std::size_t>(t.start) + 3; k < static_cast<std::size_t>(t.end); k += 7)
+                far.sequence[k] = "CGTA"[std::string_view("ACGT").find(piece[k])];
+        }
+        cases.push_back(far);
     }
     {
         std::mt19937_64 random(18);

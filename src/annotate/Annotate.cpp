@@ -222,6 +222,7 @@ struct PositionGroups {
     std::vector<std::vector<std::size_t>> groups;
     std::vector<std::vector<std::size_t>> positions;
     bool columns = false;  // the positions are the columns of the HOR's period
+    std::vector<std::size_t> column;  // each member's column (HorColumns), empty without a period
 };
 
 // The positions of an array's members: leader groups at positionCloseness,
@@ -249,11 +250,10 @@ PositionGroups GroupPositions(const std::vector<std::string_view>& members, cons
     for (const auto& group : leaders) alone += group.size() <= kMinPart ? group.size() : 0;
     double bases = 0;
     for (const std::string_view member : members) bases += static_cast<double>(member.size());
-    const std::vector<std::size_t> column =
-        2 * alone > count ? HorColumns(distance, width, previous,
-                                       settings.nameLimit / 100.0 * bases / static_cast<double>(count))
-                          : std::vector<std::size_t>();
-    if (!column.empty()) {
+    found.column =
+        HorColumns(distance, width, previous, settings.nameLimit / 100.0 * bases / static_cast<double>(count));
+    const std::vector<std::size_t>& column = found.column;
+    if (!column.empty() && 2 * alone > count) {
         found.columns = true;
         for (std::size_t m = 0; m < count; ++m) {
             if (column[m] >= found.groups.size()) found.groups.resize(column[m] + 1);
@@ -276,6 +276,43 @@ PositionGroups GroupPositions(const std::vector<std::string_view>& members, cons
     }
     found.positions = JoinPositions(found.groups, previous, closest);
     return found;
+}
+
+// A position beyond the name limit whose copies stand mostly in one column
+// of the HOR takes the name most of that column's named copies have, or, in a
+// column of no named copy, its nearest candidate when no other position holds
+// it: copies a little too far from their standard monomer for its name (a
+// variant of it in every copy) still stand in its place. Without a period it
+// stays unnamed (its class). `beyond`: (position, its nearest candidate).
+void NameBeyondByColumn(const PositionGroups& grouped,
+                        const std::vector<std::pair<std::size_t, std::size_t>>& beyond,
+                        std::vector<std::size_t>& named) {
+    if (grouped.column.empty()) return;
+    std::map<std::size_t, std::map<std::size_t, std::size_t>> namesOf;  // column -> candidate -> copies
+    std::set<std::size_t> held;
+    for (std::size_t m = 0; m < named.size(); ++m) {
+        if (named[m] == kNone) continue;
+        ++namesOf[grouped.column[m]][named[m]];
+        held.insert(named[m]);
+    }
+    const auto most = [](const std::map<std::size_t, std::size_t>& counts) {
+        return std::max_element(counts.begin(), counts.end(),
+                                [](const auto& x, const auto& y) { return x.second < y.second; })
+            ->first;
+    };
+    for (const auto& [p, nearest] : beyond) {
+        std::map<std::size_t, std::size_t> columns;
+        for (const std::size_t g : grouped.positions[p]) {
+            for (const std::size_t m : grouped.groups[g]) ++columns[grouped.column[m]];
+        }
+        const auto found = namesOf.find(most(columns));
+        if (found == namesOf.end() && held.contains(nearest)) continue;
+        const std::size_t candidate = found == namesOf.end() ? nearest : most(found->second);
+        held.insert(candidate);
+        for (const std::size_t g : grouped.positions[p]) {
+            for (const std::size_t m : grouped.groups[g]) named[m] = candidate;
+        }
+    }
 }
 
 // Copies of a position nearest to a hybrid of the HOR are that hybrid when
@@ -327,10 +364,11 @@ std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& memb
         }
     }
 
-    // Positions beyond the name limit (on average) take no candidate, unless
-    // they are columns of the HOR: a noisy copy keeps its place's name.
+    // Positions beyond the name limit (on average) are named last (below),
+    // unless they are columns of the HOR: a noisy copy keeps its place's name.
     std::vector<std::vector<double>> cost;
     std::vector<std::size_t> rowPosition, best;
+    std::vector<std::pair<std::size_t, std::size_t>> beyond;  // (position, nearest candidate)
     std::vector<double> penalty;
     for (std::size_t p = 0; p < positions.size(); ++p) {
         std::vector<double> total(width, 0);
@@ -349,8 +387,10 @@ std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& memb
             static_cast<std::size_t>(std::min_element(total.begin(), total.end()) - total.begin());
         const double mean = total[nearestCandidate] / static_cast<double>(size);
         if (!grouped.columns &&
-            100.0 * mean / static_cast<double>(candidates[nearestCandidate].sequence.size()) > settings.nameLimit)
+            100.0 * mean / static_cast<double>(candidates[nearestCandidate].sequence.size()) > settings.nameLimit) {
+            beyond.emplace_back(p, nearestCandidate);
             continue;
+        }
         cost.push_back(std::move(total));
         rowPosition.push_back(p);
         best.push_back(nearestCandidate);
@@ -371,6 +411,7 @@ std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& memb
             for (const std::size_t m : groups[g]) named[m] = candidate;
         }
     }
+    NameBeyondByColumn(grouped, beyond, named);
     NameHybrids(distance, width, candidates, grouped, named);
     return named;
 }
