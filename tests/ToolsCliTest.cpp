@@ -134,6 +134,12 @@ TEST(DecomposeCli, WritesTheThreeFormats) {
     const RunResult run = Tools({"decompose", "-i", "95", "-r", "r1:11-30", "r.fa", "m.fa"}, dir);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadFile(dir.File("r.fa_decomposition.tsv")), "r1\tA\t20\t29\t100.00\t+\t10\n");
+    // A file without records: empty results, and a warning.
+    dir.Write("none.fa", "\n");
+    const RunResult none = Tools({"decompose", "none.fa", "m.fa"}, dir);
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.err, "horgrid-tools decompose: warning: no records in 'none.fa': the results are empty\n");
+    EXPECT_EQ(ReadFile(dir.File("none.fa_decomposition.tsv")), "");
 }
 
 TEST(Tools, UsageTextOnHelpNoArgumentAndMisuse) {
