@@ -235,6 +235,8 @@ TEST(ReportCommand, DrawsEveryArrayOfTheAnnotation) {
     const RunResult run = Report({"-t", "2", "fixture", "fixture.fa"}, dir);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "2 arrays -> fixture_report.html\n");
+    // Progress, like every message, after the command's name.
+    EXPECT_EQ(run.err, "horgrid-tools report: array 1 of 2 drawn\nhorgrid-tools report: array 2 of 2 drawn\n");
     const std::string html = ReadFile(dir.File("fixture_report.html"));
     std::vector<SectionView> sections = Sections(html);
     ASSERT_EQ(sections.size(), 2u);
