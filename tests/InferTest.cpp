@@ -188,6 +188,7 @@ TEST(InferCli, NoAlphaSatellite) {
         std::string::npos)
         << run.out;
     EXPECT_EQ(ReadFile(dir.File("random.fa_monomers.fa")), "");
+    EXPECT_EQ(run.err, "horgrid-tools infer: no satellite found in 'random.fa': the monomer set is empty\n");
 }
 
 }  // namespace

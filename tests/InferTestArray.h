@@ -31,6 +31,7 @@ struct TestArrayShape {
     std::size_t copies = 40;
     double missing = 0.05;      // chance that a copy lacks one monomer
     double reversed = 0.2;      // chance that a block of copies is reverse-complemented
+    std::size_t block = 10;     // copies of a block
     std::size_t nRuns = 3;      // runs of N replacing bases
     std::size_t lowerRuns = 3;  // lower-case stretches
     double divergence = 0.01;   // per-copy divergence: from this ...
@@ -70,7 +71,7 @@ inline TestArray LayOutTestArray(std::mt19937_64& random, std::vector<std::strin
     };
     bool reverse = false;
     for (std::size_t copy = 0; copy < shape.copies; ++copy) {
-        if (copy % 10 == 0 && copy > 0) {
+        if (copy % shape.block == 0 && copy > 0) {
             flush(reverse);
             reverse = roll(random) < shape.reversed;
         }

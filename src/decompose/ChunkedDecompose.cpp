@@ -52,6 +52,9 @@ std::vector<std::vector<Segment>> DecomposeInWindows(const std::vector<std::stri
                                                      const std::vector<MonomerType>& types,
                                                      const Scoring& scoring, unsigned threads,
                                                      std::size_t chunk, std::size_t overlap) {
+    // The overlap holds two monomers of the longest type (a HOR-long one too).
+    for (const MonomerType& type : types) overlap = std::max(overlap, 2 * type.sequence.size());
+    chunk = std::max(chunk, 2 * overlap);
     std::vector<Window> windows;
     for (std::size_t r = 0; r < sequences.size(); ++r) {
         const std::size_t length = sequences[r].size();

@@ -10,7 +10,8 @@ namespace horgrid {
 
 // Decompose for many records on several threads, also within one long record:
 // a record longer than two chunks is cut into windows of `chunk` bases that
-// reach `overlap` bases into their neighbours; the windows are decomposed in
+// reach `overlap` bases (at least two monomers of the longest type) into their
+// neighbours; the windows are decomposed in
 // parallel and joined at a segment boundary that both neighbours share in the
 // overlap (the optimal decomposition falls back into step within a monomer or
 // two). Without a shared boundary the later window starts after the earlier

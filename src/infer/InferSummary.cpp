@@ -20,7 +20,11 @@ std::string InferSummary(const Inference& inference, const std::string& template
         } else {
             text += "tandem period " + std::to_string(route.period.period) +
                     " bp from the k-mer distances (" + Fixed(100 * route.period.share, 1) +
-                    " % of the k-mers), one period as the template\n";
+                    " % of the k-mers), " +
+                    (route.cut == 0 ? std::string("one period as the template")
+                                    : "the templates cut one period into " + std::to_string(route.cut) +
+                                          (route.cut == 1 ? " piece" : " pieces")) +
+                    "\n";
         }
     }
     std::array<std::int64_t, 4> bases{};

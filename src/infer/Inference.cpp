@@ -128,15 +128,8 @@ std::vector<Window> SatelliteWindows(const std::vector<std::string>& sequences,
     return windows;
 }
 
-// What a round decomposes: the satellite stretches of the last decomposition
-// and the stretches that share k-mers with the new set (monomers that reach
-// satellite the last set missed), joined, in record and position order.
-std::vector<Window> RoundWindows(const std::vector<std::string>& sequences,
-                                 const std::vector<MonomerType>& set,
-                                 const std::vector<ArrayStretch>& stretches) {
-    std::vector<Window> all = SatelliteWindows(sequences, stretches);
-    const std::vector<Window> hits = TemplateWindows(sequences, set);
-    all.insert(all.end(), hits.begin(), hits.end());
+// Windows sorted and joined where they overlap or touch.
+std::vector<Window> JoinWindows(std::vector<Window> all) {
     std::sort(all.begin(), all.end(), [](const Window& a, const Window& b) {
         return a.record != b.record ? a.record < b.record : a.begin < b.begin;
     });
@@ -149,6 +142,20 @@ std::vector<Window> RoundWindows(const std::vector<std::string>& sequences,
         }
     }
     return joined;
+}
+
+// What a round decomposes: the satellite stretches of the last decomposition,
+// the stretches that share k-mers with the new set (monomers that reach
+// satellite the last set missed) and the `tandem` ones (of the de novo
+// route's period), joined, in record and position order.
+std::vector<Window> RoundWindows(const std::vector<std::string>& sequences,
+                                 const std::vector<MonomerType>& set,
+                                 const std::vector<ArrayStretch>& stretches, const std::vector<Window>& tandem) {
+    std::vector<Window> all = SatelliteWindows(sequences, stretches);
+    const std::vector<Window> hits = TemplateWindows(sequences, set);
+    all.insert(all.end(), hits.begin(), hits.end());
+    all.insert(all.end(), tandem.begin(), tandem.end());
+    return JoinWindows(std::move(all));
 }
 
 // Percent of the ACGT bases in segments of satellite identity, and their bases.
@@ -389,6 +396,7 @@ struct State {
     std::size_t inferred = 0;
     Decomposition segments;
     std::vector<ArrayStretch> regions;
+    std::vector<Window> tandem;  // the de novo route's tandem stretches, decomposed every round
 };
 
 RegionSettings Regions(const InferSettings& settings) {
@@ -673,6 +681,121 @@ void NameInHorOrder(Inference& result, const std::vector<std::size_t>& counts) {
               [](const HybridMonomer& a, const HybridMonomer& b) { return a.monomer < b.monomer; });
 }
 
+
+// The pieces of one period of the repeat as the templates cut it: three
+// periods around period.start decomposed with the templates (turned to the
+// other strand when the first segment of satellite identity in the middle
+// period is reverse, so that the period is read in that segment's direction
+// and lies in its copy); from that segment on, one period, cut where each
+// segment of satellite identity starts and between those starts into equal
+// pieces near the first segment's template length (monomers unlike every
+// template have no boundaries of their own to find, and where an alignment
+// ends in unrelated sequence is loose). Named P1, P2, ... Empty
+// when no segment there reaches satellite identity.
+std::vector<MonomerType> CutPeriod(const std::vector<std::string>& sequences, const TandemPeriod& period,
+                                   const std::vector<MonomerType>& templates, const InferSettings& settings) {
+    const std::string& record = sequences[period.record];
+    const std::size_t begin = period.start - std::min(period.start, period.period);
+    const std::size_t end = std::min(record.size(), period.start + 2 * period.period);
+    std::string stretch = record.substr(begin, end - begin);
+    std::int64_t middle = static_cast<std::int64_t>(period.start - begin);
+    const double satellite = settings.regions.satelliteIdentity;
+    std::vector<Segment> segments;
+    auto anchor = segments.end();
+    for (int turn = 0; turn < 2; ++turn) {
+        segments = Decompose(stretch, templates, settings.scoring);
+        anchor = std::find_if(segments.begin(), segments.end(), [&](const Segment& segment) {
+            return segment.start >= middle && segment.identity >= satellite;
+        });
+        if (anchor == segments.end() || !anchor->reverse || turn == 1) break;
+        stretch = ReverseComplement(stretch);
+        middle = static_cast<std::int64_t>(stretch.size()) - 1 - anchor->end;
+    }
+    std::vector<MonomerType> pieces;
+    if (anchor == segments.end()) return pieces;
+    const auto length = static_cast<std::int64_t>(templates[anchor->type].sequence.size());
+    const std::int64_t last = std::min(anchor->start + static_cast<std::int64_t>(period.period),
+                                       static_cast<std::int64_t>(stretch.size()));
+    const auto add = [&](std::int64_t from, std::int64_t to) {  // [from, to) in equal pieces near `length`
+        const std::int64_t count = (to - from + length / 2) / length;
+        for (std::int64_t k = 0; k < count; ++k) {
+            const auto at = static_cast<std::size_t>(from + k * (to - from) / count);
+            const auto next = static_cast<std::size_t>(from + (k + 1) * (to - from) / count);
+            std::string name = "P";
+            name += std::to_string(pieces.size() + 1);
+            pieces.push_back({std::move(name), stretch.substr(at, next - at)});
+        }
+    };
+    std::int64_t done = anchor->start;  // first base not in a piece
+    for (auto at = anchor + 1; at != segments.end() && at->start < last - length / 2; ++at) {
+        if (at->identity < satellite) continue;
+        add(done, at->start);
+        done = at->start;
+    }
+    add(done, last);
+    return pieces;
+}
+
+// The de novo start: one period of the sequence as the only template, or its
+// pieces where the templates fit it (route.cut of them), decomposed in the
+// stretches that share k-mers with it and the tandem stretches of the period.
+// Returns whether the templates cut the period.
+bool StartFromPeriod(const std::vector<std::string>& sequences, const std::vector<MonomerType>& templates,
+                     const InferSettings& settings, InferRoute& route, State& state) {
+    const TandemPeriod& period = route.period;
+    state.set = CutPeriod(sequences, period, templates, settings);
+    route.cut = state.set.size();
+    if (state.set.empty()) state.set = {{"P1", sequences[period.record].substr(period.start, period.period)}};
+    state.inferred = state.set.size();
+    state.tandem = period.stretches;
+    std::vector<Window> windows = TemplateWindows(sequences, state.set);
+    windows.insert(windows.end(), state.tandem.begin(), state.tandem.end());
+    state.segments = DecomposeWindows(sequences, state.set, JoinWindows(std::move(windows)),
+                                      Decomposition(sequences.size()), 0, settings);
+    return route.cut > 0;
+}
+
+// The rounds (see InferMonomers) from the state's decomposition on; `round`
+// counts the decompositions.
+void RunRounds(const std::vector<std::string>& sequences, State& state, const std::vector<MonomerType>& kept,
+               const Decomposition& outside, const InferSettings& settings, std::size_t& round,
+               const std::function<void(const RoundReport&)>& onRound) {
+    const RegionSettings regionSettings = Regions(settings);
+    const double satellite = regionSettings.satelliteIdentity;
+    bool taken = false;  // a set inferred in the rounds was taken
+
+    for (; round < settings.maxRounds; ++round) {
+        std::vector<std::string> pieces;
+        std::vector<double> identities;
+        for (const LiveSegment& live : LiveSegments(state.segments, state.regions, satellite)) {
+            std::string piece = Piece(sequences, state.segments, live);
+            const Segment& segment = state.segments[live.record][live.index];
+            const std::size_t typeLength = state.set[segment.type].sequence.size();
+            if (!OnlyAcgt(piece) || piece.size() * 2 < typeLength || piece.size() > typeLength * 2) continue;
+            pieces.push_back(std::move(piece));
+            identities.push_back(segment.identity);
+        }
+        std::vector<MonomerType> next;
+        for (const Group& group : RoundGroups(pieces, identities, settings)) {
+            next.push_back({MonomerName(next.size()), group.consensus});
+        }
+        if (next.empty() || (taken && Equivalent(next, state.set, state.inferred))) break;
+        const std::size_t inferred = next.size();
+        next.insert(next.end(), kept.begin(), kept.end());
+        Decomposition segments = DecomposeWindows(
+            sequences, next, RoundWindows(sequences, next, state.regions, state.tandem), outside, inferred, settings);
+        // The first set inferred is always taken; later rounds must raise the
+        // score of the live stretches.
+        if (taken && LiveScore(segments, state.regions) <= LiveScore(state.segments, state.regions)) break;
+        onRound(Report(round + 1, next.size(), segments));
+        taken = true;
+        state.set = std::move(next);
+        state.inferred = inferred;
+        state.segments = std::move(segments);
+        state.regions = ArrayRegions(sequences, state.segments, regionSettings);
+    }
+}
+
 }  // namespace
 
 std::vector<MonomerType> FamilyReferenceTemplates() {
@@ -724,6 +847,7 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     const TandemPeriod period = result.route.templateShare < settings.minTemplateShare
                                     ? FindTandemPeriod(sequences, settings.period)
                                     : TandemPeriod{};
+    const std::vector<MonomerType> starting = state.set;
     if (result.route.templateShare < settings.minTemplateShare &&
         (explained < settings.minTemplateBases ||
          (period.period > 0 && 100 * period.share > 2 * result.route.templateShare))) {
@@ -733,11 +857,8 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
             result.segments.assign(sequences.size(), {});
             return result;
         }
-        state.set = {{"P1", sequences[period.record].substr(period.start, period.period)}};
-        state.segments =
-            DecomposeWindows(sequences, state.set, TemplateWindows(sequences, state.set), none, 0, settings);
+        StartFromPeriod(sequences, starting, settings, result.route, state);
         onRound(Report(++round, state.set.size(), state.segments));
-        state.inferred = 1;
     }
     // The templates that type satellite stay as the monomers of the satellite
     // outside the live arrays; their segments stay where no satellite lies.
@@ -747,37 +868,24 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
         std::tie(kept, outside) = UsedTemplates(state.set, state.segments, satellite, settings.minCount);
     }
     state.regions = ArrayRegions(sequences, state.segments, regionSettings);
-    bool taken = false;  // a set inferred in the rounds was taken
-
-    for (; round < settings.maxRounds; ++round) {
-        std::vector<std::string> pieces;
-        std::vector<double> identities;
-        for (const LiveSegment& live : LiveSegments(state.segments, state.regions, satellite)) {
-            std::string piece = Piece(sequences, state.segments, live);
-            const Segment& segment = state.segments[live.record][live.index];
-            const std::size_t typeLength = state.set[segment.type].sequence.size();
-            if (!OnlyAcgt(piece) || piece.size() * 2 < typeLength || piece.size() > typeLength * 2) continue;
-            pieces.push_back(std::move(piece));
-            identities.push_back(segment.identity);
+    RunRounds(sequences, state, kept, outside, settings, round, onRound);
+    // The templates type satellite but no array of it (they fit some monomers
+    // of a HOR whose others are unlike them): the period of the sequence, cut
+    // by the templates, when that gives an array.
+    if (state.inferred == 0 && result.route.fromTemplates) {
+        InferRoute route{false, result.route.templateShare, FindTandemPeriod(sequences, settings.period), 0};
+        State periodic;
+        if (route.period.period > 0 && StartFromPeriod(sequences, starting, settings, route, periodic)) {
+            onRound(Report(++round, periodic.set.size(), periodic.segments));
+            periodic.regions = ArrayRegions(sequences, periodic.segments, regionSettings);
+            RunRounds(sequences, periodic, {}, none, settings, round, onRound);
+            if (periodic.inferred > 0) {
+                state = std::move(periodic);
+                result.route = route;
+                kept.clear();
+                outside = none;
+            }
         }
-        std::vector<MonomerType> next;
-        for (const Group& group : RoundGroups(pieces, identities, settings)) {
-            next.push_back({MonomerName(next.size()), group.consensus});
-        }
-        if (next.empty() || (taken && Equivalent(next, state.set, state.inferred))) break;
-        const std::size_t inferred = next.size();
-        next.insert(next.end(), kept.begin(), kept.end());
-        Decomposition segments = DecomposeWindows(
-            sequences, next, RoundWindows(sequences, next, state.regions), outside, inferred, settings);
-        // The first set inferred is always taken; later rounds must raise the
-        // score of the live stretches.
-        if (taken && LiveScore(segments, state.regions) <= LiveScore(state.segments, state.regions)) break;
-        onRound(Report(round + 1, next.size(), segments));
-        taken = true;
-        state.set = std::move(next);
-        state.inferred = inferred;
-        state.segments = std::move(segments);
-        state.regions = ArrayRegions(sequences, state.segments, regionSettings);
     }
     if (state.inferred == 0) {  // no live array: the templates type what there is
         result.monomers = state.set;
@@ -791,7 +899,7 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     if (result.route.fromTemplates && SplitHybrids(sequences, state, settings) > 0) {
         for (std::size_t k = 0; k < state.inferred; ++k) state.set[k].name = MonomerName(k);
         Decomposition segments =
-            DecomposeWindows(sequences, state.set, RoundWindows(sequences, state.set, state.regions), outside,
+            DecomposeWindows(sequences, state.set, RoundWindows(sequences, state.set, state.regions, state.tandem), outside,
                              state.inferred, settings);
         onRound(Report(++round, state.set.size(), segments));
         state.segments = std::move(segments);
@@ -817,7 +925,7 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
         if (added == 0) break;
         for (std::size_t k = 0; k < state.inferred; ++k) state.set[k].name = MonomerName(k);
         state.segments =
-            DecomposeWindows(sequences, state.set, RoundWindows(sequences, state.set, state.regions), outside,
+            DecomposeWindows(sequences, state.set, RoundWindows(sequences, state.set, state.regions, state.tandem), outside,
                              state.inferred, settings);
         onRound(Report(++round, state.set.size(), state.segments));
         state.regions = ArrayRegions(sequences, state.segments, regionSettings);

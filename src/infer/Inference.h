@@ -45,6 +45,7 @@ struct InferRoute {
     bool fromTemplates = true;  // else from one period of the sequence (FindTandemPeriod)
     double templateShare = 0;   // percent of the ACGT bases in template segments of satellite identity
     TandemPeriod period;        // the de novo route's period
+    std::size_t cut = 0;        // the pieces the templates cut that period into (0: one period as the template)
 };
 
 // A monomer whose first half is like one monomer and second half like another.

@@ -31,35 +31,29 @@ std::size_t Tolerance(std::size_t period) {
     return std::max<std::size_t>(1, period / 50);
 }
 
-}  // namespace
+// The votes of every distance summed over +-tolerance.
+double Around(const std::vector<double>& votes, std::size_t period, std::size_t tolerance) {
+    double sum = 0;
+    const std::size_t last = std::min(votes.size() - 1, period + tolerance);
+    for (std::size_t d = period - std::min(period, tolerance); d <= last; ++d) {
+        if (d > 0) sum += votes[d];
+    }
+    return sum;
+}
 
-TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences,
-                              const TandemPeriodSettings& settings) {
-    TandemPeriod result;
-    std::vector<std::uint32_t> last(std::size_t{1} << (2 * settings.k));
-    std::vector<double> votes(settings.maxPeriod + 1, 0);
-    std::size_t kmers = 0;
-    for (const std::string& sequence : sequences) {
-        ForEachDistance(sequence, settings, last,
-                        [&](std::size_t, std::uint32_t distance) { votes[distance] += 1; });
-        kmers += sequence.size();
-    }
-    if (kmers == 0) return result;
-    const auto around = [&](std::size_t period) {
-        double sum = 0;
-        const std::size_t tolerance = Tolerance(period);
-        for (std::size_t d = period - std::min(period, tolerance);
-             d <= std::min(settings.maxPeriod, period + tolerance); ++d) {
-            if (d > 0) sum += votes[d];
-        }
-        return sum;
-    };
+// The period from the votes (see FindTandemPeriod); 0 without votes.
+std::size_t ChoosePeriod(const std::vector<double>& votes, const TandemPeriodSettings& settings) {
     std::size_t best = 0;
-    double bestVotes = 0;
+    double bestNarrow = 0;
     for (std::size_t period = settings.minPeriod; period <= settings.maxPeriod; ++period) {
-        if (votes[period] > votes[best] || best == 0) best = period;
+        const double narrow = Around(votes, period, period / 200);
+        if (narrow > bestNarrow) {
+            best = period;
+            bestNarrow = narrow;
+        }
     }
-    bestVotes = around(best);
+    if (best == 0) return 0;
+    const double bestVotes = Around(votes, best, Tolerance(best));
     for (std::size_t parts = 6; parts >= 2; --parts) {
         const std::size_t fraction = (best + parts / 2) / parts;
         if (fraction < settings.minPeriod) continue;
@@ -67,23 +61,36 @@ TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences,
         for (std::size_t d = fraction - Tolerance(fraction); d <= fraction + Tolerance(fraction); ++d) {
             if (votes[d] > votes[peak]) peak = d;
         }
-        if (around(peak) * 3 >= bestVotes) {
-            best = peak;
-            break;
-        }
+        if (Around(votes, peak, Tolerance(peak)) * 3 >= bestVotes) return peak;
     }
-    result.share = around(best) / static_cast<double>(kmers);
-    if (best == 0 || result.share < settings.minShare) return result;
-    result.period = best;
-    // The densest stretch of 10 periods.
+    return best;
+}
+
+// Whether a k-mer `distance` after its previous copy lies one to ten periods
+// (+-2 %) after it.
+bool InPeriod(std::uint32_t distance, std::size_t period) {
+    if (distance == 0) return false;
+    const std::size_t times = (distance + period / 2) / period;
+    if (times < 1 || times > 10) return false;
+    const std::size_t at = times * period;
+    return (distance > at ? distance - at : at - distance) <= Tolerance(at);
+}
+
+// Sets the densest stretch of 10 periods (record and start) and the tandem
+// stretches of `result`.
+void PlaceRepeat(const std::vector<std::string>& sequences, const TandemPeriodSettings& settings,
+                 std::vector<std::uint32_t>& last, TandemPeriod& result) {
+    const std::size_t best = result.period;
     const std::size_t window = 10 * best;
     const std::size_t tolerance = Tolerance(best);
     std::size_t bestCount = 0;
     for (std::size_t r = 0; r < sequences.size(); ++r) {
         std::vector<bool> ring(window, false);  // the last `window` positions: in period?
+        std::vector<std::size_t> bins((sequences[r].size() + settings.bin - 1) / settings.bin, 0);
         std::size_t count = 0;
         ForEachDistance(sequences[r], settings, last, [&](std::size_t i, std::uint32_t distance) {
             const bool in = distance + tolerance >= best && distance <= best + tolerance;
+            bins[i / settings.bin] += InPeriod(distance, best);
             count += in;
             count -= ring[i % window];
             ring[i % window] = in;
@@ -98,7 +105,29 @@ TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences,
             result.start = (sequences[r].size() - best) / 2;
             bestCount = 1;
         }
+        AppendDenseBins(r, sequences[r].size(), bins, settings.bin, settings.minVotes, result.stretches);
     }
+}
+
+}  // namespace
+
+TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences,
+                              const TandemPeriodSettings& settings) {
+    TandemPeriod result;
+    std::vector<std::uint32_t> last(std::size_t{1} << (2 * settings.k));
+    std::vector<double> votes(settings.maxPeriod + 1, 0);
+    std::size_t kmers = 0;
+    for (const std::string& sequence : sequences) {
+        ForEachDistance(sequence, settings, last,
+                        [&](std::size_t, std::uint32_t distance) { votes[distance] += 1; });
+        kmers += sequence.size();
+    }
+    if (kmers == 0) return result;
+    const std::size_t best = ChoosePeriod(votes, settings);
+    result.share = best == 0 ? 0 : Around(votes, best, Tolerance(best)) / static_cast<double>(kmers);
+    if (best == 0 || result.share < settings.minShare) return result;
+    result.period = best;
+    PlaceRepeat(sequences, settings, last, result);
     return result;
 }
 

@@ -4,13 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "infer/TemplateHits.h"
+
 namespace horgrid {
 
 struct TandemPeriodSettings {
-    std::size_t k = 12;            // k-mer length
-    std::size_t minPeriod = 40;    // shortest period looked for, bases
-    std::size_t maxPeriod = 1000;  // longest
-    double minShare = 0.05;        // share of k-mers that must repeat one period back
+    std::size_t k = 12;             // k-mer length
+    std::size_t minPeriod = 40;     // shortest period looked for, bases
+    std::size_t maxPeriod = 20000;  // longest (a HOR of 100 monomers of 171 bases fits)
+    double minShare = 0.05;         // share of k-mers that must repeat one period back
+    std::size_t bin = 500;          // bases per bin of the tandem stretches
+    std::size_t minVotes = 10;      // votes for the period a bin and its two neighbours need
 };
 
 struct TandemPeriod {
@@ -18,15 +22,23 @@ struct TandemPeriod {
     double share = 0;        // share of the k-mers whose previous copy lies one period (+-2 %) back
     std::size_t record = 0;  // where one period of the densest stretch lies
     std::size_t start = 0;
+    // The stretches that repeat at the period: bins where at least minVotes
+    // k-mers (with the bins either side) lie one to ten periods (+-2 %) after
+    // their previous copy, joined and widened by one bin; in record and
+    // position order. Copies 30 % apart still give a few such k-mers a
+    // monomer; random sequence almost none.
+    std::vector<RecordWindow> stretches;
 };
 
 // The repeat period of tandemly repeated sequence, found from the distances
 // between equal k-mers: every k-mer (ACGT only, either case) votes for the
-// distance back to its previous occurrence; the period is the distance with
-// the most votes (summed over +-2 %) between minPeriod and maxPeriod, or a
-// whole fraction of it (1/2 ... 1/6) that holds at least a third of those
-// votes, so a dimer of the repeat does not hide its monomer. `start` is the
-// middle of the stretch of 10 periods where most k-mers vote for the period.
+// distance back to its previous occurrence on the same strand (a copy turned
+// to the other strand repeats at the same period); the period is the distance
+// with the most votes (summed over +-0.5 %, as indels spread a long period's
+// votes) between minPeriod and maxPeriod, or a whole fraction of it (1/2 ...
+// 1/6) that holds at least a third of those votes (summed over +-2 %), so a
+// dimer of the repeat does not hide its monomer. `start` is the middle of the
+// stretch of 10 periods where most k-mers vote for the period.
 TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences,
                               const TandemPeriodSettings& settings = {});
 

@@ -15,6 +15,11 @@ struct RecordWindow {
     std::size_t end = 0;
 };
 
+// Appends the bins of one record (`hits` per bin of `bin` bases) whose count
+// with the bins either side reaches minHits, widened by one bin and joined.
+void AppendDenseBins(std::size_t record, std::size_t length, const std::vector<std::size_t>& hits,
+                     std::size_t bin, std::size_t minHits, std::vector<RecordWindow>& windows);
+
 struct TemplateHitSettings {
     std::size_t k = 12;        // k-mer length
     std::size_t bin = 500;     // bases per bin

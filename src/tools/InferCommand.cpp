@@ -7,6 +7,7 @@
 #include "infer/InferFile.h"
 #include "infer/InferFiles.h"
 #include "infer/InferSummary.h"
+#include "tools/Messages.h"
 
 namespace horgrid {
 namespace {
@@ -76,6 +77,7 @@ void InferOptions::Execute() const {
         std::cout << InferSummary(inference, templates.empty() ? "the standard class monomers" : templates);
         if (inference.monomers.empty()) {
             std::cout << "no satellite found in '" << sequences << "': the monomer set is empty\n";
+            PrintMessage("infer", "no satellite found in '" + sequences + "': the monomer set is empty");
         } else {
             PrintHor(inference);
         }

@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "InferTestArray.h"
+#include "infer/Inference.h"
+
+namespace horgrid::test {
+namespace {
+
+// A true monomer of a generated array: [start, end) and its strand.
+struct Placed {
+    std::int64_t start = 0, end = 0;
+    bool reverse = false;
+};
+
+// A CEN180-like array: a 178-base unit, eight families 6 % from it, copies
+// 2-6 % from their family, and in its middle a stretch of `diverged` copies of
+// another ancestor `apart` from the unit (eight families 6 % from it, copies
+// 10 % from their family, so no copy lies within 10 % of another) turned to
+// the reverse strand.
+std::string PlantArray(std::uint64_t seed, std::size_t copies, std::size_t diverged, double apart,
+                       std::vector<Placed>& truth) {
+    std::mt19937_64 random(seed);
+    std::uniform_real_distribution<double> roll(0.0, 1.0);
+    const std::string unit = reference::RandomSequence(random, 178);
+    const std::string old = reference::Mutate(random, unit, apart);
+    const auto families = [&](const std::string& from) {
+        std::vector<std::string> made;
+        for (int k = 0; k < 8; ++k) made.push_back(reference::Mutate(random, from, 0.06));
+        return made;
+    };
+    const std::vector<std::string> live = families(unit);
+    const std::vector<std::string> ancient = families(old);
+    std::string sequence;
+    const auto lay = [&](const std::vector<std::string>& from, std::size_t count, double low, double high) {
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::string copy =
+                reference::Mutate(random, from[random() % from.size()], low + (high - low) * roll(random));
+            truth.push_back({static_cast<std::int64_t>(sequence.size()),
+                             static_cast<std::int64_t>(sequence.size() + copy.size()), false});
+            sequence += copy;
+        }
+    };
+    lay(live, copies / 2, 0.02, 0.06);
+    const std::size_t begin = sequence.size();
+    const std::size_t first = truth.size();
+    lay(ancient, diverged, 0.10, 0.10);
+    const std::string stretch = ReverseComplement(sequence.substr(begin));
+    sequence.replace(begin, stretch.size(), stretch);
+    const auto mirror = static_cast<std::int64_t>(begin + sequence.size());  // start + end of the stretch
+    for (std::size_t k = first; k < truth.size(); ++k) {
+        const Placed placed = truth[k];
+        truth[k] = {mirror - placed.end, mirror - placed.start, true};
+    }
+    std::reverse(truth.begin() + static_cast<std::ptrdiff_t>(first), truth.end());
+    lay(live, copies - copies / 2, 0.02, 0.06);
+    return sequence;
+}
+
+// Percent of the true monomers (in position order) that one segment overlaps by half, and of
+// them the percent whose start lies within 5 bases of the median offset
+// (measured on each monomer's strand); the diverged ones' coverage apart.
+struct Agreement {
+    double covered = 0, starts = 0, reverseCovered = 0;
+};
+
+Agreement Agree(const std::vector<Placed>& truth, const std::vector<Segment>& segments, double minIdentity) {
+    std::vector<std::int64_t> offsets(truth.size(), INT64_MIN);
+    std::size_t at = 0;
+    for (std::size_t k = 0; k < truth.size(); ++k) {
+        const Placed& placed = truth[k];
+        while (at < segments.size() && segments[at].end < placed.start) ++at;
+        for (std::size_t s = at; s < segments.size() && segments[s].start < placed.end; ++s) {
+            const std::int64_t overlap =
+                std::min(placed.end, segments[s].end + 1) - std::max(placed.start, segments[s].start);
+            if (segments[s].identity >= minIdentity && 2 * overlap >= placed.end - placed.start) {
+                offsets[k] = (segments[s].start - placed.start) * (placed.reverse ? -1 : 1);
+            }
+        }
+    }
+    std::vector<std::int64_t> found;
+    std::size_t reverse = 0, reverseFound = 0;
+    for (std::size_t k = 0; k < truth.size(); ++k) {
+        if (offsets[k] != INT64_MIN) found.push_back(offsets[k]);
+        reverse += truth[k].reverse;
+        reverseFound += truth[k].reverse && offsets[k] != INT64_MIN;
+    }
+    Agreement agreement;
+    if (found.empty()) return agreement;
+    std::vector<std::int64_t> sorted = found;
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2), sorted.end());
+    const std::int64_t median = sorted[sorted.size() / 2];
+    const auto near = std::count_if(found.begin(), found.end(),
+                                    [&](std::int64_t offset) { return std::abs(offset - median) <= 5; });
+    agreement.covered = 100.0 * static_cast<double>(found.size()) / static_cast<double>(truth.size());
+    agreement.starts = 100.0 * static_cast<double>(near) / static_cast<double>(truth.size());
+    agreement.reverseCovered =
+        reverse == 0 ? 100 : 100.0 * static_cast<double>(reverseFound) / static_cast<double>(reverse);
+    return agreement;
+}
+
+// Repeats that are not alpha satellite, as a user brings them: the route
+// must find them whatever the period and strand, and use a template that fits
+// some of their monomers without sharing 12-mers with the rest.
+TEST(InferRoute, GeneratedRepeats) {
+    struct Case {
+        const char* label;
+        std::size_t types;       // unrelated monomers of a HOR (0: the plant-like array)
+        std::size_t length;      // of each
+        std::size_t copies;      // of the HOR
+        std::size_t block;       // copies of one strand
+        double templateApart;    // a template this far from the first monomer (0: the built-in ones)
+        std::size_t inferred;    // monomers expected (the HOR unit)
+    };
+    const std::vector<Case> cases = {
+        // 80 copies of 9 unrelated monomers, a quarter of the copies turned;
+        // the template shares 12-mers with one monomer in nine only.
+        {"nine unrelated, far template", 9, 171, 80, 1, 0.15, 9},
+        {"nine unrelated, near template", 9, 171, 80, 1, 0.08, 9},
+        // A 6 kb HOR-long period, blocks of copies on either strand.
+        {"6 kb period", 1, 6000, 20, 4, 0, 1},
+        // CEN180-like with a diverged reverse-strand stretch 28 % from the unit.
+        {"plant-like, diverged reverse stretch", 0, 178, 1000, 0, 0, 0},
+    };
+    InferSettings settings;
+    settings.threads = 2;
+    for (const Case& c : cases) {
+        std::mt19937_64 random(7);
+        if (c.types == 0) {
+            std::vector<Placed> truth;
+            const std::string sequence = PlantArray(8, c.copies, c.copies / 2, 0.28, truth);
+            const Inference inference =
+                InferMonomers({sequence}, DefaultTemplates(), settings, [](const RoundReport&) {});
+            EXPECT_FALSE(inference.route.fromTemplates) << c.label;
+            EXPECT_EQ(inference.route.period.period, 178u) << c.label;
+            const Agreement agreement = Agree(truth, inference.segments[0], settings.minIdentity);
+            EXPECT_GE(agreement.covered, 97) << c.label;
+            EXPECT_GE(agreement.starts, 95) << c.label;
+            EXPECT_GE(agreement.reverseCovered, 97) << c.label;
+            continue;
+        }
+        std::vector<std::string> types;
+        for (std::size_t k = 0; k < c.types; ++k) types.push_back(reference::RandomSequence(random, c.length));
+        TestArrayShape shape;
+        shape.copies = c.copies;
+        shape.block = c.block;
+        shape.reversed = 0.25;
+        shape.missing = 0;
+        shape.divergence = 0.02;
+        shape.spread = 0;
+        const TestArray array = LayOutTestArray(random, types, shape);
+        const std::vector<MonomerType> templates =
+            c.templateApart > 0
+                ? std::vector<MonomerType>{{"t", reference::Mutate(random, types[0], c.templateApart)}}
+                : DefaultTemplates();
+        const Inference inference = InferMonomers({array.sequence}, templates, settings, [](const RoundReport&) {});
+        const std::size_t unitLength = c.types * c.length;
+        EXPECT_NEAR(static_cast<double>(inference.route.period.period), static_cast<double>(unitLength),
+                    0.01 * static_cast<double>(unitLength))
+            << c.label;
+        // All the monomers (a variant at a strand switch may join them), and
+        // the unit laid end to end within 3 % of the true one read from some
+        // phase on either strand: monomers unlike the template are cut at
+        // its length from where it fits, a few bases loose.
+        EXPECT_GE(inference.inferred, c.inferred) << c.label;
+        EXPECT_LE(inference.inferred, c.inferred + 1) << c.label;
+        std::string truth, unit;
+        for (const std::string& type : types) truth += type;
+        for (const std::size_t type : inference.hor.unit) unit += inference.monomers[type].sequence;
+        double best = 100;
+        for (const std::string& strand : {truth + truth, ReverseComplement(truth + truth)}) {
+            for (std::size_t shift = 0; shift < truth.size(); shift += 1 + truth.size() / 500) {
+                best = std::min(best, PercentApart(strand.substr(shift, truth.size()), unit));
+            }
+        }
+        EXPECT_LT(best, 3) << c.label;
+        EXPECT_EQ(inference.hor.unit.size(), c.inferred) << c.label;
+        EXPECT_GE(static_cast<double>(inference.hor.copies.size()), 0.7 * static_cast<double>(c.copies))
+            << c.label;
+    }
+}
+
+}  // namespace
+}  // namespace horgrid::test
