@@ -7,11 +7,14 @@
 
 #include "annotate/AnnotationFiles.h"
 #include "annotate/PlacedAnnotation.h"
+#include "annotate/PlacedCenSat.h"
 #include "common/FileError.h"
 #include "common/Gnuplot.h"
 #include "common/Parallel.h"
 #include "common/PathNames.h"
 #include "report/ReportFile.h"
+#include "satellite/CenSatTrack.h"
+#include "satellite/SatelliteScan.h"
 
 namespace horgrid {
 namespace {
@@ -115,6 +118,7 @@ AnnotateFileResult AnnotateFile(const AnnotateFileSettings& settings,
                                 const std::function<void(const Progress&)>& progress) {
     const StandardSets sets = BuiltInStandardSets();
     const AlphaKmerTable table = ScanTable(sets);
+    const SatelliteTable satellites(BuiltInSatelliteReferences(), SatelliteScanSettings{}.k);
     RecordSource source(settings.input);
     std::optional<ReportDraft> draft;
     if (std::optional<PictureSettings> pictures = ReportSettings(settings)) draft.emplace(std::move(*pictures));
@@ -124,10 +128,12 @@ AnnotateFileResult AnnotateFile(const AnnotateFileSettings& settings,
         const SequenceRecord& bases = current.record;
         AnnotatedRecord counts{current};
         AnnotationTracks tracks;
+        std::vector<AlphaArrayCall> alpha;
         const auto stretch = [&](std::int64_t start, const Annotation& annotation) {
             const std::int64_t offset = current.offset + start;
             AnnotationTracks placed = PlaceAnnotation(bases.name, offset, annotation, sets);
             writer.Add(placed, bases.name, offset, annotation);
+            AddAlphaArrays(annotation, start, alpha);
             if (draft) Append(tracks, std::move(placed));
             counts.monomers += annotation.monomers.size();
             counts.arrays += annotation.arrays.size();
@@ -137,6 +143,9 @@ AnnotateFileResult AnnotateFile(const AnnotateFileSettings& settings,
             if (progress) progress({done.records, done.bases, current.number, end, bases.sequence.size()});
         };
         AnnotateRecord(bases.sequence, sets, table, settings.threads, stretch, within);
+        const std::vector<SatelliteCall> calls = FindSatellites(bases.sequence, satellites);
+        writer.AddCenSat(PlaceCenSat(bases.name, current.offset,
+                                     BuildCenSatTrack(bases.sequence, alpha, calls, satellites.Labels())));
         // The record is still in memory: its arrays are drawn now.
         if (draft) draft->Add(tracks, bases.sequence, current.offset);
         if (record) record(counts);

@@ -57,7 +57,9 @@ struct AnnotateFileResult {
 // The annotation pipeline: streams the records (one in memory at a time),
 // annotates each with the built-in standard sets (AnnotateRecord), writes
 // PREFIX_AS-HOR.bed, _AS-SF.bed, _AS-strand.bed, _AS-StV.bed, _arrays.tsv,
-// _decomposition.tsv (AnnotationWriter) and, with `report`, _report.html (the
+// _decomposition.tsv, the record's cenSat track (satellite/CenSatTrack.h:
+// the alpha-satellite arrays and the other satellites of FindSatellites)
+// _cenSat.bed and _cenSat-strand.bed (AnnotationWriter) and, with `report`, _report.html (the
 // arrays of each record drawn while its bases are at hand) as one result set,
 // whole or not at all. `record` (optional) is called after each record,
 // `progress` within long records and after each. Raises FileError for a

@@ -50,11 +50,15 @@ AnnotationWriter::AnnotationWriter(const std::string& prefix, const std::vector<
       strand_(set_.Add(prefix + "_AS-strand.bed")),
       variants_(set_.Add(prefix + "_AS-StV.bed")),
       arrays_(set_.Add(prefix + "_arrays.tsv")),
-      decomposition_(set_.Add(prefix + "_decomposition.tsv")) {
+      decomposition_(set_.Add(prefix + "_decomposition.tsv")),
+      cenSat_(set_.Add(prefix + "_cenSat.bed")),
+      cenSatStrand_(set_.Add(prefix + "_cenSat-strand.bed")) {
     hor_.Write(TrackLine(prefix, "AS-HOR", "alpha-satellite HOR monomers"));
     family_.Write(TrackLine(prefix, "AS-SF", "alpha-satellite suprachromosomal family classes"));
     strand_.Write(TrackLine(prefix, "AS-strand", "alpha-satellite strand"));
     variants_.Write(TrackLine(prefix, "AS-StV", "alpha-satellite HOR structural variants"));
+    cenSat_.Write(TrackLine(prefix, "cenSat", "satellite arrays, transition regions and gaps"));
+    cenSatStrand_.Write(TrackLine(prefix, "cenSat-strand", "satellite array strand"));
     std::string header = "#";
     header.append(ArraysHeader()).push_back('\n');
     arrays_.Write(header);
@@ -75,6 +79,12 @@ void AnnotationWriter::Add(const AnnotationTracks& placed, std::string_view reco
     variants_.Write(Bed9(placed.copies));
     arrays_.Write(Tsv(placed.arrays));
     decomposition_.Write(decomposition);
+}
+
+void AnnotationWriter::AddCenSat(const PlacedCenSat& placed) {
+    cenSat_.Write(Bed9(placed.track));
+    cenSatStrand_.Write(Bed9(placed.strands));
+    arrays_.Write(Tsv(placed.arrays));
 }
 
 void AnnotationWriter::WriteReport(const std::string& page) {

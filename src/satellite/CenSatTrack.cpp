@@ -1,0 +1,164 @@
+#include "satellite/CenSatTrack.h"
+
+#include <algorithm>
+#include <map>
+
+namespace horgrid {
+namespace {
+
+struct Span {
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+};
+
+std::vector<Span> RunsOfN(std::string_view sequence) {
+    std::vector<Span> runs;
+    const auto n = static_cast<std::int64_t>(sequence.size());
+    for (std::int64_t x = 0; x < n;) {
+        if (sequence[static_cast<std::size_t>(x)] != 'N' && sequence[static_cast<std::size_t>(x)] != 'n') {
+            ++x;
+            continue;
+        }
+        std::int64_t y = x;
+        while (y < n && (sequence[static_cast<std::size_t>(y)] == 'N' || sequence[static_cast<std::size_t>(y)] == 'n')) {
+            ++y;
+        }
+        runs.push_back({x, y});
+        x = y;
+    }
+    return runs;
+}
+
+// The parts of [start, end) outside every span of `taken` (sorted, disjoint).
+std::vector<Span> Outside(std::int64_t start, std::int64_t end, const std::vector<Span>& taken) {
+    std::vector<Span> parts;
+    auto it = std::lower_bound(taken.begin(), taken.end(), start,
+                               [](const Span& span, std::int64_t at) { return span.end <= at; });
+    for (; it != taken.end() && it->start < end; ++it) {
+        if (it->start > start) parts.push_back({start, it->start});
+        start = std::max(start, it->end);
+    }
+    if (start < end) parts.push_back({start, end});
+    return parts;
+}
+
+std::vector<Span> Merged(std::vector<Span> spans) {
+    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.start < b.start; });
+    std::vector<Span> merged;
+    for (const Span& span : spans) {
+        if (!merged.empty() && span.start <= merged.back().end) {
+            merged.back().end = std::max(merged.back().end, span.end);
+        } else {
+            merged.push_back(span);
+        }
+    }
+    return merged;
+}
+
+std::string AlphaName(const AlphaArrayCall& array, bool active) {
+    switch (array.kind) {
+        case ArrayClass::LiveHor: return (active ? "active_hor(" : "hor(") + array.hor + ")";
+        case ArrayClass::DivergedHor: return "dhor(" + array.hor + ")";
+        case ArrayClass::Monomeric: break;
+    }
+    return "mon";
+}
+
+// Names the alpha arrays: the largest live HOR array of each centromeric
+// region (chain of items joined by ct or touching) is active.
+void NameAlpha(std::vector<CenSatItem>& items, const std::vector<const AlphaArrayCall*>& source,
+               const CenSatSettings& settings) {
+    std::size_t regionStart = 0;
+    for (std::size_t i = 0; i <= items.size(); ++i) {
+        const bool cut = i == items.size() || i == 0 || items[i].kind == CenSatKind::Gap ||
+                         items[i - 1].kind == CenSatKind::Gap ||
+                         items[i].start - items[i - 1].end > settings.maxTransition;
+        if (!cut) continue;
+        std::size_t best = items.size();
+        for (std::size_t j = regionStart; j < i; ++j) {
+            if (items[j].kind != CenSatKind::Alpha || source[j]->kind != ArrayClass::LiveHor) continue;
+            if (best == items.size() || items[j].end - items[j].start > items[best].end - items[best].start) best = j;
+        }
+        for (std::size_t j = regionStart; j < i; ++j) {
+            if (items[j].kind == CenSatKind::Alpha) items[j].name = AlphaName(*source[j], j == best);
+        }
+        regionStart = i;
+    }
+}
+
+}  // namespace
+
+void AddAlphaArrays(const Annotation& annotation, std::int64_t start, std::vector<AlphaArrayCall>& alpha) {
+    std::vector<std::int64_t> strand(annotation.arrays.size(), 0);
+    for (const AnnotatedMonomer& monomer : annotation.monomers) {
+        if (monomer.array != kNone) strand[monomer.array] += monomer.reverse ? -1 : 1;
+    }
+    for (std::size_t a = 0; a < annotation.arrays.size(); ++a) {
+        const AnnotatedArray& array = annotation.arrays[a];
+        alpha.push_back({array.start + start, array.end + start, array.kind, array.hor, strand[a] < 0});
+    }
+}
+
+std::vector<CenSatItem> BuildCenSatTrack(std::string_view sequence, const std::vector<AlphaArrayCall>& alpha,
+                                         const std::vector<SatelliteCall>& calls,
+                                         const std::vector<std::string>& labels, const CenSatSettings& settings) {
+    const std::vector<Span> gaps = RunsOfN(sequence);
+    std::vector<CenSatItem> items;
+    std::vector<const AlphaArrayCall*> source;
+    for (const Span& gap : gaps) {
+        items.push_back({gap.start, gap.end, "GAP", CenSatKind::Gap, false});
+        source.push_back(nullptr);
+    }
+    std::vector<Span> alphaSpans;
+    for (const AlphaArrayCall& array : alpha) {
+        for (const Span& part : Outside(array.start, array.end, gaps)) {
+            items.push_back({part.start, part.end, "", CenSatKind::Alpha, array.reverse});
+            source.push_back(&array);
+            alphaSpans.push_back(part);
+        }
+    }
+    alphaSpans.insert(alphaSpans.end(), gaps.begin(), gaps.end());
+    const std::vector<Span> taken = Merged(std::move(alphaSpans));
+    for (const SatelliteCall& call : calls) {
+        for (const Span& part : Outside(call.start, call.end, taken)) {
+            items.push_back({part.start, part.end, labels[call.label], CenSatKind::Satellite, call.reverse});
+            source.push_back(nullptr);
+        }
+    }
+    std::vector<std::size_t> order(items.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return items[a].start < items[b].start; });
+    std::vector<CenSatItem> sorted;
+    std::vector<const AlphaArrayCall*> sortedSource;
+    for (const std::size_t i : order) {
+        // Alpha arrays of neighbouring stretches may touch or cross: the earlier keeps its bases.
+        CenSatItem item = items[i];
+        if (!sorted.empty()) item.start = std::max(item.start, sorted.back().end);
+        if (item.end <= item.start) continue;
+        sorted.push_back(std::move(item));
+        sortedSource.push_back(source[i]);
+    }
+    NameAlpha(sorted, sortedSource, settings);
+    std::vector<CenSatItem> track;
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        if (i > 0 && sorted[i].kind != CenSatKind::Gap && sorted[i - 1].kind != CenSatKind::Gap &&
+            sorted[i].start > sorted[i - 1].end && sorted[i].start - sorted[i - 1].end <= settings.maxTransition) {
+            track.push_back({sorted[i - 1].end, sorted[i].start, "ct", CenSatKind::Transition, false});
+        }
+        track.push_back(std::move(sorted[i]));
+    }
+    return track;
+}
+
+std::string_view CenSatColour(std::string_view name) {
+    static const std::map<std::string_view, std::string_view> kColours = {
+        {"active_hor", "153,0,0"}, {"hor", "255,102,0"},   {"dhor", "255,146,0"},  {"mon", "255,204,153"},
+        {"mixedAlpha", "204,0,0"}, {"HSat1A", "0,222,96"}, {"HSat1B", "27,153,139"}, {"HSat2", "0,128,250"},
+        {"HSat3", "51,81,137"},    {"bSat", "250,153,255"}, {"gSat", "172,51,199"}, {"cenSat", "0,204,204"},
+        {"rDNA", "102,47,144"},    {"ct", "224,224,224"},  {"GAP", "0,0,0"}};
+    const auto it = kColours.find(name.substr(0, name.find('(')));
+    return it == kColours.end() ? std::string_view("0,204,204") : it->second;
+}
+
+}  // namespace horgrid

@@ -1,0 +1,65 @@
+#pragma once
+
+// The cenSat track of one record: every satellite array with its class label,
+// the transition regions between them and the assembly gaps. Pure: arrays in,
+// labelled intervals out.
+//
+// Rules.
+// - GAP: every run of N (either case).
+// - Alpha satellite from the annotation's arrays: a live HOR array is
+//   `hor(HOR)`, a diverged one `dhor(HOR)`, a monomeric one `mon`; in each
+//   centromeric region the live HOR array of the most bases is
+//   `active_hor(HOR)`.
+// - The other satellites are the scan's calls (satellite/SatelliteScan.h)
+//   without the bases of alpha-satellite arrays and gaps.
+// - ct: the bases between two neighbouring satellite arrays (no gap between
+//   them) when they lie at most `maxTransition` apart. A centromeric region
+//   is a chain of arrays joined by ct.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "annotate/Annotate.h"
+#include "satellite/SatelliteScan.h"
+
+namespace horgrid {
+
+// An alpha-satellite array of the record (positions of the record).
+struct AlphaArrayCall {
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+    ArrayClass kind = ArrayClass::Monomeric;
+    std::string hor;
+    bool reverse = false;
+};
+
+// Appends the arrays of one annotated stretch whose first base is `start` of
+// the record, each on the strand of most of its monomers.
+void AddAlphaArrays(const Annotation& annotation, std::int64_t start, std::vector<AlphaArrayCall>& alpha);
+
+enum class CenSatKind { Alpha, Satellite, Transition, Gap };
+
+struct CenSatItem {
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+    std::string name;  // "active_hor(S4CYH1L)", "HSat3", "ct", "GAP", ...
+    CenSatKind kind = CenSatKind::Satellite;
+    bool reverse = false;  // arrays only
+};
+
+struct CenSatSettings {
+    std::int64_t maxTransition = 500000;
+};
+
+// The track, sorted and without overlaps. `alpha` and `calls` are sorted.
+std::vector<CenSatItem> BuildCenSatTrack(std::string_view sequence, const std::vector<AlphaArrayCall>& alpha,
+                                         const std::vector<SatelliteCall>& calls,
+                                         const std::vector<std::string>& labels,
+                                         const CenSatSettings& settings = {});
+
+// The colour of a label in the track ("R,G,B"), by its class (the label up to '(').
+std::string_view CenSatColour(std::string_view name);
+
+}  // namespace horgrid

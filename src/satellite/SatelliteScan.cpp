@@ -1,0 +1,328 @@
+#include "satellite/SatelliteScan.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <limits>
+#include <stdexcept>
+
+#include "data/EmbeddedData.h"
+#include "decompose/Decompose.h"
+
+namespace horgrid {
+namespace {
+
+constexpr std::array<std::uint8_t, 256> kCodes = [] {
+    std::array<std::uint8_t, 256> codes{};
+    codes.fill(4);
+    codes['A'] = codes['a'] = 0;
+    codes['C'] = codes['c'] = 1;
+    codes['G'] = codes['g'] = 2;
+    codes['T'] = codes['t'] = 3;
+    return codes;
+}();
+
+constexpr std::uint32_t kAmbiguous = std::numeric_limits<std::uint32_t>::max();
+
+// At most two different bases: a microsatellite k-mer.
+bool LowComplexity(std::uint32_t code, int k) {
+    unsigned seen = 0;
+    for (int i = 0; i < k; ++i) seen |= 1u << ((code >> (2 * i)) & 3);
+    return std::popcount(seen) <= 2;
+}
+
+// The codes of the k-mers of `bases` (a circle when `circle`).
+std::vector<std::uint32_t> Codes(const std::string& bases, int k, bool circle) {
+    std::string text = bases;
+    if (circle && !bases.empty()) {
+        while (text.size() < static_cast<std::size_t>(k)) text += bases;
+        text += text.substr(0, static_cast<std::size_t>(k - 1));
+    }
+    const std::uint32_t mask = (std::uint32_t{1} << (2 * k)) - 1;
+    std::vector<std::uint32_t> codes;
+    std::uint32_t code = 0;
+    int valid = 0;
+    for (const char c : text) {
+        const std::uint32_t base = kCodes[static_cast<unsigned char>(c)];
+        if (base > 3) {
+            valid = 0;
+            continue;
+        }
+        code = ((code << 2) | base) & mask;
+        if (++valid >= k) codes.push_back(code);
+    }
+    return codes;
+}
+
+std::string Bases(std::uint32_t code, int k) {
+    std::string text(static_cast<std::size_t>(k), 'A');
+    for (int i = k - 1; i >= 0; --i, code >>= 2) text[static_cast<std::size_t>(i)] = "ACGT"[code & 3];
+    return text;
+}
+
+void Enter(std::unordered_map<std::uint32_t, std::uint32_t>& entries, std::uint32_t code, std::uint32_t value,
+           int k) {
+    if (LowComplexity(code, k)) return;
+    auto [it, added] = entries.emplace(code, value);
+    if (added || it->second == kAmbiguous) return;
+    if ((it->second >> 2) != (value >> 2)) {
+        it->second = kAmbiguous;
+    } else {
+        it->second |= value;
+    }
+}
+
+std::vector<std::string> FilterKmers(const std::unordered_map<std::uint32_t, std::uint32_t>& entries, int k) {
+    std::vector<std::string> kmers;
+    for (const auto& [code, value] : entries) {
+        if (value != kAmbiguous) kmers.push_back(Bases(code, k));
+    }
+    if (kmers.empty()) throw std::invalid_argument("no satellite reference k-mer");
+    return kmers;
+}
+
+std::unordered_map<std::uint32_t, std::uint32_t> BuildEntries(const std::vector<SatelliteReference>& references,
+                                                             int k, std::vector<std::string>& labels,
+                                                             std::vector<bool>& whole) {
+    if (k < 8 || k > 14) throw std::invalid_argument("k must lie between 8 and 14");
+    std::unordered_map<std::uint32_t, std::uint32_t> entries;
+    for (const SatelliteReference& reference : references) {
+        auto at = std::find(labels.begin(), labels.end(), reference.label);
+        if (at == labels.end()) {
+            labels.push_back(reference.label);
+            whole.push_back(reference.whole);
+            at = labels.end() - 1;
+        }
+        const auto label = static_cast<std::uint32_t>(at - labels.begin());
+        for (const bool reverse : {false, true}) {
+            const std::string strand = reverse ? ReverseComplement(reference.sequence) : reference.sequence;
+            const std::uint32_t value = label * 4 + (reverse ? 2 : 1);
+            for (const std::uint32_t code : Codes(strand, k, !reference.whole)) {
+                Enter(entries, code, value, k);
+                if (reference.whole) continue;
+                for (int i = 0; i < k; ++i) {
+                    for (std::uint32_t base = 1; base < 4; ++base) {
+                        Enter(entries, code ^ (base << (2 * i)), value, k);
+                    }
+                }
+            }
+        }
+    }
+    return entries;
+}
+
+// One window's class: the label with the most hits (kNone when it falls
+// short), and that label's hits on the reference's strand minus the others.
+struct WindowClass {
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+    std::size_t label = kNoLabel;
+    std::int64_t strand = 0;
+    static constexpr std::size_t kNoLabel = static_cast<std::size_t>(-1);
+};
+
+class PieceScanner {
+public:
+    PieceScanner(std::string_view sequence, const SatelliteTable& table, const SatelliteScanSettings& settings)
+        : sequence_(sequence), table_(table), settings_(settings) {}
+
+    // The calls of the piece [start, end) (no assembly gap inside), appended.
+    void Scan(std::int64_t start, std::int64_t end, std::vector<SatelliteCall>& calls) const;
+
+private:
+    std::vector<WindowClass> Windows(std::int64_t start, std::int64_t end) const;
+    // hit[x - from]: the k-mer ending at x (within [low, to)) is a hit of `label`.
+    std::vector<bool> Hits(std::int64_t low, std::int64_t from, std::int64_t to, std::size_t label) const;
+    double Density(std::size_t label) const {
+        return table_.Whole(label) ? settings_.wholeDensity : settings_.density;
+    }
+    std::int64_t RefinedStart(std::int64_t low, std::int64_t from, std::int64_t to, std::size_t label) const;
+    std::int64_t RefinedEnd(std::int64_t low, std::int64_t from, std::int64_t to, std::size_t label) const;
+
+    std::string_view sequence_;
+    const SatelliteTable& table_;
+    const SatelliteScanSettings& settings_;
+};
+
+std::vector<WindowClass> PieceScanner::Windows(std::int64_t start, std::int64_t end) const {
+    const int k = table_.K();
+    const std::uint32_t mask = (std::uint32_t{1} << (2 * k)) - 1;
+    const std::size_t labels = table_.Labels().size();
+    std::vector<WindowClass> windows;
+    std::vector<std::int64_t> hits(labels), strand(labels);
+    std::uint32_t code = 0;
+    int valid = 0;
+    for (std::int64_t from = start; from < end; from += settings_.window) {
+        const std::int64_t to = std::min(end, from + settings_.window);
+        std::fill(hits.begin(), hits.end(), 0);
+        std::fill(strand.begin(), strand.end(), 0);
+        std::int64_t kmers = 0;
+        for (std::int64_t x = from; x < to; ++x) {
+            const std::uint32_t base = kCodes[static_cast<unsigned char>(sequence_[static_cast<std::size_t>(x)])];
+            if (base > 3) {
+                valid = 0;
+                continue;
+            }
+            code = ((code << 2) | base) & mask;
+            if (++valid < k) continue;
+            ++kmers;
+            const std::uint32_t found = table_.Find(code);
+            if (found == SatelliteTable::kNoHit) continue;
+            ++hits[found >> 2];
+            strand[found >> 2] += (found & 3) == 1 ? 1 : (found & 3) == 2 ? -1 : 0;
+        }
+        WindowClass window{from, to, WindowClass::kNoLabel, 0};
+        const std::size_t best = static_cast<std::size_t>(std::max_element(hits.begin(), hits.end()) - hits.begin());
+        if (kmers * 2 >= settings_.window && hits[best] > 0 &&
+            static_cast<double>(hits[best]) >= Density(best) * static_cast<double>(kmers)) {
+            window.label = best;
+            window.strand = strand[best];
+        }
+        windows.push_back(window);
+    }
+    return windows;
+}
+
+std::vector<bool> PieceScanner::Hits(std::int64_t low, std::int64_t from, std::int64_t to,
+                                     std::size_t label) const {
+    const int k = table_.K();
+    const std::uint32_t mask = (std::uint32_t{1} << (2 * k)) - 1;
+    std::vector<bool> hit(static_cast<std::size_t>(to - from), false);
+    std::uint32_t code = 0;
+    int valid = 0;
+    for (std::int64_t x = std::max(low, from - k + 1); x < to; ++x) {
+        const std::uint32_t base = kCodes[static_cast<unsigned char>(sequence_[static_cast<std::size_t>(x)])];
+        if (base > 3) {
+            valid = 0;
+            continue;
+        }
+        code = ((code << 2) | base) & mask;
+        if (++valid < k || x < from) continue;
+        const std::uint32_t found = table_.Find(code);
+        hit[static_cast<std::size_t>(x - from)] = found != SatelliteTable::kNoHit && (found >> 2) == label;
+    }
+    return hit;
+}
+
+std::int64_t PieceScanner::RefinedStart(std::int64_t low, std::int64_t from, std::int64_t to,
+                                        std::size_t label) const {
+    const std::vector<bool> hit = Hits(low, from, to, label);
+    const double density = Density(label);
+    double sum = 0, best = -std::numeric_limits<double>::infinity();
+    std::int64_t bestAt = from;
+    for (std::int64_t x = to - 1; x >= from; --x) {
+        const bool h = hit[static_cast<std::size_t>(x - from)];
+        sum += (h ? 1.0 : 0.0) - density;
+        if (h && sum >= best) {
+            best = sum;
+            bestAt = x;
+        }
+    }
+    return std::max(low, bestAt - table_.K() + 1);
+}
+
+std::int64_t PieceScanner::RefinedEnd(std::int64_t low, std::int64_t from, std::int64_t to,
+                                      std::size_t label) const {
+    const std::vector<bool> hit = Hits(low, from, to, label);
+    const double density = Density(label);
+    double sum = 0, best = -std::numeric_limits<double>::infinity();
+    std::int64_t bestAt = to - 1;
+    for (std::int64_t x = from; x < to; ++x) {
+        const bool h = hit[static_cast<std::size_t>(x - from)];
+        sum += (h ? 1.0 : 0.0) - density;
+        if (h && sum >= best) {
+            best = sum;
+            bestAt = x;
+        }
+    }
+    return bestAt + 1;
+}
+
+void PieceScanner::Scan(std::int64_t start, std::int64_t end, std::vector<SatelliteCall>& calls) const {
+    const std::vector<WindowClass> windows = Windows(start, end);
+    std::size_t first = 0, last = 0;
+    std::int64_t strand = 0;
+    bool open = false;
+    const auto close = [&] {
+        open = false;
+        const std::size_t label = windows[first].label;
+        const std::int64_t lowStart = first > 0 ? windows[first - 1].start : windows[first].start;
+        const std::int64_t highEnd = last + 1 < windows.size() ? windows[last + 1].end : windows[last].end;
+        SatelliteCall call;
+        call.label = label;
+        call.start = RefinedStart(start, lowStart, windows[first].end, label);
+        call.end = std::max(call.start, RefinedEnd(start, windows[last].start, highEnd, label));
+        call.reverse = strand < 0;
+        if (call.end - call.start >= settings_.minLength) calls.push_back(call);
+    };
+    for (std::size_t w = 0; w < windows.size(); ++w) {
+        const WindowClass& window = windows[w];
+        if (window.label != WindowClass::kNoLabel) {
+            if (open && window.label == windows[first].label &&
+                window.start - windows[last].end < settings_.joinGap) {
+                last = w;
+                strand += window.strand;
+                continue;
+            }
+            if (open) close();
+            open = true;
+            first = last = w;
+            strand = window.strand;
+        } else if (open && window.end - windows[last].end >= settings_.joinGap) {
+            close();
+        }
+    }
+    if (open) close();
+}
+
+}  // namespace
+
+std::vector<SatelliteCall> FindSatellites(std::string_view sequence, const SatelliteTable& table,
+                                          const SatelliteScanSettings& settings) {
+    const PieceScanner scanner(sequence, table, settings);
+    std::vector<SatelliteCall> calls;
+    const auto n = static_cast<std::int64_t>(sequence.size());
+    std::int64_t pieceStart = 0, run = 0;
+    for (std::int64_t x = 0; x <= n; ++x) {
+        const bool other = x < n && kCodes[static_cast<unsigned char>(sequence[static_cast<std::size_t>(x)])] > 3;
+        if (other) {
+            ++run;
+            continue;
+        }
+        if (run >= settings.assemblyGap || x == n) {
+            const std::int64_t pieceEnd = x == n && run < settings.assemblyGap ? n : x - run;
+            if (pieceEnd > pieceStart) scanner.Scan(pieceStart, pieceEnd, calls);
+            pieceStart = x;
+        }
+        run = 0;
+    }
+    // Refined ends of neighbouring runs may cross: the earlier one keeps the bases.
+    std::vector<SatelliteCall> kept;
+    for (SatelliteCall call : calls) {
+        if (!kept.empty()) call.start = std::max(call.start, kept.back().end);
+        if (call.end - call.start >= settings.minLength) kept.push_back(call);
+    }
+    return kept;
+}
+
+std::vector<SatelliteReference> BuiltInSatelliteReferences() {
+    std::vector<SatelliteReference> references;
+    for (const MonomerType& unit : EmbeddedMonomerSet("cenSat.references.fa")) {
+        references.push_back({unit.name.substr(0, unit.name.find('#')), unit.sequence, false});
+    }
+    for (const MonomerType& unit : EmbeddedMonomerSet("rDNA.KY962518.1.fa.gz")) {
+        references.push_back({"rDNA", unit.sequence, true});
+    }
+    return references;
+}
+
+SatelliteTable::SatelliteTable(const std::vector<SatelliteReference>& references, int k)
+    : entries_(BuildEntries(references, k, labels_, whole_)), filter_(FilterKmers(entries_, k), k) {}
+
+std::uint32_t SatelliteTable::Find(std::uint32_t code) const {
+    if (!filter_.Contains(code)) return kNoHit;
+    const auto it = entries_.find(code);
+    return it == entries_.end() || it->second == kAmbiguous ? kNoHit : it->second;
+}
+
+}  // namespace horgrid

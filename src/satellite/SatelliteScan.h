@@ -1,0 +1,94 @@
+#pragma once
+
+// The satellite arrays other than alpha satellite (HSat1A, HSat3, bSat, gSat,
+// the cenSat families, rDNA) of one sequence. Pure: bases in, labelled
+// stretches out.
+//
+// References. Each class has one or more reference units, named by the class
+// label (data/cenSat.references.fa: consensus monomers of tandem units, and
+// the whole 45S rDNA unit). The table holds, for each tandem unit read as a
+// circle, its k-mers and every k-mer one substitution away from them, both
+// strands; for a whole unit (rDNA) only its own k-mers. A k-mer of two
+// classes belongs to neither; k-mers of at most two different bases are left
+// out (microsatellites of unique sequence).
+//
+// Rule. A record is cut at runs of at least `assemblyGap` bytes other than
+// ACGT into pieces, each piece into windows of `window` bases from its start.
+// A window with at least half a window of k-mers belongs to the class with the
+// most hits when that class's hits reach `density` of its k-mers
+// (`wholeDensity` for whole units). Windows of one class with less than
+// `joinGap` bases of other windows between them form one run (a window of
+// another class ends it). A run's ends are set to the base where the sum of
+// (hit - density) over the class's hits, from the end into the run, is
+// highest, looked for in its end window and the window beside it. Runs
+// shorter than `minLength` are dropped. The strand is the one of most hits
+// (hits on the reference's own strand count for +).
+//
+// Cost: one look-up per base in the k-mer filter (scan/AlphaScan.h's table)
+// and a hash look-up per hit; memory per window, not per base.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "scan/AlphaScan.h"
+
+namespace horgrid {
+
+struct SatelliteReference {
+    std::string label;     // "HSat3", "bSat", "cenSat(SST1)", "rDNA", ...
+    std::string sequence;  // the unit, upper case
+    bool whole = false;    // a whole repeat unit (no neighbours, not a circle)
+};
+
+// The built-in references: data/cenSat.references.fa (record names
+// "LABEL#N") and the rDNA unit data/rDNA.KY962518.1.fa.gz.
+std::vector<SatelliteReference> BuiltInSatelliteReferences();
+
+struct SatelliteScanSettings {
+    int k = 13;
+    std::int64_t window = 1000;
+    double density = 0.05;       // tandem units
+    double wholeDensity = 0.3;   // whole units
+    std::int64_t joinGap = 3000;
+    std::int64_t minLength = 1000;
+    std::int64_t assemblyGap = 10;
+};
+
+// One array: 0-based, half-open.
+struct SatelliteCall {
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+    std::size_t label = 0;  // index into SatelliteTable::Labels()
+    bool reverse = false;
+};
+
+// The k-mers of the references with their class and strand. Read-only once
+// built; threads may share it. Throws std::invalid_argument for k outside 8
+// to 14 or no reference k-mer.
+class SatelliteTable {
+public:
+    SatelliteTable(const std::vector<SatelliteReference>& references, int k);
+
+    int K() const { return filter_.K(); }
+    const std::vector<std::string>& Labels() const { return labels_; }
+    bool Whole(std::size_t label) const { return whole_[label]; }
+    // kNoHit, or the label index * 4 + 1 (forward) / + 2 (reverse) / + 3 (both).
+    std::uint32_t Find(std::uint32_t code) const;
+    static constexpr std::uint32_t kNoHit = 0;
+
+private:
+    std::vector<std::string> labels_;
+    std::vector<bool> whole_;
+    std::unordered_map<std::uint32_t, std::uint32_t> entries_;
+    AlphaKmerTable filter_;
+};
+
+// The arrays of `sequence`, sorted, not overlapping.
+std::vector<SatelliteCall> FindSatellites(std::string_view sequence, const SatelliteTable& table,
+                                          const SatelliteScanSettings& settings = {});
+
+}  // namespace horgrid
