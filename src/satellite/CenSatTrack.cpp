@@ -142,6 +142,14 @@ std::vector<CenSatItem> BuildCenSatTrack(std::string_view sequence, const std::v
     NameAlpha(sorted, sortedSource, settings);
     std::vector<CenSatItem> track;
     for (std::size_t i = 0; i < sorted.size(); ++i) {
+        if (!track.empty() && track.back().kind != CenSatKind::Gap && track.back().name == sorted[i].name &&
+            sorted[i].start - track.back().end <= settings.maxBridge) {
+            if (sorted[i].end - sorted[i].start > track.back().end - track.back().start) {
+                track.back().reverse = sorted[i].reverse;
+            }
+            track.back().end = sorted[i].end;
+            continue;
+        }
         if (i > 0 && sorted[i].kind != CenSatKind::Gap && sorted[i - 1].kind != CenSatKind::Gap &&
             sorted[i].start > sorted[i - 1].end && sorted[i].start - sorted[i - 1].end <= settings.maxTransition) {
             track.push_back({sorted[i - 1].end, sorted[i].start, "ct", CenSatKind::Transition, false});

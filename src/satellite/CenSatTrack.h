@@ -12,6 +12,8 @@
 //   `active_hor(HOR)`.
 // - The other satellites are the scan's calls (satellite/SatelliteScan.h)
 //   without the bases of alpha-satellite arrays and gaps.
+// - Two arrays of one label with at most `maxBridge` bases between them are
+//   one (the strand of the longer).
 // - ct: the bases between two neighbouring satellite arrays (no gap between
 //   them) when they lie at most `maxTransition` apart. A centromeric region
 //   is a chain of arrays joined by ct.
@@ -51,6 +53,7 @@ struct CenSatItem {
 
 struct CenSatSettings {
     std::int64_t maxTransition = 500000;
+    std::int64_t maxBridge = 5000;
 };
 
 // The track, sorted and without overlaps. `alpha` and `calls` are sorted.

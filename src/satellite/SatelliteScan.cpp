@@ -23,6 +23,9 @@ constexpr std::array<std::uint8_t, 256> kCodes = [] {
 }();
 
 constexpr std::uint32_t kAmbiguous = std::numeric_limits<std::uint32_t>::max();
+// The filter looks up a k-mer's last bases first, in a table small enough for
+// the processor's second-level cache.
+constexpr int kTailBases = 11;
 
 // At most two different bases: a microsatellite k-mer.
 bool LowComplexity(std::uint32_t code, int k) {
@@ -54,60 +57,49 @@ std::vector<std::uint32_t> Codes(const std::string& bases, int k, bool circle) {
     return codes;
 }
 
-std::string Bases(std::uint32_t code, int k) {
-    std::string text(static_cast<std::size_t>(k), 'A');
-    for (int i = k - 1; i >= 0; --i, code >>= 2) text[static_cast<std::size_t>(i)] = "ACGT"[code & 3];
-    return text;
-}
-
-void Enter(std::unordered_map<std::uint32_t, std::uint32_t>& entries, std::uint32_t code, std::uint32_t value,
-           int k) {
-    if (LowComplexity(code, k)) return;
-    auto [it, added] = entries.emplace(code, value);
-    if (added || it->second == kAmbiguous) return;
-    if ((it->second >> 2) != (value >> 2)) {
-        it->second = kAmbiguous;
-    } else {
-        it->second |= value;
-    }
-}
-
-std::vector<std::string> FilterKmers(const std::unordered_map<std::uint32_t, std::uint32_t>& entries, int k) {
-    std::vector<std::string> kmers;
-    for (const auto& [code, value] : entries) {
-        if (value != kAmbiguous) kmers.push_back(Bases(code, k));
-    }
-    if (kmers.empty()) throw std::invalid_argument("no satellite reference k-mer");
-    return kmers;
-}
-
-std::unordered_map<std::uint32_t, std::uint32_t> BuildEntries(const std::vector<SatelliteReference>& references,
-                                                             int k, std::vector<std::string>& labels,
-                                                             std::vector<bool>& whole) {
+// Entries as code << 32 | value, sorted by code; a code of two labels takes
+// kAmbiguous, of two strands of one label both strand bits.
+std::vector<std::uint64_t> BuildEntries(const std::vector<SatelliteReference>& references, int k,
+                                        std::vector<std::string>& labels, std::vector<bool>& whole) {
     if (k < 8 || k > 14) throw std::invalid_argument("k must lie between 8 and 14");
-    std::unordered_map<std::uint32_t, std::uint32_t> entries;
+    std::vector<std::uint64_t> raw;
+    const auto enter = [&](std::uint32_t code, std::uint32_t value) {
+        if (!LowComplexity(code, k)) raw.push_back(std::uint64_t{code} << 32 | value);
+    };
     for (const SatelliteReference& reference : references) {
         auto at = std::find(labels.begin(), labels.end(), reference.label);
         if (at == labels.end()) {
             labels.push_back(reference.label);
-            whole.push_back(reference.whole);
+            whole.push_back(true);
             at = labels.end() - 1;
         }
+        whole[static_cast<std::size_t>(at - labels.begin())] = whole[static_cast<std::size_t>(at - labels.begin())] && reference.whole;
         const auto label = static_cast<std::uint32_t>(at - labels.begin());
         for (const bool reverse : {false, true}) {
             const std::string strand = reverse ? ReverseComplement(reference.sequence) : reference.sequence;
             const std::uint32_t value = label * 4 + (reverse ? 2 : 1);
             for (const std::uint32_t code : Codes(strand, k, !reference.whole)) {
-                Enter(entries, code, value, k);
+                enter(code, value);
                 if (reference.whole) continue;
                 for (int i = 0; i < k; ++i) {
-                    for (std::uint32_t base = 1; base < 4; ++base) {
-                        Enter(entries, code ^ (base << (2 * i)), value, k);
-                    }
+                    for (std::uint32_t base = 1; base < 4; ++base) enter(code ^ (base << (2 * i)), value);
                 }
             }
         }
     }
+    std::sort(raw.begin(), raw.end());
+    std::vector<std::uint64_t> entries;
+    for (const std::uint64_t entry : raw) {
+        const auto value = static_cast<std::uint32_t>(entry);
+        if (entries.empty() || (entries.back() >> 32) != (entry >> 32)) {
+            entries.push_back(entry);
+            continue;
+        }
+        const auto held = static_cast<std::uint32_t>(entries.back());
+        const std::uint32_t merged = held == kAmbiguous || (held >> 2) != (value >> 2) ? kAmbiguous : held | value;
+        entries.back() = (entries.back() >> 32) << 32 | merged;
+    }
+    if (entries.empty()) throw std::invalid_argument("no satellite reference k-mer");
     return entries;
 }
 
@@ -308,7 +300,7 @@ std::vector<SatelliteCall> FindSatellites(std::string_view sequence, const Satel
 std::vector<SatelliteReference> BuiltInSatelliteReferences() {
     std::vector<SatelliteReference> references;
     for (const MonomerType& unit : EmbeddedMonomerSet("cenSat.references.fa")) {
-        references.push_back({unit.name.substr(0, unit.name.find('#')), unit.sequence, false});
+        references.push_back({unit.name.substr(0, unit.name.find('#')), unit.sequence, unit.name.ends_with(".exact")});
     }
     for (const MonomerType& unit : EmbeddedMonomerSet("rDNA.KY962518.1.fa.gz")) {
         references.push_back({"rDNA", unit.sequence, true});
@@ -317,12 +309,24 @@ std::vector<SatelliteReference> BuiltInSatelliteReferences() {
 }
 
 SatelliteTable::SatelliteTable(const std::vector<SatelliteReference>& references, int k)
-    : entries_(BuildEntries(references, k, labels_, whole_)), filter_(FilterKmers(entries_, k), k) {}
+    : k_(k), entries_(BuildEntries(references, k, labels_, whole_)) {
+    const int tail = std::min(k, kTailBases);
+    tailMask_ = (std::uint32_t{1} << (2 * tail)) - 1;
+    bits_.assign((std::size_t{1} << (2 * k)) / 64, 0);
+    tails_.assign((std::size_t{1} << (2 * tail)) / 64, 0);
+    for (const std::uint64_t entry : entries_) {
+        if (static_cast<std::uint32_t>(entry) == kAmbiguous) continue;
+        const auto code = static_cast<std::uint32_t>(entry >> 32);
+        bits_[code >> 6] |= std::uint64_t{1} << (code & 63);
+        tails_[(code & tailMask_) >> 6] |= std::uint64_t{1} << (code & tailMask_ & 63);
+    }
+}
 
 std::uint32_t SatelliteTable::Find(std::uint32_t code) const {
-    if (!filter_.Contains(code)) return kNoHit;
-    const auto it = entries_.find(code);
-    return it == entries_.end() || it->second == kAmbiguous ? kNoHit : it->second;
+    const std::uint32_t tail = code & tailMask_;
+    if (!((tails_[tail >> 6] >> (tail & 63)) & 1) || !((bits_[code >> 6] >> (code & 63)) & 1)) return kNoHit;
+    const auto it = std::lower_bound(entries_.begin(), entries_.end(), std::uint64_t{code} << 32);
+    return static_cast<std::uint32_t>(*it);
 }
 
 }  // namespace horgrid

@@ -24,17 +24,16 @@
 // shorter than `minLength` are dropped. The strand is the one of most hits
 // (hits on the reference's own strand count for +).
 //
-// Cost: one look-up per base in the k-mer filter (scan/AlphaScan.h's table)
-// and a hash look-up per hit; memory per window, not per base.
+// Cost: one look-up per base in a bit table of the k-mers' last 11 bases, a
+// second in the one of whole k-mers where it hits, a binary search per hit;
+// memory per window, not per base.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
-#include "scan/AlphaScan.h"
 
 namespace horgrid {
 
@@ -73,7 +72,7 @@ class SatelliteTable {
 public:
     SatelliteTable(const std::vector<SatelliteReference>& references, int k);
 
-    int K() const { return filter_.K(); }
+    int K() const { return k_; }
     const std::vector<std::string>& Labels() const { return labels_; }
     bool Whole(std::size_t label) const { return whole_[label]; }
     // kNoHit, or the label index * 4 + 1 (forward) / + 2 (reverse) / + 3 (both).
@@ -81,10 +80,13 @@ public:
     static constexpr std::uint32_t kNoHit = 0;
 
 private:
+    int k_;
     std::vector<std::string> labels_;
     std::vector<bool> whole_;
-    std::unordered_map<std::uint32_t, std::uint32_t> entries_;
-    AlphaKmerTable filter_;
+    std::vector<std::uint64_t> entries_;  // code << 32 | value, sorted
+    std::uint32_t tailMask_ = 0;
+    std::vector<std::uint64_t> bits_;     // every k-mer with an entry
+    std::vector<std::uint64_t> tails_;    // their last bases
 };
 
 // The arrays of `sequence`, sorted, not overlapping.
