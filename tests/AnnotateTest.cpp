@@ -29,8 +29,9 @@ namespace {
 const std::string kSource = HORGRID_SOURCE_DIR;
 const std::string kPiece = kSource + "/tests/data/cen21_piece.fa";
 const std::string kExpected = kSource + "/tests/expected/annotate_cen21_piece/";
-const std::vector<std::string> kResults = {"piece_AS-HOR.bed",    "piece_AS-SF.bed",  "piece_AS-strand.bed",
-                                           "piece_AS-StV.bed",    "piece_arrays.tsv", "piece_decomposition.tsv"};
+const std::vector<std::string> kResults = {"piece_AS-HOR.bed",    "piece_AS-SF.bed",        "piece_AS-strand.bed",
+                                           "piece_AS-StV.bed",    "piece_arrays.tsv",       "piece_decomposition.tsv",
+                                           "piece_cenSat.bed",    "piece_cenSat-strand.bed"};
 
 std::string PieceSequence() {
     SequenceReader reader(kPiece);

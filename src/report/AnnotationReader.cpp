@@ -2,9 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 
+#include "annotate/Annotate.h"
 #include "common/FileError.h"
 #include "common/TextInput.h"
 
@@ -142,6 +144,18 @@ std::vector<std::string> AnnotationInputs(const std::string& prefix) {
 AnnotationTracks ReadAnnotation(const std::string& prefix) {
     AnnotationTracks annotation;
     ReadArraysTable(prefix + "_arrays.tsv", annotation);
+    // The table's satellite arrays other than alpha satellite (their cenSat
+    // label in the class column) have no monomers to draw.
+    const auto column = std::find(annotation.arrayColumns.begin(), annotation.arrayColumns.end(), "class");
+    if (column != annotation.arrayColumns.end()) {
+        const auto at = static_cast<std::size_t>(column - annotation.arrayColumns.begin());
+        std::erase_if(annotation.arrays, [&](const ArrayRow& row) {
+            if (row.fields.size() <= at) return false;
+            const std::string& kind = row.fields[at];
+            return kind != ArrayClassName(ArrayClass::LiveHor) && kind != ArrayClassName(ArrayClass::DivergedHor) &&
+                   kind != ArrayClassName(ArrayClass::Monomeric);
+        });
+    }
     annotation.monomers = ReadBedTrack(prefix + "_AS-HOR.bed");
     std::vector<TrackItem>* optional[] = {&annotation.families, &annotation.strands, &annotation.copies};
     for (int i = 0; i < 3; ++i) {

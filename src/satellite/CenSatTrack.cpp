@@ -121,6 +121,7 @@ std::vector<CenSatItem> BuildCenSatTrack(std::string_view sequence, const std::v
     const std::vector<Span> taken = Merged(std::move(alphaSpans));
     for (const SatelliteCall& call : calls) {
         for (const Span& part : Outside(call.start, call.end, taken)) {
+            if (part.end - part.start < settings.minSatellite) continue;
             items.push_back({part.start, part.end, labels[call.label], CenSatKind::Satellite, call.reverse});
             source.push_back(nullptr);
         }

@@ -11,7 +11,8 @@
 //   centromeric region the live HOR array of the most bases is
 //   `active_hor(HOR)`.
 // - The other satellites are the scan's calls (satellite/SatelliteScan.h)
-//   without the bases of alpha-satellite arrays and gaps.
+//   without the bases of alpha-satellite arrays and gaps; pieces so left of
+//   less than `minSatellite` bases are dropped.
 // - Two arrays of one label with at most `maxBridge` bases between them are
 //   one (the strand of the longer).
 // - ct: the bases between two neighbouring satellite arrays (no gap between
@@ -54,6 +55,7 @@ struct CenSatItem {
 struct CenSatSettings {
     std::int64_t maxTransition = 500000;
     std::int64_t maxBridge = 5000;
+    std::int64_t minSatellite = 1000;
 };
 
 // The track, sorted and without overlaps. `alpha` and `calls` are sorted.

@@ -19,7 +19,8 @@ import os
 import sys
 import tempfile
 
-SUFFIXES = ["AS-HOR.bed", "AS-SF.bed", "AS-strand.bed", "AS-StV.bed", "arrays.tsv", "decomposition.tsv"]
+SUFFIXES = ["AS-HOR.bed", "AS-SF.bed", "AS-strand.bed", "AS-StV.bed", "arrays.tsv", "decomposition.tsv",
+            "cenSat.bed", "cenSat-strand.bed"]
 
 
 def split_header(path):

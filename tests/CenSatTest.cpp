@@ -1,0 +1,140 @@
+// The cenSat track on generated records: arrays built from the built-in
+// satellite references (mutated copies of their units, either strand) in
+// random sequence, runs of N and alpha-satellite arrays as annotate gives
+// them; every row says what the track must hold.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "SequenceGenerator.h"
+#include "decompose/Decompose.h"
+#include "satellite/CenSatTrack.h"
+#include "satellite/SatelliteScan.h"
+
+namespace horgrid {
+namespace {
+
+const SatelliteTable& Table() {
+    static const SatelliteTable table(BuiltInSatelliteReferences(), SatelliteScanSettings{}.k);
+    return table;
+}
+
+std::string Unit(const std::string& name) {
+    for (const SatelliteReference& reference : BuiltInSatelliteReferences()) {
+        if (reference.label == name) return reference.sequence;
+    }
+    ADD_FAILURE() << "no reference " << name;
+    return "N";
+}
+
+// One piece of a generated record.
+struct Piece {
+    enum Kind { Random, Tandem, Gap, Alpha } kind = Random;
+    std::int64_t length = 0;
+    std::string unit;  // label of the reference whose first unit is repeated (Tandem)
+    bool reverse = false;
+    ArrayClass alphaClass = ArrayClass::Monomeric;  // Alpha: the annotation's array (random or `unit` bases)
+};
+
+struct Expected {
+    std::string name;
+    std::int64_t start = 0, end = 0;
+    char strand = '.';
+};
+
+struct Row {
+    std::string what;
+    std::vector<Piece> pieces;
+    std::vector<Expected> track;  // every item, in order
+};
+
+Piece Random(std::int64_t length) { return {Piece::Random, length, "", false, ArrayClass::Monomeric}; }
+Piece Gap(std::int64_t length) { return {Piece::Gap, length, "", false, ArrayClass::Monomeric}; }
+Piece Tandem(std::int64_t length, const std::string& unit, bool reverse = false) {
+    return {Piece::Tandem, length, unit, reverse, ArrayClass::Monomeric};
+}
+Piece Alpha(std::int64_t length, ArrayClass kind, const std::string& unit = "") {
+    return {Piece::Alpha, length, unit, false, kind};
+}
+
+std::string Build(const Row& row, std::mt19937_64& random, std::vector<AlphaArrayCall>& alpha) {
+    std::string record;
+    for (const Piece& piece : row.pieces) {
+        const auto at = static_cast<std::int64_t>(record.size());
+        const auto length = static_cast<std::size_t>(piece.length);
+        if (piece.kind == Piece::Gap) {
+            record += std::string(length, 'N');
+        } else if (piece.kind == Piece::Tandem || !piece.unit.empty()) {
+            const std::string unit = Unit(piece.unit);
+            std::string array;
+            while (array.size() < length) array += reference::Mutate(random, unit, 0.08);
+            array.resize(length);
+            record += piece.reverse ? ReverseComplement(array) : array;
+        } else {
+            record += reference::RandomSequence(random, length);
+        }
+        if (piece.kind == Piece::Alpha) alpha.push_back({at, at + piece.length, piece.alphaClass, "S1C1H1L", false});
+    }
+    return record;
+}
+
+TEST(CenSatTrack, GeneratedRecords) {
+    constexpr std::int64_t kSlack = 150;
+    const std::vector<Row> rows = {
+        {"unique sequence: no call", {Random(300000)}, {}},
+        {"a run of N is a GAP",
+         {Random(20000), Gap(5000), Random(20000)},
+         {{"GAP", 20000, 25000}}},
+        {"HSat3-like array, forward",
+         {Random(20000), Tandem(30000, "HSat3"), Random(20000)},
+         {{"HSat3", 20000, 50000, '+'}}},
+        {"bSat-like array of the other strand",
+         {Random(20000), Tandem(30000, "bSat", true), Random(20000)},
+         {{"bSat", 20000, 50000, '-'}}},
+        {"ct between two arrays of one region; far apart, none",
+         {Random(20000), Tandem(20000, "HSat1A"), Random(40000), Tandem(20000, "bSat"),
+          Random(600000), Tandem(20000, "HSat3"), Random(20000)},
+         {{"HSat1A", 20000, 40000, '+'}, {"ct", 40000, 80000}, {"bSat", 80000, 100000, '+'},
+          {"HSat3", 700000, 720000, '+'}}},
+        {"the largest live HOR array of a region is active; alpha bases are not another class",
+         {Random(20000), Alpha(30000, ArrayClass::LiveHor), Random(10000),
+          Alpha(60000, ArrayClass::LiveHor), Alpha(10000, ArrayClass::Monomeric, "bSat"),
+          Tandem(20000, "cenSat(CER)"), Random(20000)},
+         {{"hor(S1C1H1L)", 20000, 50000, '+'}, {"ct", 50000, 60000}, {"active_hor(S1C1H1L)", 60000, 120000, '+'},
+          {"mon", 120000, 130000, '+'}, {"cenSat(CER)", 130000, 150000, '+'}}},
+    };
+    std::mt19937_64 random(25);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::vector<AlphaArrayCall> alpha;
+        const std::string record = Build(row, random, alpha);
+        // Transitions of a few bases where the ends of two arrays are set apart do not count.
+        std::vector<CenSatItem> track;
+        for (CenSatItem& item : BuildCenSatTrack(record, alpha, FindSatellites(record, Table()), Table().Labels())) {
+            if (item.kind != CenSatKind::Transition || item.end - item.start > kSlack) track.push_back(std::move(item));
+        }
+        std::string shown;
+        for (const CenSatItem& item : track) {
+            shown += item.name + " " + std::to_string(item.start) + "-" + std::to_string(item.end) + "; ";
+        }
+        ASSERT_EQ(track.size(), row.track.size()) << shown;
+        for (std::size_t i = 0; i < track.size(); ++i) {
+            const Expected& expected = row.track[i];
+            EXPECT_EQ(track[i].name, expected.name);
+            EXPECT_NEAR(static_cast<double>(track[i].start), static_cast<double>(expected.start), kSlack);
+            EXPECT_NEAR(static_cast<double>(track[i].end), static_cast<double>(expected.end), kSlack);
+            if (expected.strand != '.') {
+                EXPECT_EQ(track[i].reverse, expected.strand == '-') << expected.name;
+            }
+            if (i > 0) {
+                EXPECT_GE(track[i].start, track[i - 1].end);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace horgrid
