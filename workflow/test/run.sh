@@ -26,7 +26,7 @@ work=$(realpath "$work")
 echo "workflow-test: in $work"
 
 python3 "$root/workflow/test/make_assemblies.py" "$work/data"
-suffixes="AS-HOR.bed AS-SF.bed AS-strand.bed AS-StV.bed arrays.tsv decomposition.tsv report.html"
+suffixes="AS-HOR.bed AS-SF.bed AS-strand.bed AS-StV.bed arrays.tsv decomposition.tsv cenSat.bed cenSat-strand.bed report.html"
 expected_rows=0
 for sample in asm1 asm2 asm3; do
   assembly=$(awk -F'\t' -v s="$sample" '$1 == s { print $2 }' "$work/data/samples.tsv")
