@@ -7,9 +7,11 @@
 //
 // Contract shared by everything declared here:
 // - Everything is in namespace horgrid; records and results are plain values.
-// - Sequences are byte strings compared exactly (case counts, N is no
-//   wildcard); a distance percentage is distance * 100 / the length of the
-//   first sequence of the pair, in single precision.
+// - In the older analyses, sequences are byte strings compared exactly (case
+//   counts, N is no wildcard); a distance percentage is distance * 100 / the
+//   length of the first sequence of the pair, in single precision. The
+//   pipelines of pipelines.h state their own rules (decomposition compares
+//   bases case-insensitively).
 // - Functions that read or write files raise FileError (a std::runtime_error
 //   whose message names the path and the reason); results are written to a
 //   temporary file and moved into place only when complete, so an old result
@@ -18,6 +20,10 @@
 // - The pure analyses (records in, value out) neither read files nor print;
 //   the classes named after the analyses read, call them, print progress on
 //   standard output and write their result files beside the input.
+// - The pipelines (pipelines.h: decompose, infer, annotate, report, dotplot)
+//   read, compute and write their result sets but never print: they hand
+//   what a caller may show to its callbacks, and raise FileError or
+//   InputError (an input that can be read but not taken).
 // - No global mutable state but the signal handler's table of temporary
 //   files: separate objects may be used from separate threads (progress lines
 //   on standard output may then interleave).
