@@ -346,6 +346,11 @@ void BuildIndex(const std::string& path, const FileKind& kind, bool stale) {
             throw failure(target, error);
         }
     };
+    // The index keeps the first of two records of one name and drops the
+    // other: a file whose records lack names of their own gets none.
+    SequenceReader names(path);
+    for (SequenceRecord record; names.Next(record);) {
+    }
     std::unique_ptr<TemporaryFile> faiFile = temporary(fai);
     std::unique_ptr<TemporaryFile> gziFile = kind.bgzip ? temporary(gzi) : nullptr;
     if (fai_build3(path.c_str(), faiFile->path().c_str(), gziFile ? gziFile->path().c_str() : nullptr) != 0) {

@@ -65,7 +65,8 @@ std::string NoRecordsWarning(const std::string& path);
 // file, the index or the region when the file is not a regular file (or is
 // named through an open stream, as /dev/stdin is: no index is ever written
 // beside a stream), not FASTA/FASTQ, cannot be indexed (plain gzip cannot,
-// nor lines of varying length), the index cannot be written ("cannot write
+// nor lines of varying length, nor records without names of their own, as
+// SequenceReader's Names::Unique), the index cannot be written ("cannot write
 // index 'x.fa.fai': Permission denied"), the record is not in the index, or
 // the region is malformed, saying which: positions that are not numbers or
 // too large, a BEGIN of 0, after END or after the record's end, an empty

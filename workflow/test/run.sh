@@ -7,7 +7,8 @@
 # its report from its values in memory), and that the table of all arrays holds
 # every assembly's arrays; then that sample tables it cannot take (no
 # header, no sample, a sample named like the workflow's own folder, an empty
-# or folder assembly) stop it with a message and no result.
+# or folder assembly, records without a name of their own) stop it with a
+# message and no result.
 #
 #     workflow/test/run.sh BUILD_DIR [WORK_DIR]
 set -euo pipefail
@@ -89,7 +90,7 @@ refused() {
     echo "$output" | head -5 >&2
     failed=1
   fi
-  if [ -e "$work/refused" ]; then
+  if [ -n "$(find "$work/refused" -path "$work/refused/work" -prune -o -type f -print 2>/dev/null)" ]; then
     echo "workflow-test: $table: results appeared" >&2
     failed=1
   fi
@@ -103,11 +104,17 @@ printf 'name\tassembly\n' > "$bad/no-sample.tsv"
 printf 'name\tassembly\nwork\t%s\n' "$asm1" > "$bad/work.tsv"
 printf 'name\tassembly\nasm1\t%s\n' "$bad/empty.fa" > "$bad/empty.tsv"
 printf 'name\tassembly\nasm1\t%s\n' "$bad" > "$bad/folder.tsv"
+printf '>same\nACGT\n>other\nACGT\n>same\nACGT\n' > "$bad/same.fa"
+printf 'name\tassembly\nasm1\t%s\n' "$bad/same.fa" > "$bad/same.tsv"
+printf '>a\nACGT\n>\nACGT\n' > "$bad/nameless.fa"
+printf 'name\tassembly\nasm1\t%s\n' "$bad/nameless.fa" > "$bad/nameless.tsv"
 refused "$bad/no-header.tsv" "the first line must be the header name<TAB>assembly"
 refused "$bad/no-sample.tsv" "no sample"
 refused "$bad/work.tsv" "the name work is taken by the workflow's own files"
 refused "$bad/empty.tsv" "sample asm1: the assembly $bad/empty.fa is empty (0 bytes)"
 refused "$bad/folder.tsv" "sample asm1: the assembly $bad is a folder, not a FASTA file"
+refused "$bad/same.tsv" "sample asm1: the assembly $bad/same.fa holds two records of one name"
+refused "$bad/nameless.tsv" "sample asm1: the assembly $bad/nameless.fa holds two records of one name or one without"
 if [ "$failed" -eq 0 ]; then
   echo "workflow-test: merged outputs equal annotate's for every assembly, both ways"
   status=0
