@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "sequence/EditDistance.h"
 #include "sequence/LevenshteinBatch.h"
 
 namespace horgrid {
@@ -61,16 +62,27 @@ std::size_t GroupMedoid(const std::vector<std::string_view>& members, std::size_
 void MedoidConsensus::AddMember(std::string_view member, std::string_view medoid) {
     const std::size_t rows = member.size();
     const std::size_t columns = medoid.size();
-    const std::size_t width = columns + 1;
-    score_.assign((rows + 1) * width, 0);
-    for (std::size_t j = 0; j <= columns; ++j) score_[j] = static_cast<int>(j);
+    // Every optimal path keeps within `band` of the diagonal (each step off it
+    // costs 1), so the DP is kept in that band: the same alignment in memory
+    // of rows x (2 band + 1), not rows x columns (a HOR-long period of 12 kb
+    // would take 600 MB a thread).
+    const std::size_t band = std::min<std::size_t>(Levenshtein(member, medoid), std::max(rows, columns)) + 1;
+    const std::size_t width = 2 * band + 1;
+    constexpr int kFar = std::numeric_limits<int>::max() / 2;
+    score_.assign((rows + 1) * width, kFar);
+    // The cell (i, j) of the full table: its place in the band, and its
+    // score (kFar outside the band).
+    const auto cell = [&](std::size_t i, std::size_t j) { return i * width + (j + band - i); };
+    const auto at = [&](std::size_t i, std::size_t j) {
+        return j + band < i || j > i + band ? kFar : score_[cell(i, j)];
+    };
+    for (std::size_t j = 0; j <= std::min(columns, band); ++j) score_[cell(0, j)] = static_cast<int>(j);
     for (std::size_t i = 1; i <= rows; ++i) {
-        int* row = &score_[i * width];
-        const int* above = row - width;
-        row[0] = static_cast<int>(i);
-        for (std::size_t j = 1; j <= columns; ++j) {
-            const int diagonal = above[j - 1] + (member[i - 1] != medoid[j - 1]);
-            row[j] = std::min({diagonal, above[j] + 1, row[j - 1] + 1});
+        if (i <= band) score_[cell(i, 0)] = static_cast<int>(i);
+        const std::size_t last = std::min(columns, i + band);
+        for (std::size_t j = i > band ? i - band : 1; j <= last; ++j) {
+            const int diagonal = at(i - 1, j - 1) + (member[i - 1] != medoid[j - 1]);
+            score_[cell(i, j)] = std::min({diagonal, at(i - 1, j) + 1, at(i, j - 1) + 1});
         }
     }
     // Traceback from the end: a diagonal step is preferred, then a member
@@ -88,13 +100,13 @@ void MedoidConsensus::AddMember(std::string_view member, std::string_view medoid
         insertion.clear();
     };
     while (i > 0 || j > 0) {
-        const int here = score_[i * width + j];
-        if (i > 0 && j > 0 && here == score_[(i - 1) * width + j - 1] + (member[i - 1] != medoid[j - 1])) {
+        const int here = at(i, j);
+        if (i > 0 && j > 0 && here == at(i - 1, j - 1) + (member[i - 1] != medoid[j - 1])) {
             flushInsertion(j);
             ++counts_[(j - 1) * kSymbols + Code(member[i - 1])];
             --i;
             --j;
-        } else if (i > 0 && here == score_[(i - 1) * width + j] + 1) {
+        } else if (i > 0 && here == at(i - 1, j) + 1) {
             insertion.push_back(member[i - 1]);
             --i;
         } else {
