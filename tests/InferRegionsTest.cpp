@@ -44,44 +44,87 @@ std::vector<std::size_t> NearestInferred(const std::vector<std::string>& types, 
 // last positions are 5-7 % mutants of the first ones (or two of them 0.5-2.5 %
 // mutants, which only their HOR column tells apart); copies lie 1-2 % (and
 // 0.5-3 %, and 3-6 %: groups of one position that the leaders cut must join)
-// from their position. Every position must stay a monomer of its own, and no
-// position may split.
+// from their position. Also a 16-monomer HOR whose last four positions are
+// neighbours 1-3 % from the first of them; a hybrid of two positions 5-7 %
+// apart (first 100 bases of one) that takes the second one's place in two
+// copies in five, about 1.7 % from it, so that only its mosaic of two columns
+// tells it apart; and a 16-monomer HOR in three layers of copies, 6 % apart at
+// every position, which must not split a position. Every position and hybrid must be a monomer of its own, the unit
+// every position, and no position may split.
 TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
     struct Case {
         std::uint64_t seed;
         std::size_t distinct;  // types 20-35 % apart
         double sibling;        // the first `siblings` with a sibling this far (percent, +-1)
         std::size_t siblings;
-        double divergence;  // per copy, from this ...
-        double spread;      // ... to this much more
+        double divergence;        // per copy, from this ...
+        double spread;            // ... to this much more
+        bool neighbours = false;  // the siblings are of the last type and follow it
+        std::size_t copies = 60;
+        std::size_t hybridFirst = 0, hybridSecond = 0;  // positions; none when equal
+        std::size_t cut = 0;                            // bases of the first in the hybrid
+        double hybridShare = 0;  // copies whose second position is the hybrid
+        double layer = 0;        // three layers of copies, each this far from the HOR at every position
     };
-    const std::vector<Case> cases = {{11, 4, 6, 4, 0.005, 0.01},   {12, 5, 6, 5, 0.005, 0.01},
-                                     {16, 5, 1.5, 2, 0.005, 0.01}, {13, 5, 0, 0, 0.005, 0.025},
-                                     {14, 1, 0, 0, 0.005, 0.025},  {15, 4, 0, 0, 0.03, 0.03}};
+    const std::vector<Case> cases = {
+        {11, 4, 6, 4, 0.005, 0.01},
+        {12, 5, 6, 5, 0.005, 0.01},
+        {16, 5, 1.5, 2, 0.005, 0.01},
+        {13, 5, 0, 0, 0.005, 0.025},
+        {14, 1, 0, 0, 0.005, 0.025, false, 400},
+        {15, 4, 0, 0, 0.03, 0.03},
+        {21, 13, 2, 3, 0.005, 0.015, true, 80},
+        {23, 10, 6, 2, 0.005, 0.01, false, 150, 0, 10, 100, 0.4},
+        {22, 16, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0.03}};
     for (const Case& c : cases) {
         std::mt19937_64 random(c.seed);
         const std::string ancestor = reference::RandomSequence(random, 171);
         std::vector<std::string> types = TestTypes(random, ancestor, c.distinct);
         for (std::size_t k = 0; k < c.siblings; ++k) {
+            const std::string& of = types[c.neighbours ? c.distinct - 1 : k];
             std::string sibling;
             do {
-                sibling = reference::Mutate(random, types[k], c.sibling / 100 - 0.005);
-            } while (std::abs(PercentApart(types[k], sibling) - c.sibling) > 1);
+                sibling = reference::Mutate(random, of, c.sibling / 100 - 0.005);
+            } while (std::abs(PercentApart(of, sibling) - c.sibling) > 1);
             types.push_back(sibling);
         }
-        TestArrayShape shape;
-        shape.copies = c.distinct == 1 ? 400 : 60;
-        shape.divergence = c.divergence;
-        shape.spread = c.spread;
-        const TestArray array = LayOutTestArray(random, types, shape);
-        const Inference inference = Infer(array.sequence, {{"a", ancestor}});
+        std::vector<std::string> wanted = types;
+        std::string sequence;
+        if (c.hybridFirst == c.hybridSecond && c.layer == 0) {
+            TestArrayShape shape;
+            shape.copies = c.copies;
+            shape.divergence = c.divergence;
+            shape.spread = c.spread;
+            sequence = LayOutTestArray(random, types, shape).sequence;
+        } else {
+            if (c.hybridFirst != c.hybridSecond)
+                wanted.push_back(types[c.hybridFirst].substr(0, c.cut) + types[c.hybridSecond].substr(c.cut));
+            std::vector<std::vector<std::string>> layers(c.layer > 0 ? 3 : 1, types);
+            for (std::vector<std::string>& layer : layers) {
+                for (std::string& type : layer) type = reference::Mutate(random, type, c.layer);
+            }
+            std::uniform_real_distribution<double> roll(0.0, 1.0);
+            sequence = reference::RandomSequence(random, 500);
+            for (std::size_t copy = 0; copy < c.copies; ++copy) {
+                const bool variant = roll(random) < c.hybridShare;
+                const double divergence = c.divergence + c.spread * roll(random);
+                const std::vector<std::string>& layer = layers[copy * layers.size() / c.copies];
+                for (std::size_t p = 0; p < types.size(); ++p) {
+                    const bool hybrid = variant && p == c.hybridSecond;
+                    sequence += reference::Mutate(random, hybrid ? wanted.back() : layer[p], divergence);
+                }
+            }
+            sequence += reference::RandomSequence(random, 500);
+        }
+        const Inference inference = Infer(sequence, {{"a", ancestor}});
         const std::string label = "seed " + std::to_string(c.seed);
-        EXPECT_EQ(inference.inferred, types.size()) << label;
-        const std::vector<std::size_t> nearest = NearestInferred(types, inference);
-        for (std::size_t k = 0; k < types.size(); ++k) {
-            EXPECT_LT(PercentApart(types[k], inference.monomers[nearest[k]].sequence), 2)
+        EXPECT_EQ(inference.inferred, wanted.size()) << label;
+        const std::vector<std::size_t> nearest = NearestInferred(wanted, inference);
+        for (std::size_t k = 0; k < wanted.size(); ++k) {
+            EXPECT_LT(PercentApart(wanted[k], inference.monomers[nearest[k]].sequence), 2)
                 << label << " type " << k;
-            for (std::size_t j = 0; j < k; ++j) EXPECT_NE(nearest[j], nearest[k]) << label << ": merged";
+            for (std::size_t j = 0; j < k; ++j)
+                EXPECT_NE(nearest[j], nearest[k]) << label << ": " << j << " and " << k << " merged";
         }
         EXPECT_EQ(inference.hor.unit.size(), types.size()) << label;
     }

@@ -12,8 +12,9 @@
 #include "decompose/Decompose.h"
 #include "ensemble/SupracromReferences.h"
 #include "decompose/ChunkedDecompose.h"
+#include "infer/GroupConsensus.h"
+#include "infer/HorColumns.h"
 #include "infer/LeaderClusters.h"
-#include "infer/MedoidConsensus.h"
 #include "infer/StandardMonomers.h"
 #include "infer/TemplateHits.h"
 #include "sequence/DistancePercent.h"
@@ -26,14 +27,6 @@ using Decomposition = std::vector<std::vector<Segment>>;
 
 using Window = RecordWindow;
 
-// A group of segment pieces with its consensus and spread (mean distance of
-// the members to the consensus, percent).
-struct Group {
-    std::vector<std::size_t> members;
-    std::string consensus;
-    float spread = 0;
-};
-
 std::string Upper(std::string_view text) {
     std::string upper(text);
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -43,10 +36,6 @@ std::string Upper(std::string_view text) {
 bool OnlyAcgt(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return c == 'A' || c == 'C' || c == 'G' || c == 'T'; });
-}
-
-float PercentApart(std::string_view a, std::string_view b) {
-    return a.empty() ? 100.0f : DistancePercent(static_cast<int>(Levenshtein(a, b)), a.size());
 }
 
 RoundReport Report(std::size_t round, std::size_t monomers, const Decomposition& segments) {
@@ -224,46 +213,11 @@ std::string Piece(const std::vector<std::string>& sequences, const Decomposition
     return segment.reverse ? ReverseComplement(piece) : std::string(piece);
 }
 
-// Consensus and spread of a group of pieces.
-void Summarise(Group& group, const std::vector<std::string_view>& pieces, std::size_t sample) {
-    std::vector<std::string_view> spread;
-    const std::size_t count = std::min(group.members.size(), sample);
-    for (std::size_t k = 0; k < count; ++k)
-        spread.push_back(pieces[group.members[k * group.members.size() / count]]);
-    const std::size_t medoid = GroupMedoid(spread);
-    group.consensus = MedoidConsensus().Consensus(spread, spread[medoid]);
-    const std::size_t measured = std::min<std::size_t>(spread.size(), 100);
-    double total = 0;
-    for (std::size_t k = 0; k < measured; ++k) {
-        total += PercentApart(group.consensus, spread[k * spread.size() / measured]);
-    }
-    group.spread = measured == 0 ? 0 : static_cast<float>(total / static_cast<double>(measured));
-}
-
 // Two groups are distinct monomers when their consensuses lie clearly further
 // apart than their members lie from them.
 bool Separate(const Group& a, const Group& b, const InferSettings& settings) {
     const float between = PercentApart(a.consensus, b.consensus);
     return between >= 1.0f && between >= settings.separation * (a.spread + b.spread) / 2;
-}
-
-// Two HOR columns of one monomer are distinct monomers when their consensuses
-// differ and most members of each (four in five of up to 200) lie closer to
-// their own column's consensus than to the other's: a base that tells the
-// columns apart is seldom mutated, so even positions one base apart separate,
-// while one monomer used twice in the unit gives one consensus twice.
-bool SeparateColumns(const Group& a, const Group& b, const std::vector<std::string_view>& pieces) {
-    if (a.consensus == b.consensus) return false;
-    const auto loyal = [&](const Group& own, const Group& other) {
-        const std::size_t measured = std::min<std::size_t>(own.members.size(), 200);
-        std::size_t closer = 0;
-        for (std::size_t k = 0; k < measured; ++k) {
-            const std::string_view piece = pieces[own.members[k * own.members.size() / measured]];
-            closer += Levenshtein(piece, own.consensus) < Levenshtein(piece, other.consensus);
-        }
-        return 5 * closer >= 4 * measured;
-    };
-    return loyal(a, b) && loyal(b, a);
 }
 
 std::vector<Group> RoundGroups(const std::vector<std::string>& pieces, const std::vector<double>& identities,
@@ -403,6 +357,36 @@ RegionSettings Regions(const InferSettings& settings) {
     RegionSettings regions = settings.regions;
     regions.threads = settings.threads;
     return regions;
+}
+
+// The live segments of inferred monomers as HOR columns read them: forward
+// pieces, each with its neighbours in the run (same record and strand, at
+// most 50 bases apart, in reading order).
+std::vector<ColumnSegment> ColumnSegments(const std::vector<std::string>& sequences, const State& state,
+                                          double identity) {
+    const std::vector<LiveSegment> live = LiveSegments(state.segments, state.regions, identity);
+    std::vector<ColumnSegment> out;
+    std::vector<std::size_t> slot(live.size(), ColumnSegment::kNone);  // live index -> out
+    for (std::size_t k = 0; k < live.size(); ++k) {
+        const Segment& segment = state.segments[live[k].record][live[k].index];
+        if (segment.type >= state.inferred) continue;
+        slot[k] = out.size();
+        out.push_back({segment.type, ColumnSegment::kNone, ColumnSegment::kNone,
+                       Piece(sequences, state.segments, live[k])});
+    }
+    for (std::size_t k = 0; k + 1 < live.size(); ++k) {
+        if (slot[k] == ColumnSegment::kNone || slot[k + 1] == ColumnSegment::kNone ||
+            live[k].record != live[k + 1].record || live[k].index + 1 != live[k + 1].index)
+            continue;
+        const Segment& a = state.segments[live[k].record][live[k].index];
+        const Segment& b = state.segments[live[k + 1].record][live[k + 1].index];
+        if (a.reverse != b.reverse || b.start - a.end > 50) continue;
+        ColumnSegment& first = out[slot[a.reverse ? k + 1 : k]];
+        ColumnSegment& second = out[slot[a.reverse ? k : k + 1]];
+        first.after = slot[a.reverse ? k : k + 1];
+        second.before = slot[a.reverse ? k + 1 : k];
+    }
+    return out;
 }
 
 // Splits every monomer that takes several columns of the unit into one
@@ -943,6 +927,28 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
             }
         }
         hor = std::move(next);
+    }
+    // Layers and variants of every column (ReviseByColumn), until nothing changes.
+    for (std::size_t times = 0; times < 3; ++times) {
+        std::vector<std::string> monomers;
+        for (std::size_t k = 0; k < state.inferred; ++k) monomers.push_back(state.set[k].sequence);
+        const std::vector<std::string> revised =
+            ReviseByColumn(ColumnSegments(sequences, state, satellite), monomers, hor.unit, settings.minCount,
+                           settings.consensusSample, settings.threads);
+        if (revised.empty()) break;
+        {
+            std::vector<MonomerType> set;
+            for (const std::string& sequence : revised) set.push_back({MonomerName(set.size()), sequence});
+            set.insert(set.end(), state.set.begin() + static_cast<std::ptrdiff_t>(state.inferred), state.set.end());
+            state.set = std::move(set);
+            state.inferred = revised.size();
+            state.segments = DecomposeWindows(sequences, state.set,
+                                              RoundWindows(sequences, state.set, state.regions), outside,
+                                              state.inferred, settings);
+            onRound(Report(++round, state.set.size(), state.segments));
+            state.regions = ArrayRegions(sequences, state.segments, regionSettings);
+            hor = FindHor(LiveTyped(state.segments, state.regions, state.inferred, satellite));
+        }
     }
     onRound(Report(0, state.set.size(), state.segments));
     result.monomers = std::move(state.set);

@@ -1,0 +1,402 @@
+#include "infer/HorColumns.h"
+
+#include <algorithm>
+#include <iterator>
+#include <numeric>
+#include <optional>
+#include <string_view>
+
+#include "common/Parallel.h"
+#include "infer/GroupConsensus.h"
+
+namespace horgrid {
+namespace {
+
+constexpr std::size_t kNone = ColumnSegment::kNone;
+
+// The column of every segment: unit monomers used once stand in their column;
+// segments of monomers outside the unit take the column their neighbours in
+// the run give them (passes forward and back until nothing changes).
+std::vector<std::size_t> SegmentColumns(const std::vector<ColumnSegment>& segments,
+                                        const std::vector<std::size_t>& unit, std::size_t types) {
+    const std::size_t size = unit.size();
+    std::vector<std::size_t> uses(types, 0);
+    std::vector<std::size_t> home(types, kNone);
+    for (std::size_t c = 0; c < size; ++c) {
+        ++uses[unit[c]];
+        home[unit[c]] = c;
+    }
+    std::vector<std::size_t> column(segments.size(), kNone);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        if (uses[segments[i].type] == 1) column[i] = home[segments[i].type];
+    }
+    for (bool changed = true; changed;) {
+        changed = false;
+        const auto fill = [&](std::size_t i) {
+            const ColumnSegment& s = segments[i];
+            if (column[i] != kNone || uses[s.type] != 0) return;
+            if (s.before != kNone && column[s.before] != kNone) {
+                column[i] = (column[s.before] + 1) % size;
+            } else if (s.after != kNone && column[s.after] != kNone) {
+                column[i] = (column[s.after] + size - 1) % size;
+            } else {
+                return;
+            }
+            changed = true;
+        };
+        for (std::size_t i = 0; i < segments.size(); ++i) fill(i);
+        for (std::size_t i = segments.size(); i-- > 0;) fill(i);
+    }
+    return column;
+}
+
+// The bases of `piece` aligned to each base of `consensus` (unit-cost global
+// alignment; '-' where the piece lacks it).
+std::string AlignedBases(std::string_view piece, std::string_view consensus) {
+    const std::size_t rows = piece.size();
+    const std::size_t columns = consensus.size();
+    std::vector<int> score((rows + 1) * (columns + 1));
+    const auto at = [&](std::size_t r, std::size_t c) -> int& { return score[r * (columns + 1) + c]; };
+    for (std::size_t r = 0; r <= rows; ++r) at(r, 0) = static_cast<int>(r);
+    for (std::size_t c = 0; c <= columns; ++c) at(0, c) = static_cast<int>(c);
+    for (std::size_t r = 1; r <= rows; ++r) {
+        for (std::size_t c = 1; c <= columns; ++c) {
+            at(r, c) = std::min({at(r - 1, c - 1) + (piece[r - 1] != consensus[c - 1]), at(r - 1, c) + 1,
+                                 at(r, c - 1) + 1});
+        }
+    }
+    std::string bases(columns, '-');
+    for (std::size_t r = rows, c = columns; r > 0 && c > 0;) {
+        if (at(r, c) == at(r - 1, c - 1) + (piece[r - 1] != consensus[c - 1])) {
+            bases[--c] = piece[--r];
+        } else if (at(r, c) == at(r - 1, c) + 1) {
+            --r;
+        } else {
+            --c;
+        }
+    }
+    return bases;
+}
+
+// Members spread evenly over a list, at most `count` of them.
+std::vector<std::size_t> Spread(const std::vector<std::size_t>& members, std::size_t count) {
+    count = std::min(count, members.size());
+    std::vector<std::size_t> spread;
+    for (std::size_t k = 0; k < count; ++k) spread.push_back(members[k * members.size() / count]);
+    return spread;
+}
+
+// Two carrier lists (ascending) travel together: four in five of each lie in both.
+bool Together(const std::vector<std::size_t>& a, const std::vector<std::size_t>& b) {
+    std::vector<std::size_t> both;
+    std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(both));
+    return 5 * both.size() >= 4 * std::max(a.size(), b.size());
+}
+
+// Bases at either end of a monomer where segments of one position may start or
+// end a little apart, so that a member's first or last bases belong to its
+// neighbour: no evidence of a hybrid.
+constexpr std::size_t kEdge = 10;
+
+// For every site of `consensus` (but its edges) and base other than the
+// consensus base that at least a twentieth of the members (and minCount) carry: the carriers, as
+// indexes into `bases` (each member's bases aligned to the consensus).
+std::vector<std::vector<std::size_t>> Carriers(const std::vector<std::string>& bases, const std::string& consensus,
+                                               std::size_t minCount) {
+    const std::size_t least = std::max(minCount, bases.size() / 20);
+    constexpr std::string_view kAlleles = "ACGT-";
+    std::vector<std::vector<std::size_t>> carriers;
+    for (std::size_t site = kEdge; site + kEdge < consensus.size(); ++site) {
+        for (const char allele : kAlleles) {
+            if (allele == consensus[site]) continue;
+            std::vector<std::size_t> with;
+            for (std::size_t k = 0; k < bases.size(); ++k) {
+                if (bases[k][site] == allele) with.push_back(k);
+            }
+            if (with.size() >= least) carriers.push_back(std::move(with));
+        }
+    }
+    return carriers;
+}
+
+// How far the members in `variant` (indexes into `bases`) are a hybrid of
+// their column and the column of `donor` (its bases aligned to the column's
+// consensus): the most sites where the donor differs from the consensus and
+// that lie on one side of some cut, four in five of which the variant carries
+// the donor's base at.
+std::size_t Hybrid(const std::vector<std::string>& bases, const std::vector<std::size_t>& variant,
+                   const std::string& consensus, const std::string& donor) {
+    std::vector<bool> diagnostic;  // per differing site: most of the variant carry the donor's base
+    for (std::size_t site = kEdge; site + kEdge < consensus.size(); ++site) {
+        if (donor[site] == consensus[site]) continue;
+        std::size_t carry = 0;
+        for (const std::size_t k : variant) carry += bases[k][site] == donor[site];
+        diagnostic.push_back(2 * carry > variant.size());
+    }
+    std::size_t most = 0;
+    for (const bool prefix : {true, false}) {
+        std::size_t carried = 0;
+        for (std::size_t sites = 1; sites < diagnostic.size(); ++sites) {
+            carried += diagnostic[prefix ? sites - 1 : diagnostic.size() - sites] ? 1 : 0;
+            if (5 * carried >= 4 * sites) most = std::max(most, carried);
+        }
+    }
+    return most;
+}
+
+// One column: a sample of the segments standing in it and, for the columns up
+// to kReach before and after it, the bases that travel in its copies.
+class Column {
+public:
+    static constexpr std::size_t kReach = 2;
+
+    Column(const std::vector<ColumnSegment>& segments, const std::vector<std::string_view>& views,
+           std::vector<std::size_t> sample, std::size_t minCount, std::size_t consensusSample)
+        : views_(views), sample_(std::move(sample)), minCount_(minCount), consensusSample_(consensusSample) {
+        for (std::size_t step = 0; step <= kReach; ++step) {
+            for (const bool before : {true, false}) {
+                if (step == 0 && !before) continue;
+                Side side;
+                std::vector<std::size_t> neighbours;
+                for (std::size_t k = 0; k < sample_.size(); ++k) {
+                    std::size_t n = sample_[k];
+                    for (std::size_t t = 0; t < step && n != kNone; ++t)
+                        n = before ? segments[n].before : segments[n].after;
+                    if (n == kNone) continue;
+                    side.present.push_back(k);
+                    neighbours.push_back(n);
+                }
+                if (side.present.size() < 2 * minCount_) continue;
+                const std::string consensus = Summarised(Spread(neighbours, 200)).consensus;
+                std::vector<std::string> bases;
+                for (const std::size_t n : neighbours) bases.push_back(AlignedBases(views_[n], consensus));
+                for (std::vector<std::size_t>& with : Carriers(bases, consensus, minCount_)) {
+                    for (std::size_t& k : with) k = side.present[k];
+                    side.carriers.push_back(std::move(with));
+                }
+                (step == 0 ? own_ : sides_.emplace_back()) = std::move(side);
+            }
+        }
+    }
+
+    const std::vector<std::size_t>& Sample() const { return sample_; }
+
+    Group Summarised(std::vector<std::size_t> members) const {
+        Group group{std::move(members), {}, 0};
+        if (!group.members.empty()) Summarise(group, views_, consensusSample_);
+        return group;
+    }
+
+    // The copies of `variant` (ascending indexes into the sample) are a
+    // layer of the array: in some neighbouring column they carry at least
+    // half as many bases the others mostly lack (four in five of them carry
+    // each) as in this one. A hybrid or other variant that stands in some
+    // copies differs far more in its own column than its copies do in the
+    // next.
+    bool Layer(const std::vector<std::size_t>& variant) const {
+        const std::size_t own = std::max<std::size_t>(Carried(own_, variant), 1);
+        return std::any_of(sides_.begin(), sides_.end(),
+                           [&](const Side& side) { return 2 * Carried(side, variant) >= own; });
+    }
+
+    // The variants among `members` (ascending indexes into the sample), as
+    // consensuses (see ReviseByColumn).
+    std::vector<std::string> Variants(const std::vector<std::size_t>& members, const std::string& consensus,
+                                      const std::vector<std::string>& donors) const;
+
+private:
+    struct Side {
+        std::vector<std::size_t> present;                // sample indexes with a neighbour there
+        std::vector<std::vector<std::size_t>> carriers;  // sample indexes carrying each base
+    };
+    const std::vector<std::string_view>& views_;
+    std::vector<std::size_t> sample_;  // segment indexes
+    std::size_t minCount_;
+    std::size_t consensusSample_;
+    Side own_;
+    std::vector<Side> sides_;
+
+    // The bases of a side that four in five of the variant's copies carry
+    // (0 when too few or too many of them reach that side).
+    std::size_t Carried(const Side& side, const std::vector<std::size_t>& variant) const {
+        std::vector<std::size_t> marked;
+        std::set_intersection(variant.begin(), variant.end(), side.present.begin(), side.present.end(),
+                              std::back_inserter(marked));
+        if (marked.size() < minCount_ || side.present.size() - marked.size() < minCount_) return 0;
+        std::size_t carried = 0;
+        for (const std::vector<std::size_t>& with : side.carriers) {
+            std::vector<std::size_t> both;
+            std::set_intersection(with.begin(), with.end(), marked.begin(), marked.end(), std::back_inserter(both));
+            carried += 5 * both.size() >= 4 * marked.size();
+        }
+        return carried;
+    }
+};
+
+std::vector<std::string> Column::Variants(const std::vector<std::size_t>& members, const std::string& consensus,
+                                          const std::vector<std::string>& donors) const {
+    std::vector<std::string> bases;
+    for (const std::size_t k : members) bases.push_back(AlignedBases(views_[sample_[k]], consensus));
+    const std::vector<std::vector<std::size_t>> carriers = Carriers(bases, consensus, minCount_);
+    std::vector<std::string> aligned;
+    for (const std::string& donor : donors) aligned.push_back(AlignedBases(donor, consensus));
+    // Sites whose carriers travel together, joined.
+    std::vector<std::size_t> root(carriers.size());
+    std::iota(root.begin(), root.end(), 0);
+    const auto find = [&](std::size_t x) {
+        while (root[x] != x) x = root[x] = root[root[x]];
+        return x;
+    };
+    for (std::size_t s = 0; s < carriers.size(); ++s) {
+        for (std::size_t t = s + 1; t < carriers.size(); ++t) {
+            if (Together(carriers[s], carriers[t])) root[find(s)] = find(t);
+        }
+    }
+    std::vector<std::string> variants;
+    for (std::size_t r = 0; r < carriers.size(); ++r) {
+        if (find(r) != r) continue;
+        std::vector<std::size_t> held(members.size(), 0);
+        std::size_t sites = 0;
+        for (std::size_t s = 0; s < carriers.size(); ++s) {
+            if (find(s) != r) continue;
+            ++sites;
+            for (const std::size_t k : carriers[s]) ++held[k];
+        }
+        if (sites < 2) continue;
+        std::vector<std::size_t> variant;  // indexes into `members`
+        std::vector<std::size_t> rest;
+        for (std::size_t k = 0; k < members.size(); ++k) (2 * held[k] >= sites ? variant : rest).push_back(k);
+        if (variant.size() < minCount_ || rest.size() < minCount_) continue;
+        // A hybrid: four in five of its own bases (and at least three) come
+        // from one donor, which explains more of them than any other: bases
+        // that many positions share at the same place (the family's, which
+        // a copy may regain) point to no donor, and two bases that one donor
+        // shares occur by chance in real arrays (CHM13 cen21).
+        std::size_t best = 0;
+        std::size_t second = 0;
+        for (const std::string& donor : aligned) {
+            const std::size_t carried = Hybrid(bases, variant, consensus, donor);
+            second = std::max(second, std::min(best, carried));
+            best = std::max(best, carried);
+        }
+        const bool hybrid = best >= 3 && 5 * best >= 4 * sites && best > second;
+        if (!hybrid) continue;
+        const auto segmentsOf = [&](const std::vector<std::size_t>& of) {
+            std::vector<std::size_t> found;
+            for (const std::size_t k : of) found.push_back(sample_[members[k]]);
+            return found;
+        };
+        const Group a = Summarised(segmentsOf(variant));
+        if (SeparateColumns(a, Summarised(segmentsOf(rest)), views_)) variants.push_back(a.consensus);
+    }
+    return variants;
+}
+
+
+// The monomers standing in each column: the unit's monomer (used once in the
+// unit) first, then the monomers outside the unit most of whose segments
+// stand there.
+std::vector<std::vector<std::size_t>> Standing(const std::vector<ColumnSegment>& segments,
+                                               const std::vector<std::size_t>& column,
+                                               const std::vector<std::size_t>& unit, std::size_t types) {
+    const std::size_t size = unit.size();
+    std::vector<std::size_t> uses(types, 0);
+    for (const std::size_t type : unit) ++uses[type];
+    std::vector<std::vector<std::size_t>> tally(types, std::vector<std::size_t>(size, 0));
+    std::vector<std::size_t> placed(types, 0);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        ++placed[segments[i].type];
+        if (column[i] != kNone) ++tally[segments[i].type][column[i]];
+    }
+    std::vector<std::vector<std::size_t>> standing(size);
+    for (std::size_t c = 0; c < size; ++c) {
+        if (uses[unit[c]] == 1) standing[c].push_back(unit[c]);
+    }
+    for (std::size_t type = 0; type < types; ++type) {
+        if (uses[type] != 0 || placed[type] == 0) continue;
+        const auto most = std::max_element(tally[type].begin(), tally[type].end());
+        const std::size_t c = static_cast<std::size_t>(most - tally[type].begin());
+        if (2 * *most > placed[type] && !standing[c].empty()) standing[c].push_back(type);
+    }
+    return standing;
+}
+
+}  // namespace
+
+std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segments,
+                                        const std::vector<std::string>& monomers,
+                                        const std::vector<std::size_t>& unit, std::size_t minCount,
+                                        std::size_t sample, unsigned threads) {
+    const std::size_t types = monomers.size();
+    const std::size_t size = unit.size();
+    if (size < 2 || segments.empty()) return {};
+    const std::vector<std::size_t> column = SegmentColumns(segments, unit, types);
+    const std::vector<std::vector<std::size_t>> standing = Standing(segments, column, unit, types);
+    std::vector<std::vector<std::size_t>> inColumn(size);  // segments standing in their monomer's column
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const std::size_t c = column[i];
+        if (c == kNone) continue;
+        if (std::find(standing[c].begin(), standing[c].end(), segments[i].type) != standing[c].end())
+            inColumn[c].push_back(i);
+    }
+    std::vector<std::string_view> views;
+    for (const ColumnSegment& s : segments) views.push_back(s.piece);
+    std::vector<std::size_t> into(types);  // the monomer each one joins
+    std::iota(into.begin(), into.end(), 0);
+    std::vector<std::vector<std::string>> variants(size);
+    std::vector<std::string> joined(size);  // a column's consensus where monomers joined
+    ParallelFor(size, threads, [&](std::size_t c, unsigned) {
+        if (inColumn[c].size() < 2 * minCount) return;
+        const Column at(segments, views, Spread(inColumn[c], 300), minCount, sample);
+        const std::size_t own = standing[c][0];
+        const auto ofType = [&](std::size_t type) {
+            std::vector<std::size_t> found;  // sample indexes
+            for (std::size_t k = 0; k < at.Sample().size(); ++k) found.push_back(k);
+            found.erase(std::remove_if(found.begin(), found.end(),
+                                       [&](std::size_t k) { return segments[at.Sample()[k]].type != type; }),
+                        found.end());
+            return found;
+        };
+        std::vector<std::size_t> members = ofType(own);
+        for (std::size_t k = 1; k < standing[c].size(); ++k) {
+            const std::size_t other = standing[c][k];
+            const std::vector<std::size_t> theirs = ofType(other);
+            if (theirs.size() < minCount || !at.Layer(theirs)) continue;
+            into[other] = own;
+            members.insert(members.end(), theirs.begin(), theirs.end());
+        }
+        std::sort(members.begin(), members.end());
+        std::string consensus = monomers[own];
+        if (members.size() != ofType(own).size()) {
+            std::vector<std::size_t> all;
+            for (std::size_t i : inColumn[c]) {
+                if (into[segments[i].type] == own) all.push_back(i);
+            }
+            consensus = joined[c] = at.Summarised(std::move(all)).consensus;
+        }
+        std::vector<std::string> donors;
+        for (std::size_t d = 0; d < size; ++d) {
+            if (unit[d] != own) donors.push_back(monomers[unit[d]]);
+        }
+        variants[c] = at.Variants(members, consensus, donors);
+    });
+    bool changed = false;
+    std::vector<std::string> revised;
+    for (std::size_t type = 0; type < types; ++type) {
+        if (into[type] != type) {
+            changed = true;
+            continue;
+        }
+        const auto at = std::find(unit.begin(), unit.end(), type);
+        const std::size_t c = static_cast<std::size_t>(at - unit.begin());
+        revised.push_back(c < size && !joined[c].empty() ? joined[c] : monomers[type]);
+    }
+    for (std::vector<std::string>& found : variants) {
+        changed = changed || !found.empty();
+        revised.insert(revised.end(), found.begin(), found.end());
+    }
+    if (!changed) return {};
+    return revised;
+}
+
+}  // namespace horgrid
