@@ -943,7 +943,7 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
             state.set = std::move(set);
             state.inferred = revised.size();
             state.segments = DecomposeWindows(sequences, state.set,
-                                              RoundWindows(sequences, state.set, state.regions), outside,
+                                              RoundWindows(sequences, state.set, state.regions, state.tandem), outside,
                                               state.inferred, settings);
             onRound(Report(++round, state.set.size(), state.segments));
             state.regions = ArrayRegions(sequences, state.segments, regionSettings);
