@@ -30,6 +30,13 @@ void ExpectSameAsReference(std::string_view sequence, const std::vector<MonomerT
         EXPECT_EQ(Describe(DecomposeWithKernel(sequence, types, scoring, kernel)), expected)
             << DecomposeKernelName(kernel) << " " << context;
     }
+    // The record in pieces on threads: runs that never fall into step (no
+    // overlap), that may (a short one) and that mostly do.
+    for (const RecordThreads threads : {RecordThreads{2, 1, 0}, RecordThreads{3, 1, 12}, RecordThreads{3, 1, 60}}) {
+        EXPECT_EQ(Describe(DecomposeWithKernel(sequence, types, scoring, SupportedDecomposeKernels().back(), threads)),
+                  expected)
+            << threads.threads << " threads, overlap " << threads.overlap << " " << context;
+    }
 }
 
 // Random cases: independent or near-identical monomers of unequal lengths
@@ -88,6 +95,11 @@ TEST(Decompose, LongRecordsAndWideScores) {
     const std::string gaps = before + after + before + after + before + after;
     const std::string wideRecord =
         Mutate(random, wide[0].sequence, 0.1) + Mutate(random, wide[0].sequence, 0.1);
+    // An array of HOR copies of four monomer-sized types, 3 % apart.
+    std::vector<MonomerType> hor;
+    for (const char* name : {"h1", "h2", "h3", "h4"}) hor.push_back({name, RandomSequence(random, 171)});
+    std::string array;
+    while (array.size() < 20000) array += Mutate(random, hor[array.size() / 171 % 4].sequence, 0.03);
     const struct {
         const std::string& record;
         const std::vector<MonomerType>& types;
@@ -95,7 +107,8 @@ TEST(Decompose, LongRecordsAndWideScores) {
     } cases[] = {{gaps, one, Scoring{}},
                  {longRecord, small, Scoring{}},
                  {nRun, small, {0, -1, -1, 1}},
-                 {wideRecord, wide, {-1, -20, -1, 1}}};
+                 {wideRecord, wide, {-1, -20, -1, 1}},
+                 {array, hor, Scoring{}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.record.size());
         ExpectSameAsReference(c.record, c.types, c.scoring, "");

@@ -5,6 +5,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "common/Parallel.h"
 #include "decompose/DecomposeEngine.h"
 #include "decompose/DecomposeKernels.h"
 #include "decompose/DecomposeTrace.h"
@@ -125,36 +126,45 @@ Layout BuildLayout(const std::vector<std::string>& monomers, const Scoring& scor
     return layout;
 }
 
-// Runs the DP over the record with keys of type Key (the score above
-// `startBits` bits of segment start) and fills the trace (see
-// DecomposeTrace.h: per position the last segment's oriented monomer and
-// length and the step of the best score). The starts are
-// relative to an epoch that moves up when the newest start would leave the
-// window; false when some cell's start is too far behind for that (only
-// 32-bit keys have so small a window), the trace then is incomplete.
-template <typename Key, typename Step>
-bool RunRows(std::string_view sequence, const Layout& layout, int startBits, std::int64_t rebaseAt,
-             Key negative, const Step& step, PackedTrace& trace) {
-    trace.Clear();
-    const std::size_t n = sequence.size();
-    const std::int64_t window = std::int64_t{1} << std::min(startBits, 62);
-    const std::int64_t startMask = window - 1;
-    std::vector<Key> row(layout.rowLength, negative);
+// Where a run of the DP stands after a position: the row, the base line of
+// its scores, the best score relative to it, the epoch of its starts, and
+// `origin`, the record position the run began from (its fresh start).
+template <typename Key>
+struct RowState {
+    std::vector<Key> row;
+    std::size_t origin = 0;
     std::int64_t baseLine = 0;
     std::int64_t relative = 0;  // best[i - 1] - baseLine
     std::int64_t epoch = 0;
     std::int64_t previousBest = 0;  // best[i - 1]
-    for (std::size_t i = 1; i <= n; ++i) {
-        if (static_cast<std::int64_t>(i - 1) - epoch == startMask) {
+};
+
+// Runs the DP with keys of type Key (the score above `startBits` bits of
+// segment start) over the record positions from + 1 ... to, carrying `state`
+// along, and sets their trace entries (see DecomposeTrace.h: per position the
+// last segment's oriented monomer and length and the step of the best score).
+// The starts are relative to an epoch that moves up when the newest start
+// would leave the window; false when some cell's start is too far behind for
+// that (only 32-bit keys have so small a window), the trace then is
+// incomplete. With `captured`, the state after position `capture` goes there.
+template <typename Key, typename Step>
+bool RunRows(std::string_view sequence, const Layout& layout, int startBits, std::int64_t rebaseAt,
+             const Step& step, RowState<Key>& state, std::size_t from, std::size_t to, PackedTrace& trace,
+             std::size_t capture = 0, RowState<Key>* captured = nullptr) {
+    const std::int64_t window = std::int64_t{1} << std::min(startBits, 62);
+    const std::int64_t startMask = window - 1;
+    std::vector<Key>& row = state.row;
+    for (std::size_t i = from + 1; i <= to; ++i) {
+        const auto local = static_cast<std::int64_t>(i - state.origin);
+        if (local - 1 - state.epoch == startMask) {
             std::int64_t earliest = startMask;
             for (const Key cell : row) earliest = std::min<std::int64_t>(earliest, cell & startMask);
             if (earliest < window / 4) return false;
             for (Key& cell : row) cell = static_cast<Key>(cell - earliest);
-            epoch += earliest;
+            state.epoch += earliest;
         }
         const int code = BaseCode(static_cast<unsigned char>(sequence[i - 1]));
-        const Key startKey =
-            static_cast<Key>(ScoreKey(relative, startBits) + (static_cast<std::int64_t>(i - 1) - epoch));
+        const Key startKey = static_cast<Key>(ScoreKey(state.relative, startBits) + (local - 1 - state.epoch));
         step(code, startKey, row.data());
         Key top = row[layout.last[0]];
         std::uint32_t topMonomer = 0;
@@ -165,15 +175,96 @@ bool RunRows(std::string_view sequence, const Layout& layout, int startBits, std
                 topMonomer = static_cast<std::uint32_t>(m);
             }
         }
-        relative = static_cast<std::int64_t>(top) >> startBits;
-        const std::int64_t best = baseLine + relative;
-        trace.Set(i, topMonomer, i - static_cast<std::size_t>(epoch + (top & startMask)), best - previousBest);
-        previousBest = best;
-        if (relative > rebaseAt || relative < -rebaseAt) {
-            const Key shift = static_cast<Key>(ScoreKey(relative, startBits));
+        state.relative = static_cast<std::int64_t>(top) >> startBits;
+        const std::int64_t best = state.baseLine + state.relative;
+        trace.Set(i, topMonomer, static_cast<std::size_t>(local - (state.epoch + (top & startMask))),
+                  best - state.previousBest);
+        state.previousBest = best;
+        if (state.relative > rebaseAt || state.relative < -rebaseAt) {
+            const Key shift = static_cast<Key>(ScoreKey(state.relative, startBits));
             for (Key& cell : row) cell = static_cast<Key>(cell - shift);
-            baseLine += relative;
-            relative = 0;
+            state.baseLine += state.relative;
+            state.relative = 0;
+        }
+        if (captured != nullptr && i == capture) *captured = state;
+    }
+    return true;
+}
+
+// Whether two runs at one position go on alike: every entry of their rows
+// holds the same segment start and a score that differs by the same amount
+// as their best scores do. The DP is then the same from there on, but for
+// that amount, so every later trace entry is the same.
+template <typename Key>
+bool SameFuture(const RowState<Key>& a, const RowState<Key>& b, int startBits) {
+    if (a.row.size() != b.row.size()) return false;  // no state captured
+    const std::int64_t startMask = (std::int64_t{1} << startBits) - 1;
+    const std::int64_t shift = (a.baseLine + a.relative) - (b.baseLine + b.relative);
+    if (a.previousBest - b.previousBest != shift) return false;
+    const auto originA = static_cast<std::int64_t>(a.origin) + a.epoch;
+    const auto originB = static_cast<std::int64_t>(b.origin) + b.epoch;
+    for (std::size_t c = 0; c < a.row.size(); ++c) {
+        const std::int64_t keyA = a.row[c], keyB = b.row[c];
+        if (originA + (keyA & startMask) != originB + (keyB & startMask)) return false;
+        if ((a.baseLine + (keyA >> startBits)) - (b.baseLine + (keyB >> startBits)) != shift) return false;
+    }
+    return true;
+}
+
+// One record's DP cut into pieces for the threads (RecordThreads): piece k
+// holds the trace entries of positions bounds[k] + 1 ... bounds[k + 1].
+struct TracePieces {
+    std::vector<std::size_t> bounds;
+    std::vector<PackedTrace> traces;
+    std::size_t overlap = 0;
+    unsigned threads = 1;
+
+    TracePieces(std::size_t n, const std::vector<std::string>& monomers, const Scoring& scoring,
+                const RecordThreads& threading)
+        : overlap(threading.overlap), threads(threading.threads) {
+        const std::size_t count =
+            threading.threads <= 1
+                ? 1
+                : std::clamp<std::size_t>(n / std::max<std::size_t>(threading.minPiece, 1), 1, threading.threads);
+        for (std::size_t k = 0; k <= count; ++k) bounds.push_back(k * n / count);
+        for (std::size_t k = 0; k < count; ++k) traces.emplace_back(n, monomers, scoring);
+    }
+    // The trace that holds position i (1 ... n).
+    PackedTrace& At(std::size_t i) {
+        std::size_t k = traces.size() - 1;
+        while (i <= bounds[k]) --k;
+        return traces[k];
+    }
+};
+
+// RunRows over the whole record, its pieces on their threads. Every piece
+// but the first starts afresh `overlap` bases before its first position;
+// where its run does not go on like the true one (SameFuture with the end of
+// the piece before, itself true), the piece is run again from that end, so
+// the trace is always the one a single run gives. False as RunRows.
+template <typename Key, typename Step>
+bool RunPieces(std::string_view sequence, const Layout& layout, int startBits, std::int64_t rebaseAt, Key negative,
+               const Step& step, TracePieces& pieces) {
+    const std::size_t count = pieces.traces.size();
+    std::vector<RowState<Key>> ends(count), starts(count);
+    std::vector<char> done(count, 0);
+    ParallelFor(count, pieces.threads, [&](std::size_t k, unsigned) {
+        const std::size_t begin = pieces.bounds[k];
+        RowState<Key>& state = ends[k];
+        state.row.assign(layout.rowLength, negative);
+        state.origin = k == 0 ? 0 : begin - std::min(pieces.overlap, begin - pieces.bounds[k - 1]);
+        pieces.traces[k].Clear();
+        done[k] = RunRows(sequence, layout, startBits, rebaseAt, step, state, state.origin, pieces.bounds[k + 1],
+                          pieces.traces[k], begin, k == 0 ? nullptr : &starts[k]);
+    });
+    if (std::find(done.begin(), done.end(), 0) != done.end()) return false;
+    for (std::size_t k = 1; k < count; ++k) {
+        if (SameFuture(ends[k - 1], starts[k], startBits)) continue;
+        pieces.traces[k].Clear();
+        ends[k] = ends[k - 1];
+        if (!RunRows(sequence, layout, startBits, rebaseAt, step, ends[k], pieces.bounds[k], pieces.bounds[k + 1],
+                     pieces.traces[k])) {
+            return false;
         }
     }
     return true;
@@ -194,7 +285,7 @@ bool NarrowKeysFit(const std::vector<std::string>& monomers, const Scoring& scor
 // The DP with the given kernel into `trace`: 32-bit keys when the kernel has
 // them, the scores fit and no start leaves their window, else 64-bit keys.
 void FillTrace(std::string_view sequence, const std::vector<std::string>& monomers, const Scoring& scoring,
-               DecomposeKernel kernel, PackedTrace& trace) {
+               DecomposeKernel kernel, TracePieces& trace) {
 #if defined(__x86_64__)
     const bool narrow = kernel == DecomposeKernel::Avx512Narrow || kernel == DecomposeKernel::Avx2;
     if (narrow && NarrowKeysFit(monomers, scoring)) {
@@ -203,8 +294,8 @@ void FillTrace(std::string_view sequence, const std::vector<std::string>& monome
         const auto step = [&](int code, std::int32_t startKey, std::int32_t* row) {
             (avx2 ? RowAvx2 : RowAvx512Narrow)(layout, code, startKey, row);
         };
-        if (RunRows<std::int32_t>(sequence, layout, kNarrowStartBits, kNarrowRebaseAt, kNarrowNegative, step,
-                                  trace)) {
+        if (RunPieces<std::int32_t>(sequence, layout, kNarrowStartBits, kNarrowRebaseAt, kNarrowNegative, step,
+                                    trace)) {
             return;
         }
     }
@@ -220,7 +311,7 @@ void FillTrace(std::string_view sequence, const std::vector<std::string>& monome
     const auto step = [&](int code, std::int64_t startKey, std::int64_t* cells) {
         row(layout, layout.profile.data() + code * layout.cells, startKey, cells);
     };
-    RunRows<std::int64_t>(sequence, layout, kWideStartBits, kRebaseAt, kNegative, step, trace);
+    RunPieces<std::int64_t>(sequence, layout, kWideStartBits, kRebaseAt, kNegative, step, trace);
 }
 
 }  // namespace
@@ -243,27 +334,28 @@ std::string DecomposeLimitError(const std::vector<MonomerType>& types, const Sco
 }
 
 std::vector<Segment> DecomposeWithKernel(std::string_view sequence, const std::vector<MonomerType>& types,
-                                         const Scoring& scoring, DecomposeKernel kernel) {
+                                         const Scoring& scoring, DecomposeKernel kernel,
+                                         const RecordThreads& threads) {
     if (const std::string error = DecomposeLimitError(types, scoring, sequence.size()); !error.empty()) {
         throw std::invalid_argument(error);
     }
     const std::size_t n = sequence.size();
     if (n == 0) return {};
     const std::vector<std::string> monomers = Oriented(types);
-    PackedTrace trace(n, monomers, scoring);
+    TracePieces trace(n, monomers, scoring, threads);
     FillTrace(sequence, monomers, scoring, kernel, trace);
 
     std::vector<Segment> segments;
     for (std::size_t i = n; i > 0;) {
-        trace.ReleaseAbove(i);
-        const std::uint32_t monomer = trace.Monomer(i);
-        const std::size_t start = i - trace.Length(i);
+        trace.At(i).ReleaseAbove(i);
+        const std::uint32_t monomer = trace.At(i).Monomer(i);
+        const std::size_t start = i - trace.At(i).Length(i);
         Segment segment;
         segment.start = static_cast<std::int64_t>(start);
         segment.end = static_cast<std::int64_t>(i - 1);
         segment.type = monomer / 2;
         segment.reverse = monomer % 2 == 1;
-        for (std::size_t j = i; j > start; --j) segment.score += trace.Step(j);
+        for (std::size_t j = i; j > start; --j) segment.score += trace.At(j).Step(j);
         segments.push_back(segment);
         i = start;
     }
@@ -278,13 +370,15 @@ std::vector<Segment> DecomposeWithKernel(std::string_view sequence, const std::v
 }
 
 std::vector<Segment> Decompose(std::string_view sequence, const std::vector<MonomerType>& types,
-                               const Scoring& scoring) {
+                               const Scoring& scoring, unsigned threads) {
     // The fastest kernel the processor runs, chosen on the first call.
     static const DecomposeKernel kBest =
         DecomposeKernelSupported(DecomposeKernel::Avx512Narrow) ? DecomposeKernel::Avx512Narrow
         : DecomposeKernelSupported(DecomposeKernel::Avx2)       ? DecomposeKernel::Avx2
                                                                 : DecomposeKernel::Portable;
-    return DecomposeWithKernel(sequence, types, scoring, kBest);
+    RecordThreads threading;
+    threading.threads = threads;
+    return DecomposeWithKernel(sequence, types, scoring, kBest, threading);
 }
 
 bool DecomposeKernelSupported(DecomposeKernel kernel) {

@@ -48,9 +48,12 @@ struct Segment {
 // so on back to the first; a segment that can take several types at the same
 // start takes the first type of the set, forward before reverse.
 //
+// A record of 1 Mb or more is spread over `threads` threads, with the same
+// result for every thread count.
+//
 // Throws std::invalid_argument when DecomposeLimitError names a problem.
 std::vector<Segment> Decompose(std::string_view sequence, const std::vector<MonomerType>& types,
-                               const Scoring& scoring);
+                               const Scoring& scoring, unsigned threads = 1);
 
 // "" when Decompose takes a record of `length` bases with these types and
 // scores, else the reason: a set without types, an empty monomer, a record of

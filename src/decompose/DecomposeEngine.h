@@ -3,6 +3,7 @@
 // The choice of row kernel behind Decompose, for the tests and benchmarks
 // that run every kernel against the plain DP.
 
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
@@ -21,8 +22,20 @@ bool DecomposeKernelSupported(DecomposeKernel kernel);
 std::vector<DecomposeKernel> SupportedDecomposeKernels();
 std::string_view DecomposeKernelName(DecomposeKernel kernel);
 
+// How one record is spread over threads: into as many pieces as threads, each
+// of at least minPiece bases, whose DP runs start afresh `overlap` bases
+// before the piece and are checked to fall into step with the run of the
+// piece before (else the piece is run again from that run's end): the result
+// is the single run's for every choice.
+struct RecordThreads {
+    unsigned threads = 1;
+    std::size_t minPiece = std::size_t{1} << 19;
+    std::size_t overlap = 5000;
+};
+
 // Decompose with the given kernel (which must be supported).
 std::vector<Segment> DecomposeWithKernel(std::string_view sequence, const std::vector<MonomerType>& types,
-                                         const Scoring& scoring, DecomposeKernel kernel);
+                                         const Scoring& scoring, DecomposeKernel kernel,
+                                         const RecordThreads& threads = {});
 
 }  // namespace horgrid

@@ -45,8 +45,10 @@ void DecomposeRecords(RecordSource& source, const std::vector<MonomerType>& type
             if (!error.empty())
                 throw InputError("cannot decompose '" + record.name + "' of '" + source.path() + "': " + error);
         }
+        // A record alone in its batch has every thread to itself.
+        const unsigned inside = jobs.size() == 1 ? threads : 1;
         ParallelFor(jobs.size(), threads, [&](std::size_t index, unsigned) {
-            jobs[index].segments = Decompose(jobs[index].source.record.sequence, types, scoring);
+            jobs[index].segments = Decompose(jobs[index].source.record.sequence, types, scoring, inside);
         });
         for (const Job& job : jobs) {
             ++done.records;
