@@ -76,7 +76,9 @@ workflow-test: setup build
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# Engine pairs per second against the plain algorithm and edlib, then whole
+# Engine pairs per second against the plain algorithm and edlib, the
+# decomposition kernels, decompose and annotate on 1 and 2 threads on one
+# 3 Mb record (bench/record_threads.py), then whole
 # commands on generated arrays (bench/commands.py), the k-mer identity of
 # sequence windows against their alignment identity and ModDotPlot's matrix
 # (bench/WindowIdentityBench.cpp) and dotplot from FASTA on 1 and 10 Mb
@@ -90,6 +92,7 @@ bench: setup
 	cmake --build $(BUILD_BENCH) -j $(JOBS) --target horgrid_bench horgrid_decompose_bench horgrid_scan_bench horgrid_window_identity_bench horgrid-cli horgrid-tools
 	./$(BUILD_BENCH)/bench/horgrid_bench
 	./$(BUILD_BENCH)/bench/horgrid_decompose_bench
+	python3 bench/record_threads.py $(BUILD_BENCH)/horgrid-tools $(BUILD_BENCH)/bench-data
 	python3 bench/commands.py $(BUILD_BENCH)/horgrid $(BUILD_BENCH)/bench-data
 	./$(BUILD_BENCH)/bench/horgrid_window_identity_bench
 	python3 bench/dotplot_scale.py $(BUILD_BENCH)/horgrid-tools $(BUILD_BENCH)/bench-data
