@@ -205,7 +205,7 @@ TEST(WindowDotPlot, CommandDrawsEveryRecordAndWritesATableOnlyWhenAsked) {
 
     run = DotPlot({"--windows", "50", "one.fa", "two.fa_b"}, dir);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "arr vs b: 50 x 13 windows of 400 bp, colours from 95 %\n-> one.fa_dotplot.png\n");
+    EXPECT_EQ(run.out, "arr vs b: 50 x 13 windows of 400 bp, colours from 97 %\n-> one.fa_dotplot.png\n");
     run = DotPlot({"one.fa", "two.fa"}, dir);
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("more than one record"), std::string::npos) << run.err;

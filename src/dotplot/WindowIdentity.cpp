@@ -57,10 +57,17 @@ std::size_t SharedCount(const std::uint64_t* a, std::size_t sizeA, const std::ui
     return shared;
 }
 
+// A shorter window (the last of a sequence) is measured by the share of its
+// own k-mers the other holds.
 float PairValue(const WindowSketches& a, std::size_t i, const WindowSketches& b, std::size_t j, std::size_t k) {
     const std::size_t shared =
         SharedCount(a.hashes.data() + a.begins[i], a.size(i), b.hashes.data() + b.begins[j], b.size(j));
-    return static_cast<float>(SketchIdentity(shared, a.size(i), b.size(j), k));
+    const std::size_t lengthA = a.length(i), lengthB = b.length(j);
+    const std::size_t sizeA = a.size(i), sizeB = b.size(j);
+    if (lengthA == lengthB || sizeA == 0 || sizeB == 0)
+        return static_cast<float>(SketchIdentity(shared, sizeA, sizeB, k));
+    const std::size_t shorter = lengthA < lengthB ? sizeA : sizeB;
+    return static_cast<float>(SketchIdentity(shared, shorter, shorter, k));
 }
 
 WindowMatrix EmptyMatrix(const WindowSketches& rows, const WindowSketches& columns, std::size_t lengthRows,
@@ -93,6 +100,7 @@ std::uint64_t SketchThreshold(std::size_t window, const WindowSketchOptions& opt
 WindowSketches SketchWindows(std::string_view sequence, std::size_t window, std::size_t k, std::uint64_t threshold) {
     WindowSketches sketches;
     sketches.window = window;
+    sketches.sequenceLength = sequence.size();
     const std::size_t count = (sequence.size() + window - 1) / window;
     std::vector<std::uint64_t> one;
     sketches.begins.push_back(0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -28,11 +29,13 @@ std::size_t WindowLength(std::size_t longest, const WindowSketchOptions& options
 // every window: FracMinHash). Sorted ascending, window after window.
 struct WindowSketches {
     std::size_t window = 0;
+    std::size_t sequenceLength = 0;
     std::vector<std::uint64_t> hashes;
     std::vector<std::size_t> begins;  // window i is hashes[begins[i] .. begins[i + 1])
 
     std::size_t count() const { return begins.empty() ? 0 : begins.size() - 1; }
     std::size_t size(std::size_t i) const { return begins[i + 1] - begins[i]; }
+    std::size_t length(std::size_t i) const { return std::min(window, sequenceLength - i * window); }
 };
 
 // The hash threshold that keeps about options.sketchSize k-mers of a window
@@ -50,7 +53,9 @@ double SketchIdentity(std::size_t shared, std::size_t sizeA, std::size_t sizeB, 
 
 // The identity heat map of windows: rows are the windows of the second
 // sequence (of the first in a self plot), columns those of the first;
-// value(r, c) is SketchIdentity of row window r and column window c.
+// value(r, c) is SketchIdentity of row window r and column window c, where a
+// window shorter than the other (the last of its sequence) counts its own
+// sketch size for both: the share of its k-mers the longer one holds.
 struct WindowMatrix {
     std::size_t window = 0;
     std::size_t rows = 0;
