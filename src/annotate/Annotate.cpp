@@ -19,18 +19,6 @@
 
 namespace horgrid {
 
-std::string_view ArrayClassName(ArrayClass kind) {
-    switch (kind) {
-        case ArrayClass::LiveHor:
-            return "live HOR";
-        case ArrayClass::DivergedHor:
-            return "diverged HOR";
-        case ArrayClass::Monomeric:
-            break;
-    }
-    return "monomeric";
-}
-
 namespace {
 
 // Distances of every text to every monomer of a set, row by row (text-major).

@@ -9,6 +9,7 @@
 
 #include "annotate/StandardNames.h"
 #include "infer/HorCopies.h"
+#include "satellite/ArrayClass.h"
 
 namespace horgrid {
 
@@ -34,9 +35,6 @@ struct AnnotationSettings {
     // another class join their neighbours.
     std::size_t minArrayMonomers = 20;
 };
-
-enum class ArrayClass { LiveHor, DivergedHor, Monomeric };
-std::string_view ArrayClassName(ArrayClass kind);  // "live HOR", "diverged HOR", "monomeric"
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 // Monomers at most this many bases apart on one strand are neighbours in HOR order.

@@ -6,6 +6,17 @@
 
 namespace horgrid {
 
+void AddAlphaArrays(const Annotation& annotation, std::int64_t start, std::vector<AlphaArrayCall>& alpha) {
+    std::vector<std::int64_t> strand(annotation.arrays.size(), 0);
+    for (const AnnotatedMonomer& monomer : annotation.monomers) {
+        if (monomer.array != kNone) strand[monomer.array] += monomer.reverse ? -1 : 1;
+    }
+    for (std::size_t a = 0; a < annotation.arrays.size(); ++a) {
+        const AnnotatedArray& array = annotation.arrays[a];
+        alpha.push_back({array.start + start, array.end + start, array.kind, array.hor, strand[a] < 0});
+    }
+}
+
 PlacedCenSat PlaceCenSat(std::string_view record, std::int64_t offset, const std::vector<CenSatItem>& items) {
     PlacedCenSat placed;
     for (const CenSatItem& item : items) {

@@ -4,10 +4,15 @@
 #include <string_view>
 #include <vector>
 
+#include "annotate/Annotate.h"
 #include "report/ReportModel.h"
 #include "satellite/CenSatTrack.h"
 
 namespace horgrid {
+
+// Appends the arrays of one annotated stretch whose first base is `start` of
+// the record, each on the strand of most of its monomers.
+void AddAlphaArrays(const Annotation& annotation, std::int64_t start, std::vector<AlphaArrayCall>& alpha);
 
 // The cenSat track of one record (its positions plus `offset`) as the lines
 // of annotate's result files (pure):

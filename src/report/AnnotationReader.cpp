@@ -6,9 +6,9 @@
 #include <charconv>
 #include <string_view>
 
-#include "annotate/Annotate.h"
 #include "common/FileError.h"
 #include "common/TextInput.h"
+#include "satellite/ArrayClass.h"
 
 namespace horgrid {
 

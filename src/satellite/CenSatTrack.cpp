@@ -88,17 +88,6 @@ void NameAlpha(std::vector<CenSatItem>& items, const std::vector<const AlphaArra
 
 }  // namespace
 
-void AddAlphaArrays(const Annotation& annotation, std::int64_t start, std::vector<AlphaArrayCall>& alpha) {
-    std::vector<std::int64_t> strand(annotation.arrays.size(), 0);
-    for (const AnnotatedMonomer& monomer : annotation.monomers) {
-        if (monomer.array != kNone) strand[monomer.array] += monomer.reverse ? -1 : 1;
-    }
-    for (std::size_t a = 0; a < annotation.arrays.size(); ++a) {
-        const AnnotatedArray& array = annotation.arrays[a];
-        alpha.push_back({array.start + start, array.end + start, array.kind, array.hor, strand[a] < 0});
-    }
-}
-
 std::vector<CenSatItem> BuildCenSatTrack(std::string_view sequence, const std::vector<AlphaArrayCall>& alpha,
                                          const std::vector<SatelliteCall>& calls,
                                          const std::vector<std::string>& labels, const CenSatSettings& settings) {

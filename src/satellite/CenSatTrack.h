@@ -24,7 +24,7 @@
 #include <string_view>
 #include <vector>
 
-#include "annotate/Annotate.h"
+#include "satellite/ArrayClass.h"
 #include "satellite/SatelliteScan.h"
 
 namespace horgrid {
@@ -37,10 +37,6 @@ struct AlphaArrayCall {
     std::string hor;
     bool reverse = false;
 };
-
-// Appends the arrays of one annotated stretch whose first base is `start` of
-// the record, each on the strand of most of its monomers.
-void AddAlphaArrays(const Annotation& annotation, std::int64_t start, std::vector<AlphaArrayCall>& alpha);
 
 enum class CenSatKind { Alpha, Satellite, Transition, Gap };
 
