@@ -13,6 +13,7 @@
 #include <fstream>
 #include <map>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "InferTestArray.h"
@@ -20,6 +21,7 @@
 #include "TestSupport.h"
 #include "annotate/Annotate.h"
 #include "annotate/AnnotationFiles.h"
+#include "annotate/PlacedAnnotation.h"
 #include "annotate/StandardNames.h"
 #include "seqio/SequenceReader.h"
 
@@ -204,8 +206,32 @@ TEST(Annotate, NamesColoursAndVariants) {
         {{"1", "2", "3", "5"}, "S1C1/5/19H1L.1-3_5"},
         {{"13", "14", "13", "32/34", "35", "36"}, "S1C1/5/19H1L.13-14_13_32/34_35-36"},
         {{"7"}, "S1C1/5/19H1L.7"},
-        {{"2", "1", "D5-1", "3"}, "S1C1/5/19H1L.2_1_D5-1_3"}};
+        {{"2", "1", "D5#1", "3"}, "S1C1/5/19H1L.2_1_D5#1_3"}};
     for (const auto& [monomers, name] : variants) EXPECT_EQ(StructuralVariantName("S1C1/5/19H1L", monomers), name);
+
+    // Variant colours: the most frequent takes the HOR's, the next 16 each
+    // their own (none the HOR's, here the list's first), the rest one grey.
+    // Variant k has 30 - k copies.
+    StandardSets builtIn = BuiltInStandardSets();
+    StandardSets orange = builtIn;
+    orange.colors = ParseColorTable("X.\t230,159,0\n");
+    for (const auto& [hor, table] : std::vector<std::pair<std::string, const StandardSets*>>{
+             {"S2C13/21H1L", &builtIn}, {"X", &orange}}) {
+        Annotation many;
+        many.arrays.push_back({});
+        many.arrays[0].hor = hor;
+        for (int k = 0; k < 20; ++k) {
+            for (int copy = 0; copy < 30 - k; ++copy) many.copies.push_back({0, 1, false, std::to_string(k)});
+        }
+        std::map<std::string, std::string> colourOf;
+        for (const TrackItem& copy : PlaceAnnotation("r", 0, many, *table).copies)
+            colourOf[copy.name] = ColourText(copy.colour);
+        EXPECT_EQ(colourOf.at("0"), ColorOf(table->colors, hor + "."));
+        std::set<std::string> own;
+        for (int k = 0; k < 17; ++k) own.insert(colourOf.at(std::to_string(k)));
+        EXPECT_EQ(own.size(), 17u) << hor;
+        for (int k = 17; k < 20; ++k) EXPECT_EQ(colourOf.at(std::to_string(k)), "190,190,190");
+    }
 }
 
 // A short copy before most full ones, as in CHM13 chr15 (S2C15H1L: monomers
@@ -444,6 +470,28 @@ TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
         hybrid.sequence += reference::RandomSequence(random, 300);
         cases.push_back(hybrid);
     }
+    {
+        // Position 13 of every copy a monomer of another family's HOR: beyond
+        // every S2C18H1L monomer, it is named after its class.
+        std::mt19937_64 random(19);
+        std::string foreign;
+        for (const MonomerType& type : sets.horMonomers) {
+            if (type.name == "S1C1/5/19H1L.3") foreign = type.sequence;
+        }
+        Case classNamed{"a position beyond every standard monomer", reference::RandomSequence(random, 300), {}, 20};
+        for (int copy = 0; copy < 30; ++copy) {
+            for (int k = 1; k <= 13; ++k) {
+                const auto start = static_cast<std::int64_t>(classNamed.sequence.size());
+                classNamed.sequence += k == 13 ? reference::Mutate(random, foreign, 0.01)
+                                               : s18.at("S2C18H1L." + std::to_string(k));
+                if (k < 13)
+                    classNamed.truth.push_back({start, static_cast<std::int64_t>(classNamed.sequence.size()),
+                                                "S2C18H1L." + std::to_string(k)});
+            }
+        }
+        classNamed.sequence += reference::RandomSequence(random, 300);
+        cases.push_back(classNamed);
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const Annotation annotation = AnnotateSequence(c.sequence, sets, AnnotationSettings{}, 2);
@@ -461,6 +509,20 @@ TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
         }
         EXPECT_GE(100.0 * static_cast<double>(same), 98.0 * static_cast<double>(c.truth.size()))
             << same << " of " << c.truth.size();
+        // Every '-' of an StV name joins a run of position numbers.
+        const auto number = [](std::string_view text) {
+            return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        for (const AnnotatedCopy& copy : annotation.copies) {
+            std::string_view parts = MonomerOfName(copy.variant);
+            while (!parts.empty()) {
+                const std::string_view part = parts.substr(0, parts.find('_'));
+                parts.remove_prefix(std::min(parts.size(), part.size() + 1));
+                const std::size_t dash = part.find('-');
+                if (dash == std::string_view::npos) continue;
+                EXPECT_TRUE(number(part.substr(0, dash)) && number(part.substr(dash + 1))) << copy.variant;
+            }
+        }
     }
 }
 

@@ -95,6 +95,14 @@ TEST(DotPlot, EveryStripOfTheScriptIsAnImageGnuplotDraws) {
         EXPECT_GE(columns, 2u) << side;
         EXPECT_EQ(rows, columns) << side;
     }
+    // Records that go by their own numbers (HOR copies of an array) show those on the first axes.
+    IdentityGrid grid;
+    grid.records = grid.side = 3;
+    DotPlotLook look;
+    look.numbers = {5, 9, 12};
+    const std::string script = DotPlotScript(grid, look, "/d", "/p.png");
+    EXPECT_NE(script.find("set xtics ('5' 1, '9' 2, '12' 3) out nomirror"), std::string::npos) << script;
+    EXPECT_NE(script.find("set ytics ('5' 1, '9' 2, '12' 3) out nomirror"), std::string::npos);
 }
 
 RunResult DotPlot(const std::vector<std::string>& options, const TempDir& dir) {

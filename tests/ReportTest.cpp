@@ -43,6 +43,8 @@ struct SectionView {
     std::map<std::string, std::string> pictures;  // class -> PNG bytes
     std::size_t missing = 0;
     std::size_t rects = 0;
+    std::size_t tracks = 0;
+    std::size_t legends = 0;
 };
 
 // Reads the page with plain searches (std::regex recurses per character and
@@ -70,6 +72,8 @@ std::vector<SectionView> Sections(const std::string& html) {
         }
         view.missing = count(body, "class=\"missing\"");
         view.rects = count(body, "<rect");
+        view.tracks = count(body, "<svg class=\"track\"");
+        view.legends = count(body, "<div class=\"legend\"");
         sections.push_back(view);
     }
     return sections;
@@ -148,6 +152,7 @@ TEST(ReportCore, HeatMapsCompareCopiesOfAboutTheUnitLengthElseMonomers) {
     array.monomers = {Item("r", 0, 10, "H.1")};
     EXPECT_EQ(ChooseHeatMapUnits(array).items.size(), 2u);  // every monomer: AS-SF
     EXPECT_STREQ(ChooseHeatMapUnits(array).label, "monomer");
+    EXPECT_EQ(ChooseHeatMapUnits(array, 1).numbers, std::vector<int>{1});
     // Copies of 100 bases and within 10 %; the partial ones are left out.
     for (const auto& [start, length] : std::vector<std::pair<int, int>>{
              {0, 100}, {100, 110}, {210, 89}, {299, 90}, {389, 111}, {500, 50}, {550, 100}})
@@ -156,6 +161,8 @@ TEST(ReportCore, HeatMapsCompareCopiesOfAboutTheUnitLengthElseMonomers) {
     for (const TrackItem& copy : ChooseHeatMapUnits(array).items) starts.push_back(copy.start);
     EXPECT_EQ(starts, (std::vector<std::int64_t>{0, 100, 299, 550}));
     EXPECT_STREQ(ChooseHeatMapUnits(array).label, "HOR copy");
+    // Numbered as copies of the array, as in the HOR structure.
+    EXPECT_EQ(ChooseHeatMapUnits(array).numbers, (std::vector<int>{1, 2, 4, 7}));
     // At most 3 of the 4, spread: units 0, 1, 2 of 4 * i / 3.
     starts.clear();
     for (const TrackItem& copy : ChooseHeatMapUnits(array, 3).items) starts.push_back(copy.start);
@@ -163,6 +170,7 @@ TEST(ReportCore, HeatMapsCompareCopiesOfAboutTheUnitLengthElseMonomers) {
     starts.clear();
     for (const TrackItem& copy : ChooseHeatMapUnits(array, 2).items) starts.push_back(copy.start);
     EXPECT_EQ(starts, (std::vector<std::int64_t>{0, 299}));
+    EXPECT_EQ(ChooseHeatMapUnits(array, 2).numbers, (std::vector<int>{1, 4}));
 
     // The colour floor: the 5th percentile, whole percent, 0-99.
     std::vector<double> pixels(100, 99.5);
@@ -171,6 +179,40 @@ TEST(ReportCore, HeatMapsCompareCopiesOfAboutTheUnitLengthElseMonomers) {
     EXPECT_EQ(ColourFloor(pixels), 97);
     EXPECT_EQ(ColourFloor(std::vector<double>(10, 100.0)), 99);
     EXPECT_EQ(ColourFloor({}), 0);
+}
+
+// Every colour of a track is in its legend, the most used first, with what
+// it stands for.
+TEST(ReportCore, LegendsSayWhatEveryColourOfATrackStandsFor) {
+    const Rgb a{1, 0, 0}, b{2, 0, 0}, c{3, 0, 0}, grey{190, 190, 190};
+    using Entries = std::vector<std::pair<std::string, int>>;  // label, red of the colour
+    const auto entries = [](const std::vector<LegendEntry>& legend) {
+        Entries found;
+        for (const LegendEntry& entry : legend) found.emplace_back(entry.label, entry.colour.red);
+        return found;
+    };
+    const std::vector<std::pair<std::vector<TrackItem>, Entries>> tracks = {
+        // one name per colour; the most used colour first
+        {{Item("r", 0, 1, "D1", a), Item("r", 1, 2, "D2", b), Item("r", 2, 3, "D2", b)}, {{"D2", 2}, {"D1", 1}}},
+        // the monomers of one HOR in one colour: the HOR
+        {{Item("r", 0, 1, "S2C13/21H1L.1", a), Item("r", 1, 2, "S2C13/21H1L.2", a), Item("r", 2, 3, "W1", b)},
+         {{"S2C13/21H1L", 1}, {"W1", 2}}},
+        // names of no common HOR: four of them, the most used first, and the rest counted
+        {{Item("r", 0, 1, "W1", a), Item("r", 0, 1, "W2", a), Item("r", 0, 1, "W2", a), Item("r", 0, 1, "W3", a),
+          Item("r", 0, 1, "W4", a), Item("r", 0, 1, "W5", a), Item("r", 0, 1, "H.1", a)},
+         {{"W2, W1, W3, W4 and 2 more", 1}}},
+        {{}, {}}};
+    for (const auto& [items, expected] : tracks) EXPECT_EQ(entries(TrackLegend(items)), expected);
+
+    std::vector<TrackItem> strands = {Item("r", 0, 1, "D1", c), Item("r", 1, 2, "D1", a)};
+    strands[0].strand = '-';
+    EXPECT_EQ(entries(StrandLegend(strands)), (Entries{{"reverse (-)", 3}, {"forward (+)", 1}}));
+
+    // Variants: each with a colour of its own; those sharing the grey as one entry.
+    const std::vector<TrackItem> copies = {Item("r", 0, 1, "H.1-3", a),    Item("r", 0, 1, "H.1-3", a),
+                                           Item("r", 0, 1, "H.1_3", b),    Item("r", 0, 1, "H.2-3", grey),
+                                           Item("r", 0, 1, "H.1-2", grey), Item("r", 0, 1, "H.1-2", grey)};
+    EXPECT_EQ(entries(VariantLegend(copies)), (Entries{{"H.1-3", 1}, {"H.1_3", 2}, {"2 other variants", 190}}));
 }
 
 TEST(ReportPage, HoldsEveryArrayWithItsPicturesOrTheReason) {
@@ -186,7 +228,7 @@ TEST(ReportPage, HoldsEveryArrayWithItsPicturesOrTheReason) {
     std::vector<ArrayContent> arrays(2);
     arrays[0].row = {"chr<1>", 10, 20, {"chr<1>", "10", "20"}};
     arrays[0].monomers = {Item("chr<1>", 10, 15, "S1.1"), Item("chr<1>", 15, 20, "S1.2")};
-    arrays[0].copies = {Item("chr<1>", 10, 20, "S1.1-2")};
+    arrays[0].copies = {Item("chr<1>", 10, 15, "S1.1"), Item("chr<1>", 15, 20, "S1.2", {9, 9, 9})};
     arrays[1].row = {"chr2", 0, 5, {"chr2", "0", "5"}};
     std::vector<ArrayPictures> pictures(2);
     pictures[0].hor.png = std::string("\x89PNG hor\0", 9);
@@ -204,7 +246,13 @@ TEST(ReportPage, HoldsEveryArrayWithItsPicturesOrTheReason) {
     EXPECT_EQ(sections[0].pictures.at("hor"), pictures[0].hor.png);
     EXPECT_EQ(sections[0].pictures.at("heatmap"), pictures[0].heatMap.png);
     EXPECT_EQ(sections[0].missing, 0u);
-    EXPECT_EQ(sections[0].rects, 2u);
+    EXPECT_EQ(sections[0].rects, 4u);  // AS-HOR and AS-StV
+    EXPECT_EQ(sections[0].tracks, 2u);
+    EXPECT_EQ(sections[0].legends, 2u);  // one per track
+    EXPECT_NE(html.find("<span class=\"key\"><span class=\"swatch\" style=\"background:#090909\"></span> S1.2</span>"),
+              std::string::npos);
+    // The list of copies numbers them along the array, as the pictures do.
+    EXPECT_NE(html.find("<tr><td>2</td><td>15</td><td>20</td>"), std::string::npos);
     EXPECT_TRUE(sections[1].pictures.empty());
     EXPECT_EQ(sections[1].missing, 2u);
     EXPECT_NE(html.find("no heat map picture: gnuplot failed"), std::string::npos);
@@ -248,9 +296,12 @@ TEST(ReportCommand, DrawsEveryArrayOfTheAnnotation) {
     EXPECT_EQ(sections[1].pictures.count("hor"), 0u);
     EXPECT_EQ(sections[1].pictures["heatmap"].substr(0, 4), "\x89PNG");
     EXPECT_NE(html.find("no HOR structure picture: the array has no HOR copy"), std::string::npos);
-    // Three tracks of 52 and 12 monomers, the gap of the left-out monomer 7 included.
-    EXPECT_EQ(sections[0].rects, 3u * 52u);
+    // Three tracks of 52 and 12 monomers, the gap of the left-out monomer 7
+    // included, and the 5 HOR copies; a legend under every track.
+    EXPECT_EQ(sections[0].rects, 3u * 52u + 5u);
     EXPECT_EQ(sections[1].rects, 3u * 12u);
+    EXPECT_EQ(sections[0].legends, 4u);
+    EXPECT_EQ(sections[1].legends, 3u);
     // Variants: three full copies, two partial ones.
     EXPECT_NE(html.find("S2C13/21H1L.1-11</td><td>3</td>"), std::string::npos);
     EXPECT_NE(html.find("S2C13/21H1L.1-6_8-11</td><td>1</td>"), std::string::npos);

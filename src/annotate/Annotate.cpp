@@ -430,7 +430,9 @@ std::vector<std::size_t> NameLiveArray(const StandardSets& sets, const Annotatio
     std::vector<std::size_t> position;
     const std::vector<std::size_t> named =
         NamePositions(members, previous, candidates, settings, threads, position);
-    // Positions beyond every candidate are named after their class, numbered per class.
+    // Positions beyond every candidate are named after their class, numbered
+    // per class after a '#' ("S2C13/21H1L.D3#1"): a name with '-' or '_' would
+    // read as a range or a join in the copies' StV names.
     std::map<std::size_t, std::string> ownName;
     std::map<std::string, std::size_t> perClass;
     for (std::size_t k = 0; k < members.size(); ++k) {
@@ -444,7 +446,7 @@ std::vector<std::size_t> NameLiveArray(const StandardSets& sets, const Annotatio
             auto [it, added] = ownName.emplace(position[k], "");
             if (added) {
                 const std::string& family = sets.families[monomer.family].name;
-                it->second = stretch.hor + "." + family + "-" + std::to_string(++perClass[family]);
+                it->second = stretch.hor + "." + family + "#" + std::to_string(++perClass[family]);
             }
             monomer.name = it->second;
             monomer.identity = 0;

@@ -15,9 +15,13 @@ constexpr Rgb kForward{0, 0, 255};
 constexpr Rgb kReverse{255, 0, 0};
 
 // Colours of structural variants: the array's most frequent variant takes the
-// HOR's colour, the others these, by falling frequency.
-constexpr std::string_view kVariantColors[] = {"230,159,0", "86,180,233", "0,158,115", "240,228,66",
-                                               "0,114,178", "213,94,0",   "204,121,167", "0,0,0"};
+// HOR's colour, the next ones these (each variant its own colour, none the
+// HOR's), by falling frequency; the rarer rest share kOtherVariants.
+constexpr std::string_view kVariantColors[] = {
+    "230,159,0",  "86,180,233", "0,158,115",  "240,228,66",  "0,114,178",  "213,94,0",
+    "204,121,167", "0,0,0",     "51,34,136",  "136,34,85",   "153,153,51", "17,119,51",
+    "170,68,153", "140,86,75",  "68,170,153", "204,102,119"};
+constexpr std::string_view kOtherVariants = "190,190,190";
 
 long Score(double identity) { return std::lround(identity * 10); }
 
@@ -30,6 +34,16 @@ Rgb Colour(std::string_view text) {
 TrackItem Item(std::string_view record, std::int64_t start, std::int64_t end, std::string_view name, bool reverse,
                const Rgb& colour, long score) {
     return {std::string(record), start, end, std::string(name), reverse ? '-' : '+', colour, score};
+}
+
+// The colours of an array's variants by rank: the HOR's, then the list
+// without the HOR's colour.
+std::vector<Rgb> VariantPalette(const Rgb& hor) {
+    std::vector<Rgb> palette{hor};
+    for (const std::string_view text : kVariantColors) {
+        if (Colour(text) != hor) palette.push_back(Colour(text));
+    }
+    return palette;
 }
 
 // The colour of each variant of each array, by falling frequency (first seen on ties).
@@ -48,11 +62,9 @@ std::vector<std::map<std::string, Rgb>> VariantColours(const Annotation& annotat
             return x.second.first != y.second.first ? x.second.first > y.second.first
                                                     : x.second.second < y.second.second;
         });
-        for (std::size_t r = 0; r < ranked.size(); ++r) {
-            colourOf[a][ranked[r].first] =
-                Colour(r == 0 ? ColorOf(sets.colors, annotation.arrays[a].hor + ".")
-                              : std::string(kVariantColors[(r - 1) % std::size(kVariantColors)]));
-        }
+        const std::vector<Rgb> palette = VariantPalette(Colour(ColorOf(sets.colors, annotation.arrays[a].hor + ".")));
+        for (std::size_t r = 0; r < ranked.size(); ++r)
+            colourOf[a][ranked[r].first] = r < palette.size() ? palette[r] : Colour(kOtherVariants);
     }
     return colourOf;
 }

@@ -24,7 +24,8 @@ std::vector<std::string> ArraysColumns();  // the same, one entry per column
 //   strands   AS-strand: as families, blue on +, red on -
 //   copies    AS-StV: the HOR copies named by their variant, score their
 //             monomer count; the array's most frequent variant takes the HOR's
-//             colour, the others a fixed list by falling frequency
+//             colour, the next 16 each a colour of a fixed list by falling
+//             frequency, the rest one grey
 //   arrays    one row per array, every column of PREFIX_arrays.tsv as text
 // arrayColumns stays empty (ArraysColumns gives it).
 AnnotationTracks PlaceAnnotation(std::string_view record, std::int64_t offset, const Annotation& annotation,

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include "common/NumberFormat.h"
 
@@ -15,6 +16,7 @@ namespace {
 // ensembles are enlarged), else one picture pixel per grid pixel.
 constexpr int kMinPlotSide = 800;
 constexpr int kPositionTics = 6;
+constexpr std::size_t kNumberTics = 9;
 // Pixels gnuplot draws in one plot.
 constexpr std::size_t kStripPixels = std::size_t{1} << 20;
 
@@ -33,24 +35,38 @@ PositionUnit UnitFor(const std::vector<int>& positions) {
     return {1000000, 2, "Mb"};
 }
 
-// "set x2tics ('label' record, ...)" with record numbers spread over the axis.
-std::string PositionTics(const char* axis, const std::vector<int>& positions) {
-    const PositionUnit unit = UnitFor(positions);
-    const std::size_t n = positions.size();
+// "set x2tics ('label' record, ...)" with `tics` records spread over the
+// axis, each labelled label(record).
+std::string SpreadTics(const char* axis, std::size_t n, int tics,
+                       const std::function<std::string(std::size_t record)>& label) {
     if (n == 0) return "";
     std::string text = std::string("set ") + axis + "tics (";
     std::size_t last = n;  // no tic yet
-    for (int t = 0; t < kPositionTics; ++t) {
-        const std::size_t record = (n - 1) * static_cast<std::size_t>(t) / (kPositionTics - 1);
+    for (int t = 0; t < tics; ++t) {
+        const std::size_t record = (n - 1) * static_cast<std::size_t>(t) / static_cast<std::size_t>(tics - 1);
         if (record == last) continue;
         if (last != n) text += ", ";
         last = record;
-        text += '\'';
-        text += Fixed(positions[record] / unit.divisor, unit.decimals);
-        text += "' ";
-        text += std::to_string(record + 1);
+        text += '\'' + label(record) + "' " + std::to_string(record + 1);
     }
     return text + ") out nomirror\n";
+}
+
+std::string PositionTics(const char* axis, const std::vector<int>& positions) {
+    const PositionUnit unit = UnitFor(positions);
+    return SpreadTics(axis, positions.size(), kPositionTics,
+                      [&](std::size_t record) { return Fixed(positions[record] / unit.divisor, unit.decimals); });
+}
+
+// The first axes: record numbers, or the records' own numbers when given.
+std::string NumberTics(const DotPlotLook& look, std::size_t records) {
+    const std::string increment = records < 10 ? " 1" : "";
+    if (look.numbers.size() != records) {
+        return "set xtics out nomirror" + increment + "\nset ytics out nomirror" + increment + "\n";
+    }
+    const auto label = [&](std::size_t record) { return std::to_string(look.numbers[record]); };
+    const int tics = static_cast<int>(std::min<std::size_t>(records, kNumberTics));
+    return SpreadTics("x", records, std::max(tics, 2), label) + SpreadTics("y", records, std::max(tics, 2), label);
 }
 
 // gnuplot draws no image of fewer than 2 x 2 points: a grid of one pixel is
@@ -136,8 +152,7 @@ std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, con
     std::string decorations = "set title '" + look.title + "' offset 0,1\n";
     decorations += "set link x2\nset link y2\n";
     // Whole monomer numbers on the axes of a few monomers too.
-    const std::string increment = grid.records < 10 ? " 1" : "";
-    decorations += "set xtics out nomirror" + increment + "\nset ytics out nomirror" + increment + "\n";
+    decorations += NumberTics(look, grid.records);
     decorations += PositionTics("x2", look.positions) + PositionTics("y2", look.positions);
     const std::string unit = UnitFor(look.positions).name;
     decorations += "set xlabel '" + look.records + "'\nset ylabel '" + look.records + "'\n";

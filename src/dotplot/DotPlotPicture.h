@@ -14,12 +14,15 @@ struct DotPlotLook {
     double minIdentity = 70;     // bottom of the colour scale, below 100
     std::vector<int> positions;  // sequence position of every record, for the second axes
     std::string records = "monomer";  // what a record is, the label of the first axes
+    // The number each record goes by on the first axes (e.g. a HOR copy's
+    // number along its array); empty: 1 for the first record.
+    std::vector<int> numbers;
 };
 
 // The gnuplot text that draws `grid` from `dataFile` (the grid's pixels as
 // native single-precision floats, row by row) into the PNG `output`: the
 // square matrix with the first record at the top left, axes in 1-based record
-// numbers, second axes (top, right) in sequence positions, and a colour bar
+// numbers (or look.numbers), second axes (top, right) in sequence positions, and a colour bar
 // from look.minIdentity to 100. Both paths must be absolute and gnuplot-safe.
 std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, const std::string& dataFile,
                           const std::string& output);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <map>
+#include <tuple>
 
 namespace horgrid {
 
@@ -141,11 +142,15 @@ std::vector<TrackBlock> ReduceTrack(const std::vector<TrackItem>& items, std::in
 namespace {
 
 // At most maxUnits of the units, spread evenly (0: all of them).
-void Thin(std::vector<TrackItem>& units, std::size_t maxUnits) {
-    if (maxUnits == 0 || units.size() <= maxUnits) return;
-    std::vector<TrackItem> kept;
-    kept.reserve(maxUnits);
-    for (std::size_t i = 0; i < maxUnits; ++i) kept.push_back(std::move(units[i * units.size() / maxUnits]));
+void Thin(HeatMapUnits& units, std::size_t maxUnits) {
+    const std::size_t n = units.items.size();
+    if (maxUnits == 0 || n <= maxUnits) return;
+    HeatMapUnits kept;
+    kept.label = units.label;
+    for (std::size_t i = 0; i < maxUnits; ++i) {
+        kept.items.push_back(std::move(units.items[i * n / maxUnits]));
+        kept.numbers.push_back(units.numbers[i * n / maxUnits]);
+    }
     units = std::move(kept);
 }
 
@@ -154,7 +159,8 @@ void Thin(std::vector<TrackItem>& units, std::size_t maxUnits) {
 HeatMapUnits ChooseHeatMapUnits(const ArrayContent& array, std::size_t maxUnits) {
     HeatMapUnits units;
     if (array.copies.empty()) {
-        units = {array.families.empty() ? array.monomers : array.families, "monomer"};
+        units.items = array.families.empty() ? array.monomers : array.families;
+        for (std::size_t i = 0; i < units.items.size(); ++i) units.numbers.push_back(static_cast<int>(i + 1));
     } else {
         std::vector<std::int64_t> lengths;
         for (const TrackItem& copy : array.copies) lengths.push_back(copy.end - copy.start);
@@ -162,11 +168,14 @@ HeatMapUnits ChooseHeatMapUnits(const ArrayContent& array, std::size_t maxUnits)
                          lengths.end());
         const std::int64_t median = lengths[lengths.size() / 2];
         units.label = "HOR copy";
-        for (const TrackItem& copy : array.copies) {
-            if (std::llabs(copy.end - copy.start - median) * 10 <= median) units.items.push_back(copy);
+        for (std::size_t i = 0; i < array.copies.size(); ++i) {
+            const TrackItem& copy = array.copies[i];
+            if (std::llabs(copy.end - copy.start - median) * 10 > median) continue;
+            units.items.push_back(copy);
+            units.numbers.push_back(static_cast<int>(i + 1));
         }
     }
-    Thin(units.items, maxUnits);
+    Thin(units, maxUnits);
     return units;
 }
 
@@ -190,6 +199,83 @@ std::vector<VariantCount> CountVariants(const std::vector<TrackItem>& copies) {
     std::stable_sort(counts.begin(), counts.end(),
                      [](const VariantCount& a, const VariantCount& b) { return a.copies > b.copies; });
     return counts;
+}
+
+namespace {
+
+// A label for the items of one colour (TrackLegend).
+std::string GroupLabel(const std::vector<std::pair<std::string, std::size_t>>& labels) {
+    if (labels.size() == 1) return labels[0].first;
+    const auto horOf = [](const std::string& label) {
+        const std::size_t dot = label.rfind('.');
+        return dot == std::string::npos ? std::string() : label.substr(0, dot);
+    };
+    const std::string hor = horOf(labels[0].first);
+    if (!hor.empty() && std::all_of(labels.begin(), labels.end(), [&](const auto& l) { return horOf(l.first) == hor; }))
+        return hor;
+    std::string text;
+    for (std::size_t i = 0; i < labels.size() && i < 4; ++i) text += (i > 0 ? ", " : "") + labels[i].first;
+    if (labels.size() > 4) text += " and " + std::to_string(labels.size() - 4) + " more";
+    return text;
+}
+
+}  // namespace
+
+std::vector<LegendEntry> TrackLegend(const std::vector<TrackItem>& items,
+                                     const std::function<std::string(const TrackItem&)>& labelOf) {
+    struct Group {
+        Rgb colour;
+        std::size_t items = 0;
+        std::vector<std::pair<std::string, std::size_t>> labels;  // label, items (first seen first)
+    };
+    std::vector<Group> groups;
+    for (const TrackItem& item : items) {
+        auto group = std::find_if(groups.begin(), groups.end(), [&](const Group& g) { return g.colour == item.colour; });
+        if (group == groups.end()) group = groups.insert(groups.end(), Group{item.colour, 0, {}});
+        ++group->items;
+        const std::string label = labelOf(item);
+        auto seen = std::find_if(group->labels.begin(), group->labels.end(),
+                                 [&](const auto& l) { return l.first == label; });
+        if (seen == group->labels.end()) seen = group->labels.insert(group->labels.end(), {label, 0});
+        ++seen->second;
+    }
+    std::stable_sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) { return a.items > b.items; });
+    std::vector<LegendEntry> legend;
+    for (Group& group : groups) {
+        std::stable_sort(group.labels.begin(), group.labels.end(),
+                         [](const auto& a, const auto& b) { return a.second > b.second; });
+        legend.push_back({GroupLabel(group.labels), group.colour});
+    }
+    return legend;
+}
+
+std::vector<LegendEntry> TrackLegend(const std::vector<TrackItem>& items) {
+    return TrackLegend(items, [](const TrackItem& item) { return item.name; });
+}
+
+std::vector<LegendEntry> StrandLegend(const std::vector<TrackItem>& strands) {
+    return TrackLegend(strands, [](const TrackItem& item) {
+        return std::string(item.strand == '-' ? "reverse (-)" : item.strand == '+' ? "forward (+)" : "no strand");
+    });
+}
+
+std::vector<LegendEntry> VariantLegend(const std::vector<TrackItem>& copies) {
+    const std::vector<VariantCount> variants = CountVariants(copies);
+    std::map<std::tuple<int, int, int>, std::size_t> sharing;  // colour -> variants
+    for (const VariantCount& variant : variants)
+        ++sharing[{variant.colour.red, variant.colour.green, variant.colour.blue}];
+    std::vector<LegendEntry> legend;
+    std::vector<LegendEntry> rest;
+    for (const VariantCount& variant : variants) {
+        const std::size_t shared = sharing[{variant.colour.red, variant.colour.green, variant.colour.blue}];
+        if (shared == 1) {
+            legend.push_back({variant.name, variant.colour});
+        } else if (std::none_of(rest.begin(), rest.end(), [&](const LegendEntry& e) { return e.colour == variant.colour; })) {
+            rest.push_back({std::to_string(shared) + " other variants", variant.colour});
+        }
+    }
+    legend.insert(legend.end(), rest.begin(), rest.end());
+    return legend;
 }
 
 }  // namespace horgrid

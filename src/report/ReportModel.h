@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -119,9 +120,12 @@ std::vector<TrackBlock> ReduceTrack(const std::vector<TrackItem>& items, std::in
 // monomer, or AS-HOR when AS-SF has none). More than `maxUnits` (0: no
 // limit) are thinned to maxUnits spread evenly along the array (unit
 // floor(i * n / maxUnits) for i = 0 ... maxUnits - 1), which bounds the
-// pairs to compare. `label` names them.
+// pairs to compare. `label` names them; `numbers` holds each unit's number
+// along the array (1-based among all its copies, or all its monomers), the
+// numbering every picture and table of the array uses.
 struct HeatMapUnits {
     std::vector<TrackItem> items;
+    std::vector<int> numbers;
     const char* label = "monomer";
 };
 HeatMapUnits ChooseHeatMapUnits(const ArrayContent& array, std::size_t maxUnits = 0);
@@ -139,5 +143,28 @@ struct VariantCount {
     std::size_t copies = 0;
 };
 std::vector<VariantCount> CountVariants(const std::vector<TrackItem>& copies);
+
+// One key of a track's legend: what a colour stands for.
+struct LegendEntry {
+    std::string label;
+    Rgb colour;
+};
+
+// The legend of a track: one entry per colour of `items`, the most used
+// colour first (ties: first seen). The entry is labelled with labelOf() of
+// its items when they agree; else with the HOR they share (the text before
+// their names' last '.'), else with up to 4 of their labels, most used first,
+// and how many more there are.
+std::vector<LegendEntry> TrackLegend(const std::vector<TrackItem>& items,
+                                     const std::function<std::string(const TrackItem&)>& labelOf);
+std::vector<LegendEntry> TrackLegend(const std::vector<TrackItem>& items);  // labelled by name
+
+// The strand track's legend: forward (+) and reverse (-) in their colours.
+std::vector<LegendEntry> StrandLegend(const std::vector<TrackItem>& strands);
+
+// The legend of HOR copies: every variant with a colour of its own, most
+// copies first; the variants that share a colour (the grey of the rest) as
+// one entry "N other variants".
+std::vector<LegendEntry> VariantLegend(const std::vector<TrackItem>& copies);
 
 }  // namespace horgrid

@@ -25,7 +25,10 @@ constexpr char kStyle[] =
     ".pictures p.missing{width:360px}"
     ".pictures img.hor{width:360px}"
     ".pictures img.heatmap{width:560px}"
+    ".pictures figcaption{font-size:0.75em;color:#555;max-width:360px}"
     ".missing{color:#a00;font-style:italic}"
+    ".legend{margin:0 0 4px 6em;font-size:0.75em;color:#333}"
+    ".legend .key{display:inline-block;margin-right:1.2em;white-space:nowrap}"
     ".swatch{display:inline-block;width:1em;height:1em;vertical-align:middle;border:1px solid #888}";
 
 std::string Hex(const Rgb& colour) {
@@ -42,32 +45,46 @@ std::string Kilobases(std::int64_t bases) {
     return Fixed(static_cast<double>(bases) / 1000.0, 1) + " kb";
 }
 
-// One track as an SVG strip whose x axis is the array's bases.
-std::string Track(const char* label, const std::vector<TrackItem>& items, const ArrayRow& row,
-                  std::size_t maxBlocks) {
+}  // namespace
+
+std::string Legend(const std::vector<LegendEntry>& entries) {
+    if (entries.empty()) return "";
+    std::string html = "<div class=\"legend\">";
+    for (const LegendEntry& entry : entries)
+        html += "<span class=\"key\">" + Swatch(entry.colour) + " " + EscapeHtml(entry.label) + "</span>";
+    return html + "</div>\n";
+}
+
+std::string TrackStrip(const std::string& label, const std::vector<TrackItem>& items, const ArrayRow& row,
+                       std::size_t maxBlocks, const std::vector<LegendEntry>& legend) {
     if (items.empty()) return "";
     const std::int64_t length = row.end - row.start;
-    std::string html = "<div class=\"track\"><span>" + std::string(label) + "</span>";
+    const std::string name = EscapeHtml(label);
+    std::string html = "<div class=\"track\"><span>" + name + "</span>";
     html += "<svg class=\"track\" viewBox=\"0 0 " + std::to_string(length) +
             " 10\" preserveAspectRatio=\"none\" shape-rendering=\"crispEdges\" role=\"img\" aria-label=\"" +
-            label + " track\">";
+            name + " track\">";
     for (const TrackBlock& block : ReduceTrack(items, row.start, row.end, maxBlocks)) {
         html += "<rect x=\"" + std::to_string(block.from) + "\" y=\"0\" width=\"" +
                 std::to_string(block.to - block.from) + "\" height=\"10\" fill=\"" + Hex(block.colour) +
                 "\">" + (block.label.empty() ? "" : "<title>" + EscapeHtml(block.label) + "</title>") +
                 "</rect>";
     }
-    return html + "</svg></div>\n";
+    return html + "</svg></div>\n" + Legend(legend);
 }
 
-// The picture as an <img> of class `kind`, or why it is missing.
-std::string Image(const Picture& picture, const char* kind, const std::string& what, const std::string& alt) {
+namespace {
+
+// The picture as an <img> of class `kind` with its caption, or why it is missing.
+std::string Image(const Picture& picture, const char* kind, const std::string& what, const std::string& alt,
+                  const std::string& caption) {
     if (picture.png.empty()) {
         return "<figure><p class=\"missing\">no " + what + " picture: " + EscapeHtml(picture.failure) +
                "</p></figure>";
     }
     return "<figure><img class=\"" + std::string(kind) + "\" alt=\"" + EscapeHtml(alt) +
-           "\" src=\"data:image/png;base64," + Base64(picture.png) + "\"></figure>";
+           "\" src=\"data:image/png;base64," + Base64(picture.png) + "\"><figcaption>" + EscapeHtml(caption) +
+           "</figcaption></figure>";
 }
 
 // Every alpha-satellite monomer is in AS-SF; AS-HOR may leave some out.
@@ -87,10 +104,12 @@ std::string Copies(const std::vector<TrackItem>& copies) {
                 std::to_string(variant.copies) + "</td></tr>";
     }
     html += "</table>\n<details><summary>all " + std::to_string(copies.size()) +
-            " HOR copies</summary><table class=\"copies\"><tr><th>start</th><th>end</th><th>strand</th>"
-            "<th>StV</th></tr>";
-    for (const TrackItem& copy : copies) {
-        html += "<tr><td>" + std::to_string(copy.start) + "</td><td>" + std::to_string(copy.end) +
+            " HOR copies</summary><table class=\"copies\"><tr><th>copy</th><th>start</th><th>end</th>"
+            "<th>strand</th><th>StV</th></tr>";
+    for (std::size_t i = 0; i < copies.size(); ++i) {
+        const TrackItem& copy = copies[i];
+        html += "<tr><td>" + std::to_string(i + 1) + "</td><td>" + std::to_string(copy.start) + "</td><td>" +
+                std::to_string(copy.end) +
                 "</td><td>" + copy.strand + "</td><td>" + Swatch(copy.colour) + " " + EscapeHtml(copy.name) +
                 "</td></tr>";
     }
@@ -187,17 +206,29 @@ std::string RenderReport(const ReportHeading& heading, const std::vector<ArrayCo
         html += "<section class=\"array\" id=\"array-" + number + "\">\n<h2>Array " + number + ": " + name +
                 " (" + Kilobases(array.row.end - array.row.start) + ", " +
                 std::to_string(MonomerCount(array)) + " monomers)</h2>\n";
-        html += Track("AS-HOR", array.monomers, array.row, heading.maxTrackBlocks);
-        html += Track("AS-SF", array.families, array.row, heading.maxTrackBlocks);
-        html += Track("strand", array.strands, array.row, heading.maxTrackBlocks);
+        const std::size_t blocks = heading.maxTrackBlocks;
+        html += TrackStrip("AS-HOR", array.monomers, array.row, blocks, TrackLegend(array.monomers));
+        html += TrackStrip("AS-StV", array.copies, array.row, blocks, VariantLegend(array.copies));
+        html += TrackStrip("AS-SF", array.families, array.row, blocks, TrackLegend(array.families));
+        html += TrackStrip("strand", array.strands, array.row, blocks, StrandLegend(array.strands));
         html += "<div class=\"axis\"><span>" + std::to_string(array.row.start) + "</span><span>" +
                 std::to_string(array.row.end) + "</span></div>\n";
         html += "<div class=\"pictures\">";
         const ArrayPictures none;
         const ArrayPictures& shown = i < pictures.size() ? pictures[i] : none;
-        html += Image(shown.hor, "hor", "HOR structure", "HOR structure of " + ArrayName(array.row));
-        html += Image(shown.heatMap, "heatmap", "heat map", "identity heat map of " + ArrayName(array.row));
-        html += "</div>\n<h3>HOR copies and structural variants</h3>\n" + Copies(array.copies);
+        const std::string copies = std::to_string(array.copies.size());
+        html += Image(shown.hor, "hor", "HOR structure", "HOR structure of " + ArrayName(array.row),
+                      "HOR copies 1 to " + copies + " along the array, each cell in its copy's AS-StV colour");
+        html += Image(shown.heatMap, "heatmap", "heat map", "identity heat map of " + ArrayName(array.row),
+                      array.copies.empty() ? "monomers along the array"
+                                           : "the HOR copies of about the unit's length, by their number (1 to " +
+                                                 copies + ") as in the HOR structure");
+        html += "</div>\n<h3>HOR copies and structural variants</h3>\n";
+        if (!array.copies.empty()) {
+            html += "<p>HOR copies are numbered along the array, from its start, in both pictures and in the "
+                    "list below; the heat map compares the copies of about the unit's length.</p>\n";
+        }
+        html += Copies(array.copies);
         html += "</section>\n";
     }
     return html + "</body></html>\n";

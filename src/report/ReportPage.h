@@ -30,13 +30,23 @@ struct ReportHeading {
 };
 
 // One self-contained HTML page: the arrays table (each row linking to its
-// array), then per array its tracks (AS-HOR, AS-SF, AS-strand) drawn as SVG
-// rectangles in the tracks' colours, its HOR structure and identity heat map
-// as PNG data URIs (or the reason a picture is missing), the StV variants
-// with their copy counts and the list of copies. It loads nothing from
+// array), then per array its tracks (AS-HOR, AS-StV, AS-SF, AS-strand), each
+// drawn as SVG rectangles in the track's colours with its legend, its HOR
+// structure and identity heat map as PNG data URIs (or the reason a picture
+// is missing), the StV variants with their copy counts and the list of
+// copies, numbered along the array as in both pictures. It loads nothing from
 // elsewhere. `pictures` holds one entry per array.
 std::string RenderReport(const ReportHeading& heading, const std::vector<ArrayContent>& arrays,
                          const std::vector<ArrayPictures>& pictures);
+
+// A track's legend: a swatch and its label per entry, in order.
+std::string Legend(const std::vector<LegendEntry>& entries);
+
+// One track of an array: an SVG strip whose x axis is the array's bases, the
+// items as rectangles in their colours (at most maxBlocks, ReduceTrack), and
+// its legend below it; "" when there are no items.
+std::string TrackStrip(const std::string& label, const std::vector<TrackItem>& items, const ArrayRow& row,
+                       std::size_t maxBlocks, const std::vector<LegendEntry>& legend);
 
 // Standard base64 (RFC 4648, with '=' padding).
 std::string Base64(std::string_view bytes);

@@ -98,6 +98,7 @@ ArrayPictures DrawArrayPictures(const ArrayContent& array, std::size_t number, c
     look.minIdentity = ColourFloor(grid.identity);
     look.records = units.label;
     look.positions = positions;
+    look.numbers = units.numbers;
     pictures.heatMap = DrawInMemory(settings.beside, [&](const std::string& picture) {
         return DrawDotPlot(grid, look, picture, settings.plot);
     });
