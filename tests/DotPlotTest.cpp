@@ -103,6 +103,8 @@ TEST(DotPlot, EveryStripOfTheScriptIsAnImageGnuplotDraws) {
     const std::string script = DotPlotScript(grid, look, "/d", "/p.png");
     EXPECT_NE(script.find("set xtics ('5' 1, '9' 2, '12' 3) out nomirror"), std::string::npos) << script;
     EXPECT_NE(script.find("set ytics ('5' 1, '9' 2, '12' 3) out nomirror"), std::string::npos);
+    look.numbers = {1, 2, 3};  // the records' own numbers: gnuplot's tics
+    EXPECT_NE(DotPlotScript(grid, look, "/d", "/p.png").find("set xtics out nomirror 1"), std::string::npos);
 }
 
 RunResult DotPlot(const std::vector<std::string>& options, const TempDir& dir) {

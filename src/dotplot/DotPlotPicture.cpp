@@ -58,10 +58,16 @@ std::string PositionTics(const char* axis, const std::vector<int>& positions) {
                       [&](std::size_t record) { return Fixed(positions[record] / unit.divisor, unit.decimals); });
 }
 
-// The first axes: record numbers, or the records' own numbers when given.
+// The first axes: record numbers, or the records' own numbers when given
+// and not simply 1, 2, 3, ...
 std::string NumberTics(const DotPlotLook& look, std::size_t records) {
     const std::string increment = records < 10 ? " 1" : "";
-    if (look.numbers.size() != records) {
+    bool plain = look.numbers.size() != records;  // gnuplot's own tics
+    if (!plain) {
+        plain = true;
+        for (std::size_t i = 0; plain && i < records; ++i) plain = look.numbers[i] == static_cast<int>(i + 1);
+    }
+    if (plain) {
         return "set xtics out nomirror" + increment + "\nset ytics out nomirror" + increment + "\n";
     }
     const auto label = [&](std::size_t record) { return std::to_string(look.numbers[record]); };
