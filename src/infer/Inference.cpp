@@ -14,6 +14,7 @@
 #include "decompose/ChunkedDecompose.h"
 #include "infer/GroupConsensus.h"
 #include "infer/HorColumns.h"
+#include "infer/InferredNames.h"
 #include "infer/LeaderClusters.h"
 #include "infer/StandardMonomers.h"
 #include "infer/TemplateHits.h"
@@ -275,13 +276,6 @@ std::vector<Group> RoundGroups(const std::vector<std::string>& pieces, const std
     groups = std::move(merged);
     std::stable_sort(groups.begin(), groups.end(), bySize);
     return groups;
-}
-
-// "M1", "M2", ... (built by appending: GCC 12 warns falsely on "M" + string).
-std::string MonomerName(std::size_t index) {
-    std::string name = "M";
-    name += std::to_string(index + 1);
-    return name;
 }
 
 // Whether every monomer of `next` lies within 1 % of one of the first `count`
@@ -579,93 +573,6 @@ std::size_t SplitHybrids(const std::vector<std::string>& sequences, State& state
     return added.size();
 }
 
-// Halves of a monomer like two different monomers: first half within 3 % of
-// one, second half of another, and each half at least 5 % from the other one.
-std::vector<HybridMonomer> FindHybrids(const std::vector<MonomerType>& set, std::size_t inferred) {
-    std::vector<HybridMonomer> hybrids;
-    const auto half = [](const std::string& s, bool first) {
-        const std::size_t middle = s.size() / 2;
-        return first ? std::string_view(s).substr(0, middle) : std::string_view(s).substr(middle);
-    };
-    for (std::size_t m = 0; m < inferred; ++m) {
-        std::optional<HybridMonomer> best;
-        float bestSum = 0;
-        for (std::size_t a = 0; a < inferred; ++a) {
-            if (a == m) continue;
-            const float firstA = PercentApart(half(set[m].sequence, true), half(set[a].sequence, true));
-            if (firstA > 3) continue;
-            for (std::size_t b = 0; b < inferred; ++b) {
-                if (b == m || b == a) continue;
-                const float secondB =
-                    PercentApart(half(set[m].sequence, false), half(set[b].sequence, false));
-                if (secondB > 3) continue;
-                const float firstB = PercentApart(half(set[m].sequence, true), half(set[b].sequence, true));
-                const float secondA =
-                    PercentApart(half(set[m].sequence, false), half(set[a].sequence, false));
-                if (firstB < 5 || secondA < 5) continue;
-                if (!best || firstA + secondB < bestSum) {
-                    best = HybridMonomer{m, a, b};
-                    bestSum = firstA + secondB;
-                }
-            }
-        }
-        if (best) hybrids.push_back(*best);
-    }
-    return hybrids;
-}
-
-// Renames the inferred monomers M1, M2, ...: the HOR unit in unit order, then
-// the others by falling segment count; the templates keep their names, and
-// those that type no segment of the final decomposition are dropped.
-void NameInHorOrder(Inference& result, const std::vector<std::size_t>& counts) {
-    const std::size_t all = result.monomers.size();
-    std::size_t size = result.inferred;
-    for (std::size_t type = result.inferred; type < all; ++type) size += counts[type] > 0;
-    // The unit's types in unit order, each once (a unit may use a type twice).
-    std::vector<std::size_t> order;
-    for (const std::size_t type : result.hor.unit) {
-        if (std::find(order.begin(), order.end(), type) == order.end()) order.push_back(type);
-    }
-    std::vector<std::size_t> rest;
-    for (std::size_t type = 0; type < result.inferred; ++type) {
-        if (std::find(order.begin(), order.end(), type) == order.end()) rest.push_back(type);
-    }
-    std::stable_sort(rest.begin(), rest.end(),
-                     [&](std::size_t a, std::size_t b) { return counts[a] > counts[b]; });
-    order.insert(order.end(), rest.begin(), rest.end());
-    for (std::size_t type = result.inferred; type < all; ++type) {
-        if (counts[type] > 0) order.push_back(type);
-    }
-    std::vector<std::size_t> rank(all, all);
-    std::vector<MonomerType> named(size);
-    for (std::size_t k = 0; k < size; ++k) {
-        rank[order[k]] = k;
-        named[k] = {k < result.inferred ? MonomerName(k) : result.monomers[order[k]].name,
-                    result.monomers[order[k]].sequence};
-    }
-    result.monomers = std::move(named);
-    const auto rename = [&](std::vector<std::size_t>& types) {
-        for (std::size_t& type : types) type = rank[type];
-    };
-    for (std::vector<Segment>& record : result.segments) {
-        for (Segment& segment : record) segment.type = rank[segment.type];
-    }
-    rename(result.hor.unit);
-    for (HorCopy& copy : result.hor.copies) {
-        rename(copy.types);
-        rename(copy.lacks);
-        rename(copy.adds);
-    }
-    for (HybridMonomer& hybrid : result.hybrids) {
-        hybrid.monomer = rank[hybrid.monomer];
-        hybrid.first = rank[hybrid.first];
-        hybrid.second = rank[hybrid.second];
-    }
-    std::sort(result.hybrids.begin(), result.hybrids.end(),
-              [](const HybridMonomer& a, const HybridMonomer& b) { return a.monomer < b.monomer; });
-}
-
-
 // The pieces of one period of the repeat as the templates cut it: three
 // periods around period.start decomposed with the templates (turned to the
 // other strand when the first segment of satellite identity in the middle
@@ -805,115 +712,112 @@ std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates) {
     return templates;
 }
 
-Inference InferMonomers(const std::vector<std::string>& input, const std::vector<MonomerType>& templates,
-                        const InferSettings& settings,
-                        const std::function<void(const RoundReport&)>& onRound) {
-    std::vector<std::string> sequences;
-    for (const std::string& sequence : input) sequences.push_back(Upper(sequence));
-    const RegionSettings regionSettings = Regions(settings);
-    const double satellite = regionSettings.satelliteIdentity;
-    Inference result;
-    State state;
-    for (const MonomerType& type : OrientTemplates(templates))
-        state.set.push_back({type.name, Upper(type.sequence)});
+namespace {
 
-    // The route: the templates, or one period of the sequence.
-    const Decomposition none(sequences.size());
-    state.segments =
-        DecomposeWindows(sequences, state.set, TemplateWindows(sequences, state.set), none, 0, settings);
-    onRound(Report(1, state.set.size(), state.segments));
-    std::size_t explained = 0;
-    std::tie(result.route.templateShare, explained) = SatelliteShare(sequences, state.segments, satellite);
+// What every step of InferMonomers shares: the upper-case records, the
+// settings, the segments that stay where no satellite lies, and the rounds
+// reported so far.
+struct Run {
+    std::vector<std::string> sequences;
+    const InferSettings& settings;
+    const std::function<void(const RoundReport&)>& onRound;
+    RegionSettings regionSettings;
+    double satellite = 0;
+    Decomposition none;
+    Decomposition outside;
     std::size_t round = 1;
-    // The templates explain little: less than minTemplateShare of the bases
-    // and either less than minTemplateBases or less than half of what the
-    // sequence's own period explains.
+};
+
+// Decomposes again with the state's set, names its inferred monomers M1, M2,
+// ... when `rename`, reports the round and finds the arrays again.
+void Redecompose(Run& run, State& state, bool rename = true) {
+    if (rename) {
+        for (std::size_t k = 0; k < state.inferred; ++k) state.set[k].name = MonomerName(k);
+    }
+    state.segments =
+        DecomposeWindows(run.sequences, state.set, RoundWindows(run.sequences, state.set, state.regions, state.tandem),
+                         run.outside, state.inferred, run.settings);
+    run.onRound(Report(++run.round, state.set.size(), state.segments));
+    state.regions = ArrayRegions(run.sequences, state.segments, run.regionSettings);
+}
+
+HorResult LiveHor(const Run& run, const State& state) {
+    return FindHor(LiveTyped(state.segments, state.regions, state.inferred, run.satellite));
+}
+
+// The route: the templates, or one period of the sequence when the templates
+// explain little (less than minTemplateShare of the bases and either less
+// than minTemplateBases or less than half of what the sequence's own period
+// explains). False when neither explains anything (no period).
+bool ChooseRoute(Run& run, const std::vector<MonomerType>& starting, Inference& result, State& state) {
+    const InferSettings& settings = run.settings;
+    state.set = starting;
+    state.segments = DecomposeWindows(run.sequences, state.set, TemplateWindows(run.sequences, state.set),
+                                      run.none, 0, settings);
+    run.onRound(Report(1, state.set.size(), state.segments));
+    std::size_t explained = 0;
+    std::tie(result.route.templateShare, explained) = SatelliteShare(run.sequences, state.segments, run.satellite);
     const TandemPeriod period = result.route.templateShare < settings.minTemplateShare
-                                    ? FindTandemPeriod(sequences, settings.period)
+                                    ? FindTandemPeriod(run.sequences, settings.period)
                                     : TandemPeriod{};
-    const std::vector<MonomerType> starting = state.set;
     if (result.route.templateShare < settings.minTemplateShare &&
         (explained < settings.minTemplateBases ||
          (period.period > 0 && 100 * period.share > 2 * result.route.templateShare))) {
         result.route.fromTemplates = false;
         result.route.period = period;
-        if (period.period == 0) {
-            result.segments.assign(sequences.size(), {});
-            return result;
-        }
-        StartFromPeriod(sequences, starting, settings, result.route, state);
-        onRound(Report(++round, state.set.size(), state.segments));
+        if (period.period == 0) return false;
+        StartFromPeriod(run.sequences, starting, settings, result.route, state);
+        run.onRound(Report(++run.round, state.set.size(), state.segments));
     }
-    // The templates that type satellite stay as the monomers of the satellite
-    // outside the live arrays; their segments stay where no satellite lies.
+    return true;
+}
+
+// The rounds from the chosen route. The templates that type satellite stay as
+// the monomers of the satellite outside the live arrays; their segments stay
+// where no satellite lies. When the templates type satellite but no array of
+// it (they fit some monomers of a HOR whose others are unlike them): the
+// period of the sequence, cut by the templates, when that gives an array.
+void InferRounds(Run& run, const std::vector<MonomerType>& starting, Inference& result, State& state) {
     std::vector<MonomerType> kept;
-    Decomposition outside = none;
     if (result.route.fromTemplates) {
-        std::tie(kept, outside) = UsedTemplates(state.set, state.segments, satellite, settings.minCount);
+        std::tie(kept, run.outside) =
+            UsedTemplates(state.set, state.segments, run.satellite, run.settings.minCount);
     }
-    state.regions = ArrayRegions(sequences, state.segments, regionSettings);
-    RunRounds(sequences, state, kept, outside, settings, round, onRound);
-    // The templates type satellite but no array of it (they fit some monomers
-    // of a HOR whose others are unlike them): the period of the sequence, cut
-    // by the templates, when that gives an array.
-    if (state.inferred == 0 && result.route.fromTemplates) {
-        InferRoute route{false, result.route.templateShare, FindTandemPeriod(sequences, settings.period), 0};
-        State periodic;
-        if (route.period.period > 0 && StartFromPeriod(sequences, starting, settings, route, periodic)) {
-            onRound(Report(++round, periodic.set.size(), periodic.segments));
-            periodic.regions = ArrayRegions(sequences, periodic.segments, regionSettings);
-            RunRounds(sequences, periodic, {}, none, settings, round, onRound);
-            if (periodic.inferred > 0) {
-                state = std::move(periodic);
-                result.route = route;
-                kept.clear();
-                outside = none;
-            }
-        }
-    }
-    if (state.inferred == 0) {  // no live array: the templates type what there is
-        result.monomers = state.set;
-        result.segments = std::move(state.segments);
-        result.regions = std::move(state.regions);
-        return result;
-    }
-    // Hybrids that the leaders left inside a parent: HOR positions of alpha
-    // satellite (the de novo route's repeats have no standard hybrids to find,
-    // and the step would cost them a decomposition).
-    if (result.route.fromTemplates && SplitHybrids(sequences, state, settings) > 0) {
-        for (std::size_t k = 0; k < state.inferred; ++k) state.set[k].name = MonomerName(k);
-        Decomposition segments =
-            DecomposeWindows(sequences, state.set, RoundWindows(sequences, state.set, state.regions, state.tandem), outside,
-                             state.inferred, settings);
-        onRound(Report(++round, state.set.size(), segments));
-        state.segments = std::move(segments);
-        state.regions = ArrayRegions(sequences, state.segments, regionSettings);
-    }
-    // Every HOR position.
-    HorResult hor = FindHor(LiveTyped(state.segments, state.regions, state.inferred, satellite));
-    // The unit's shared columns first, else those of the longer window that
-    // holds every type (two positions sharing one type hide the whole HOR).
-    // There both columns are positions of most copies, so neither may hold
-    // under a quarter of the other's members (a handful of copies of a
-    // variant is no position of its own), and the split stands only when the
-    // HOR found afterwards is as long as the window and holds every monomer
-    // the split made: one type in two layouts of the HOR (an 8-monomer copy
-    // and a 6-monomer one) is no pair of positions.
+    state.regions = ArrayRegions(run.sequences, state.segments, run.regionSettings);
+    RunRounds(run.sequences, state, kept, run.outside, run.settings, run.round, run.onRound);
+    if (state.inferred > 0 || !result.route.fromTemplates) return;
+    InferRoute route{false, result.route.templateShare, FindTandemPeriod(run.sequences, run.settings.period), 0};
+    State periodic;
+    if (route.period.period == 0 || !StartFromPeriod(run.sequences, starting, run.settings, route, periodic)) return;
+    run.onRound(Report(++run.round, periodic.set.size(), periodic.segments));
+    periodic.regions = ArrayRegions(run.sequences, periodic.segments, run.regionSettings);
+    RunRounds(run.sequences, periodic, {}, run.none, run.settings, run.round, run.onRound);
+    if (periodic.inferred == 0) return;
+    state = std::move(periodic);
+    result.route = route;
+    run.outside = run.none;
+}
+
+// Every HOR position. The unit's shared columns first, else those of the
+// longer window that holds every type (two positions sharing one type hide
+// the whole HOR). There both columns are positions of most copies, so neither
+// may hold under a quarter of the other's members (a handful of copies of a
+// variant is no position of its own), and the split stands only when the HOR
+// found afterwards is as long as the window and holds every monomer the split
+// made: one type in two layouts of the HOR (an 8-monomer copy and a 6-monomer
+// one) is no pair of positions.
+HorResult SplitColumns(Run& run, State& state) {
+    HorResult hor = LiveHor(run, state);
     for (std::size_t times = 0; times < 3; ++times) {
-        std::size_t added = SplitByColumn(sequences, state, hor.unit, settings);
+        std::size_t added = SplitByColumn(run.sequences, state, hor.unit, run.settings);
         std::optional<State> before;
         if (added == 0 && !hor.sharingUnit.empty()) {
             before = state;
-            added = SplitByColumn(sequences, state, hor.sharingUnit, settings, 0.25, true);
+            added = SplitByColumn(run.sequences, state, hor.sharingUnit, run.settings, 0.25, true);
         }
         if (added == 0) break;
-        for (std::size_t k = 0; k < state.inferred; ++k) state.set[k].name = MonomerName(k);
-        state.segments =
-            DecomposeWindows(sequences, state.set, RoundWindows(sequences, state.set, state.regions, state.tandem), outside,
-                             state.inferred, settings);
-        onRound(Report(++round, state.set.size(), state.segments));
-        state.regions = ArrayRegions(sequences, state.segments, regionSettings);
-        HorResult next = FindHor(LiveTyped(state.segments, state.regions, state.inferred, satellite));
+        Redecompose(run, state);
+        HorResult next = LiveHor(run, state);
         if (before) {
             // The window was right when it comes back as the unit, its shared
             // types now monomers of their own.
@@ -928,28 +832,59 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
         }
         hor = std::move(next);
     }
-    // Layers and variants of every column (ReviseByColumn), until nothing changes.
+    return hor;
+}
+
+// Layers and variants of every column (ReviseByColumn), until nothing changes.
+void ReviseColumns(Run& run, State& state, HorResult& hor) {
     for (std::size_t times = 0; times < 3; ++times) {
         std::vector<std::string> monomers;
         for (std::size_t k = 0; k < state.inferred; ++k) monomers.push_back(state.set[k].sequence);
         const std::vector<std::string> revised =
-            ReviseByColumn(ColumnSegments(sequences, state, satellite), monomers, hor.unit, settings.minCount,
-                           settings.consensusSample, settings.threads);
+            ReviseByColumn(ColumnSegments(run.sequences, state, run.satellite), monomers, hor.unit,
+                           run.settings.minCount, run.settings.consensusSample, run.settings.threads);
         if (revised.empty()) break;
-        {
-            std::vector<MonomerType> set;
-            for (const std::string& sequence : revised) set.push_back({MonomerName(set.size()), sequence});
-            set.insert(set.end(), state.set.begin() + static_cast<std::ptrdiff_t>(state.inferred), state.set.end());
-            state.set = std::move(set);
-            state.inferred = revised.size();
-            state.segments = DecomposeWindows(sequences, state.set,
-                                              RoundWindows(sequences, state.set, state.regions, state.tandem), outside,
-                                              state.inferred, settings);
-            onRound(Report(++round, state.set.size(), state.segments));
-            state.regions = ArrayRegions(sequences, state.segments, regionSettings);
-            hor = FindHor(LiveTyped(state.segments, state.regions, state.inferred, satellite));
-        }
+        std::vector<MonomerType> set;
+        for (const std::string& sequence : revised) set.push_back({MonomerName(set.size()), sequence});
+        set.insert(set.end(), state.set.begin() + static_cast<std::ptrdiff_t>(state.inferred), state.set.end());
+        state.set = std::move(set);
+        state.inferred = revised.size();
+        Redecompose(run, state, false);
+        hor = LiveHor(run, state);
     }
+}
+
+}  // namespace
+
+Inference InferMonomers(const std::vector<std::string>& input, const std::vector<MonomerType>& templates,
+                        const InferSettings& settings,
+                        const std::function<void(const RoundReport&)>& onRound) {
+    Run run{{}, settings, onRound, Regions(settings), 0, {}, {}, 1};
+    for (const std::string& sequence : input) run.sequences.push_back(Upper(sequence));
+    run.satellite = run.regionSettings.satelliteIdentity;
+    run.none.assign(run.sequences.size(), {});
+    run.outside = run.none;
+    Inference result;
+    State state;
+    std::vector<MonomerType> starting;
+    for (const MonomerType& type : OrientTemplates(templates)) starting.push_back({type.name, Upper(type.sequence)});
+    if (!ChooseRoute(run, starting, result, state)) {
+        result.segments.assign(run.sequences.size(), {});
+        return result;
+    }
+    InferRounds(run, starting, result, state);
+    if (state.inferred == 0) {  // no live array: the templates type what there is
+        result.monomers = state.set;
+        result.segments = std::move(state.segments);
+        result.regions = std::move(state.regions);
+        return result;
+    }
+    // Hybrids that the leaders left inside a parent: HOR positions of alpha
+    // satellite (the de novo route's repeats have no standard hybrids to find,
+    // and the step would cost them a decomposition).
+    if (result.route.fromTemplates && SplitHybrids(run.sequences, state, settings) > 0) Redecompose(run, state);
+    HorResult hor = SplitColumns(run, state);
+    ReviseColumns(run, state, hor);
     onRound(Report(0, state.set.size(), state.segments));
     result.monomers = std::move(state.set);
     result.inferred = state.inferred;
