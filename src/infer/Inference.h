@@ -118,9 +118,15 @@ std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates);
 // When the unit has no such monomer, the same is tried on FindHor's window of
 // every type (HorResult::sharingUnit, members fitting several columns as one
 // class), kept only when that window comes back as the unit. The
-// decomposition and the HOR are made again, up to three times. Hybrids
-// reported: monomers whose first half lies within 3 % of one monomer and
-// second half of another, each half at least 5 % from the other one.
+// decomposition and the HOR are made again, up to three times.
+//
+// Layers and hybrids of every column (ReviseByColumn, over the live segments
+// of inferred types and the unit): monomers that stand in one column in
+// different layers of copies join, and a variant of a column that is a mosaic
+// of it and one other column becomes a monomer; the decomposition and the HOR
+// are made again after each change, up to three times. Hybrids reported:
+// monomers whose first half lies within 3 % of one monomer and second half of
+// another, each half at least 5 % from the other one.
 //
 // `onRound` hears every decomposition.
 Inference InferMonomers(const std::vector<std::string>& sequences, const std::vector<MonomerType>& templates,
