@@ -383,23 +383,17 @@ std::vector<ColumnSegment> ColumnSegments(const std::vector<std::string>& sequen
     return out;
 }
 
-// Splits every monomer that takes several columns of the unit into one
-// monomer per column, where the columns separate and each column holds at
-// least `minShare` of the largest one's members. A member whose neighbours fit
-// several columns equally is left out, or, with `tiedColumns`, joins the class
-// of those columns (in a window of two HOR layouts one position stands in
-// both). Returns how many monomers it added (0 when it split nothing); they
-// are the last inferred ones.
-std::size_t SplitByColumn(const std::vector<std::string>& sequences, State& state,
-                          const std::vector<std::size_t>& unit, const InferSettings& settings,
-                          double minShare = 0, bool tiedColumns = false) {
+using ByColumn = std::map<std::size_t, std::map<std::uint64_t, std::vector<std::size_t>>>;
+
+// The live segments of each type that takes several columns of the unit, by
+// the columns (a bit each) whose unit neighbours agree best with their own
+// neighbours in HOR reading order: type -> columns -> live index. A member
+// whose neighbours fit several columns equally is left out, or, with
+// `tiedColumns`, kept under all of those columns.
+ByColumn ColumnsOfLive(const State& state, const std::vector<LiveSegment>& live,
+                       const std::vector<std::size_t>& unit, bool tiedColumns) {
     const std::size_t size = unit.size();
-    if (size < 2 || size > 64) return 0;
-    // Each live segment's neighbours in HOR reading order.
-    const std::vector<LiveSegment> live =
-        LiveSegments(state.segments, state.regions, settings.regions.satelliteIdentity);
-    std::map<std::size_t, std::map<std::uint64_t, std::vector<std::size_t>>>
-        byColumn;  // type -> columns (a bit each) -> live index
+    ByColumn byColumn;
     for (std::size_t k = 0; k < live.size(); ++k) {
         const std::vector<Segment>& record = state.segments[live[k].record];
         const Segment& segment = record[live[k].index];
@@ -436,8 +430,16 @@ std::size_t SplitByColumn(const std::vector<std::string>& sequences, State& stat
         const bool single = (found & (found - 1)) == 0;
         if (best > 0 && (single || tiedColumns)) byColumn[segment.type][found].push_back(k);
     }
-    std::vector<MonomerType> added;
-    std::vector<std::size_t> removed;
+    return byColumn;
+}
+
+// The monomers that replace each type of `byColumn` whose columns separate
+// (SeparateColumns; columns that do not, join) into at least two of
+// minCount members or more, none under `minShare` of the largest: appended
+// to `added`, the type to `removed`.
+void SplitTypes(const std::vector<std::string>& sequences, const State& state,
+                const std::vector<LiveSegment>& live, const ByColumn& byColumn, const InferSettings& settings,
+                double minShare, std::vector<MonomerType>& added, std::vector<std::size_t>& removed) {
     for (const auto& [type, columns] : byColumn) {
         std::vector<std::string> pieces;
         std::vector<Group> groups;
@@ -472,6 +474,25 @@ std::size_t SplitByColumn(const std::vector<std::string>& sequences, State& stat
         removed.push_back(type);
         for (const Group& group : groups) added.push_back({"", group.consensus});
     }
+}
+
+// Splits every monomer that takes several columns of the unit into one
+// monomer per column, where the columns separate and each column holds at
+// least `minShare` of the largest one's members. A member whose neighbours fit
+// several columns equally is left out, or, with `tiedColumns`, joins the class
+// of those columns (in a window of two HOR layouts one position stands in
+// both). Returns how many monomers it added (0 when it split nothing); they
+// are the last inferred ones.
+std::size_t SplitByColumn(const std::vector<std::string>& sequences, State& state,
+                          const std::vector<std::size_t>& unit, const InferSettings& settings,
+                          double minShare = 0, bool tiedColumns = false) {
+    if (unit.size() < 2 || unit.size() > 64) return 0;
+    const std::vector<LiveSegment> live =
+        LiveSegments(state.segments, state.regions, settings.regions.satelliteIdentity);
+    std::vector<MonomerType> added;
+    std::vector<std::size_t> removed;
+    SplitTypes(sequences, state, live, ColumnsOfLive(state, live, unit, tiedColumns), settings, minShare, added,
+               removed);
     if (removed.empty()) return 0;
     std::vector<MonomerType> set;
     for (std::size_t k = 0; k < state.inferred; ++k) {
