@@ -225,6 +225,11 @@ TEST(ReportPage, HoldsEveryArrayWithItsPicturesOrTheReason) {
     ReportHeading heading;
     heading.title = "asm<1>";
     heading.arrayColumns = {"record", "start", "end"};
+    // The cenSat track: a section of its own with a legend of its classes,
+    // and the items over each array above its alpha-satellite tracks.
+    heading.cenSat = {Item("chr<1>", 0, 10, "ct", {224, 224, 224}),
+                      Item("chr<1>", 10, 20, "active_hor(S1)", {153, 0, 0}),
+                      Item("chr<1>", 20, 30, "hor(S2)", {255, 102, 0}), Item("chr2", 0, 5, "HSat3", {51, 81, 137})};
     std::vector<ArrayContent> arrays(2);
     arrays[0].row = {"chr<1>", 10, 20, {"chr<1>", "10", "20"}};
     arrays[0].monomers = {Item("chr<1>", 10, 15, "S1.1"), Item("chr<1>", 15, 20, "S1.2")};
@@ -246,9 +251,16 @@ TEST(ReportPage, HoldsEveryArrayWithItsPicturesOrTheReason) {
     EXPECT_EQ(sections[0].pictures.at("hor"), pictures[0].hor.png);
     EXPECT_EQ(sections[0].pictures.at("heatmap"), pictures[0].heatMap.png);
     EXPECT_EQ(sections[0].missing, 0u);
-    EXPECT_EQ(sections[0].rects, 4u);  // AS-HOR and AS-StV
-    EXPECT_EQ(sections[0].tracks, 2u);
-    EXPECT_EQ(sections[0].legends, 2u);  // one per track
+    EXPECT_EQ(sections[0].rects, 5u);  // cenSat, AS-HOR and AS-StV
+    EXPECT_LT(html.find("<h2>Satellite arrays (cenSat track)</h2>"), html.find("<section"));
+    for (const char* entry : {"</span> active_hor</span>", "</span> hor</span>", "</span> HSat3</span>",
+                              "</span> active_hor(S1)</span>"}) {
+        EXPECT_NE(html.find(entry), std::string::npos) << entry;  // in a legend
+    }
+    EXPECT_LT(html.find("aria-label=\"cenSat track\"", html.find("<section")),
+              html.find("aria-label=\"AS-HOR track\""));
+    EXPECT_EQ(sections[0].tracks, 3u);   // cenSat, AS-HOR, AS-StV
+    EXPECT_EQ(sections[0].legends, 3u);  // one per track
     EXPECT_NE(html.find("<span class=\"key\"><span class=\"swatch\" style=\"background:#090909\"></span> S1.2</span>"),
               std::string::npos);
     // The list of copies numbers them along the array, as the pictures do.

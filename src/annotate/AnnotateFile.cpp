@@ -124,6 +124,7 @@ AnnotateFileResult AnnotateFile(const AnnotateFileSettings& settings,
     if (std::optional<PictureSettings> pictures = ReportSettings(settings)) draft.emplace(std::move(*pictures));
     AnnotationWriter writer(settings.prefix, {settings.input.path}, draft.has_value());
     Progress done;
+    std::vector<TrackItem> cenSat;  // for the report
     for (SourceRecord current; source.Next(current);) {
         const SequenceRecord& bases = current.record;
         AnnotatedRecord counts{current};
@@ -144,8 +145,10 @@ AnnotateFileResult AnnotateFile(const AnnotateFileSettings& settings,
         };
         AnnotateRecord(bases.sequence, sets, table, settings.threads, stretch, within);
         const std::vector<SatelliteCall> calls = FindSatellites(bases.sequence, satellites);
-        writer.AddCenSat(PlaceCenSat(bases.name, current.offset,
-                                     BuildCenSatTrack(bases.sequence, alpha, calls, satellites.Labels())));
+        const PlacedCenSat placed =
+            PlaceCenSat(bases.name, current.offset, BuildCenSatTrack(bases.sequence, alpha, calls, satellites.Labels()));
+        writer.AddCenSat(placed);
+        if (draft) cenSat.insert(cenSat.end(), placed.track.begin(), placed.track.end());
         // The record is still in memory: its arrays are drawn now.
         if (draft) draft->Add(tracks, bases.sequence, current.offset);
         if (record) record(counts);
@@ -155,7 +158,11 @@ AnnotateFileResult AnnotateFile(const AnnotateFileSettings& settings,
     }
     AnnotateFileResult result{done.records, ""};
     if (draft) {
-        writer.WriteReport(draft->Render({BaseName(settings.prefix), ArraysColumns()}));
+        ReportHeading heading;
+        heading.title = BaseName(settings.prefix);
+        heading.arrayColumns = ArraysColumns();
+        heading.cenSat = std::move(cenSat);
+        writer.WriteReport(draft->Render(heading));
         result.missing = draft->Missing();
     }
     writer.Commit();

@@ -59,7 +59,7 @@ bool Exists(const std::string& path) {
     return ::stat(path.c_str(), &status) == 0;
 }
 
-constexpr const char* kOptionalTracks[] = {"_AS-SF.bed", "_AS-strand.bed", "_AS-StV.bed"};
+constexpr const char* kOptionalTracks[] = {"_AS-SF.bed", "_AS-strand.bed", "_AS-StV.bed", "_cenSat.bed"};
 
 }  // namespace
 
@@ -157,8 +157,9 @@ AnnotationTracks ReadAnnotation(const std::string& prefix) {
         });
     }
     annotation.monomers = ReadBedTrack(prefix + "_AS-HOR.bed");
-    std::vector<TrackItem>* optional[] = {&annotation.families, &annotation.strands, &annotation.copies};
-    for (int i = 0; i < 3; ++i) {
+    std::vector<TrackItem>* optional[] = {&annotation.families, &annotation.strands, &annotation.copies,
+                                          &annotation.cenSat};
+    for (int i = 0; i < 4; ++i) {
         if (Exists(prefix + kOptionalTracks[i])) *optional[i] = ReadBedTrack(prefix + kOptionalTracks[i]);
     }
     return annotation;

@@ -28,8 +28,10 @@ std::vector<TrackItem> ReadBedTrack(const std::string& path);
 void ReadArraysTable(const std::string& path, AnnotationTracks& annotation);
 
 // The annotation written under PREFIX: PREFIX_arrays.tsv and
-// PREFIX_AS-HOR.bed must exist; PREFIX_AS-SF.bed, PREFIX_AS-strand.bed and
-// PREFIX_AS-StV.bed are read when they exist. Raises FileError.
+// PREFIX_AS-HOR.bed must exist; PREFIX_AS-SF.bed, PREFIX_AS-strand.bed,
+// PREFIX_AS-StV.bed and PREFIX_cenSat.bed are read when they exist. Rows of
+// the arrays table whose class is not an alpha-satellite one (the other
+// satellite arrays of the cenSat track) are left out. Raises FileError.
 AnnotationTracks ReadAnnotation(const std::string& prefix);
 
 // The files ReadAnnotation reads for PREFIX (those that exist).

@@ -122,6 +122,7 @@ ReportFileResult ReportFile(const ReportFileSettings& settings,
     ReportHeading heading;
     heading.title = BaseName(settings.prefix);
     heading.arrayColumns = annotation.arrayColumns;
+    heading.cenSat = annotation.cenSat;
     page.Write(RenderReport(heading, arrays, pictures));
     page.Commit();
     result.arrays = arrays.size();

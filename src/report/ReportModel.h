@@ -50,6 +50,7 @@ struct AnnotationTracks {
     std::vector<TrackItem> families;  // AS-SF
     std::vector<TrackItem> strands;   // AS-strand
     std::vector<TrackItem> copies;    // AS-StV
+    std::vector<TrackItem> cenSat;    // the cenSat track of every record
 };
 
 // Everything of one array: the items of each track that overlap it, in

@@ -75,6 +75,39 @@ std::string TrackStrip(const std::string& label, const std::vector<TrackItem>& i
 
 namespace {
 
+std::string ClassOf(const TrackItem& item) { return item.name.substr(0, item.name.find('(')); }
+
+// The cenSat track of each record, along the record's span of items.
+std::string CenSatSection(const ReportHeading& heading) {
+    if (heading.cenSat.empty()) return "";
+    std::string html = "<h2>Satellite arrays (cenSat track)</h2>\n";
+    for (std::size_t first = 0; first < heading.cenSat.size();) {
+        std::size_t last = first;
+        ArrayRow span{heading.cenSat[first].record, heading.cenSat[first].start, heading.cenSat[first].end, {}};
+        while (last < heading.cenSat.size() && heading.cenSat[last].record == span.record) {
+            span.end = std::max(span.end, heading.cenSat[last].end);
+            ++last;
+        }
+        const std::vector<TrackItem> items(heading.cenSat.begin() + static_cast<std::ptrdiff_t>(first),
+                                           heading.cenSat.begin() + static_cast<std::ptrdiff_t>(last));
+        html += "<p>" + EscapeHtml(span.record) + "</p>\n" +
+                TrackStrip("cenSat", items, span, heading.maxTrackBlocks, TrackLegend(items, ClassOf));
+        html += "<div class=\"axis\"><span>" + std::to_string(span.start) + "</span><span>" +
+                std::to_string(span.end) + "</span></div>\n";
+        first = last;
+    }
+    return html;
+}
+
+// The items of `track` on the record of `row` that overlap it.
+std::vector<TrackItem> Over(const std::vector<TrackItem>& track, const ArrayRow& row) {
+    std::vector<TrackItem> found;
+    for (const TrackItem& item : track) {
+        if (item.record == row.record && item.start < row.end && row.start < item.end) found.push_back(item);
+    }
+    return found;
+}
+
 // The picture as an <img> of class `kind` with its caption, or why it is missing.
 std::string Image(const Picture& picture, const char* kind, const std::string& what, const std::string& alt,
                   const std::string& caption) {
@@ -198,6 +231,7 @@ std::string RenderReport(const ReportHeading& heading, const std::vector<ArrayCo
         html += "</tr>\n";
     }
     html += "</table></div>\n";
+    html += CenSatSection(heading);
 
     for (std::size_t i = 0; i < arrays.size(); ++i) {
         const ArrayContent& array = arrays[i];
@@ -207,6 +241,8 @@ std::string RenderReport(const ReportHeading& heading, const std::vector<ArrayCo
                 " (" + Kilobases(array.row.end - array.row.start) + ", " +
                 std::to_string(MonomerCount(array)) + " monomers)</h2>\n";
         const std::size_t blocks = heading.maxTrackBlocks;
+        const std::vector<TrackItem> cenSat = Over(heading.cenSat, array.row);
+        html += TrackStrip("cenSat", cenSat, array.row, blocks, TrackLegend(cenSat));
         html += TrackStrip("AS-HOR", array.monomers, array.row, blocks, TrackLegend(array.monomers));
         html += TrackStrip("AS-StV", array.copies, array.row, blocks, VariantLegend(array.copies));
         html += TrackStrip("AS-SF", array.families, array.row, blocks, TrackLegend(array.families));

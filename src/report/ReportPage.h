@@ -27,10 +27,13 @@ struct ReportHeading {
     std::string title;                      // e.g. the prefix's base name
     std::vector<std::string> arrayColumns;  // the arrays table's header
     std::size_t maxTrackBlocks = 1000;      // shapes per track and array (ReduceTrack)
+    std::vector<TrackItem> cenSat;          // the cenSat track of every record (sorted by record, start)
 };
 
 // One self-contained HTML page: the arrays table (each row linking to its
-// array), then per array its tracks (AS-HOR, AS-StV, AS-SF, AS-strand), each
+// array), the cenSat track of each record with a legend of its classes
+// (the label up to '('), then per array its tracks (the cenSat items over it,
+// AS-HOR, AS-StV, AS-SF, AS-strand), each
 // drawn as SVG rectangles in the track's colours with its legend, its HOR
 // structure and identity heat map as PNG data URIs (or the reason a picture
 // is missing), the StV variants with their copy counts and the list of
