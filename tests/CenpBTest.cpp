@@ -69,6 +69,7 @@ TEST(CenpBFinder, CaseSensitiveAndNMatchesOnlyTheDots) {
     // '.' matches a NUL but not a carriage return.
     EXPECT_EQ(Boxes(std::string(1, '\0') + kDirectBox.substr(1)), Starts{1});
     EXPECT_EQ(Boxes("\rTTCGCACTAATCGGGT"), Starts{});
+    EXPECT_EQ(Boxes("GTTCGCA\nTAATCGGGT"), Starts{});
 }
 
 TEST(CenpBbox, WritesOneGroupForAnyPattern) {

@@ -12,9 +12,9 @@
 #include "annotate/HorColumns.h"
 #include "common/Parallel.h"
 #include "ensemble/CenpB.h"
+#include "annotate/NearestMonomer.h"
 #include "decompose/ChunkedDecompose.h"
 #include "infer/LeaderClusters.h"
-#include "sequence/EditDistance.h"
 #include "sequence/LevenshteinBatch.h"
 
 namespace horgrid {
@@ -329,19 +329,18 @@ void NameHybrids(const std::vector<std::uint32_t>& distance, std::size_t width,
     }
 }
 
-}  // namespace
-
-std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& members,
-                                       const std::vector<std::size_t>& previous,
-                                       const std::vector<MonomerType>& candidates,
-                                       const AnnotationSettings& settings, unsigned threads,
-                                       std::vector<std::size_t>& position) {
+// NamePositions on the members' distances to the candidates (member-major).
+std::vector<std::size_t> NamePositionsAt(const std::vector<std::string_view>& members,
+                                         const std::vector<std::size_t>& previous,
+                                         const std::vector<MonomerType>& candidates,
+                                         const std::vector<std::uint32_t>& distance,
+                                         const AnnotationSettings& settings, unsigned threads,
+                                         std::vector<std::size_t>& position) {
     const std::size_t count = members.size();
     const std::size_t width = candidates.size();
     std::vector<std::size_t> named(count, kNone);
     position.assign(count, kNone);
     if (count == 0 || width == 0) return named;
-    const std::vector<std::uint32_t> distance = AllDistances(members, candidates, threads);
     const PositionGroups grouped = GroupPositions(members, previous, distance, width, settings, threads);
     const auto& groups = grouped.groups;
     const auto& positions = grouped.positions;
@@ -404,6 +403,17 @@ std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& memb
     return named;
 }
 
+}  // namespace
+
+std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& members,
+                                       const std::vector<std::size_t>& previous,
+                                       const std::vector<MonomerType>& candidates,
+                                       const AnnotationSettings& settings, unsigned threads,
+                                       std::vector<std::size_t>& position) {
+    return NamePositionsAt(members, previous, candidates, AllDistances(members, candidates, threads), settings,
+                           threads, position);
+}
+
 namespace {
 
 // Names the monomers of a live HOR array by its positions (NamePositions);
@@ -415,6 +425,8 @@ std::vector<std::size_t> NameLiveArray(const StandardSets& sets, const Annotatio
     for (const MonomerType& type : sets.horMonomers) {
         if (HorOfName(type.name) == stretch.hor) candidates.push_back(type);
     }
+    const std::size_t width = candidates.size();
+    const std::vector<std::uint32_t> distance = AllDistances(members, candidates, threads);
     // The monomer before each in HOR order (reverse runs read backwards).
     std::vector<std::size_t> previous(members.size(), kNone);
     for (std::size_t k = 1; k < members.size(); ++k) {
@@ -429,7 +441,7 @@ std::vector<std::size_t> NameLiveArray(const StandardSets& sets, const Annotatio
     }
     std::vector<std::size_t> position;
     const std::vector<std::size_t> named =
-        NamePositions(members, previous, candidates, settings, threads, position);
+        NamePositionsAt(members, previous, candidates, distance, settings, threads, position);
     // Positions beyond every candidate are named after their class, numbered
     // per class after a '#' ("S2C13/21H1L.D3#1"): a name with '-' or '_' would
     // read as a range or a join in the copies' StV names.
@@ -440,8 +452,7 @@ std::vector<std::size_t> NameLiveArray(const StandardSets& sets, const Annotatio
         if (named[k] != kNone) {
             const MonomerType& standard = candidates[named[k]];
             monomer.name = standard.name;
-            monomer.identity =
-                100 - Percent(Levenshtein(members[k], standard.sequence), standard.sequence.size());
+            monomer.identity = 100 - Percent(distance[k * width + named[k]], standard.sequence.size());
         } else {
             auto [it, added] = ownName.emplace(position[k], "");
             if (added) {
@@ -638,13 +649,13 @@ Annotation AnnotateSequence(std::string_view sequence, const StandardSets& sets,
 
     // The nearest standard HOR monomer of every monomer.
     std::vector<std::string_view> views(texts.begin(), texts.end());
-    const std::size_t width = sets.horMonomers.size();
-    if (width > 0) {
-        const std::vector<std::uint32_t> distance = AllDistances(views, sets.horMonomers, threads);
+    if (!sets.horMonomers.empty()) {
+        std::vector<std::string_view> standard;
+        for (const MonomerType& type : sets.horMonomers) standard.push_back(type.sequence);
+        const std::vector<NearestSequence> found = NearestSequences(views, standard, threads);
         for (std::size_t i = 0; i < result.monomers.size(); ++i) {
-            const auto row = distance.begin() + static_cast<std::ptrdiff_t>(i * width);
-            const std::size_t nearest = static_cast<std::size_t>(std::min_element(row, row + width) - row);
-            const double percent = Percent(row[nearest], sets.horMonomers[nearest].sequence.size());
+            const std::size_t nearest = found[i].index;
+            const double percent = Percent(found[i].distance, sets.horMonomers[nearest].sequence.size());
             AnnotatedMonomer& monomer = result.monomers[i];
             monomer.nearest = sets.horMonomers[nearest].name;
             if (percent <= settings.nameLimit) {

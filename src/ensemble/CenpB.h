@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdio>
-#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,15 +17,10 @@ namespace horgrid {
 // search resumes after each match, so reported boxes never overlap.
 using CenpBBoxes = std::array<std::vector<int>, 4>;
 
-// Finds CENP-B boxes; the four patterns are compiled once per finder.
+// Finds CENP-B boxes.
 class CenpBFinder {
 public:
-    CenpBFinder();
-
     CenpBBoxes Find(std::string_view sequence) const;
-
-private:
-    std::array<std::regex, 4> boxes_;
 };
 
 // Writes one line of the CENP-B box file: "\n<position> <length>", then for
