@@ -1,0 +1,63 @@
+#pragma once
+
+// The state the inference's steps share (internal to infer/; Inference.h is
+// the interface): the set and decomposition as they stand, the live segments
+// that make monomers, and the steps that split monomers by HOR column or by
+// hybrid halves (ColumnSplits.cpp).
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "decompose/Decompose.h"
+#include "infer/ArrayRegions.h"
+#include "infer/HorColumns.h"
+#include "infer/Inference.h"
+#include "infer/TemplateHits.h"
+
+namespace horgrid::infer {
+
+using Decomposition = std::vector<std::vector<Segment>>;
+
+// A segment of a live stretch: record and index in the record's list.
+struct LiveSegment {
+    std::size_t record = 0;
+    std::size_t index = 0;
+};
+
+struct State {
+    std::vector<MonomerType> set;  // inferred monomers, then the templates kept
+    std::size_t inferred = 0;
+    Decomposition segments;
+    std::vector<ArrayStretch> regions;
+    std::vector<RecordWindow> tandem;  // the de novo route's tandem stretches, decomposed every round
+};
+
+
+// The class of the stretches that make monomers and copies: live HOR, or
+// diverged HOR where no stretch is live.
+RegionClass HorClass(const std::vector<ArrayStretch>& stretches);
+
+// The segments of at least `identity` in the stretches of HorClass.
+std::vector<LiveSegment> LiveSegments(const Decomposition& segments, const std::vector<ArrayStretch>& stretches,
+                                      double identity);
+
+// The bases of a live segment, read forward (reverse-complemented for -).
+std::string Piece(const std::vector<std::string>& sequences, const Decomposition& segments,
+                  const LiveSegment& live);
+
+// The live segments of inferred monomers as HOR columns read them.
+std::vector<ColumnSegment> ColumnSegments(const std::vector<std::string>& sequences, const State& state,
+                                          double identity);
+
+// Splits every monomer that takes several columns of the unit into one per
+// column where the columns separate; returns how many monomers it added.
+std::size_t SplitByColumn(const std::vector<std::string>& sequences, State& state,
+                          const std::vector<std::size_t>& unit, const InferSettings& settings,
+                          double minShare = 0, bool tiedColumns = false);
+
+// Hybrid monomers left inside a parent become monomers of their own; returns
+// how many monomers it added.
+std::size_t SplitHybrids(const std::vector<std::string>& sequences, State& state, const InferSettings& settings);
+
+}  // namespace horgrid::infer
