@@ -37,6 +37,7 @@ struct Piece {
     std::string unit;  // label of the reference whose first unit is repeated (Tandem)
     bool reverse = false;
     ArrayClass alphaClass = ArrayClass::Monomeric;  // Alpha: the annotation's array (random or `unit` bases)
+    double divergence = 0;  // Tandem: copies of one variant of the unit this far from it
 };
 
 struct Expected {
@@ -52,6 +53,11 @@ struct Row {
 };
 
 Piece Random(std::int64_t length) { return {Piece::Random, length, "", false, ArrayClass::Monomeric}; }
+// A tandem array of one variant `divergence` away from the unit: too far for
+// the k-mer filter, still repeating at the unit's period.
+Piece Diverged(std::int64_t length, const std::string& unit, double divergence) {
+    return {Piece::Tandem, length, unit, false, ArrayClass::Monomeric, divergence};
+}
 Piece Gap(std::int64_t length) { return {Piece::Gap, length, "", false, ArrayClass::Monomeric}; }
 Piece Tandem(std::int64_t length, const std::string& unit, bool reverse = false) {
     return {Piece::Tandem, length, unit, reverse, ArrayClass::Monomeric};
@@ -68,9 +74,10 @@ std::string Build(const Row& row, std::mt19937_64& random, std::vector<AlphaArra
         if (piece.kind == Piece::Gap) {
             record += std::string(length, 'N');
         } else if (piece.kind == Piece::Tandem || !piece.unit.empty()) {
-            const std::string unit = Unit(piece.unit);
+            const std::string unit = piece.divergence > 0 ? reference::Mutate(random, Unit(piece.unit), piece.divergence)
+                                                          : Unit(piece.unit);
             std::string array;
-            while (array.size() < length) array += reference::Mutate(random, unit, 0.08);
+            while (array.size() < length) array += reference::Mutate(random, unit, piece.divergence > 0 ? 0.03 : 0.08);
             array.resize(length);
             record += piece.reverse ? ReverseComplement(array) : array;
         } else {
@@ -94,6 +101,9 @@ TEST(CenSatTrack, GeneratedRecords) {
         {"bSat-like array of the other strand",
          {Random(20000), Tandem(30000, "bSat", true), Random(20000)},
          {{"bSat", 20000, 50000, '-'}}},
+        {"a diverged end that still repeats at the unit's period stays in the array",
+         {Random(20000), Tandem(24000, "bSat"), Diverged(6000, "bSat", 0.3), Random(20000)},
+         {{"bSat", 20000, 50000, '+'}}},
         {"ct between two arrays of one region; far apart, none",
          {Random(20000), Tandem(20000, "HSat1A"), Random(40000), Tandem(20000, "bSat"),
           Random(600000), Tandem(20000, "HSat3"), Random(20000)},

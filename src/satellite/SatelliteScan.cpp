@@ -5,9 +5,11 @@
 #include <bit>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 
 #include "data/EmbeddedData.h"
 #include "decompose/Decompose.h"
+#include "satellite/PeriodEnds.h"
 
 namespace horgrid {
 namespace {
@@ -294,7 +296,7 @@ std::vector<SatelliteCall> FindSatellites(std::string_view sequence, const Satel
         if (!kept.empty()) call.start = std::max(call.start, kept.back().end);
         if (call.end - call.start >= settings.minLength) kept.push_back(call);
     }
-    return kept;
+    return SetEndsByPeriod(sequence, std::move(kept), table);
 }
 
 std::vector<SatelliteReference> BuiltInSatelliteReferences() {
@@ -310,6 +312,12 @@ std::vector<SatelliteReference> BuiltInSatelliteReferences() {
 
 SatelliteTable::SatelliteTable(const std::vector<SatelliteReference>& references, int k)
     : k_(k), entries_(BuildEntries(references, k, labels_, whole_)) {
+    periods_.resize(labels_.size());
+    for (const SatelliteReference& reference : references) {
+        if (reference.sequence.empty()) continue;
+        const auto label = static_cast<std::size_t>(std::find(labels_.begin(), labels_.end(), reference.label) - labels_.begin());
+        periods_[label].push_back(static_cast<int>(reference.sequence.size()));
+    }
     const int tail = std::min(k, kTailBases);
     tailMask_ = (std::uint32_t{1} << (2 * tail)) - 1;
     bits_.assign((std::size_t{1} << (2 * k)) / 64, 0);

@@ -21,8 +21,10 @@
 // another class ends it). A run's ends are set to the base where the sum of
 // (hit - density) over the class's hits, from the end into the run, is
 // highest, looked for in its end window and the window beside it. Runs
-// shorter than `minLength` are dropped. The strand is the one of most hits
-// (hits on the reference's own strand count for +).
+// shorter than `minLength` are dropped. Then each end moves outward while the
+// sequence beyond it repeats at a period of the class (satellite/PeriodEnds.h).
+// The strand is the one of most hits (hits on the reference's own strand count
+// for +).
 //
 // Cost: one look-up per base in a bit table of the k-mers' last 11 bases, a
 // second in the one of whole k-mers where it hits, a binary search per hit;
@@ -75,6 +77,8 @@ public:
     int K() const { return k_; }
     const std::vector<std::string>& Labels() const { return labels_; }
     bool Whole(std::size_t label) const { return whole_[label]; }
+    // The lengths of the label's reference units.
+    const std::vector<int>& Periods(std::size_t label) const { return periods_[label]; }
     // kNoHit, or the label index * 4 + 1 (forward) / + 2 (reverse) / + 3 (both).
     std::uint32_t Find(std::uint32_t code) const;
     static constexpr std::uint32_t kNoHit = 0;
@@ -83,6 +87,7 @@ private:
     int k_;
     std::vector<std::string> labels_;
     std::vector<bool> whole_;
+    std::vector<std::vector<int>> periods_;
     std::vector<std::uint64_t> entries_;  // code << 32 | value, sorted
     std::uint32_t tailMask_ = 0;
     std::vector<std::uint64_t> bits_;     // every k-mer with an entry

@@ -1,0 +1,142 @@
+#include "satellite/PeriodEnds.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+
+namespace horgrid {
+namespace {
+
+int BaseCode(char c) {
+    switch (c) {
+        case 'A': case 'a': return 0;
+        case 'C': case 'c': return 1;
+        case 'G': case 'g': return 2;
+        case 'T': case 't': return 3;
+        default: return 4;
+    }
+}
+
+std::int64_t Window(int period) { return std::clamp<std::int64_t>(4 * std::int64_t{period}, 200, 400); }
+int Spread(int period) { return period / 20 + 1; }
+
+// The lag near `period` at which [from, to) best equals the bases `direction`
+// times the lag away; share of equal bases, and the share of chance.
+struct LagFit {
+    int lag = 0;
+    double share = 0;
+    double chance = 1;
+    bool Repeats(double margin) const { return lag > 0 && share - chance >= margin; }
+};
+
+LagFit FitLag(std::string_view sequence, std::int64_t from, std::int64_t to, int period, int direction) {
+    LagFit fit;
+    const auto n = static_cast<std::int64_t>(sequence.size());
+    if (from < 0 || to > n || from >= to) return fit;
+    std::array<std::int64_t, 5> counts{};
+    for (std::int64_t i = from; i < to; ++i) ++counts[static_cast<std::size_t>(BaseCode(sequence[static_cast<std::size_t>(i)]))];
+    if (counts[4] > 0) return fit;
+    const auto length = static_cast<double>(to - from);
+    fit.chance = 0;
+    for (int b = 0; b < 4; ++b) fit.chance += static_cast<double>(counts[static_cast<std::size_t>(b)]) * static_cast<double>(counts[static_cast<std::size_t>(b)]) / (length * length);
+    for (int lag = std::max(1, period - Spread(period)); lag <= period + Spread(period); ++lag) {
+        const std::int64_t shift = std::int64_t{direction} * lag;
+        if (from + shift < 0 || to + shift > n) continue;
+        std::int64_t equal = 0;
+        for (std::int64_t i = from; i < to; ++i) {
+            equal += sequence[static_cast<std::size_t>(i)] == sequence[static_cast<std::size_t>(i + shift)] ? 1 : 0;
+        }
+        const double share = static_cast<double>(equal) / length;
+        if (fit.lag == 0 || share > fit.share) {
+            fit.lag = lag;
+            fit.share = share;
+        }
+    }
+    return fit;
+}
+
+// One end of a call: `side` +1 its end, -1 its start; `bound` the farthest
+// the end may move outward. A window outside the end is compared with the
+// bases one period back towards the array.
+class EndSetter {
+public:
+    EndSetter(std::string_view sequence, int period, const PeriodEndSettings& settings)
+        : sequence_(sequence), period_(period), window_(Window(period)), settings_(settings) {}
+
+    // The new end: `at`, or farther out while the array repeats at the period.
+    std::int64_t Set(std::int64_t at, int side, std::int64_t bound) const {
+        std::int64_t b = at;
+        LagFit last;
+        for (;;) {
+            const LagFit fit = Outside(b, side, bound);
+            if (!fit.Repeats(settings_.margin)) break;
+            last = fit;
+            b += side * (window_ / 2);
+        }
+        return last.lag == 0 ? at : Fine(b, side, bound, last);
+    }
+
+private:
+    LagFit Outside(std::int64_t b, int side, std::int64_t bound) const {
+        if (side > 0) return b + window_ > bound ? LagFit{} : FitLag(sequence_, b, b + window_, period_, -1);
+        return b - window_ < bound ? LagFit{} : FitLag(sequence_, b - window_, b, period_, 1);
+    }
+
+    // The base where the running sum of (equal - midway between the repeat's
+    // share and chance), from b outward over one window, is highest.
+    std::int64_t Fine(std::int64_t b, int side, std::int64_t bound, const LagFit& fit) const {
+        const double level = (fit.share + fit.chance) / 2;
+        const std::int64_t shift = -std::int64_t{side} * fit.lag;
+        const auto n = static_cast<std::int64_t>(sequence_.size());
+        std::int64_t best = b;
+        double sum = 0, top = 0;
+        for (std::int64_t step = 0; step < window_; ++step) {
+            const std::int64_t i = side > 0 ? b + step : b - 1 - step;
+            if (side * (i - bound) >= 0 || i < 0 || i >= n || i + shift < 0 || i + shift >= n) break;
+            const char c = sequence_[static_cast<std::size_t>(i)];
+            const bool equal = BaseCode(c) < 4 && c == sequence_[static_cast<std::size_t>(i + shift)];
+            sum += (equal ? 1.0 : 0.0) - level;
+            if (equal && sum > top) {
+                top = sum;
+                best = side > 0 ? i + 1 : i;
+            }
+        }
+        return best;
+    }
+
+    std::string_view sequence_;
+    int period_;
+    std::int64_t window_;
+    const PeriodEndSettings& settings_;
+};
+
+// The distinct periods of a label (lags within each other's spread count once).
+std::vector<int> Periods(const SatelliteTable& table, std::size_t label, int maxPeriod) {
+    std::vector<int> periods;
+    for (const int period : table.Periods(label)) {
+        if (period > maxPeriod) continue;
+        const bool near = std::any_of(periods.begin(), periods.end(), [&](int p) { return std::abs(p - period) <= Spread(p); });
+        if (!near) periods.push_back(period);
+    }
+    return periods;
+}
+
+}  // namespace
+
+std::vector<SatelliteCall> SetEndsByPeriod(std::string_view sequence, std::vector<SatelliteCall> calls,
+                                           const SatelliteTable& table, const PeriodEndSettings& settings) {
+    const auto n = static_cast<std::int64_t>(sequence.size());
+    for (std::size_t c = 0; c < calls.size(); ++c) {
+        SatelliteCall& call = calls[c];
+        const std::int64_t low = c > 0 ? calls[c - 1].end : 0;
+        const std::int64_t high = c + 1 < calls.size() ? calls[c + 1].start : n;
+        for (const int period : Periods(table, call.label, settings.maxPeriod)) {
+            const EndSetter setter(sequence, period, settings);
+            call.start = std::min(call.start, setter.Set(call.start, -1, low));
+            call.end = std::max(call.end, setter.Set(call.end, 1, high));
+        }
+    }
+    return calls;
+}
+
+}  // namespace horgrid
