@@ -75,7 +75,7 @@ struct AnnotatedArray {
     std::string hor;                // "-" for monomeric arrays
     std::size_t monomers = 0;
     std::size_t unitMonomers = 0;   // 0 without a HOR
-    std::int64_t unitBases = 0;     // median span of the full copies (sum of the unit monomers' lengths without)
+    std::int64_t unitBases = 0;     // median span of the full copies; 0 without full copies
     std::size_t full = 0, partial = 0, variant = 0;
     double meanIdentity = 0;        // mean identity of its named monomers to their standard monomers
     std::string family;             // suprachromosomal family ("SF2"), "-" when unknown
