@@ -38,6 +38,11 @@ struct Piece {
     bool reverse = false;
     ArrayClass alphaClass = ArrayClass::Monomeric;  // Alpha: the annotation's array (random or `unit` bases)
     double divergence = 0;  // Tandem: copies of one variant of the unit this far from it
+    // Alpha: the array's HOR, family, identity to the standard monomers and HOR copy length.
+    std::string hor = "S1C1H1L";
+    std::string family = "SF1";
+    double identity = 100;
+    std::int64_t unitBases = 0;
 };
 
 struct Expected {
@@ -66,6 +71,11 @@ Piece Alpha(std::int64_t length, ArrayClass kind, const std::string& unit = "") 
     return {Piece::Alpha, length, unit, false, kind};
 }
 
+Piece HorArray(std::int64_t length, ArrayClass kind, const std::string& hor, std::int64_t unitBases,
+               double identity = 99, const std::string& family = "SF1") {
+    return {Piece::Alpha, length, "", false, kind, 0, hor, family, identity, unitBases};
+}
+
 std::string Build(const Row& row, std::mt19937_64& random, std::vector<AlphaArrayCall>& alpha) {
     std::string record;
     for (const Piece& piece : row.pieces) {
@@ -83,7 +93,10 @@ std::string Build(const Row& row, std::mt19937_64& random, std::vector<AlphaArra
         } else {
             record += reference::RandomSequence(random, length);
         }
-        if (piece.kind == Piece::Alpha) alpha.push_back({at, at + piece.length, piece.alphaClass, "S1C1H1L", false});
+        if (piece.kind == Piece::Alpha) {
+            alpha.push_back({at, at + piece.length, piece.alphaClass, piece.hor, false, piece.family, piece.identity,
+                             piece.unitBases});
+        }
     }
     return record;
 }
@@ -115,6 +128,22 @@ TEST(CenSatTrack, GeneratedRecords) {
           Tandem(20000, "cenSat(CER)"), Random(20000)},
          {{"hor(S1C1H1L)", 20000, 50000, '+'}, {"ct", 50000, 60000}, {"active_hor(S1C1H1L)", 60000, 120000, '+'},
           {"mon", 120000, 130000, '+'}, {"cenSat(CER)", 130000, 150000, '+'}}},
+        {"short arrays of two HORs in turn are one mixedAlpha (HORs in character order); a long array ends it",
+         {Random(20000), HorArray(4000, ArrayClass::LiveHor, "S1C10H1L", 2052),
+          HorArray(3000, ArrayClass::DivergedHor, "S1C10H1-B", 2052), Random(2000),
+          HorArray(4000, ArrayClass::LiveHor, "S1C10H1L", 2052), HorArray(60000, ArrayClass::LiveHor, "S1C10H1L", 2052),
+          Random(20000)},
+         {{"mixedAlpha(S1C10H1-B,S1C10H1L)", 20000, 33000, '+'}, {"active_hor(S1C10H1L)", 33000, 93000, '+'}}},
+        {"short arrays of one HOR are not mixed",
+         {Random(20000), HorArray(4000, ArrayClass::DivergedHor, "S2C2H1", 2052),
+          HorArray(3000, ArrayClass::DivergedHor, "S2C2H1", 2052), Random(20000)},
+         {{"dhor(S2C2H1)", 20000, 27000, '+'}}},
+        {"a live array farther from the standard monomers than one monomer type is of an ape HOR: its family",
+         {Random(20000), HorArray(50000, ArrayClass::LiveHor, "S1C1/5/19H1L", 2052, 88, "SF1"), Random(10000),
+          HorArray(20000, ArrayClass::LiveHor, "S3C1H2", 0, 97, "SF3"), Random(10000),
+          HorArray(20000, ArrayClass::LiveHor, "S4C20H7", 0, 90, "SF4"), Random(20000)},
+         {{"active_hor(SF1)", 20000, 70000, '+'}, {"ct", 70000, 80000}, {"hor(S3C1H2)", 80000, 100000, '+'},
+          {"ct", 100000, 110000}, {"hor(SF4)", 110000, 130000, '+'}}},
     };
     std::mt19937_64 random(25);
     for (const Row& row : rows) {

@@ -55,13 +55,66 @@ std::vector<Span> Merged(std::vector<Span> spans) {
     return merged;
 }
 
-std::string AlphaName(const AlphaArrayCall& array, bool active) {
+// The HOR part of a label: the standard name, or for a live array no human
+// HOR describes, its suprachromosomal family.
+std::string HorLabel(const AlphaArrayCall& array, const CenSatSettings& settings) {
+    const bool ape = array.kind == ArrayClass::LiveHor && array.meanIdentity < settings.minHumanIdentity &&
+                     !array.family.empty() && array.family != "-";
+    return ape ? array.family : array.hor;
+}
+
+std::string AlphaName(const AlphaArrayCall& array, bool active, const CenSatSettings& settings) {
     switch (array.kind) {
-        case ArrayClass::LiveHor: return (active ? "active_hor(" : "hor(") + array.hor + ")";
+        case ArrayClass::LiveHor: return (active ? "active_hor(" : "hor(") + HorLabel(array, settings) + ")";
         case ArrayClass::DivergedHor: return "dhor(" + array.hor + ")";
         case ArrayClass::Monomeric: break;
     }
     return "mon";
+}
+
+bool ShortHorArray(const AlphaArrayCall* array, const CenSatSettings& settings) {
+    return array != nullptr && array->kind != ArrayClass::Monomeric && array->unitBases > 0 &&
+           array->end - array->start < settings.mixedCopies * array->unitBases;
+}
+
+// Joins each run of short HOR arrays of two or more HORs into one
+// mixedAlpha item (its source is none: it is named here).
+void JoinMixed(std::vector<CenSatItem>& items, std::vector<const AlphaArrayCall*>& source,
+               const CenSatSettings& settings) {
+    std::vector<CenSatItem> joined;
+    std::vector<const AlphaArrayCall*> joinedSource;
+    for (std::size_t i = 0; i < items.size();) {
+        std::size_t j = i + 1;
+        if (ShortHorArray(source[i], settings)) {
+            while (j < items.size() && ShortHorArray(source[j], settings) &&
+                   items[j].start - items[j - 1].end <= settings.maxBridge) {
+                ++j;
+            }
+        }
+        std::vector<std::string> hors;
+        for (std::size_t k = i; k < j; ++k) {
+            if (source[k]) hors.push_back(source[k]->hor);
+        }
+        std::sort(hors.begin(), hors.end());
+        hors.erase(std::unique(hors.begin(), hors.end()), hors.end());
+        if (hors.size() < 2) {
+            for (std::size_t k = i; k < j; ++k) {
+                joined.push_back(std::move(items[k]));
+                joinedSource.push_back(source[k]);
+            }
+            i = j;
+            continue;
+        }
+        std::string name = "mixedAlpha(";
+        std::int64_t forward = 0;
+        for (std::size_t k = 0; k < hors.size(); ++k) name += (k ? "," : "") + hors[k];
+        for (std::size_t k = i; k < j; ++k) forward += (items[k].reverse ? -1 : 1) * (items[k].end - items[k].start);
+        joined.push_back({items[i].start, items[j - 1].end, name + ")", CenSatKind::Alpha, forward < 0});
+        joinedSource.push_back(nullptr);
+        i = j;
+    }
+    items = std::move(joined);
+    source = std::move(joinedSource);
 }
 
 // Names the alpha arrays: the largest live HOR array of each centromeric
@@ -76,11 +129,11 @@ void NameAlpha(std::vector<CenSatItem>& items, const std::vector<const AlphaArra
         if (!cut) continue;
         std::size_t best = items.size();
         for (std::size_t j = regionStart; j < i; ++j) {
-            if (items[j].kind != CenSatKind::Alpha || source[j]->kind != ArrayClass::LiveHor) continue;
+            if (items[j].kind != CenSatKind::Alpha || !source[j] || source[j]->kind != ArrayClass::LiveHor) continue;
             if (best == items.size() || items[j].end - items[j].start > items[best].end - items[best].start) best = j;
         }
         for (std::size_t j = regionStart; j < i; ++j) {
-            if (items[j].kind == CenSatKind::Alpha) items[j].name = AlphaName(*source[j], j == best);
+            if (items[j].kind == CenSatKind::Alpha && source[j]) items[j].name = AlphaName(*source[j], j == best, settings);
         }
         regionStart = i;
     }
@@ -129,6 +182,7 @@ std::vector<CenSatItem> BuildCenSatTrack(std::string_view sequence, const std::v
         sorted.push_back(std::move(item));
         sortedSource.push_back(source[i]);
     }
+    JoinMixed(sorted, sortedSource, settings);
     NameAlpha(sorted, sortedSource, settings);
     std::vector<CenSatItem> track;
     for (std::size_t i = 0; i < sorted.size(); ++i) {

@@ -10,6 +10,16 @@
 //   `hor(HOR)`, a diverged one `dhor(HOR)`, a monomeric one `mon`; in each
 //   centromeric region the live HOR array of the most bases is
 //   `active_hor(HOR)`.
+// - Mixed HORs: a run of HOR arrays (live or diverged) of at least two
+//   different HORs, each at most `maxBridge` from the next and each shorter
+//   than `mixedCopies` copies of its HOR, is one `mixedAlpha(HOR,...)` with
+//   the HORs in character order; no one HOR's array holds the stretch.
+// - Apes: the standard names are those of human HORs. The monomers of a live
+//   human array lie within the divergence of one monomer type (below
+//   100 - `minHumanIdentity` %) of their standard monomers; a live array
+//   whose named monomers are, on average, farther from them is of a HOR no
+//   standard name describes and is labelled by its suprachromosomal family:
+//   `active_hor(SF5)`, `hor(SF4)`.
 // - The other satellites are the scan's calls (satellite/SatelliteScan.h)
 //   without the bases of alpha-satellite arrays and gaps; pieces so left of
 //   less than `minSatellite` bases are dropped.
@@ -36,6 +46,9 @@ struct AlphaArrayCall {
     ArrayClass kind = ArrayClass::Monomeric;
     std::string hor;
     bool reverse = false;
+    std::string family;           // suprachromosomal family ("SF5"), "" or "-" when unknown
+    double meanIdentity = 100;    // mean identity of its named monomers to the standard HOR monomers
+    std::int64_t unitBases = 0;   // bases of one HOR copy, 0 when unknown
 };
 
 enum class CenSatKind { Alpha, Satellite, Transition, Gap };
@@ -52,6 +65,8 @@ struct CenSatSettings {
     std::int64_t maxTransition = 500000;
     std::int64_t maxBridge = 5000;
     std::int64_t minSatellite = 1000;
+    std::int64_t mixedCopies = 10;
+    double minHumanIdentity = 95;
 };
 
 // The track, sorted and without overlaps. `alpha` and `calls` are sorted.
