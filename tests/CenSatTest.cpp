@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "SequenceGenerator.h"
+#include "annotate/PlacedCenSat.h"
 #include "decompose/Decompose.h"
 #include "satellite/CenSatTrack.h"
 #include "satellite/SatelliteScan.h"
@@ -173,6 +174,43 @@ TEST(CenSatTrack, GeneratedRecords) {
             }
         }
     }
+}
+
+// The track's rows carry what its labels are decided on: placed positions,
+// the strand of most monomers, the HOR's family, mean identity and copy length.
+TEST(CenSatTrack, AlphaArraysFromTheAnnotation) {
+    Annotation annotation;
+    AnnotatedArray live;
+    live.start = 100;
+    live.end = 20620;
+    live.kind = ArrayClass::LiveHor;
+    live.hor = "S4C20H7";
+    live.unitBases = 2052;
+    live.meanIdentity = 90.5;
+    live.family = "SF4";
+    AnnotatedArray mon = live;
+    mon.start = 30000;
+    mon.end = 31000;
+    mon.kind = ArrayClass::Monomeric;
+    annotation.arrays = {live, mon};
+    for (const auto& [array, reverse] : std::vector<std::pair<std::size_t, bool>>{{0, true}, {0, true}, {0, false},
+                                                                                   {1, false}}) {
+        AnnotatedMonomer monomer;
+        monomer.array = array;
+        monomer.reverse = reverse;
+        annotation.monomers.push_back(monomer);
+    }
+    std::vector<AlphaArrayCall> alpha;
+    AddAlphaArrays(annotation, 5000, alpha);
+    ASSERT_EQ(alpha.size(), 2U);
+    EXPECT_EQ(alpha[0].start, 5100);
+    EXPECT_EQ(alpha[0].end, 25620);
+    EXPECT_TRUE(alpha[0].reverse);
+    EXPECT_FALSE(alpha[1].reverse);
+    EXPECT_EQ(alpha[0].family, "SF4");
+    EXPECT_EQ(alpha[0].unitBases, 2052);
+    EXPECT_DOUBLE_EQ(alpha[0].meanIdentity, 90.5);
+    EXPECT_EQ(alpha[1].kind, ArrayClass::Monomeric);
 }
 
 }  // namespace
