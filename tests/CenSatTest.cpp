@@ -44,6 +44,7 @@ struct Piece {
     std::string family = "SF1";
     double identity = 100;
     std::int64_t unitBases = 0;
+    double copyIdentity = 99;  // its HOR copies to each other
 };
 
 struct Expected {
@@ -73,8 +74,8 @@ Piece Alpha(std::int64_t length, ArrayClass kind, const std::string& unit = "") 
 }
 
 Piece HorArray(std::int64_t length, ArrayClass kind, const std::string& hor, std::int64_t unitBases,
-               double identity = 99, const std::string& family = "SF1") {
-    return {Piece::Alpha, length, "", false, kind, 0, hor, family, identity, unitBases};
+               double identity = 99, const std::string& family = "SF1", double copyIdentity = 99) {
+    return {Piece::Alpha, length, "", false, kind, 0, hor, family, identity, unitBases, copyIdentity};
 }
 
 std::string Build(const Row& row, std::mt19937_64& random, std::vector<AlphaArrayCall>& alpha) {
@@ -96,7 +97,7 @@ std::string Build(const Row& row, std::mt19937_64& random, std::vector<AlphaArra
         }
         if (piece.kind == Piece::Alpha) {
             alpha.push_back({at, at + piece.length, piece.alphaClass, piece.hor, false, piece.family, piece.identity,
-                             piece.unitBases});
+                             piece.unitBases, piece.copyIdentity});
         }
     }
     return record;
@@ -145,6 +146,9 @@ TEST(CenSatTrack, GeneratedRecords) {
           HorArray(20000, ArrayClass::LiveHor, "S4C20H7", 0, 90, "SF4"), Random(20000)},
          {{"active_hor(SF1)", 20000, 70000, '+'}, {"ct", 70000, 80000}, {"hor(S3C1H2)", 80000, 100000, '+'},
           {"ct", 100000, 110000}, {"hor(SF4)", 110000, 130000, '+'}}},
+        {"a read of a human array: far from the standard monomers, its copies farther from each other: its HOR",
+         {Random(20000), HorArray(50000, ArrayClass::LiveHor, "S3CXH1L", 2057, 91, "SF3", 84), Random(20000)},
+         {{"active_hor(S3CXH1L)", 20000, 70000, '+'}}},
     };
     std::mt19937_64 random(25);
     for (const Row& row : rows) {
@@ -187,6 +191,7 @@ TEST(CenSatTrack, AlphaArraysFromTheAnnotation) {
     live.hor = "S4C20H7";
     live.unitBases = 2052;
     live.meanIdentity = 90.5;
+    live.copyIdentity = 98.5;
     live.family = "SF4";
     AnnotatedArray mon = live;
     mon.start = 30000;
@@ -210,6 +215,7 @@ TEST(CenSatTrack, AlphaArraysFromTheAnnotation) {
     EXPECT_EQ(alpha[0].family, "SF4");
     EXPECT_EQ(alpha[0].unitBases, 2052);
     EXPECT_DOUBLE_EQ(alpha[0].meanIdentity, 90.5);
+    EXPECT_DOUBLE_EQ(alpha[0].copyIdentity, 98.5);
     EXPECT_EQ(alpha[1].kind, ArrayClass::Monomeric);
 }
 

@@ -15,6 +15,7 @@
 #include "annotate/NearestMonomer.h"
 #include "decompose/ChunkedDecompose.h"
 #include "infer/LeaderClusters.h"
+#include "sequence/EditDistance.h"
 #include "sequence/LevenshteinBatch.h"
 
 namespace horgrid {
@@ -598,6 +599,34 @@ void AddCopies(std::string_view sequence, std::vector<HorCopy> copies, const std
     }
 }
 
+// How alike the array's HOR copies are: the mean identity of a named monomer
+// to the monomer of the same name one unit back, over at most 256 pairs spread
+// along the array. Copies of an assembled array lie closer to each other than
+// to any standard monomer of another species' HOR; in a read the errors of two
+// copies add up, so there the copies lie farther apart than from the
+// standard.
+double CopyIdentity(const std::vector<std::string>& texts, const NamedStretch& stretch, std::size_t unit,
+                    const Annotation& result) {
+    if (unit == 0 || stretch.last - stretch.first <= unit) return 0;
+    std::vector<std::size_t> pairs;
+    for (std::size_t i = stretch.first + unit; i < stretch.last; ++i) {
+        const AnnotatedMonomer& here = result.monomers[i];
+        const AnnotatedMonomer& back = result.monomers[i - unit];
+        if (here.horName && back.horName && here.name == back.name) pairs.push_back(i);
+    }
+    if (pairs.empty()) return 0;
+    const std::size_t step = (pairs.size() + 255) / 256;
+    double sum = 0;
+    std::size_t count = 0;
+    for (std::size_t p = 0; p < pairs.size(); p += step) {
+        const std::size_t i = pairs[p];
+        const std::size_t length = std::max(texts[i].size(), texts[i - unit].size());
+        sum += 100.0 - Percent(Levenshtein(texts[i], texts[i - unit]), length);
+        ++count;
+    }
+    return sum / static_cast<double>(count);
+}
+
 // Finds the HOR copies of one HOR array (live or diverged) on its names and
 // fills the array's line.
 void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const AnnotationSettings& settings,
@@ -619,6 +648,7 @@ void AnnotateHorArray(std::string_view sequence, const StandardSets& sets, const
     array.unitMonomers = unit ? hor.unit.size() : 0;
     AddCopies(sequence, unit ? hor.copies : std::vector<HorCopy>(), typeName, stretch, arrayIndex, result, array);
     array.family = SuprachromosomalFamily(stretch.hor);
+    array.copyIdentity = CopyIdentity(texts, stretch, array.unitMonomers, result);
 }
 
 }  // namespace

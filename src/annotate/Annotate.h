@@ -78,6 +78,7 @@ struct AnnotatedArray {
     std::int64_t unitBases = 0;     // median span of the full copies; 0 without full copies
     std::size_t full = 0, partial = 0, variant = 0;
     double meanIdentity = 0;        // mean identity of its named monomers to their standard monomers
+    double copyIdentity = 0;        // mean identity of a named monomer to its namesake one HOR copy back (0: no copies)
     std::string family;             // suprachromosomal family ("SF2"), "-" when unknown
     double cenpBPerCopy = 0;        // mean CENP-B boxes per HOR copy (0 without copies)
 };

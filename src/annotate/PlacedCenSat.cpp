@@ -14,7 +14,7 @@ void AddAlphaArrays(const Annotation& annotation, std::int64_t start, std::vecto
     for (std::size_t a = 0; a < annotation.arrays.size(); ++a) {
         const AnnotatedArray& array = annotation.arrays[a];
         alpha.push_back({array.start + start, array.end + start, array.kind, array.hor, strand[a] < 0, array.family,
-                         array.meanIdentity, array.unitBases});
+                         array.meanIdentity, array.unitBases, array.copyIdentity});
     }
 }
 

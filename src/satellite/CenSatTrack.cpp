@@ -59,6 +59,7 @@ std::vector<Span> Merged(std::vector<Span> spans) {
 // HOR describes, its suprachromosomal family.
 std::string HorLabel(const AlphaArrayCall& array, const CenSatSettings& settings) {
     const bool ape = array.kind == ArrayClass::LiveHor && array.meanIdentity < settings.minHumanIdentity &&
+                     array.copyIdentity > array.meanIdentity &&
                      !array.family.empty() && array.family != "-";
     return ape ? array.family : array.hor;
 }

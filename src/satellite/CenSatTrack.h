@@ -17,9 +17,12 @@
 // - Apes: the standard names are those of human HORs. The monomers of a live
 //   human array lie within the divergence of one monomer type (below
 //   100 - `minHumanIdentity` %) of their standard monomers; a live array
-//   whose named monomers are, on average, farther from them is of a HOR no
-//   standard name describes and is labelled by its suprachromosomal family:
-//   `active_hor(SF5)`, `hor(SF4)`.
+//   whose named monomers are, on average, farther from them while its HOR
+//   copies lie closer to each other than to them is of a HOR no standard name
+//   describes and is labelled by its suprachromosomal family:
+//   `active_hor(SF5)`, `hor(SF4)`. (A read of a human array is far from the
+//   standard monomers through its errors, and its copies, each with its own
+//   errors, farther still from each other: it keeps its HOR's name.)
 // - The other satellites are the scan's calls (satellite/SatelliteScan.h)
 //   without the bases of alpha-satellite arrays and gaps; pieces so left of
 //   less than `minSatellite` bases are dropped.
@@ -49,6 +52,7 @@ struct AlphaArrayCall {
     std::string family;           // suprachromosomal family ("SF5"), "" or "-" when unknown
     double meanIdentity = 100;    // mean identity of its named monomers to the standard HOR monomers
     std::int64_t unitBases = 0;   // bases of one HOR copy, 0 when unknown
+    double copyIdentity = 0;      // mean identity of its HOR copies to each other (0 when unknown)
 };
 
 enum class CenSatKind { Alpha, Satellite, Transition, Gap };
