@@ -4,18 +4,10 @@
 #include <array>
 #include <cstdlib>
 
+#include "sequence/Kmers.h"
+
 namespace horgrid {
 namespace {
-
-int BaseCode(char c) {
-    switch (c) {
-        case 'A': case 'a': return 0;
-        case 'C': case 'c': return 1;
-        case 'G': case 'g': return 2;
-        case 'T': case 't': return 3;
-        default: return 4;
-    }
-}
 
 std::int64_t Window(int period) { return std::clamp<std::int64_t>(4 * std::int64_t{period}, 200, 400); }
 int Spread(int period) { return period / 20 + 1; }
@@ -34,7 +26,7 @@ LagFit FitLag(std::string_view sequence, std::int64_t from, std::int64_t to, int
     const auto n = static_cast<std::int64_t>(sequence.size());
     if (from < 0 || to > n || from >= to) return fit;
     std::array<std::int64_t, 5> counts{};
-    for (std::int64_t i = from; i < to; ++i) ++counts[static_cast<std::size_t>(BaseCode(sequence[static_cast<std::size_t>(i)]))];
+    for (std::int64_t i = from; i < to; ++i) ++counts[kBaseCodes[static_cast<unsigned char>(sequence[static_cast<std::size_t>(i)])]];
     if (counts[4] > 0) return fit;
     const auto length = static_cast<double>(to - from);
     fit.chance = 0;
@@ -94,7 +86,7 @@ private:
             const std::int64_t i = side > 0 ? b + step : b - 1 - step;
             if (side * (i - bound) >= 0 || i < 0 || i >= n || i + shift < 0 || i + shift >= n) break;
             const char c = sequence_[static_cast<std::size_t>(i)];
-            const bool equal = BaseCode(c) < 4 && c == sequence_[static_cast<std::size_t>(i + shift)];
+            const bool equal = kBaseCodes[static_cast<unsigned char>(c)] < 4 && c == sequence_[static_cast<std::size_t>(i + shift)];
             sum += (equal ? 1.0 : 0.0) - level;
             if (equal && sum > top) {
                 top = sum;

@@ -10,19 +10,10 @@
 #include "data/EmbeddedData.h"
 #include "decompose/Decompose.h"
 #include "satellite/PeriodEnds.h"
+#include "sequence/Kmers.h"
 
 namespace horgrid {
 namespace {
-
-constexpr std::array<std::uint8_t, 256> kCodes = [] {
-    std::array<std::uint8_t, 256> codes{};
-    codes.fill(4);
-    codes['A'] = codes['a'] = 0;
-    codes['C'] = codes['c'] = 1;
-    codes['G'] = codes['g'] = 2;
-    codes['T'] = codes['t'] = 3;
-    return codes;
-}();
 
 constexpr std::uint32_t kAmbiguous = std::numeric_limits<std::uint32_t>::max();
 // The filter looks up a k-mer's last bases first, in a table small enough for
@@ -48,7 +39,7 @@ std::vector<std::uint32_t> Codes(const std::string& bases, int k, bool circle) {
     std::uint32_t code = 0;
     int valid = 0;
     for (const char c : text) {
-        const std::uint32_t base = kCodes[static_cast<unsigned char>(c)];
+        const std::uint32_t base = kBaseCodes[static_cast<unsigned char>(c)];
         if (base > 3) {
             valid = 0;
             continue;
@@ -152,7 +143,7 @@ std::vector<WindowClass> PieceScanner::Windows(std::int64_t start, std::int64_t 
         std::fill(strand.begin(), strand.end(), 0);
         std::int64_t kmers = 0;
         for (std::int64_t x = from; x < to; ++x) {
-            const std::uint32_t base = kCodes[static_cast<unsigned char>(sequence_[static_cast<std::size_t>(x)])];
+            const std::uint32_t base = kBaseCodes[static_cast<unsigned char>(sequence_[static_cast<std::size_t>(x)])];
             if (base > 3) {
                 valid = 0;
                 continue;
@@ -185,7 +176,7 @@ std::vector<bool> PieceScanner::Hits(std::int64_t low, std::int64_t from, std::i
     std::uint32_t code = 0;
     int valid = 0;
     for (std::int64_t x = std::max(low, from - k + 1); x < to; ++x) {
-        const std::uint32_t base = kCodes[static_cast<unsigned char>(sequence_[static_cast<std::size_t>(x)])];
+        const std::uint32_t base = kBaseCodes[static_cast<unsigned char>(sequence_[static_cast<std::size_t>(x)])];
         if (base > 3) {
             valid = 0;
             continue;
@@ -278,7 +269,7 @@ std::vector<SatelliteCall> FindSatellites(std::string_view sequence, const Satel
     const auto n = static_cast<std::int64_t>(sequence.size());
     std::int64_t pieceStart = 0, run = 0;
     for (std::int64_t x = 0; x <= n; ++x) {
-        const bool other = x < n && kCodes[static_cast<unsigned char>(sequence[static_cast<std::size_t>(x)])] > 3;
+        const bool other = x < n && kBaseCodes[static_cast<unsigned char>(sequence[static_cast<std::size_t>(x)])] > 3;
         if (other) {
             ++run;
             continue;

@@ -7,20 +7,10 @@
 #include <stdexcept>
 
 #include "decompose/Decompose.h"
+#include "sequence/Kmers.h"
 
 namespace horgrid {
 namespace {
-
-// A, C, G, T in either case are 0 to 3, every other byte 4.
-constexpr std::array<std::uint8_t, 256> kBaseCodes = [] {
-    std::array<std::uint8_t, 256> codes{};
-    codes.fill(4);
-    codes['A'] = codes['a'] = 0;
-    codes['C'] = codes['c'] = 1;
-    codes['G'] = codes['g'] = 2;
-    codes['T'] = codes['t'] = 3;
-    return codes;
-}();
 
 constexpr int kMinK = 8;
 constexpr int kMaxK = 14;

@@ -1,10 +1,23 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 namespace horgrid {
+
+// A, C, G, T in either case are 0 to 3, every other byte 4: the table of the
+// k-mer scans' inner loops.
+inline constexpr std::array<std::uint8_t, 256> kBaseCodes = [] {
+    std::array<std::uint8_t, 256> codes{};
+    codes.fill(4);
+    codes['A'] = codes['a'] = 0;
+    codes['C'] = codes['c'] = 1;
+    codes['G'] = codes['g'] = 2;
+    codes['T'] = codes['t'] = 3;
+    return codes;
+}();
 
 // 0-3 for A, C, G, T (either case), -1 for any other byte.
 inline int BaseCode(char base) {
