@@ -24,6 +24,7 @@ const SatelliteTable& Table() {
 }
 
 std::string Unit(const std::string& name) {
+    if (name.starts_with('=')) return name.substr(1);
     for (const SatelliteReference& reference : BuiltInSatelliteReferences()) {
         if (reference.label == name) return reference.sequence;
     }
@@ -35,7 +36,7 @@ std::string Unit(const std::string& name) {
 struct Piece {
     enum Kind { Random, Tandem, Gap, Alpha } kind = Random;
     std::int64_t length = 0;
-    std::string unit;  // label of the reference whose first unit is repeated (Tandem)
+    std::string unit;  // label of the reference whose first unit is repeated (Tandem), or "=BASES
     bool reverse = false;
     ArrayClass alphaClass = ArrayClass::Monomeric;  // Alpha: the annotation's array (random or `unit` bases)
     double divergence = 0;  // Tandem: copies of one variant of the unit this far from it
@@ -113,6 +114,12 @@ TEST(CenSatTrack, GeneratedRecords) {
         {"HSat3-like array, forward",
          {Random(20000), Tandem(30000, "HSat3"), Random(20000)},
          {{"HSat3", 20000, 50000, '+'}}},
+        {"HSat2-like units (diverged CATTC-like pentamers, 25 bp) share HSat3's k-mers but are not HSat3",
+         {Random(20000), Tandem(30000, "=ATTCCATTCGATTCCATTCGATGAT"), Random(20000)},
+         {}},
+        {"an HSat3 array's end does not move over the HSat2-like array beside it",
+         {Random(20000), Tandem(20000, "HSat3"), Tandem(20000, "=ATTCCATTCGATTCCATTCGATGAT"), Random(20000)},
+         {{"HSat3", 20000, 40000, '+'}}},
         {"bSat-like array of the other strand",
          {Random(20000), Tandem(30000, "bSat", true), Random(20000)},
          {{"bSat", 20000, 50000, '-'}}},

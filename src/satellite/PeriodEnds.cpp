@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 
 #include "sequence/Kmers.h"
@@ -21,7 +22,7 @@ struct LagFit {
     bool Repeats(double margin) const { return lag > 0 && share - chance >= margin; }
 };
 
-LagFit FitLag(std::string_view sequence, std::int64_t from, std::int64_t to, int period, int direction) {
+LagFit FitLags(std::string_view sequence, std::int64_t from, std::int64_t to, int low, int high, int direction) {
     LagFit fit;
     const auto n = static_cast<std::int64_t>(sequence.size());
     if (from < 0 || to > n || from >= to) return fit;
@@ -31,7 +32,7 @@ LagFit FitLag(std::string_view sequence, std::int64_t from, std::int64_t to, int
     const auto length = static_cast<double>(to - from);
     fit.chance = 0;
     for (int b = 0; b < 4; ++b) fit.chance += static_cast<double>(counts[static_cast<std::size_t>(b)]) * static_cast<double>(counts[static_cast<std::size_t>(b)]) / (length * length);
-    for (int lag = std::max(1, period - Spread(period)); lag <= period + Spread(period); ++lag) {
+    for (int lag = std::max(1, low); lag <= high; ++lag) {
         const std::int64_t shift = std::int64_t{direction} * lag;
         if (from + shift < 0 || to + shift > n) continue;
         std::int64_t equal = 0;
@@ -45,6 +46,10 @@ LagFit FitLag(std::string_view sequence, std::int64_t from, std::int64_t to, int
         }
     }
     return fit;
+}
+
+LagFit FitLag(std::string_view sequence, std::int64_t from, std::int64_t to, int period, int direction) {
+    return FitLags(sequence, from, to, period - Spread(period), period + Spread(period), direction);
 }
 
 // One end of a call: `side` +1 its end, -1 its start; `bound` the farthest
@@ -61,7 +66,7 @@ public:
         LagFit last;
         for (;;) {
             const LagFit fit = Outside(b, side, bound);
-            if (!fit.Repeats(settings_.margin)) break;
+            if (!fit.Repeats(settings_.margin) || OfLongerUnit(b, side)) break;
             last = fit;
             b += side * (window_ / 2);
         }
@@ -69,6 +74,13 @@ public:
     }
 
 private:
+    bool OfLongerUnit(std::int64_t b, int side) const {
+        // Over a stretch as long as the scan's windows: short ones are too noisy.
+        const std::int64_t length = SatelliteScanSettings{}.window;
+        const std::int64_t from = std::max<std::int64_t>(0, side > 0 ? b : b - length);
+        const std::int64_t to = std::min(static_cast<std::int64_t>(sequence_.size()), from + length);
+        return period_ <= kShortUnit && RepeatsAtLongerUnit(sequence_, from, to, period_);
+    }
     LagFit Outside(std::int64_t b, int side, std::int64_t bound) const {
         if (side > 0) return b + window_ > bound ? LagFit{} : FitLag(sequence_, b, b + window_, period_, -1);
         return b - window_ < bound ? LagFit{} : FitLag(sequence_, b - window_, b, period_, 1);
@@ -114,6 +126,40 @@ std::vector<int> Periods(const SatelliteTable& table, std::size_t label, int max
 }
 
 }  // namespace
+
+namespace {
+
+// The share of equal bases of [from, to) at the best lag within [low, high]
+// of each block of kBlock bases (so indels between copies cost one block's
+// phase, not the rest of the window's), and the share of chance.
+constexpr std::int64_t kBlock = 100;
+LagFit BlockFit(std::string_view sequence, std::int64_t from, std::int64_t to, int low, int high) {
+    LagFit total;
+    double equal = 0;
+    for (std::int64_t b = from; b < to; b += kBlock) {
+        const std::int64_t e = std::min(to, b + kBlock);
+        const LagFit fit = FitLags(sequence, b, e, low, high, 1);
+        if (fit.lag == 0) return LagFit{};
+        equal += fit.share * static_cast<double>(e - b);
+        total.lag = fit.lag;
+    }
+    total.share = equal / static_cast<double>(to - from);
+    total.chance = FitLags(sequence, from, to, low, low, 1).chance;
+    return total;
+}
+
+}  // namespace
+
+bool RepeatsAtLongerUnit(std::string_view sequence, std::int64_t from, std::int64_t to, int unit) {
+    const std::int64_t span = to - from - 6 * std::int64_t{unit} - 1;
+    if (unit <= 1 || span <= 0) return false;
+    const LagFit own = BlockFit(sequence, from, from + span, unit - 1, unit + 1);
+    const LagFit longer = BlockFit(sequence, from, from + span, 4 * unit, 6 * unit);
+    if (own.lag == 0 || longer.lag == 0) return false;
+    // Four standard errors of a share of equal bases at chance level.
+    const double noise = 4 * std::sqrt(own.chance * (1 - own.chance) / static_cast<double>(span));
+    return longer.share - own.share >= noise;
+}
 
 std::vector<SatelliteCall> SetEndsByPeriod(std::string_view sequence, std::vector<SatelliteCall> calls,
                                            const SatelliteTable& table, const PeriodEndSettings& settings) {

@@ -33,6 +33,16 @@ struct PeriodEndSettings {
     int maxPeriod = 10000;
 };
 
+// Whether [from, to) repeats better at some lag of 4 to 6 times `unit` than at
+// `unit` itself, by more than four standard errors of a share of equal bases
+// at chance: a unit of several diverged copies of the short one (HSat2's
+// 23-26-bp units of CATTC-like pentamers) rather than a tandem array of the
+// short unit (HSat3). Windows with a byte other than ACGT: false.
+// Ends of a class of such short units (at most kShortUnit bases) do not move
+// over windows that do.
+constexpr int kShortUnit = 10;
+bool RepeatsAtLongerUnit(std::string_view sequence, std::int64_t from, std::int64_t to, int unit);
+
 // `calls` (sorted, not overlapping, of `sequence`) with their ends moved out
 // by period; they stay sorted and apart.
 std::vector<SatelliteCall> SetEndsByPeriod(std::string_view sequence, std::vector<SatelliteCall> calls,

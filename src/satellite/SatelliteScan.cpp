@@ -103,6 +103,7 @@ struct WindowClass {
     std::int64_t end = 0;
     std::size_t label = kNoLabel;
     std::int64_t strand = 0;
+    bool otherUnit = false;  // a class's hits, but the repeat of a longer unit (OfLongerUnit)
     static constexpr std::size_t kNoLabel = static_cast<std::size_t>(-1);
 };
 
@@ -120,6 +121,14 @@ private:
     std::vector<bool> Hits(std::int64_t low, std::int64_t from, std::int64_t to, std::size_t label) const;
     double Density(std::size_t label) const {
         return table_.Whole(label) ? settings_.wholeDensity : settings_.density;
+    }
+    // A window of a class of short units only (HSat3's 5 bp) that repeats
+    // better at a unit of several of them is another satellite's (HSat2's
+    // 23-26 bp units of diverged CATTC-like pentamers share HSat3's k-mers).
+    bool OfLongerUnit(std::size_t label, std::int64_t from, std::int64_t to) const {
+        const std::vector<int>& periods = table_.Periods(label);
+        if (periods.empty() || *std::max_element(periods.begin(), periods.end()) > kShortUnit) return false;
+        return RepeatsAtLongerUnit(sequence_, from, to, *std::min_element(periods.begin(), periods.end()));
     }
     std::int64_t RefinedStart(std::int64_t low, std::int64_t from, std::int64_t to, std::size_t label) const;
     std::int64_t RefinedEnd(std::int64_t low, std::int64_t from, std::int64_t to, std::size_t label) const;
@@ -159,6 +168,10 @@ std::vector<WindowClass> PieceScanner::Windows(std::int64_t start, std::int64_t 
         WindowClass window{from, to, WindowClass::kNoLabel, 0};
         const std::size_t best = static_cast<std::size_t>(std::max_element(hits.begin(), hits.end()) - hits.begin());
         if (kmers * 2 >= settings_.window && hits[best] > 0 &&
+            static_cast<double>(hits[best]) >= Density(best) * static_cast<double>(kmers)) {
+            window.otherUnit = OfLongerUnit(best, from, to);
+        }
+        if (!window.otherUnit && kmers * 2 >= settings_.window && hits[best] > 0 &&
             static_cast<double>(hits[best]) >= Density(best) * static_cast<double>(kmers)) {
             window.label = best;
             window.strand = strand[best];
@@ -231,8 +244,10 @@ void PieceScanner::Scan(std::int64_t start, std::int64_t end, std::vector<Satell
     const auto close = [&] {
         open = false;
         const std::size_t label = windows[first].label;
-        const std::int64_t lowStart = first > 0 ? windows[first - 1].start : windows[first].start;
-        const std::int64_t highEnd = last + 1 < windows.size() ? windows[last + 1].end : windows[last].end;
+        // An end is looked for in the window beside the run too, unless that
+        // one holds the repeat of a longer unit.
+        const std::int64_t lowStart = first > 0 && !windows[first - 1].otherUnit ? windows[first - 1].start : windows[first].start;
+        const std::int64_t highEnd = last + 1 < windows.size() && !windows[last + 1].otherUnit ? windows[last + 1].end : windows[last].end;
         SatelliteCall call;
         call.label = label;
         call.start = RefinedStart(start, lowStart, windows[first].end, label);
