@@ -46,6 +46,7 @@ struct Piece {
     double identity = 100;
     std::int64_t unitBases = 0;
     double copyIdentity = 99;  // its HOR copies to each other
+    bool joinAlpha = false;    // Alpha: more of the previous piece's array
 };
 
 struct Expected {
@@ -74,6 +75,22 @@ Piece Alpha(std::int64_t length, ArrayClass kind, const std::string& unit = "") 
     return {Piece::Alpha, length, unit, false, kind};
 }
 
+// An array the annotation found monomeric (its monomers beyond every human
+// standard name) of `family`, its bases `unit` repeated: a HOR of several
+// monomers or one monomer. `divergence` as in Diverged: copies 3 % apart
+// (otherwise 8 %).
+Piece ApeArray(std::int64_t length, const std::string& unit, double divergence = 0, bool join = false) {
+    Piece piece{Piece::Alpha, length, unit, false, ArrayClass::Monomeric, divergence, "-", "SF5", 0, 0, 0};
+    piece.joinAlpha = join;
+    return piece;
+}
+
+// "=BASES" of `monomers` random 171-bp monomers.
+std::string RandomMonomers(int monomers, unsigned seed) {
+    std::mt19937_64 random(seed);
+    return "=" + reference::RandomSequence(random, static_cast<std::size_t>(171 * monomers));
+}
+
 Piece HorArray(std::int64_t length, ArrayClass kind, const std::string& hor, std::int64_t unitBases,
                double identity = 99, const std::string& family = "SF1", double copyIdentity = 99) {
     return {Piece::Alpha, length, "", false, kind, 0, hor, family, identity, unitBases, copyIdentity};
@@ -96,7 +113,9 @@ std::string Build(const Row& row, std::mt19937_64& random, std::vector<AlphaArra
         } else {
             record += reference::RandomSequence(random, length);
         }
-        if (piece.kind == Piece::Alpha) {
+        if (piece.kind == Piece::Alpha && piece.joinAlpha && !alpha.empty()) {
+            alpha.back().end = at + piece.length;
+        } else if (piece.kind == Piece::Alpha) {
             alpha.push_back({at, at + piece.length, piece.alphaClass, piece.hor, false, piece.family, piece.identity,
                              piece.unitBases, piece.copyIdentity});
         }
@@ -153,6 +172,17 @@ TEST(CenSatTrack, GeneratedRecords) {
           HorArray(20000, ArrayClass::LiveHor, "S4C20H7", 0, 90, "SF4"), Random(20000)},
          {{"active_hor(SF1)", 20000, 70000, '+'}, {"ct", 70000, 80000}, {"hor(S3C1H2)", 80000, 100000, '+'},
           {"ct", 100000, 110000}, {"hor(SF4)", 110000, 130000, '+'}}},
+        {"a diverged HOR array of no human HOR (far from the standard, copies closer to each other): dhor(SFn)",
+         {Random(20000), HorArray(20000, ArrayClass::DivergedHor, "S2C2H1", 2052, 85, "SF2", 92), Random(20000)},
+         {{"dhor(SF2)", 20000, 40000, '+'}}},
+        {"ape arrays annotated monomeric: by their own HOR order live, diverged, in part; monomers alone mon",
+         {Random(20000), ApeArray(30000, RandomMonomers(4, 1), 0.01), Random(20000),
+          ApeArray(30000, RandomMonomers(5, 2)), Random(20000), ApeArray(20000, RandomMonomers(4, 3), 0.01),
+          ApeArray(20000, RandomMonomers(1, 4), 0, true), Random(20000), ApeArray(20000, RandomMonomers(1, 5)),
+          Random(20000)},
+         {{"active_hor(SF5)", 20000, 50000, '+'}, {"ct", 50000, 70000}, {"dhor(SF5)", 70000, 100000, '+'},
+          {"ct", 100000, 120000}, {"mon/hor(SF5)", 120000, 160000, '+'}, {"ct", 160000, 180000},
+          {"mon", 180000, 200000, '+'}}},
         {"a read of a human array: far from the standard monomers, its copies farther from each other: its HOR",
          {Random(20000), HorArray(50000, ArrayClass::LiveHor, "S3CXH1L", 2057, 91, "SF3", 84), Random(20000)},
          {{"active_hor(S3CXH1L)", 20000, 70000, '+'}}},

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "satellite/OwnHorOrder.h"
+
 namespace horgrid {
 namespace {
 
@@ -55,22 +57,54 @@ std::vector<Span> Merged(std::vector<Span> spans) {
     return merged;
 }
 
-// The HOR part of a label: the standard name, or for a live array no human
-// HOR describes, its suprachromosomal family.
-std::string HorLabel(const AlphaArrayCall& array, const CenSatSettings& settings) {
-    const bool ape = array.kind == ArrayClass::LiveHor && array.meanIdentity < settings.minHumanIdentity &&
-                     array.copyIdentity > array.meanIdentity &&
-                     !array.family.empty() && array.family != "-";
-    return ape ? array.family : array.hor;
+bool KnownFamily(const AlphaArrayCall& array) { return !array.family.empty() && array.family != "-"; }
+
+// Stretches of a monomeric array looked at for its own HOR order: at most
+// kOrderPieces of kOrderPiece bases, spread along it.
+constexpr std::int64_t kOrderPiece = 20000;
+constexpr std::int64_t kOrderPieces = 8;
+
+// The array as its label is decided on. A HOR array no human standard name
+// describes (its named monomers on average farther from them than one monomer
+// type, its HOR copies closer to each other than to them) takes its family as
+// its HOR. A monomeric array of a known family whose own bases show HOR order
+// (satellite/OwnHorOrder.h) is a HOR array of that family: live or diverged by
+// its copies, `mon/hor(SFn)` when only some of its stretches show the order.
+AlphaArrayCall Named(std::string_view sequence, AlphaArrayCall array, const CenSatSettings& settings) {
+    if (!KnownFamily(array)) return array;
+    if (array.kind != ArrayClass::Monomeric) {
+        if (array.meanIdentity < settings.minHumanIdentity && array.copyIdentity > array.meanIdentity) {
+            array.hor = array.family;
+        }
+        return array;
+    }
+    const std::int64_t length = array.end - array.start;
+    const std::int64_t pieces = std::clamp<std::int64_t>(length / kOrderPiece, 1, kOrderPieces);
+    const std::int64_t piece = std::min(length, kOrderPiece);
+    std::int64_t ordered = 0, live = 0;
+    for (std::int64_t p = 0; p < pieces; ++p) {
+        const std::int64_t at = array.start + (pieces > 1 ? p * (length - piece) / (pieces - 1) : 0);
+        const OwnHorOrder order = FindOwnHorOrder(sequence, at, at + piece);
+        ordered += order.period > 0;
+        live += order.Live();
+    }
+    if (ordered == 0) return array;
+    if (ordered < pieces) {
+        array.hor = "mon/hor(" + array.family + ")";
+        return array;
+    }
+    array.kind = 2 * live >= pieces ? ArrayClass::LiveHor : ArrayClass::DivergedHor;
+    array.hor = array.family;
+    return array;
 }
 
-std::string AlphaName(const AlphaArrayCall& array, bool active, const CenSatSettings& settings) {
+std::string AlphaName(const AlphaArrayCall& array, bool active) {
     switch (array.kind) {
-        case ArrayClass::LiveHor: return (active ? "active_hor(" : "hor(") + HorLabel(array, settings) + ")";
+        case ArrayClass::LiveHor: return (active ? "active_hor(" : "hor(") + array.hor + ")";
         case ArrayClass::DivergedHor: return "dhor(" + array.hor + ")";
         case ArrayClass::Monomeric: break;
     }
-    return "mon";
+    return array.hor.starts_with("mon/hor(") ? array.hor : "mon";
 }
 
 bool ShortHorArray(const AlphaArrayCall* array, const CenSatSettings& settings) {
@@ -134,7 +168,7 @@ void NameAlpha(std::vector<CenSatItem>& items, const std::vector<const AlphaArra
             if (best == items.size() || items[j].end - items[j].start > items[best].end - items[best].start) best = j;
         }
         for (std::size_t j = regionStart; j < i; ++j) {
-            if (items[j].kind == CenSatKind::Alpha && source[j]) items[j].name = AlphaName(*source[j], j == best, settings);
+            if (items[j].kind == CenSatKind::Alpha && source[j]) items[j].name = AlphaName(*source[j], j == best);
         }
         regionStart = i;
     }
@@ -152,8 +186,10 @@ std::vector<CenSatItem> BuildCenSatTrack(std::string_view sequence, const std::v
         items.push_back({gap.start, gap.end, "GAP", CenSatKind::Gap, false});
         source.push_back(nullptr);
     }
+    std::vector<AlphaArrayCall> named;
+    for (const AlphaArrayCall& array : alpha) named.push_back(Named(sequence, array, settings));
     std::vector<Span> alphaSpans;
-    for (const AlphaArrayCall& array : alpha) {
+    for (const AlphaArrayCall& array : named) {
         for (const Span& part : Outside(array.start, array.end, gaps)) {
             items.push_back({part.start, part.end, "", CenSatKind::Alpha, array.reverse});
             source.push_back(&array);

@@ -1,0 +1,61 @@
+#include "satellite/OwnHorOrder.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
+
+#include "sequence/Kmers.h"
+
+namespace horgrid {
+
+OwnHorOrder FindOwnHorOrder(std::string_view sequence, std::int64_t start, std::int64_t end,
+                            const OwnHorSettings& settings) {
+    OwnHorOrder order;
+    start = std::max<std::int64_t>(0, start);
+    end = std::min(static_cast<std::int64_t>(sequence.size()), end);
+    if (end - start < 3 * settings.minPeriod) return order;
+    const std::uint32_t mask = (std::uint32_t{1} << (2 * settings.k)) - 1;
+    std::unordered_map<std::uint32_t, std::int64_t> last;
+    std::vector<std::int64_t> distances(static_cast<std::size_t>(settings.maxPeriod) + 2, 0);
+    std::int64_t kmers = 0;
+    std::uint32_t code = 0;
+    int valid = 0;
+    for (std::int64_t x = start; x < end; ++x) {
+        const std::uint32_t base = kBaseCodes[static_cast<unsigned char>(sequence[static_cast<std::size_t>(x)])];
+        if (base > 3) {
+            valid = 0;
+            continue;
+        }
+        code = ((code << 2) | base) & mask;
+        if (++valid < settings.k) continue;
+        ++kmers;
+        const auto [it, fresh] = last.try_emplace(code, x);
+        if (fresh) continue;
+        const std::int64_t d = x - it->second;
+        it->second = x;
+        if (d <= settings.maxPeriod) ++distances[static_cast<std::size_t>(d)];
+    }
+    // The most frequent distance, with its neighbours within d/50 + 1.
+    const auto around = [&](std::int64_t d) {
+        std::int64_t sum = 0;
+        for (std::int64_t e = std::max<std::int64_t>(1, d - d / 50 - 1); e <= std::min(settings.maxPeriod, d + d / 50 + 1); ++e) {
+            sum += distances[static_cast<std::size_t>(e)];
+        }
+        return sum;
+    };
+    std::int64_t best = 0, bestCount = 0;
+    for (std::int64_t d = settings.k; d <= settings.maxPeriod; ++d) {
+        if (distances[static_cast<std::size_t>(d)] == 0) continue;
+        const std::int64_t count = around(d);
+        if (count > bestCount) {
+            best = d;
+            bestCount = count;
+        }
+    }
+    if (best < settings.minPeriod || kmers == 0) return order;
+    order.period = best;
+    order.share = static_cast<double>(bestCount) / static_cast<double>(kmers);
+    return order;
+}
+
+}  // namespace horgrid
