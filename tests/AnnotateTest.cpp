@@ -427,6 +427,7 @@ TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
         std::string sequence;
         std::vector<Truth> truth;
         std::size_t minCopies;
+        double minShare = 98;  // per cent named as the truth
     };
     std::vector<Case> cases;
     {
@@ -471,6 +472,30 @@ TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
         cases.push_back(hybrid);
     }
     {
+        // As in the real array of chromosome 18: the place of 3 holds 3, the
+        // hybrid 3/7 or 7 itself (3 and 7 lie one base apart); the HMM names
+        // each copy by its sequence, a hybrid copy one base nearer 7 (as near
+        // to 7 as to 3/7) still 3/7.
+        std::mt19937_64 random(20);
+        Case mixed{"copies of 7 and 3/7 in the place of 3 by their sequence", reference::RandomSequence(random, 300),
+                   {}, 20, 100};
+        for (int copy = 0; copy < 30; ++copy) {
+            for (int k = 1; k <= 12; ++k) {
+                const std::uint64_t roll = random() % 20;  // 3, 7, 3/7, 3/7 one base nearer 7
+                const int kind = k != 3 || roll < 12 ? 0 : roll < 15 ? 1 : roll < 18 ? 2 : 3;
+                const std::string name =
+                    "S2C18H1L." + std::string(kind == 1 ? "7" : kind >= 2 ? "3/7" : std::to_string(k));
+                std::string bases = s18.at(name);
+                if (kind == 3) bases[5] = s18.at("S2C18H1L.7")[5];
+                const auto start = static_cast<std::int64_t>(mixed.sequence.size());
+                mixed.sequence += bases;
+                mixed.truth.push_back({start, static_cast<std::int64_t>(mixed.sequence.size()), name});
+            }
+        }
+        mixed.sequence += reference::RandomSequence(random, 300);
+        cases.push_back(mixed);
+    }
+    {
         // Position 13 of every copy a monomer of another family's HOR: beyond
         // every S2C18H1L monomer, it is named after its class.
         std::mt19937_64 random(19);
@@ -507,7 +532,7 @@ TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
                 }
             }
         }
-        EXPECT_GE(100.0 * static_cast<double>(same), 98.0 * static_cast<double>(c.truth.size()))
+        EXPECT_GE(100.0 * static_cast<double>(same), c.minShare * static_cast<double>(c.truth.size()))
             << same << " of " << c.truth.size();
         // Every '-' of an StV name joins a run of position numbers.
         const auto number = [](std::string_view text) {

@@ -304,6 +304,8 @@ void NameBeyondByColumn(const PositionGroups& grouped,
     }
 }
 
+bool IsHybrid(std::string_view name) { return MonomerOfName(name).find('/') != std::string_view::npos; }
+
 // Copies of a position nearest to a hybrid of the HOR are that hybrid when
 // they are as many as a part split off a group (SplitByPredecessor): a hybrid
 // whose copies lie within the closeness of a position's leader.
@@ -317,15 +319,33 @@ void NameHybrids(const std::vector<std::uint32_t>& distance, std::size_t width,
             for (const std::size_t m : grouped.groups[g]) {
                 ++size;
                 const auto row = distance.begin() + static_cast<std::ptrdiff_t>(m * width);
-                const std::size_t near = static_cast<std::size_t>(std::min_element(row, row + width) - row);
-                if (named[m] != kNone && near != named[m] && row[near] < row[named[m]] &&
-                    MonomerOfName(candidates[near].name).find('/') != std::string_view::npos)
-                    hybrid[near].push_back(m);
+                // The first hybrid among the nearest candidates.
+                const std::uint32_t nearest = *std::min_element(row, row + width);
+                std::size_t near = 0;
+                while (near < width && (row[near] != nearest || !IsHybrid(candidates[near].name))) ++near;
+                if (named[m] != kNone && near < width && nearest < row[named[m]]) hybrid[near].push_back(m);
             }
         }
         for (const auto& [candidate, part] : hybrid) {
             if (part.size() < kMinPart || 10 * part.size() < size) continue;
             for (const std::size_t m : part) named[m] = candidate;
+        }
+    }
+}
+
+// A member that reads as another candidate at every base that tells it from
+// its name (nearer to it by their whole distance, `between`) is that
+// candidate, wherever it stands: a copy of position 7 in the place of 3 when
+// the two lie a base apart, as the HMM names it. Noise rarely turns every
+// telling base, and never many.
+void NameBySequence(const std::vector<std::uint32_t>& distance, std::size_t width,
+                    const std::vector<std::uint32_t>& between, std::vector<std::size_t>& named) {
+    for (std::size_t m = 0; m < named.size(); ++m) {
+        if (named[m] == kNone) continue;
+        const std::uint32_t* row = distance.data() + m * width;
+        const std::size_t name = named[m];
+        for (std::size_t c = 0; c < width; ++c) {
+            if (row[c] < row[named[m]] && row[c] + between[name * width + c] <= row[name]) named[m] = c;
         }
     }
 }
@@ -401,6 +421,9 @@ std::vector<std::size_t> NamePositionsAt(const std::vector<std::string_view>& me
     }
     NameBeyondByColumn(grouped, beyond, named);
     NameHybrids(distance, width, candidates, grouped, named);
+    std::vector<std::string_view> texts;
+    for (const MonomerType& type : candidates) texts.push_back(type.sequence);
+    NameBySequence(distance, width, AllDistances(texts, candidates, 1), named);
     return named;
 }
 
