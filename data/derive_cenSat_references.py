@@ -14,7 +14,11 @@ For every labelled array of a class below (at least MIN_ARRAY bases), from its m
   between two occurrences of one 13-mer, between LONG_MIN and LONG_MAX bases, occurs at least
   LONG_COUNT times, the unit of that length from the middle of the array, unless half of its
   13-mers lie within one substitution of those of the units of its class already taken.
-A composite unit of a class with consensus monomers is named LABEL#N.exact: only its own
+- a family stretch: where the array's label lists a family with no reference of its own (TAR1,
+  in gSat(GSATII,TAR1)), the stretch at either end of the array, in steps of STEP bases inward,
+  whose 13-mers lie less than COVERED within one substitution of the class's consensus
+  monomers, when at least FAMILY_MIN bases long: that family's copy in the array, kept whole.
+A composite unit or family stretch of a class with consensus monomers is named LABEL#N.exact: only its own
 13-mers are looked for (its other parts are often repeats found elsewhere too). Consensus monomers within DUPLICATE of an earlier one of their class are left out. HSat3 is its
 5-bp unit (ATTCC, the most frequent pentamer family of the arrays), written as is. Record names
 are LABEL#N; the description says what each unit is and where it comes from.
@@ -31,6 +35,8 @@ MAX_BASES = 40000
 LONG_MIN, LONG_MAX, LONG_COUNT = 500, 8000, 10
 DUPLICATE = 0.1
 COVERED = 0.2
+FAMILIES = ("TAR1",)
+STEP, FAMILY_MIN = 100, 500
 COMPLEMENT = str.maketrans("ACGTN", "TGCAN")
 
 
@@ -107,6 +113,21 @@ def covered(q, units):
     return sum(x in ks for x in own) / max(1, len(own))
 
 
+def family_stretches(q, monomers):
+    """The stretches at the ends of q (an array) that its class's monomers do not describe."""
+    out = []
+    for forward in (True, False):
+        n = 0
+        while n + STEP <= len(q) // 2:
+            piece = q[len(q) - n - STEP:len(q) - n] if forward else q[n:n + STEP]
+            if covered(piece, monomers) >= COVERED:
+                break
+            n += STEP
+        if n >= FAMILY_MIN:
+            out.append(q[len(q) - n:] if forward else q[:n])
+    return out
+
+
 def main():
     out, pairs = sys.argv[1], sys.argv[2:]
     units = collections.defaultdict(list)  # label -> [(sequence, description)]
@@ -145,11 +166,14 @@ def main():
             if unit:
                 m = max(0, len(q) // 2 - unit // 2)
                 units[lab].append((q[m:m + unit], "composite %d-bp unit from the middle of %s" % (unit, where)))
+            for family in (f for f in FAMILIES if f in name and monomers):
+                for stretch in family_stretches(sequence[start:end], monomers):
+                    units[lab].append((stretch, "%s stretch (%d bp) at an end of %s" % (family, len(stretch), where)))
     with open(out, "w") as handle:
         for lab in sorted(units):
             monomers = any(what.startswith("consensus") for _, what in units[lab])
             for n, (s, what) in enumerate(units[lab], 1):
-                exact = ".exact" if monomers and what.startswith("composite") else ""
+                exact = ".exact" if monomers and not what.startswith("consensus") else ""
                 handle.write(">%s#%d%s %s\n%s\n" % (lab, n, exact, what, s))
         handle.write(">HSat3#1 the CATTC-based 5-bp unit (ATTCC rotation)\nATTCC\n")
 

@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "SequenceGenerator.h"
+#include "TestSupport.h"
+#include "annotate/AnnotationFiles.h"
 #include "annotate/PlacedCenSat.h"
 #include "decompose/Decompose.h"
 #include "satellite/CenSatTrack.h"
@@ -254,6 +257,37 @@ TEST(CenSatTrack, AlphaArraysFromTheAnnotation) {
     EXPECT_DOUBLE_EQ(alpha[0].meanIdentity, 90.5);
     EXPECT_DOUBLE_EQ(alpha[0].copyIdentity, 98.5);
     EXPECT_EQ(alpha[1].kind, ArrayClass::Monomeric);
+}
+
+// The arrays table holds a record's satellite arrays among its alpha arrays,
+// in position order, the next record's after them.
+TEST(CenSatTrack, ArraysTableInPositionOrder) {
+    test::TempDir dir;
+    AnnotationWriter writer(dir.File("out"), {});
+    const auto alphaRow = [](const char* record, std::int64_t start) {
+        AnnotationTracks placed;
+        placed.arrays.push_back({record, start, start + 1000, {record, std::to_string(start), "x", "live HOR"}});
+        return placed;
+    };
+    const auto satellites = [](const char* record, std::int64_t start) {
+        PlacedCenSat placed;
+        placed.arrays.push_back({record, start, start + 1000, {record, std::to_string(start), "x", "HSat3"}});
+        return placed;
+    };
+    writer.Add(alphaRow("r1", 5000), "r1", 0, Annotation{});
+    writer.Add(alphaRow("r1", 9000), "r1", 0, Annotation{});
+    writer.AddCenSat(satellites("r1", 7000));
+    writer.Add(alphaRow("r2", 100), "r2", 0, Annotation{});
+    writer.AddCenSat(satellites("r2", 50));
+    writer.Commit();
+    std::string starts;
+    std::istringstream table(test::ReadFile(dir.File("out_arrays.tsv")));
+    for (std::string line; std::getline(table, line);) {
+        if (line.starts_with('#')) continue;
+        const std::size_t tab = line.find('\t');
+        starts += line.substr(0, tab) + ":" + line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1) + " ";
+    }
+    EXPECT_EQ(starts, "r1:5000 r1:7000 r1:9000 r2:50 r2:100 ");
 }
 
 }  // namespace

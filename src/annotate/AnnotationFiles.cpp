@@ -1,5 +1,7 @@
 #include "annotate/AnnotationFiles.h"
 
+#include <algorithm>
+
 #include "annotate/PlacedAnnotation.h"
 #include "decompose/DecompositionFiles.h"
 
@@ -77,14 +79,18 @@ void AnnotationWriter::Add(const AnnotationTracks& placed, std::string_view reco
     family_.Write(Bed9(placed.families));
     strand_.Write(Bed9(placed.strands));
     variants_.Write(Bed9(placed.copies));
-    arrays_.Write(Tsv(placed.arrays));
+    alphaRows_.insert(alphaRows_.end(), placed.arrays.begin(), placed.arrays.end());
     decomposition_.Write(decomposition);
 }
 
 void AnnotationWriter::AddCenSat(const PlacedCenSat& placed) {
     cenSat_.Write(Bed9(placed.track));
     cenSatStrand_.Write(Bed9(placed.strands));
-    arrays_.Write(Tsv(placed.arrays));
+    std::vector<ArrayRow> rows = std::move(alphaRows_);
+    alphaRows_.clear();
+    rows.insert(rows.end(), placed.arrays.begin(), placed.arrays.end());
+    std::stable_sort(rows.begin(), rows.end(), [](const ArrayRow& a, const ArrayRow& b) { return a.start < b.start; });
+    arrays_.Write(Tsv(rows));
 }
 
 void AnnotationWriter::WriteReport(const std::string& page) {

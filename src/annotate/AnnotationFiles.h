@@ -34,9 +34,10 @@ public:
     // monomers, whose positions `offset` is added to.
     void Add(const AnnotationTracks& placed, std::string_view record, std::int64_t offset,
              const Annotation& annotation);
-    // Adds the cenSat track of one record (PlaceCenSat); its satellite arrays
-    // other than alpha satellite go to the arrays table after the record's
-    // alpha-satellite arrays.
+    // Adds the cenSat track of one record (PlaceCenSat), after its stretches:
+    // its satellite arrays other than alpha satellite join the record's
+    // alpha-satellite arrays in the arrays table, all in position order (the
+    // record's alpha rows wait for them).
     void AddCenSat(const PlacedCenSat& placed);
     // With a report: the page.
     void WriteReport(const std::string& page);
@@ -46,6 +47,7 @@ private:
     ResultSet set_;
     ResultFile &hor_, &family_, &strand_, &variants_, &arrays_, &decomposition_, &cenSat_, &cenSatStrand_;
     ResultFile* report_ = nullptr;
+    std::vector<ArrayRow> alphaRows_;  // of the record being added
 };
 
 }  // namespace horgrid
