@@ -296,12 +296,14 @@ namespace horgrid::test {
 namespace {
 
 // Monomers of 171 bases one after the other, by (count, name, identity)
-// blocks; `gapAfter` inserts that many bases after the block.
+// blocks; `gapAfter` inserts that many bases after the block; with a
+// `period`, `name` is a HOR and the monomers run through its 1..period.
 struct Block {
     std::size_t count;
     std::string name;
     double identity;
     std::int64_t gapAfter = 0;
+    std::size_t period = 0;
 };
 
 std::vector<AnnotatedMonomer> Monomers(const std::vector<Block>& blocks) {
@@ -312,8 +314,8 @@ std::vector<AnnotatedMonomer> Monomers(const std::vector<Block>& blocks) {
             AnnotatedMonomer m;
             m.start = at;
             m.end = at + 171;
-            m.name = block.name;
-            m.horName = block.name.find('.') != std::string::npos;
+            m.name = block.period == 0 ? block.name : block.name + "." + std::to_string(k % block.period + 1);
+            m.horName = m.name.find('.') != std::string::npos;
             m.identity = block.identity;
             monomers.push_back(m);
         }
@@ -344,6 +346,12 @@ TEST(Annotate, ArrayStretchesFromNames) {
          {{0, 30, ArrayClass::Monomeric, ""}, {30, 50, ArrayClass::DivergedHor, "S5C1H5d"}}},
         {"a close variant HOR counts for its live HOR", {{4, "S2C13/21H1-B.10", 97}, {30, live, 98}},
          {{0, 34, ArrayClass::LiveHor, "S2C13/21H1L"}}},
+        {"a variant HOR's run in HOR order is its own array",
+         {{40, "S2C13/21H1-B", 98, 0, 11}, {40, "S2C13/21H1L", 98, 0, 11}},
+         {{0, 40, ArrayClass::LiveHor, "S2C13/21H1-B"}, {40, 80, ArrayClass::LiveHor, "S2C13/21H1L"}}},
+        {"a short variant run at the end of its live array joins it",
+         {{40, "S2C13/21H1L", 98, 0, 11}, {8, "S2C13/21H1-B", 98, 0, 11}},
+         {{0, 48, ArrayClass::LiveHor, "S2C13/21H1L"}}},
         {"a gap over 1 kb ends an array", {{25, live, 98, 1001}, {25, live, 98}},
          {{0, 25, ArrayClass::LiveHor, "S2C13/21H1L"}, {25, 50, ArrayClass::LiveHor, "S2C13/21H1L"}}},
     };

@@ -102,9 +102,11 @@ struct NamedStretch {
 // bases apart are never in one array. A monomer whose nearest standard
 // monomer (`nearest`, whatever its distance) stands in HOR order with both
 // adjacent ones' (the next number, or the one after, or back to 1 or 2 from
-// a higher one; of one live HOR or its variants) is a live HOR's monomer:
-// the order of the names, not their identity, tells a noisy read of a live
-// array from monomeric alpha satellite. Else each monomer is classed by its
+// a higher one; of one live HOR or its variants) is a live HOR's monomer,
+// of the HOR of its own name (a variant such as "S3C17H1-B" makes arrays of
+// its own, named by its monomers): the order of the names, not their
+// identity, tells a noisy read of a live array from monomeric alpha
+// satellite. Else each monomer is classed by its
 // name: a live HOR's monomer (within liveLimit of it; a variant HOR's such as
 // "S2C13/21H1-B" within liveLimit counts for the live HOR of its name,
 // LiveHorOf, when `liveHors` holds it), another HOR's (or a live HOR's farther
@@ -114,7 +116,8 @@ struct NamedStretch {
 // cut into runs of one class and HOR, and runs shorter than minArrayMonomers
 // between two others join the longer of the two, but a run that is not live
 // joins the neighbour that is not live when the other one is (a short run at
-// either end of a stretch of monomers stays an array of its own); last, a
+// either end of a stretch of monomers stays an array of its own, unless it
+// is a variant's beside its live HOR, which it joins); last, a
 // short run of another HOR with only monomeric runs (or none) beside it
 // becomes monomeric.
 std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>& monomers,

@@ -36,6 +36,13 @@ std::string OrderHor(std::string_view name, const std::set<std::string>& liveHor
     return liveHors.contains(live) ? live : "";
 }
 
+// The HOR an array of monomers in HOR order is called: the HOR of the name
+// itself, a variant's ("S3C17H1-B") too, when it stands in the order of a
+// known live HOR; "" else.
+std::string ArrayHor(std::string_view name, const std::set<std::string>& liveHors) {
+    return OrderHor(name, liveHors).empty() ? "" : std::string(HorOfName(name));
+}
+
 // True when monomer `before` comes right before `after` in the order of one live HOR.
 bool InHorOrder(std::string_view before, std::string_view after, const std::set<std::string>& liveHors) {
     const std::string hor = OrderHor(before, liveHors);
@@ -87,7 +94,7 @@ ClassKeys KeyMonomers(const std::vector<AnnotatedMonomer>& monomers, const Annot
         std::pair<ArrayClass, std::string> k{ArrayClass::DivergedHor, std::string(hor)};
         if (inOrder[i]) {
             k = {ArrayClass::LiveHor,
-                 OrderHor(monomers[i].nearest.empty() ? monomers[i].name : monomers[i].nearest, liveHors)};
+                 ArrayHor(monomers[i].nearest.empty() ? monomers[i].name : monomers[i].nearest, liveHors)};
         } else if (!monomers[i].horName || hor.empty()) {
             continue;
         } else if (monomers[i].identity >= 100 - settings.liveLimit) {
@@ -183,6 +190,23 @@ Runs JoinShortRuns(const std::vector<int>& smooth, const ClassKeys& classes, std
     return runs;
 }
 
+// A variant HOR's run too short for an array beside a run of its live HOR
+// joins it: a few copies of a variant inside (or at the end of) the live
+// array are no array of their own.
+void JoinShortVariants(Runs& runs, const ClassKeys& classes, std::size_t minMonomers) {
+    const auto& key = [&](std::size_t r) -> const auto& { return classes.keys[static_cast<std::size_t>(runs[r].second)]; };
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        const auto& [kind, hor] = key(r);
+        if (kind != ArrayClass::LiveHor || IsLiveHor(hor) || runs[r].first >= minMonomers) continue;
+        for (const std::size_t n : {r + 1, r - 1}) {
+            if (n >= runs.size() || key(n).first != ArrayClass::LiveHor || key(n).second != LiveHorOf(hor)) continue;
+            runs[r].second = runs[n].second;
+            break;
+        }
+    }
+    JoinEqual(runs);
+}
+
 // A diverged HOR's run too short for an array, with monomeric alpha satellite
 // (or nothing) on both sides, is monomeric: a few monomers nearest to some
 // HOR's are no array of that HOR.
@@ -210,6 +234,7 @@ std::vector<NamedStretch> FindArrayStretches(const std::vector<AnnotatedMonomer>
         while (end < monomers.size() && monomers[end].start - monomers[end - 1].end <= settings.maxGap) ++end;
         const std::vector<int> smooth = SmoothKeys(classes, begin, end, settings.minArrayMonomers / 2);
         Runs runs = JoinShortRuns(smooth, classes, settings.minArrayMonomers);
+        JoinShortVariants(runs, classes, settings.minArrayMonomers);
         DemoteShortDiverged(runs, classes, settings.minArrayMonomers);
         std::size_t first = begin;
         for (const auto& [length, k] : runs) {
