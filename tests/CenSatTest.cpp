@@ -50,6 +50,7 @@ struct Piece {
     std::int64_t unitBases = 0;
     double copyIdentity = 99;  // its HOR copies to each other
     bool joinAlpha = false;    // Alpha: more of the previous piece's array
+    double copyDivergence = 0; // each copy this far from the unit (0: 3 % or 8 %, above)
 };
 
 struct Expected {
@@ -82,9 +83,11 @@ Piece Alpha(std::int64_t length, ArrayClass kind, const std::string& unit = "") 
 // standard name) of `family`, its bases `unit` repeated: a HOR of several
 // monomers or one monomer. `divergence` as in Diverged: copies 3 % apart
 // (otherwise 8 %).
-Piece ApeArray(std::int64_t length, const std::string& unit, double divergence = 0, bool join = false) {
+Piece ApeArray(std::int64_t length, const std::string& unit, double divergence = 0, bool join = false,
+               double copyDivergence = 0) {
     Piece piece{Piece::Alpha, length, unit, false, ArrayClass::Monomeric, divergence, "-", "SF5", 0, 0, 0};
     piece.joinAlpha = join;
+    piece.copyDivergence = copyDivergence;
     return piece;
 }
 
@@ -110,7 +113,8 @@ std::string Build(const Row& row, std::mt19937_64& random, std::vector<AlphaArra
             const std::string unit = piece.divergence > 0 ? reference::Mutate(random, Unit(piece.unit), piece.divergence)
                                                           : Unit(piece.unit);
             std::string array;
-            while (array.size() < length) array += reference::Mutate(random, unit, piece.divergence > 0 ? 0.03 : 0.08);
+            const double copies = piece.copyDivergence > 0 ? piece.copyDivergence : piece.divergence > 0 ? 0.03 : 0.08;
+            while (array.size() < length) array += reference::Mutate(random, unit, copies);
             array.resize(length);
             record += piece.reverse ? ReverseComplement(array) : array;
         } else {
@@ -178,14 +182,15 @@ TEST(CenSatTrack, GeneratedRecords) {
         {"a diverged HOR array of no human HOR (far from the standard, copies closer to each other): dhor(SFn)",
          {Random(20000), HorArray(20000, ArrayClass::DivergedHor, "S2C2H1", 2052, 85, "SF2", 92), Random(20000)},
          {{"dhor(SF2)", 20000, 40000, '+'}}},
-        {"ape arrays annotated monomeric: by their own HOR order live, diverged, in part; monomers alone mon",
+        {"ape arrays annotated monomeric: by their own HOR order live, diverged, in part; monomers alone mon "
+         "(also monomers each 20 % from the others, whose k-mers recur at every multiple of the monomer alike)",
          {Random(20000), ApeArray(30000, RandomMonomers(4, 1), 0.01), Random(20000),
           ApeArray(30000, RandomMonomers(5, 2)), Random(20000), ApeArray(20000, RandomMonomers(4, 3), 0.01),
           ApeArray(20000, RandomMonomers(1, 4), 0, true), Random(20000), ApeArray(20000, RandomMonomers(1, 5)),
-          Random(20000)},
+          Random(20000), ApeArray(40000, RandomMonomers(1, 6), 0, false, 0.2), Random(20000)},
          {{"active_hor(SF5)", 20000, 50000, '+'}, {"ct", 50000, 70000}, {"dhor(SF5)", 70000, 100000, '+'},
           {"ct", 100000, 120000}, {"mon/hor(SF5)", 120000, 160000, '+'}, {"ct", 160000, 180000},
-          {"mon", 180000, 200000, '+'}}},
+          {"mon", 180000, 200000, '+'}, {"ct", 200000, 220000}, {"mon", 220000, 260000, '+'}}},
         {"a read of a human array: far from the standard monomers, its copies farther from each other: its HOR",
          {Random(20000), HorArray(50000, ArrayClass::LiveHor, "S3CXH1L", 2057, 91, "SF3", 84), Random(20000)},
          {{"active_hor(S3CXH1L)", 20000, 70000, '+'}}},

@@ -6,9 +6,13 @@
 //
 // Rule. Every k-mer of a stretch is looked up at its previous occurrence in
 // the stretch; the distances between them are counted (a distance and its
-// neighbours within d/50 + 1 count together). The stretch is of HOR order when
-// the most frequent distance spans at least two monomers (`minPeriod`): its
-// copies are closer to each other than its monomers are. The copies are live
+// neighbours within d/50 + 1 count together, for indels). The stretch is of
+// HOR order when the most frequent distance spans at least two monomers
+// (`minPeriod`), holds at least twice as many k-mers as any shorter one (its
+// copies closer to each other than its monomers are) and at least `minShare`
+// of them (0.8^13: copies at least 80 % identical; in an array of monomers
+// each far from the others, k-mers recur at every multiple of the monomer
+// alike, and one of those may come out first). The copies are live
 // when at least `liveShare` of the k-mers recur exactly one period back (0.95^13:
 // copies at least 95 % identical, the divergence within one monomer type).
 
@@ -21,6 +25,7 @@ struct OwnHorSettings {
     int k = 13;
     std::int64_t minPeriod = 300;
     std::int64_t maxPeriod = 6000;
+    double minShare = 0.055;
     double liveShare = 0.513;
 };
 
