@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "SequenceGenerator.h"
 #include "infer/HorCopies.h"
 #include "infer/LeaderClusters.h"
 #include "infer/MedoidConsensus.h"
+#include "infer/StretchMonomers.h"
 
 namespace horgrid {
 namespace {
@@ -133,6 +136,26 @@ TEST(InferClusters, LeadersAndNearestMembers) {
     // families lie beyond every leader and join no group.
     const std::vector<std::vector<std::size_t>> sampled = {{0, 2, 4}};
     EXPECT_EQ(LeaderClusters(views, {0, 1, 2, 3, 4, 5, 6}, 15, 2, 3), sampled);
+}
+
+// A group that is an earlier monomer cut a few bases out of phase (its tail
+// and the next copy's head, or the monomer and the next copy's head) is a
+// shift of it; a variant, an unrelated monomer and a family 20 % off are not.
+TEST(InferClusters, ShiftedCopiesOfAMonomer) {
+    std::mt19937_64 random(5);
+    const std::string monomer = reference::RandomSequence(random, 178);
+    const std::string twice = monomer + monomer;
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {reference::Mutate(random, twice.substr(17, 178), 0.02), true},
+        {twice.substr(0, 195), true},
+        {reference::Mutate(random, monomer, 0.03), false},
+        {reference::Mutate(random, monomer, 0.20), false},
+        {reference::RandomSequence(random, 178), false},
+    };
+    for (const auto& [group, shifted] : cases) {
+        const std::vector<std::size_t> found = infer::ShiftedGroups({monomer, group}, 8);
+        EXPECT_EQ(found, shifted ? std::vector<std::size_t>{1} : std::vector<std::size_t>{}) << group;
+    }
 }
 
 }  // namespace

@@ -15,19 +15,28 @@ namespace {
 struct Placed {
     std::int64_t start = 0, end = 0;
     bool reverse = false;
+    bool diverged = false;  // of the diverged stretch
+};
+
+// The diverged stretch of a plant-like array: copies of another ancestor
+// `apart` from the unit, eight families 6 % from it, copies `low`-`high` from
+// their family; `order` > 0 lays the first `order` families as a HOR of that
+// many monomers (the stretch's own structure), else each copy is of a random
+// family; blocks of `block` copies are turned to the reverse strand, all of
+// them when `forward` is 0, else all but every `forward`-th block.
+struct Stretch {
+    double apart = 0.28, low = 0.10, high = 0.10;
+    std::size_t order = 0, block = 0, forward = 0;
 };
 
 // A CEN180-like array: a 178-base unit, eight families 6 % from it, copies
-// 2-6 % from their family, and in its middle a stretch of `diverged` copies of
-// another ancestor `apart` from the unit (eight families 6 % from it, copies
-// 10 % from their family, so no copy lies within 10 % of another) turned to
-// the reverse strand.
-std::string PlantArray(std::uint64_t seed, std::size_t copies, std::size_t diverged, double apart,
+// 2-6 % from their family, and in its middle `diverged` copies of the stretch.
+std::string PlantArray(std::uint64_t seed, std::size_t copies, std::size_t diverged, const Stretch& shape,
                        std::vector<Placed>& truth) {
     std::mt19937_64 random(seed);
     std::uniform_real_distribution<double> roll(0.0, 1.0);
     const std::string unit = reference::RandomSequence(random, 178);
-    const std::string old = reference::Mutate(random, unit, apart);
+    const std::string old = reference::Mutate(random, unit, shape.apart);
     const auto families = [&](const std::string& from) {
         std::vector<std::string> made;
         for (int k = 0; k < 8; ++k) made.push_back(reference::Mutate(random, from, 0.06));
@@ -36,40 +45,52 @@ std::string PlantArray(std::uint64_t seed, std::size_t copies, std::size_t diver
     const std::vector<std::string> live = families(unit);
     const std::vector<std::string> ancient = families(old);
     std::string sequence;
-    const auto lay = [&](const std::vector<std::string>& from, std::size_t count, double low, double high) {
+    const auto lay = [&](const std::vector<std::string>& from, std::size_t count, double low, double high,
+                         std::size_t order) {
         for (std::size_t k = 0; k < count; ++k) {
-            const std::string copy =
-                reference::Mutate(random, from[random() % from.size()], low + (high - low) * roll(random));
+            const std::string& family = order > 0 ? from[k % order] : from[random() % from.size()];
+            const std::string copy = reference::Mutate(random, family, low + (high - low) * roll(random));
             truth.push_back({static_cast<std::int64_t>(sequence.size()),
-                             static_cast<std::int64_t>(sequence.size() + copy.size()), false});
+                             static_cast<std::int64_t>(sequence.size() + copy.size()), false, &from == &ancient});
             sequence += copy;
         }
     };
-    lay(live, copies / 2, 0.02, 0.06);
-    const std::size_t begin = sequence.size();
+    // Turns [from, to) of the sequence and its true monomers from index `first` on.
+    const auto turn = [&](std::size_t from, std::size_t to, std::size_t first, std::size_t last) {
+        const std::string stretch = ReverseComplement(sequence.substr(from, to - from));
+        sequence.replace(from, stretch.size(), stretch);
+        const auto mirror = static_cast<std::int64_t>(from + to);
+        for (std::size_t k = first; k < last; ++k) {
+            const Placed placed = truth[k];
+            truth[k] = {mirror - placed.end, mirror - placed.start, true, placed.diverged};
+        }
+        std::reverse(truth.begin() + static_cast<std::ptrdiff_t>(first),
+                     truth.begin() + static_cast<std::ptrdiff_t>(last));
+    };
+    lay(live, copies / 2, 0.02, 0.06, 0);
     const std::size_t first = truth.size();
-    lay(ancient, diverged, 0.10, 0.10);
-    const std::string stretch = ReverseComplement(sequence.substr(begin));
-    sequence.replace(begin, stretch.size(), stretch);
-    const auto mirror = static_cast<std::int64_t>(begin + sequence.size());  // start + end of the stretch
-    for (std::size_t k = first; k < truth.size(); ++k) {
-        const Placed placed = truth[k];
-        truth[k] = {mirror - placed.end, mirror - placed.start, true};
+    lay(ancient, diverged, shape.low, shape.high, shape.order);
+    const std::size_t block = shape.block == 0 ? diverged : shape.block;
+    for (std::size_t b = 0; b * block < diverged; ++b) {
+        if (shape.forward > 0 && b % shape.forward == shape.forward - 1) continue;
+        const std::size_t from = first + b * block, to = std::min(first + diverged, from + block);
+        turn(static_cast<std::size_t>(truth[from].start), static_cast<std::size_t>(truth[to - 1].end), from, to);
     }
-    std::reverse(truth.begin() + static_cast<std::ptrdiff_t>(first), truth.end());
-    lay(live, copies - copies / 2, 0.02, 0.06);
+    lay(live, copies - copies / 2, 0.02, 0.06, 0);
     return sequence;
 }
 
 // Percent of the true monomers (in position order) that one segment overlaps by half, and of
 // them the percent whose start lies within 5 bases of the median offset
-// (measured on each monomer's strand); the diverged ones' coverage apart.
+// (measured on each monomer's strand); the reverse ones' coverage apart, and
+// the diverged stretch's coverage and the median identity of its segments.
 struct Agreement {
-    double covered = 0, starts = 0, reverseCovered = 0;
+    double covered = 0, starts = 0, reverseCovered = 0, divergedCovered = 0, divergedIdentity = 0;
 };
 
 Agreement Agree(const std::vector<Placed>& truth, const std::vector<Segment>& segments, double minIdentity) {
     std::vector<std::int64_t> offsets(truth.size(), INT64_MIN);
+    std::vector<double> identities;  // of the diverged stretch's segments
     std::size_t at = 0;
     for (std::size_t k = 0; k < truth.size(); ++k) {
         const Placed& placed = truth[k];
@@ -79,15 +100,17 @@ Agreement Agree(const std::vector<Placed>& truth, const std::vector<Segment>& se
                 std::min(placed.end, segments[s].end + 1) - std::max(placed.start, segments[s].start);
             if (segments[s].identity >= minIdentity && 2 * overlap >= placed.end - placed.start) {
                 offsets[k] = (segments[s].start - placed.start) * (placed.reverse ? -1 : 1);
+                if (placed.diverged) identities.push_back(segments[s].identity);
             }
         }
     }
     std::vector<std::int64_t> found;
-    std::size_t reverse = 0, reverseFound = 0;
+    std::size_t reverse = 0, reverseFound = 0, diverged = 0;
     for (std::size_t k = 0; k < truth.size(); ++k) {
         if (offsets[k] != INT64_MIN) found.push_back(offsets[k]);
         reverse += truth[k].reverse;
         reverseFound += truth[k].reverse && offsets[k] != INT64_MIN;
+        diverged += truth[k].diverged;
     }
     Agreement agreement;
     if (found.empty()) return agreement;
@@ -100,6 +123,12 @@ Agreement Agree(const std::vector<Placed>& truth, const std::vector<Segment>& se
     agreement.starts = 100.0 * static_cast<double>(near) / static_cast<double>(truth.size());
     agreement.reverseCovered =
         reverse == 0 ? 100 : 100.0 * static_cast<double>(reverseFound) / static_cast<double>(reverse);
+    if (diverged > 0 && !identities.empty()) {
+        agreement.divergedCovered = 100.0 * static_cast<double>(identities.size()) / static_cast<double>(diverged);
+        std::nth_element(identities.begin(), identities.begin() + static_cast<std::ptrdiff_t>(identities.size() / 2),
+                         identities.end());
+        agreement.divergedIdentity = identities[identities.size() / 2];
+    }
     return agreement;
 }
 
@@ -115,6 +144,8 @@ TEST(InferRoute, GeneratedRepeats) {
         std::size_t block;       // copies of one strand
         double templateApart;    // a template this far from the first monomer (0: the built-in ones)
         std::size_t inferred;    // monomers expected (the HOR unit)
+        Stretch stretch{};       // the plant-like array's diverged stretch
+        double identity = 0;     // its segments' median identity at least
     };
     const std::vector<Case> cases = {
         // 80 copies of 9 unrelated monomers, a quarter of the copies turned;
@@ -125,6 +156,10 @@ TEST(InferRoute, GeneratedRepeats) {
         {"6 kb period", 1, 6000, 20, 4, 0, 1},
         // CEN180-like with a diverged reverse-strand stretch 28 % from the unit.
         {"plant-like, diverged reverse stretch", 0, 178, 1000, 0, 0, 0},
+        // A stretch 25 % from the unit with its own three-monomer HOR (copies
+        // 2-4 % from their family), four blocks of five reverse: it needs
+        // monomers of its own, the unit's fit it at 70-75 % only.
+        {"plant-like, diverged stretch of its own", 0, 178, 1000, 0, 0, 0, {0.30, 0.08, 0.12, 3, 20, 5}, 85},
     };
     InferSettings settings;
     settings.threads = 2;
@@ -132,7 +167,7 @@ TEST(InferRoute, GeneratedRepeats) {
         std::mt19937_64 random(7);
         if (c.types == 0) {
             std::vector<Placed> truth;
-            const std::string sequence = PlantArray(8, c.copies, c.copies / 2, 0.28, truth);
+            const std::string sequence = PlantArray(8, c.copies, c.copies / 2, c.stretch, truth);
             const Inference inference =
                 InferMonomers({sequence}, DefaultTemplates(), settings, [](const RoundReport&) {});
             EXPECT_FALSE(inference.route.fromTemplates) << c.label;
@@ -141,6 +176,8 @@ TEST(InferRoute, GeneratedRepeats) {
             EXPECT_GE(agreement.covered, 97) << c.label;
             EXPECT_GE(agreement.starts, 95) << c.label;
             EXPECT_GE(agreement.reverseCovered, 97) << c.label;
+            EXPECT_GE(agreement.divergedCovered, 97) << c.label;
+            EXPECT_GE(agreement.divergedIdentity, c.identity) << c.label;
             continue;
         }
         std::vector<std::string> types;

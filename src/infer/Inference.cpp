@@ -18,6 +18,7 @@
 #include "infer/InferredNames.h"
 #include "infer/LeaderClusters.h"
 #include "infer/StandardMonomers.h"
+#include "infer/StretchMonomers.h"
 #include "infer/TemplateHits.h"
 #include "sequence/DistancePercent.h"
 #include "sequence/EditDistance.h"
@@ -34,6 +35,8 @@ using infer::Piece;
 using infer::ColumnSegments;
 using infer::SplitByColumn;
 using infer::SplitHybrids;
+using infer::ShiftedGroups;
+using infer::StretchMonomers;
 
 using Window = RecordWindow;
 
@@ -411,9 +414,17 @@ void RunRounds(const std::vector<std::string>& sequences, State& state, const st
             pieces.push_back(std::move(piece));
             identities.push_back(segment.identity);
         }
+        std::vector<std::string> near;
+        for (const Group& group : RoundGroups(pieces, identities, settings)) near.push_back(group.consensus);
+        if (!state.tandem.empty()) {  // a tandem repeat of the de novo route: one phase
+            const std::vector<std::size_t> shifted = ShiftedGroups(near, settings.mergeLimit);
+            for (auto g = shifted.rbegin(); g != shifted.rend(); ++g)
+                near.erase(near.begin() + static_cast<std::ptrdiff_t>(*g));
+        }
         std::vector<MonomerType> next;
-        for (const Group& group : RoundGroups(pieces, identities, settings)) {
-            next.push_back({MonomerName(next.size()), group.consensus});
+        for (const std::string& consensus : near) next.push_back({MonomerName(next.size()), consensus});
+        for (std::string& own : StretchMonomers(sequences, state, near, settings)) {
+            next.push_back({MonomerName(next.size()), std::move(own)});
         }
         if (next.empty() || (taken && Equivalent(next, state.set, state.inferred))) break;
         const std::size_t inferred = next.size();

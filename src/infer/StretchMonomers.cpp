@@ -1,0 +1,143 @@
+#include "infer/StretchMonomers.h"
+
+#include <algorithm>
+#include <numeric>
+#include <string_view>
+
+#include "common/Parallel.h"
+#include "infer/GroupConsensus.h"
+#include "infer/LeaderClusters.h"
+
+namespace horgrid::infer {
+namespace {
+
+// The fewest edits that turn `piece` into some stretch of `text` (the ends of
+// `text` are free).
+std::size_t InfixDistance(std::string_view piece, std::string_view text) {
+    std::vector<std::size_t> row(text.size() + 1, 0), next(text.size() + 1);
+    for (std::size_t i = 1; i <= piece.size(); ++i) {
+        next[0] = i;
+        for (std::size_t j = 1; j <= text.size(); ++j) {
+            next[j] = std::min({row[j] + 1, next[j - 1] + 1, row[j - 1] + (piece[i - 1] != text[j - 1])});
+        }
+        std::swap(row, next);
+    }
+    return *std::min_element(row.begin(), row.end());
+}
+
+}  // namespace
+
+double RotatedApart(const std::string& monomer, const std::vector<std::string>& near) {
+    std::size_t best = monomer.size();
+    for (const std::string& other : near) best = std::min(best, InfixDistance(monomer, other + other));
+    return monomer.empty() ? 100.0 : 100.0 * static_cast<double>(best) / static_cast<double>(monomer.size());
+}
+
+namespace {
+
+// The segments that lie in a tandem stretch and in no stretch of HorClass, of
+// at least minIdentity and between half and twice their type's length.
+Decomposition OutsideSegments(const State& state, const InferSettings& settings) {
+    Decomposition outside(state.segments.size());
+    const RegionClass kind = HorClass(state.regions);
+    for (const ArrayStretch& stretch : state.regions) {
+        if (stretch.kind == kind) continue;
+        const std::vector<Segment>& record = state.segments[stretch.record];
+        for (std::size_t i = stretch.first; i <= stretch.last; ++i) {
+            const Segment& segment = record[i];
+            const bool tandem = std::any_of(state.tandem.begin(), state.tandem.end(), [&](const RecordWindow& w) {
+                return w.record == stretch.record && segment.start >= static_cast<std::int64_t>(w.begin) &&
+                       segment.end < static_cast<std::int64_t>(w.end);
+            });
+            const std::size_t typeLength = state.set[segment.type].sequence.size();
+            const auto length = static_cast<std::size_t>(segment.end - segment.start + 1);
+            if (tandem && segment.identity >= settings.minIdentity && length * 2 >= typeLength &&
+                length <= typeLength * 2) {
+                outside[stretch.record].push_back(segment);
+            }
+        }
+    }
+    return outside;
+}
+
+// The pieces of the outside segments that repeat as an array does (a copy
+// within the diverged distance at the period of their neighbours, ArrayRegions
+// on the outside segments alone): an old array, not a dispersed repeat.
+std::vector<std::string> OutsidePieces(const std::vector<std::string>& sequences, const State& state,
+                                       const InferSettings& settings) {
+    const Decomposition outside = OutsideSegments(state, settings);
+    RegionSettings regions = settings.regions;
+    regions.satelliteIdentity = settings.minIdentity;
+    regions.threads = settings.threads;
+    std::vector<std::string> pieces;
+    for (const ArrayStretch& stretch : ArrayRegions(sequences, outside, regions)) {
+        if (stretch.kind != RegionClass::LiveHor && stretch.kind != RegionClass::DivergedHor) continue;
+        for (std::size_t i = stretch.first; i <= stretch.last; ++i) {
+            std::string piece = Piece(sequences, outside, {stretch.record, i});
+            if (piece.find_first_not_of("ACGT") == std::string::npos) pieces.push_back(std::move(piece));
+        }
+    }
+    return pieces;
+}
+
+// Groups of the pieces at the closeness or, where that leaves most of them in
+// no group of minCount, at the first looser level that groups most; largest
+// first, summarised.
+std::vector<Group> LooseGroups(const std::vector<std::string_view>& views, const InferSettings& settings) {
+    std::vector<std::size_t> order(views.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::vector<Group> groups;
+    for (const float level : {1.0f, 1.5f, 2.0f, 2.5f}) {
+        groups.clear();
+        std::size_t grouped = 0;
+        for (std::vector<std::size_t>& members : LeaderClusters(views, order, level * settings.closeness,
+                                                                settings.threads, settings.leaderSample)) {
+            if (members.size() < settings.minCount) continue;
+            grouped += members.size();
+            groups.push_back({std::move(members), {}, 0});
+        }
+        if (2 * grouped >= views.size()) break;
+    }
+    std::stable_sort(groups.begin(), groups.end(),
+                     [](const Group& a, const Group& b) { return a.members.size() > b.members.size(); });
+    ParallelFor(groups.size(), settings.threads,
+                [&](std::size_t g, unsigned) { Summarise(groups[g], views, settings.consensusSample); });
+    return groups;
+}
+
+}  // namespace
+
+std::vector<std::size_t> ShiftedGroups(const std::vector<std::string>& consensuses, float mergeLimit) {
+    std::vector<std::size_t> shifted;
+    std::vector<std::string> kept;
+    for (std::size_t g = 0; g < consensuses.size(); ++g) {
+        const bool near = std::any_of(kept.begin(), kept.end(), [&](const std::string& other) {
+            return PercentApart(consensuses[g], other) < mergeLimit;
+        });
+        if (!near && !kept.empty() && RotatedApart(consensuses[g], kept) < mergeLimit) {
+            shifted.push_back(g);
+        } else {
+            kept.push_back(consensuses[g]);
+        }
+    }
+    return shifted;
+}
+
+std::vector<std::string> StretchMonomers(const std::vector<std::string>& sequences, const State& state,
+                                         const std::vector<std::string>& near, const InferSettings& settings) {
+    if (state.tandem.empty()) return {};
+    const std::vector<std::string> pieces = OutsidePieces(sequences, state, settings);
+    if (pieces.size() < settings.minCount) return {};
+    const std::vector<std::string_view> views(pieces.begin(), pieces.end());
+    std::vector<std::string> own;
+    for (const Group& group : LooseGroups(views, settings)) {
+        if (RotatedApart(group.consensus, near) < 2.0 * settings.closeness) continue;
+        const auto close = [&](const std::string& monomer) {
+            return PercentApart(group.consensus, monomer) < settings.mergeLimit;
+        };
+        if (std::none_of(own.begin(), own.end(), close)) own.push_back(group.consensus);
+    }
+    return own;
+}
+
+}  // namespace horgrid::infer
