@@ -417,14 +417,17 @@ std::string OntRead(std::mt19937_64& random, const std::string& source, double r
 // clean bases; the piece with every 37th base changed (2.7 % substitutions on
 // every monomer) still reads as copies of the 11-monomer HOR; a 12-monomer
 // HOR whose position 3 is the hybrid 3/7 in a third of the copies (3, 7 and 3/7
-// lie 1-3 bases apart) names the hybrid's copies 3/7; and where every copy
-// of position 9 has every 7th base changed, its copies keep the name 9.
+// lie 1-3 bases apart) names the hybrid's copies 3/7; where every copy
+// of position 9 has every 7th base changed, its copies keep the name 9;
+// substitutions shared by every other copy open no positions of their own;
+// and copies of 7 or 3/7 in the place of 3 are named by their sequence.
 TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
     const StandardSets sets = BuiltInStandardSets();
     const std::string piece = PieceSequence();
-    std::map<std::string, std::string> s18;
+    std::map<std::string, std::string> byName;  // the S2C18H1L and S2C8H1L monomers by name
     for (const MonomerType& type : sets.horMonomers) {
-        if (HorOfName(type.name) == "S2C18H1L") s18.emplace(type.name, type.sequence);
+        const std::string_view hor = HorOfName(type.name);
+        if (hor == "S2C18H1L" || hor == "S2C8H1L") byName.emplace(type.name, type.sequence);
     }
     struct Truth {
         std::int64_t start, end;
@@ -472,12 +475,33 @@ TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
             for (int k = 1; k <= 12; ++k) {
                 const std::string name = "S2C18H1L." + std::string(k == 3 && hybridCopy ? "3/7" : std::to_string(k));
                 const auto start = static_cast<std::int64_t>(hybrid.sequence.size());
-                hybrid.sequence += s18.at(name);
+                hybrid.sequence += byName.at(name);
                 hybrid.truth.push_back({start, static_cast<std::int64_t>(hybrid.sequence.size()), name});
             }
         }
         hybrid.sequence += reference::RandomSequence(random, 300);
         cases.push_back(hybrid);
+    }
+    {
+        // 11-monomer copies with every 20th base changed, the even copies from
+        // their first base, the odd ones from their 11th: copies two apart
+        // share their substitutions and group apart from the others by sequence.
+        std::mt19937_64 random(8);
+        Case alternate{"substitutions shared by every other copy", reference::RandomSequence(random, 300), {}, 20};
+        for (std::size_t copy = 0; copy < 30; ++copy) {
+            std::string bases;
+            for (int k = 1; k <= 11; ++k) {
+                const std::string name = "S2C8H1L." + std::to_string(k);
+                const auto start = static_cast<std::int64_t>(alternate.sequence.size() + bases.size());
+                bases += byName.at(name);
+                alternate.truth.push_back({start, start + static_cast<std::int64_t>(byName.at(name).size()), name});
+            }
+            for (std::size_t k = copy % 2 * 10; k < bases.size(); k += 20)
+                bases[k] = "CGTA"[std::string_view("ACGT").find(bases[k])];
+            alternate.sequence += bases;
+        }
+        alternate.sequence += reference::RandomSequence(random, 300);
+        cases.push_back(alternate);
     }
     {
         // As in the real array of chromosome 18: the place of 3 holds 3, the
@@ -493,8 +517,8 @@ TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
                 const int kind = k != 3 || roll < 12 ? 0 : roll < 15 ? 1 : roll < 18 ? 2 : 3;
                 const std::string name =
                     "S2C18H1L." + std::string(kind == 1 ? "7" : kind >= 2 ? "3/7" : std::to_string(k));
-                std::string bases = s18.at(name);
-                if (kind == 3) bases[5] = s18.at("S2C18H1L.7")[5];
+                std::string bases = byName.at(name);
+                if (kind == 3) bases[5] = byName.at("S2C18H1L.7")[5];
                 const auto start = static_cast<std::int64_t>(mixed.sequence.size());
                 mixed.sequence += bases;
                 mixed.truth.push_back({start, static_cast<std::int64_t>(mixed.sequence.size()), name});
@@ -516,7 +540,7 @@ TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
             for (int k = 1; k <= 13; ++k) {
                 const auto start = static_cast<std::int64_t>(classNamed.sequence.size());
                 classNamed.sequence += k == 13 ? reference::Mutate(random, foreign, 0.01)
-                                               : s18.at("S2C18H1L." + std::to_string(k));
+                                               : byName.at("S2C18H1L." + std::to_string(k));
                 if (k < 13)
                     classNamed.truth.push_back({start, static_cast<std::int64_t>(classNamed.sequence.size()),
                                                 "S2C18H1L." + std::to_string(k)});

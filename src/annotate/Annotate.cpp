@@ -214,6 +214,33 @@ struct PositionGroups {
     std::vector<std::size_t> column;  // each member's column (HorColumns), empty without a period
 };
 
+// Positions nearest to one candidate whose members stand mostly in one
+// column of the HOR are one position: copies that share substitutions (every
+// other copy, say) group apart by sequence, yet fill the same place of the
+// HOR. `closest`: each group's nearest candidate.
+std::vector<std::vector<std::size_t>> JoinByColumn(const PositionGroups& found, const std::vector<std::size_t>& closest,
+                                                   std::vector<std::vector<std::size_t>> positions) {
+    if (found.column.empty()) return positions;
+    std::map<std::pair<std::size_t, std::size_t>, std::size_t> index;  // (column, candidate) -> joined position
+    std::vector<std::vector<std::size_t>> joined;
+    const auto most = [](const std::map<std::size_t, std::size_t>& counts) {
+        return std::max_element(counts.begin(), counts.end(),
+                                [](const auto& x, const auto& y) { return x.second < y.second; })
+            ->first;
+    };
+    for (const std::vector<std::size_t>& held : positions) {
+        std::map<std::size_t, std::size_t> columns, candidates;
+        for (const std::size_t g : held) {
+            candidates[closest[g]] += found.groups[g].size();
+            for (const std::size_t m : found.groups[g]) ++columns[found.column[m]];
+        }
+        const auto [it, added] = index.emplace(std::pair{most(columns), most(candidates)}, joined.size());
+        if (added) joined.emplace_back();
+        joined[it->second].insert(joined[it->second].end(), held.begin(), held.end());
+    }
+    return joined;
+}
+
 // The positions of an array's members: leader groups at positionCloseness,
 // split by predecessor and joined (SplitByPredecessor, JoinPositions). When
 // most members lie in tiny groups (copies too noisy to group by sequence, as
@@ -263,7 +290,7 @@ PositionGroups GroupPositions(const std::vector<std::string_view>& members, cons
         }
         closest[g] = static_cast<std::size_t>(std::min_element(sums.begin(), sums.end()) - sums.begin());
     }
-    found.positions = JoinPositions(found.groups, previous, closest);
+    found.positions = JoinByColumn(found, closest, JoinPositions(found.groups, previous, closest));
     return found;
 }
 
