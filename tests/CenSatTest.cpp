@@ -191,6 +191,17 @@ TEST(CenSatTrack, GeneratedRecords) {
          {{"active_hor(SF5)", 20000, 50000, '+'}, {"ct", 50000, 70000}, {"dhor(SF5)", 70000, 100000, '+'},
           {"ct", 100000, 120000}, {"mon/hor(SF5)", 120000, 160000, '+'}, {"ct", 160000, 180000},
           {"mon", 180000, 200000, '+'}, {"ct", 200000, 220000}, {"mon", 220000, 260000, '+'}}},
+        {"an ape HOR array the annotation found as many short monomeric arrays is one HOR array",
+         [] {
+             std::vector<Piece> pieces = {Random(20000)};
+             for (int i = 0; i < 10; ++i) {
+                 pieces.push_back(ApeArray(800, RandomMonomers(4, 7)));
+                 pieces.push_back(Tandem(300, RandomMonomers(4, 7)));
+             }
+             pieces.push_back(Random(20000));
+             return pieces;
+         }(),
+         {{"dhor(SF5)", 20000, 30700, '+'}}},
         {"a read of a human array: far from the standard monomers, its copies farther from each other: its HOR",
          {Random(20000), HorArray(50000, ArrayClass::LiveHor, "S3CXH1L", 2057, 91, "SF3", 84), Random(20000)},
          {{"active_hor(S3CXH1L)", 20000, 70000, '+'}}},

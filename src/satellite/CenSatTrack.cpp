@@ -64,38 +64,78 @@ bool KnownFamily(const AlphaArrayCall& array) { return !array.family.empty() && 
 constexpr std::int64_t kOrderPiece = 20000;
 constexpr std::int64_t kOrderPieces = 8;
 
-// The array as its label is decided on. A HOR array no human standard name
-// describes (its named monomers on average farther from them than one monomer
-// type, its HOR copies closer to each other than to them) takes its family as
-// its HOR. A monomeric array of a known family whose own bases show HOR order
-// (satellite/OwnHorOrder.h) is a HOR array of that family: live or diverged by
-// its copies, `mon/hor(SFn)` when only some of its stretches show the order.
-AlphaArrayCall Named(std::string_view sequence, AlphaArrayCall array, const CenSatSettings& settings) {
-    if (!KnownFamily(array)) return array;
-    if (array.kind != ArrayClass::Monomeric) {
-        if (array.meanIdentity < settings.minHumanIdentity && array.copyIdentity > array.meanIdentity) {
-            array.hor = array.family;
-        }
-        return array;
+// A HOR array no human standard name describes (its named monomers on average
+// farther from them than one monomer type, its HOR copies closer to each other
+// than to them) takes its family as its HOR.
+AlphaArrayCall ApeNamed(AlphaArrayCall array, const CenSatSettings& settings) {
+    if (KnownFamily(array) && array.kind != ArrayClass::Monomeric &&
+        array.meanIdentity < settings.minHumanIdentity && array.copyIdentity > array.meanIdentity) {
+        array.hor = array.family;
     }
+    return array;
+}
+
+// A run of monomeric arrays of one known family, each at most maxBridge from
+// the next with no other satellite between them, whose own bases show HOR
+// order (satellite/OwnHorOrder.h) in every looked-at stretch is one HOR array
+// of that family, live or diverged by its copies; `mon/hor(SFn)` when only
+// some stretches show the order. (Monomers far from every standard one are
+// found only in part: an ape HOR array may come as many short arrays.)
+void NameMonomericRun(std::string_view sequence, std::vector<AlphaArrayCall> run, std::vector<AlphaArrayCall>& named) {
+    AlphaArrayCall array = run.front();
+    array.end = run.back().end;
     const std::int64_t length = array.end - array.start;
     const std::int64_t pieces = std::clamp<std::int64_t>(length / kOrderPiece, 1, kOrderPieces);
     const std::int64_t piece = std::min(length, kOrderPiece);
-    std::int64_t ordered = 0, live = 0;
+    std::int64_t ordered = 0, live = 0, forward = 0;
     for (std::int64_t p = 0; p < pieces; ++p) {
         const std::int64_t at = array.start + (pieces > 1 ? p * (length - piece) / (pieces - 1) : 0);
         const OwnHorOrder order = FindOwnHorOrder(sequence, at, at + piece);
         ordered += order.period > 0;
         live += order.Live();
     }
-    if (ordered == 0) return array;
+    if (ordered == 0) {
+        named.insert(named.end(), run.begin(), run.end());
+        return;
+    }
+    for (const AlphaArrayCall& part : run) forward += (part.reverse ? -1 : 1) * (part.end - part.start);
+    array.reverse = forward < 0;
+    array.hor = array.family;
     if (ordered < pieces) {
         array.hor = "mon/hor(" + array.family + ")";
-        return array;
+    } else {
+        array.kind = 2 * live >= pieces ? ArrayClass::LiveHor : ArrayClass::DivergedHor;
     }
-    array.kind = 2 * live >= pieces ? ArrayClass::LiveHor : ArrayClass::DivergedHor;
-    array.hor = array.family;
-    return array;
+    named.push_back(std::move(array));
+}
+
+// The alpha arrays as their labels are decided on (ApeNamed, NameMonomericRun).
+std::vector<AlphaArrayCall> NamedArrays(std::string_view sequence, const std::vector<AlphaArrayCall>& alpha,
+                                        const std::vector<SatelliteCall>& calls, const CenSatSettings& settings) {
+    std::vector<AlphaArrayCall> named;
+    std::vector<AlphaArrayCall> run;
+    const auto joins = [&](const AlphaArrayCall& array) {
+        if (run.empty() || array.family != run.back().family || array.start - run.back().end > settings.maxBridge) {
+            return false;
+        }
+        return std::none_of(calls.begin(), calls.end(), [&](const SatelliteCall& call) {
+            return call.start < array.start && call.end > run.back().end;
+        });
+    };
+    for (const AlphaArrayCall& array : alpha) {
+        const bool monomeric = array.kind == ArrayClass::Monomeric && KnownFamily(array);
+        if (!run.empty() && !(monomeric && joins(array))) {
+            NameMonomericRun(sequence, std::move(run), named);
+            run.clear();
+        }
+        if (monomeric) {
+            run.push_back(array);
+        } else {
+            named.push_back(ApeNamed(array, settings));
+        }
+    }
+    if (!run.empty()) NameMonomericRun(sequence, std::move(run), named);
+    return named;
 }
 
 std::string AlphaName(const AlphaArrayCall& array, bool active) {
@@ -186,8 +226,7 @@ std::vector<CenSatItem> BuildCenSatTrack(std::string_view sequence, const std::v
         items.push_back({gap.start, gap.end, "GAP", CenSatKind::Gap, false});
         source.push_back(nullptr);
     }
-    std::vector<AlphaArrayCall> named;
-    for (const AlphaArrayCall& array : alpha) named.push_back(Named(sequence, array, settings));
+    const std::vector<AlphaArrayCall> named = NamedArrays(sequence, alpha, calls, settings);
     std::vector<Span> alphaSpans;
     for (const AlphaArrayCall& array : named) {
         for (const Span& part : Outside(array.start, array.end, gaps)) {
