@@ -226,6 +226,9 @@ TEST(CenSatTrack, GeneratedRecords) {
             EXPECT_EQ(track[i].name, expected.name);
             EXPECT_NEAR(static_cast<double>(track[i].start), static_cast<double>(expected.start), kSlack);
             EXPECT_NEAR(static_cast<double>(track[i].end), static_cast<double>(expected.end), kSlack);
+            if (track[i].kind == CenSatKind::Alpha) {
+                EXPECT_NE(CenSatColour(track[i].name), CenSatColour("cenSat")) << track[i].name << " has no alpha colour";
+            }
             if (expected.strand != '.') {
                 EXPECT_EQ(track[i].reverse, expected.strand == '-') << expected.name;
             }

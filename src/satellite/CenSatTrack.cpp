@@ -282,6 +282,7 @@ std::vector<CenSatItem> BuildCenSatTrack(std::string_view sequence, const std::v
 std::string_view CenSatColour(std::string_view name) {
     static const std::map<std::string_view, std::string_view> kColours = {
         {"active_hor", "153,0,0"}, {"hor", "255,102,0"},   {"dhor", "255,146,0"},  {"mon", "255,204,153"},
+        {"mon/hor", "255,204,153"},
         {"mixedAlpha", "204,0,0"}, {"HSat1A", "0,222,96"}, {"HSat1B", "27,153,139"}, {"HSat2", "0,128,250"},
         {"HSat3", "51,81,137"},    {"bSat", "250,153,255"}, {"gSat", "172,51,199"}, {"cenSat", "0,204,204"},
         {"rDNA", "102,47,144"},    {"ct", "224,224,224"},  {"GAP", "0,0,0"}};
