@@ -146,12 +146,16 @@ TEST(InferRoute, GeneratedRepeats) {
         std::size_t inferred;    // monomers expected (the HOR unit)
         Stretch stretch{};       // the plant-like array's diverged stretch
         double identity = 0;     // its segments' median identity at least
+        double whole = 0.7;      // share of the HOR copies found whole at least
     };
     const std::vector<Case> cases = {
         // 80 copies of 9 unrelated monomers, a quarter of the copies turned;
         // the template shares 12-mers with one monomer in nine only.
         {"nine unrelated, far template", 9, 171, 80, 1, 0.15, 9},
         {"nine unrelated, near template", 9, 171, 80, 1, 0.08, 9},
+        // Without a template the period is one monomer, cut where the strand
+        // turns: copies turned two by two stay whole, and so do their neighbours.
+        {"nine unrelated, no template", 9, 171, 80, 2, 0, 1, {}, 0, 0.95},
         // A 6 kb HOR-long period, blocks of copies on either strand.
         {"6 kb period", 1, 6000, 20, 4, 0, 1},
         // CEN180-like with a diverged reverse-strand stretch 28 % from the unit.
@@ -216,8 +220,15 @@ TEST(InferRoute, GeneratedRepeats) {
         }
         EXPECT_LT(best, 3) << c.label;
         EXPECT_EQ(inference.hor.unit.size(), c.inferred) << c.label;
-        EXPECT_GE(static_cast<double>(inference.hor.copies.size()), 0.7 * static_cast<double>(c.copies))
-            << c.label;
+        // Whole copies (within 3 % of the unit's length): a copy that a strand
+        // switch cuts in two gives two partial ones.
+        const auto whole =
+            std::count_if(inference.hor.copies.begin(), inference.hor.copies.end(), [&](const HorCopy& copy) {
+                const auto length = static_cast<double>(copy.end + 1 - copy.start);
+                return std::abs(length - static_cast<double>(unitLength)) <=
+                       0.03 * static_cast<double>(unitLength);
+            });
+        EXPECT_GE(static_cast<double>(whole), c.whole * static_cast<double>(c.copies)) << c.label;
     }
 }
 

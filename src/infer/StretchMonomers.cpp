@@ -45,10 +45,12 @@ Decomposition OutsideSegments(const State& state, const InferSettings& settings)
         const std::vector<Segment>& record = state.segments[stretch.record];
         for (std::size_t i = stretch.first; i <= stretch.last; ++i) {
             const Segment& segment = record[i];
-            const bool tandem = std::any_of(state.tandem.begin(), state.tandem.end(), [&](const RecordWindow& w) {
-                return w.record == stretch.record && segment.start >= static_cast<std::int64_t>(w.begin) &&
-                       segment.end < static_cast<std::int64_t>(w.end);
-            });
+            const bool tandem =
+                std::any_of(state.tandem.begin(), state.tandem.end(), [&](const RecordWindow& w) {
+                    return w.record == stretch.record &&
+                           segment.start >= static_cast<std::int64_t>(w.begin) &&
+                           segment.end < static_cast<std::int64_t>(w.end);
+                });
             const std::size_t typeLength = state.set[segment.type].sequence.size();
             const auto length = static_cast<std::size_t>(segment.end - segment.start + 1);
             if (tandem && segment.identity >= settings.minIdentity && length * 2 >= typeLength &&
@@ -124,7 +126,8 @@ std::vector<std::size_t> ShiftedGroups(const std::vector<std::string>& consensus
 }
 
 std::vector<std::string> StretchMonomers(const std::vector<std::string>& sequences, const State& state,
-                                         const std::vector<std::string>& near, const InferSettings& settings) {
+                                         const std::vector<std::string>& near,
+                                         const InferSettings& settings) {
     if (state.tandem.empty()) return {};
     const std::vector<std::string> pieces = OutsidePieces(sequences, state, settings);
     if (pieces.size() < settings.minCount) return {};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include "sequence/Kmers.h"
 
@@ -109,6 +110,54 @@ void PlaceRepeat(const std::vector<std::string>& sequences, const TandemPeriodSe
     }
 }
 
+// The k-mer code of the reverse complement.
+std::uint64_t TurnedCode(std::uint64_t code, std::size_t k) {
+    std::uint64_t turned = 0;
+    for (std::size_t b = 0; b < k; ++b, code >>= 2) turned = (turned << 2) | (3 - (code & 3));
+    return turned;
+}
+
+// Where one record's sequence turns to the other strand: every k-mer whose
+// reverse complement ended less than `period` before it votes for the point
+// the two mirror about (twice its position, so half bases count); the point
+// with the most votes within +-2 bases and their count.
+std::pair<std::size_t, std::size_t> StrongestSwitch(const std::string& sequence, std::size_t period,
+                                                    std::size_t k, std::vector<std::uint32_t>& last) {
+    std::fill(last.begin(), last.end(), 0);
+    std::vector<std::uint64_t> doubled;  // twice the mirror points
+    ForEachKmer(sequence, k, [&](std::size_t i, std::uint64_t code) {
+        const std::uint64_t turned = TurnedCode(code, k);
+        const std::uint32_t previous = last[turned];  // its last base + 1
+        if (turned != code && previous > 0 && i + 1 - previous < period)
+            doubled.push_back(i + previous + 1 - k);
+        last[code] = static_cast<std::uint32_t>(i + 1);
+    });
+    std::sort(doubled.begin(), doubled.end());
+    std::pair<std::size_t, std::size_t> best{0, 0};
+    for (std::size_t a = 0, b = 0; b < doubled.size(); ++b) {
+        while (doubled[b] - doubled[a] > 8) ++a;
+        if (b + 1 - a > best.second)
+            best = {static_cast<std::size_t>((doubled[a] + doubled[b]) / 4), b + 1 - a};
+    }
+    return best;
+}
+
+// Moves the start of `result` to the strongest strand switch of the records
+// when at least an eighth of a period's k-mers mirror there: copies turned
+// one by one turn at their ends, so one period from there is one whole copy.
+void StartAtSwitch(const std::vector<std::string>& sequences, const TandemPeriodSettings& settings,
+                   std::vector<std::uint32_t>& last, TandemPeriod& result) {
+    std::size_t votes = result.period / 8;
+    for (std::size_t r = 0; r < sequences.size(); ++r) {
+        if (sequences[r].size() < result.period) continue;
+        const auto [at, count] = StrongestSwitch(sequences[r], result.period, settings.k, last);
+        if (count <= votes) continue;
+        votes = count;
+        result.record = r;
+        result.start = std::min(at, sequences[r].size() - result.period);
+    }
+}
+
 }  // namespace
 
 TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences,
@@ -128,6 +177,7 @@ TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences,
     if (best == 0 || result.share < settings.minShare) return result;
     result.period = best;
     PlaceRepeat(sequences, settings, last, result);
+    StartAtSwitch(sequences, settings, last, result);
     return result;
 }
 

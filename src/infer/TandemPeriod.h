@@ -20,7 +20,7 @@ struct TandemPeriodSettings {
 struct TandemPeriod {
     std::size_t period = 0;  // 0: no tandem repeat found
     double share = 0;        // share of the k-mers whose previous copy lies one period (+-2 %) back
-    std::size_t record = 0;  // where one period of the densest stretch lies
+    std::size_t record = 0;  // where one period starts (see FindTandemPeriod)
     std::size_t start = 0;
     // The stretches that repeat at the period: bins where at least minVotes
     // k-mers (with the bins either side) lie one to ten periods (+-2 %) after
@@ -38,7 +38,11 @@ struct TandemPeriod {
 // votes) between minPeriod and maxPeriod, or a whole fraction of it (1/2 ...
 // 1/6) that holds at least a third of those votes (summed over +-2 %), so a
 // dimer of the repeat does not hide its monomer. `start` is the middle of the
-// stretch of 10 periods where most k-mers vote for the period.
+// stretch of 10 periods where most k-mers vote for the period, or, where the
+// sequence turns to the other strand with at least an eighth of a period's
+// k-mers mirrored about one point (within +-2 bases, mirror and k-mer less
+// than a period apart), the strongest such point: a copy turned on its own
+// turns at its ends, so a period from there is a whole copy.
 TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences,
                               const TandemPeriodSettings& settings = {});
 
