@@ -21,6 +21,7 @@
 #include "TestSupport.h"
 #include "annotate/Annotate.h"
 #include "annotate/AnnotationFiles.h"
+#include "annotate/LikelyFamilies.h"
 #include "annotate/PlacedAnnotation.h"
 #include "annotate/StandardNames.h"
 #include "seqio/SequenceReader.h"
@@ -114,6 +115,48 @@ TEST(Annotate, StoredFilesOfThePiece) {
             }
         }
     }
+}
+
+// The classing decomposition with only the likely classes allowed is the one
+// with every class everywhere: on the piece, the DXZ1 array, both of them
+// (one reverse-complemented) between random bases, and an array with a few
+// random bases at either end (every class is allowed at the ends of the alpha
+// satellite and of the record); it allows under a third of the
+// oriented classes on the arrays, and random sequence alone gives no runs.
+TEST(Annotate, LikelyFamiliesKeepTheClassingDecomposition) {
+    const StandardSets sets = BuiltInStandardSets();
+    const LikelyFamilies likely(sets.families);
+    std::mt19937_64 random(3);
+    SequenceReader reader(kSource + "/tests/data/dxz1_array.fa");
+    SequenceRecord dxz1;
+    ASSERT_TRUE(reader.Next(dxz1));
+    const std::string piece = PieceSequence();
+    const std::string mixed = reference::RandomSequence(random, 3000) + dxz1.sequence.substr(0, 6000) +
+                              reference::RandomSequence(random, 2000) + ReverseComplement(piece.substr(0, 5000)) +
+                              reference::RandomSequence(random, 60);
+    // A few bases beyond the last monomer, too few for a block without alpha satellite.
+    const std::string tails = reference::RandomSequence(random, 60) + dxz1.sequence.substr(0, 3000) +
+                              reference::RandomSequence(random, 60);
+    const auto fields = [](const std::vector<Segment>& segments) {
+        std::vector<std::int64_t> out;
+        for (const Segment& s : segments)
+            out.insert(out.end(), {s.start, s.end, static_cast<std::int64_t>(s.type), s.reverse, s.score});
+        return out;
+    };
+    for (const std::string* record : {&piece, static_cast<const std::string*>(&dxz1.sequence), &mixed, &tails}) {
+        SCOPED_TRACE(record->size());
+        const std::vector<TypeRun> runs = likely.Runs(*record);
+        ASSERT_FALSE(runs.empty());
+        double allowed = 0;
+        for (std::size_t r = 0, from = 0; r < runs.size(); from = runs[r++].end)
+            allowed += static_cast<double>(runs[r].end - from) * static_cast<double>(runs[r].oriented.size());
+        if (record != &mixed && record != &tails) {
+            EXPECT_LT(allowed / static_cast<double>(record->size()), 2.0 * static_cast<double>(sets.families.size()) / 3);
+        }
+        EXPECT_EQ(fields(Decompose(*record, sets.families, Scoring{}, 1, runs)),
+                  fields(Decompose(*record, sets.families, Scoring{})));
+    }
+    EXPECT_TRUE(likely.Runs(reference::RandomSequence(random, 5000)).empty());
 }
 
 TEST(Annotate, BadInputLeavesNoResult) {

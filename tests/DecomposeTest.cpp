@@ -24,19 +24,37 @@ std::string Describe(const std::vector<Segment>& segments) {
 }
 
 void ExpectSameAsReference(std::string_view sequence, const std::vector<MonomerType>& types,
-                           const Scoring& scoring, const std::string& context) {
-    const std::string expected = Describe(ReferenceDecompose(sequence, types, scoring));
+                           const Scoring& scoring, const std::string& context, const std::vector<TypeRun>& runs = {}) {
+    const std::string expected = Describe(ReferenceDecompose(sequence, types, scoring, runs));
     for (const DecomposeKernel kernel : SupportedDecomposeKernels()) {
-        EXPECT_EQ(Describe(DecomposeWithKernel(sequence, types, scoring, kernel)), expected)
+        EXPECT_EQ(Describe(DecomposeWithKernel(sequence, types, scoring, kernel, {}, runs)), expected)
             << DecomposeKernelName(kernel) << " " << context;
     }
     // The record in pieces on threads: runs that never fall into step (no
     // overlap), that may (a short one) and that mostly do.
     for (const RecordThreads threads : {RecordThreads{2, 1, 0}, RecordThreads{3, 1, 12}, RecordThreads{3, 1, 60}}) {
-        EXPECT_EQ(Describe(DecomposeWithKernel(sequence, types, scoring, SupportedDecomposeKernels().back(), threads)),
-                  expected)
+        EXPECT_EQ(
+            Describe(DecomposeWithKernel(sequence, types, scoring, SupportedDecomposeKernels().back(), threads, runs)),
+            expected)
             << threads.threads << " threads, overlap " << threads.overlap << " " << context;
     }
+}
+
+// Runs of random non-empty sets of the oriented monomers over a record,
+// `pieces` of them.
+std::vector<TypeRun> RandomRuns(std::mt19937_64& random, std::size_t length, std::size_t oriented,
+                                std::size_t pieces) {
+    std::vector<TypeRun> runs;
+    for (std::size_t k = 1; k <= pieces; ++k) {
+        TypeRun run{k == pieces ? length : length * k / pieces + random() % 7, {}};
+        for (std::uint32_t m = 0; m < oriented; ++m) {
+            if (random() % 2) run.oriented.push_back(m);
+        }
+        if (run.oriented.empty()) run.oriented.push_back(static_cast<std::uint32_t>(random() % oriented));
+        if (!runs.empty()) run.end = std::max(run.end, runs.back().end);
+        runs.push_back(std::move(run));
+    }
+    return runs;
 }
 
 // Random cases: independent or near-identical monomers of unequal lengths
@@ -70,6 +88,10 @@ TEST(Decompose, EveryKernelMatchesThePlainDp) {
         const Scoring& scoring = scorings[round % scorings.size()];
         SCOPED_TRACE(round);
         ExpectSameAsReference(record, types, scoring, record);
+        // Some types allowed only over parts of the record.
+        if (round % 3 == 0)
+            ExpectSameAsReference(record, types, scoring, record,
+                                  RandomRuns(random, record.size(), 2 * types.size(), 1 + random() % 6));
     }
 }
 
@@ -113,6 +135,11 @@ TEST(Decompose, LongRecordsAndWideScores) {
         SCOPED_TRACE(c.record.size());
         ExpectSameAsReference(c.record, c.types, c.scoring, "");
     }
+    // Types allowed over parts of long records: starts that move their window
+    // while some monomers' cells lie unused, and pieces on threads that fall
+    // into step or not.
+    ExpectSameAsReference(longRecord, small, Scoring{}, "runs", RandomRuns(random, longRecord.size(), 4, 40));
+    ExpectSameAsReference(array, hor, Scoring{}, "runs", RandomRuns(random, array.size(), 8, 30));
 }
 
 TEST(Decompose, SmallCasesAndTheTieRule) {

@@ -55,9 +55,17 @@ inline double ReferenceIdentity(std::string_view a, std::string_view b) {
     return 100.0 * static_cast<double>(columns - edits) / static_cast<double>(columns);
 }
 
+// Whether the runs (none: every type everywhere) allow oriented monomer m at base b.
+inline bool ReferenceAllowed(const std::vector<TypeRun>& runs, std::size_t m, std::size_t b) {
+    if (runs.empty()) return true;
+    std::size_t r = 0;
+    while (r + 1 < runs.size() && runs[r].end <= b) ++r;
+    return std::find(runs[r].oriented.begin(), runs[r].oriented.end(), m) != runs[r].oriented.end();
+}
+
 inline std::vector<Segment> ReferenceDecompose(std::string_view sequence,
                                                const std::vector<MonomerType>& types,
-                                               const Scoring& scoring) {
+                                               const Scoring& scoring, const std::vector<TypeRun>& runs = {}) {
     using Cell = std::pair<std::int64_t, std::int64_t>;  // score, start of the unfinished segment
     constexpr Cell kNone{INT64_MIN / 4, -1};
     std::vector<std::string> monomers;
@@ -78,6 +86,11 @@ inline std::vector<Segment> ReferenceDecompose(std::string_view sequence,
         for (std::size_t m = 0; m < monomers.size(); ++m) {
             const std::string& monomer = monomers[m];
             std::vector<Cell> next(monomer.size() + 1, kNone);
+            // A monomer not allowed here holds no segment (one allowed again starts afresh).
+            if (!ReferenceAllowed(runs, m, i - 1)) {
+                rows[m] = std::move(next);
+                continue;
+            }
             for (std::size_t j = 1; j <= monomer.size(); ++j) {
                 const std::int64_t substitution =
                     ReferenceMatch(base, monomer[j - 1]) ? scoring.match : scoring.mismatch;

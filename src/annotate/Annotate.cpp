@@ -10,6 +10,7 @@
 #include <set>
 
 #include "annotate/HorColumns.h"
+#include "annotate/LikelyFamilies.h"
 #include "common/Parallel.h"
 #include "ensemble/CenpB.h"
 #include "annotate/NearestMonomer.h"
@@ -707,8 +708,10 @@ Annotation AnnotateSequence(std::string_view sequence, const StandardSets& sets,
                             const AnnotationSettings& settings, unsigned threads) {
     Annotation result;
     if (sequence.empty() || sets.families.empty()) return result;
+    const LikelyFamilies likely(sets.families);
     const std::vector<Segment> segments =
-        DecomposeInWindows({std::string(sequence)}, sets.families, Scoring{}, threads)[0];
+        DecomposeInWindows({std::string(sequence)}, sets.families, Scoring{}, threads, 100000, 2000,
+                           [&](std::string_view bases) { return likely.Runs(bases); })[0];
     std::vector<std::string> texts;
     for (const Segment& segment : segments) {
         const std::size_t length = static_cast<std::size_t>(segment.end - segment.start + 1);

@@ -146,7 +146,8 @@ std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& memb
 
 // The standard annotation of one stretch of sequence (pure; positions are
 // 0-based within `sequence`): the decomposition with the family consensus
-// monomers (both strands), the class and the nearest standard HOR monomer of
+// monomers (both strands; over each part of the sequence only those that
+// LikelyFamilies allows there), the class and the nearest standard HOR monomer of
 // every alpha-satellite segment, the arrays, their HOR named position by
 // position, the HOR copies with their structural variants, and the array table.
 Annotation AnnotateSequence(std::string_view sequence, const StandardSets& sets,

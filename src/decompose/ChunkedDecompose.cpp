@@ -51,7 +51,8 @@ void Join(std::vector<Segment>& segments, const std::vector<Segment>& next, std:
 std::vector<std::vector<Segment>> DecomposeInWindows(const std::vector<std::string>& sequences,
                                                      const std::vector<MonomerType>& types,
                                                      const Scoring& scoring, unsigned threads,
-                                                     std::size_t chunk, std::size_t overlap) {
+                                                     std::size_t chunk, std::size_t overlap,
+                                                     const TypeChoice& narrow) {
     // The overlap holds two monomers of the longest type (a HOR-long one too).
     for (const MonomerType& type : types) overlap = std::max(overlap, 2 * type.sequence.size());
     chunk = std::max(chunk, 2 * overlap);
@@ -71,7 +72,7 @@ std::vector<std::vector<Segment>> DecomposeInWindows(const std::vector<std::stri
         Window& window = windows[w];
         const std::string_view part(sequences[window.record].data() + window.begin,
                                     window.end - window.begin);
-        window.segments = Decompose(part, types, scoring);
+        window.segments = Decompose(part, types, scoring, 1, narrow ? narrow(part) : std::vector<TypeRun>());
         for (Segment& segment : window.segments) {
             segment.start += static_cast<std::int64_t>(window.begin);
             segment.end += static_cast<std::int64_t>(window.begin);

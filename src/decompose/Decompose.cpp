@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 
@@ -126,12 +127,64 @@ Layout BuildLayout(const std::vector<std::string>& monomers, const Scoring& scor
     return layout;
 }
 
+// Which oriented monomers the rows compute (TypeRun): run r covers the
+// record bases from ends[r - 1] (0 for the first) to ends[r].
+struct ActivePlan {
+    std::vector<std::size_t> ends;
+    std::vector<std::vector<std::uint32_t>> monomers;
+
+    // The run of record base b (the last one past its end).
+    std::size_t RunOf(std::size_t b) const {
+        const auto at = std::upper_bound(ends.begin(), ends.end(), b) - ends.begin();
+        return std::min(static_cast<std::size_t>(at), ends.size() - 1);
+    }
+};
+
+constexpr std::size_t kNoRun = std::numeric_limits<std::size_t>::max();
+
+ActivePlan MakePlan(const std::vector<TypeRun>& runs, std::size_t monomers, std::size_t n) {
+    ActivePlan plan;
+    if (runs.empty()) {
+        plan.ends.push_back(n);
+        plan.monomers.emplace_back(monomers);
+        for (std::size_t m = 0; m < monomers; ++m) plan.monomers[0][m] = static_cast<std::uint32_t>(m);
+        return plan;
+    }
+    for (const TypeRun& run : runs) {
+        const bool sorted = std::is_sorted(run.oriented.begin(), run.oriented.end()) &&
+                            std::adjacent_find(run.oriented.begin(), run.oriented.end()) == run.oriented.end();
+        if (run.oriented.empty() || !sorted || run.oriented.back() >= monomers ||
+            (!plan.ends.empty() && run.end < plan.ends.back())) {
+            throw std::invalid_argument("type runs out of order or naming no type");
+        }
+        plan.ends.push_back(run.end);
+        plan.monomers.push_back(run.oriented);
+    }
+    return plan;
+}
+
+// Calls f(cell) for every cell of the monomers (carry vectors included).
+template <typename Key, typename F>
+void ForCells(const Layout& layout, const std::vector<std::uint32_t>& monomers, Key* row, const F& f) {
+    const bool carries = layout.rowLength > layout.cells;
+    for (const std::uint32_t m : monomers) {
+        Key* first = row + layout.offset[m];
+        for (Key* cell = first; cell != first + layout.vectors[m] * layout.lanes; ++cell) f(*cell);
+        if (!carries) continue;
+        Key* carry = row + layout.cells + m * layout.lanes;
+        for (std::size_t k = 0; k < layout.lanes; ++k) f(carry[k]);
+    }
+}
+
 // Where a run of the DP stands after a position: the row, the base line of
 // its scores, the best score relative to it, the epoch of its starts, and
-// `origin`, the record position the run began from (its fresh start).
+// `origin`, the record position the run began from (its fresh start); `run`:
+// the plan's run of the monomers it computed last (the others' cells are
+// stale and start afresh when their run comes).
 template <typename Key>
 struct RowState {
     std::vector<Key> row;
+    std::size_t run = kNoRun;
     std::size_t origin = 0;
     std::int64_t baseLine = 0;
     std::int64_t relative = 0;  // best[i - 1] - baseLine
@@ -147,32 +200,54 @@ struct RowState {
 // would leave the window; false when some cell's start is too far behind for
 // that (only 32-bit keys have so small a window), the trace then is
 // incomplete. With `captured`, the state after position `capture` goes there.
+// Moves `state` to the plan's run of base b: the monomers that the previous
+// run did not compute start afresh (no segment of theirs runs in).
+template <typename Key>
+void EnterRun(const Layout& layout, const ActivePlan& plan, std::size_t b, Key negative, RowState<Key>& state) {
+    if (state.run != kNoRun && b < plan.ends[state.run]) return;
+    const std::size_t run = plan.RunOf(b);
+    if (run == state.run) return;
+    std::vector<std::uint32_t> fresh;
+    if (state.run == kNoRun) {
+        fresh = plan.monomers[run];
+    } else {
+        std::set_difference(plan.monomers[run].begin(), plan.monomers[run].end(), plan.monomers[state.run].begin(),
+                            plan.monomers[state.run].end(), std::back_inserter(fresh));
+    }
+    ForCells(layout, fresh, state.row.data(), [&](Key& cell) { cell = negative; });
+    state.run = run;
+}
+
 template <typename Key, typename Step>
-bool RunRows(std::string_view sequence, const Layout& layout, int startBits, std::int64_t rebaseAt,
-             const Step& step, RowState<Key>& state, std::size_t from, std::size_t to, PackedTrace& trace,
-             std::size_t capture = 0, RowState<Key>* captured = nullptr) {
+bool RunRows(std::string_view sequence, const Layout& layout, const ActivePlan& plan, int startBits,
+             std::int64_t rebaseAt, Key negative, const Step& step, RowState<Key>& state, std::size_t from,
+             std::size_t to, PackedTrace& trace, std::size_t capture = 0, RowState<Key>* captured = nullptr) {
     const std::int64_t window = std::int64_t{1} << std::min(startBits, 62);
     const std::int64_t startMask = window - 1;
     std::vector<Key>& row = state.row;
     for (std::size_t i = from + 1; i <= to; ++i) {
         const auto local = static_cast<std::int64_t>(i - state.origin);
-        if (local - 1 - state.epoch == startMask) {
+        if (local - 1 - state.epoch == startMask && state.run != kNoRun) {
             std::int64_t earliest = startMask;
-            for (const Key cell : row) earliest = std::min<std::int64_t>(earliest, cell & startMask);
+            const std::vector<std::uint32_t>& computed = plan.monomers[state.run];
+            ForCells(layout, computed, row.data(),
+                     [&](Key& cell) { earliest = std::min<std::int64_t>(earliest, cell & startMask); });
             if (earliest < window / 4) return false;
-            for (Key& cell : row) cell = static_cast<Key>(cell - earliest);
+            ForCells(layout, computed, row.data(), [&](Key& cell) { cell = static_cast<Key>(cell - earliest); });
             state.epoch += earliest;
         }
+        EnterRun(layout, plan, i - 1, negative, state);
+        const std::vector<std::uint32_t>& active = plan.monomers[state.run];
         const int code = BaseCode(static_cast<unsigned char>(sequence[i - 1]));
         const Key startKey = static_cast<Key>(ScoreKey(state.relative, startBits) + (local - 1 - state.epoch));
-        step(code, startKey, row.data());
-        Key top = row[layout.last[0]];
-        std::uint32_t topMonomer = 0;
-        for (std::size_t m = 1; m < layout.last.size(); ++m) {
-            const Key key = row[layout.last[m]];
+        step(ActiveMonomers{active.data(), active.size()}, code, startKey, row.data());
+        Key top = row[layout.last[active[0]]];
+        std::uint32_t topMonomer = active[0];
+        for (std::size_t a = 1; a < active.size(); ++a) {
+            const Key key = row[layout.last[active[a]]];
             if (key > top) {
                 top = key;
-                topMonomer = static_cast<std::uint32_t>(m);
+                topMonomer = active[a];
             }
         }
         state.relative = static_cast<std::int64_t>(top) >> startBits;
@@ -182,7 +257,7 @@ bool RunRows(std::string_view sequence, const Layout& layout, int startBits, std
         state.previousBest = best;
         if (state.relative > rebaseAt || state.relative < -rebaseAt) {
             const Key shift = static_cast<Key>(ScoreKey(state.relative, startBits));
-            for (Key& cell : row) cell = static_cast<Key>(cell - shift);
+            ForCells(layout, active, row.data(), [&](Key& cell) { cell = static_cast<Key>(cell - shift); });
             state.baseLine += state.relative;
             state.relative = 0;
         }
@@ -196,19 +271,23 @@ bool RunRows(std::string_view sequence, const Layout& layout, int startBits, std
 // as their best scores do. The DP is then the same from there on, but for
 // that amount, so every later trace entry is the same.
 template <typename Key>
-bool SameFuture(const RowState<Key>& a, const RowState<Key>& b, int startBits) {
-    if (a.row.size() != b.row.size()) return false;  // no state captured
+bool SameFuture(const Layout& layout, const ActivePlan& plan, const RowState<Key>& a, const RowState<Key>& b,
+                int startBits) {
+    if (a.row.size() != b.row.size() || a.run != b.run || a.run == kNoRun) return false;  // no state captured
     const std::int64_t startMask = (std::int64_t{1} << startBits) - 1;
     const std::int64_t shift = (a.baseLine + a.relative) - (b.baseLine + b.relative);
     if (a.previousBest - b.previousBest != shift) return false;
     const auto originA = static_cast<std::int64_t>(a.origin) + a.epoch;
     const auto originB = static_cast<std::int64_t>(b.origin) + b.epoch;
-    for (std::size_t c = 0; c < a.row.size(); ++c) {
-        const std::int64_t keyA = a.row[c], keyB = b.row[c];
-        if (originA + (keyA & startMask) != originB + (keyB & startMask)) return false;
-        if ((a.baseLine + (keyA >> startBits)) - (b.baseLine + (keyB >> startBits)) != shift) return false;
-    }
-    return true;
+    bool same = true;
+    const Key* rowA = a.row.data();
+    // The same cells of b, found by their offset in a's row.
+    ForCells(layout, plan.monomers[a.run], rowA, [&](const Key& cell) {
+        const std::int64_t keyA = cell, keyB = b.row[static_cast<std::size_t>(&cell - rowA)];
+        same = same && originA + (keyA & startMask) == originB + (keyB & startMask) &&
+               (a.baseLine + (keyA >> startBits)) - (b.baseLine + (keyB >> startBits)) == shift;
+    });
+    return same;
 }
 
 // One record's DP cut into pieces for the threads (RecordThreads): piece k
@@ -243,8 +322,8 @@ struct TracePieces {
 // the piece before, itself true), the piece is run again from that end, so
 // the trace is always the one a single run gives. False as RunRows.
 template <typename Key, typename Step>
-bool RunPieces(std::string_view sequence, const Layout& layout, int startBits, std::int64_t rebaseAt, Key negative,
-               const Step& step, TracePieces& pieces) {
+bool RunPieces(std::string_view sequence, const Layout& layout, const ActivePlan& plan, int startBits,
+               std::int64_t rebaseAt, Key negative, const Step& step, TracePieces& pieces) {
     const std::size_t count = pieces.traces.size();
     std::vector<RowState<Key>> ends(count), starts(count);
     std::vector<char> done(count, 0);
@@ -254,16 +333,16 @@ bool RunPieces(std::string_view sequence, const Layout& layout, int startBits, s
         state.row.assign(layout.rowLength, negative);
         state.origin = k == 0 ? 0 : begin - std::min(pieces.overlap, begin - pieces.bounds[k - 1]);
         pieces.traces[k].Clear();
-        done[k] = RunRows(sequence, layout, startBits, rebaseAt, step, state, state.origin, pieces.bounds[k + 1],
-                          pieces.traces[k], begin, k == 0 ? nullptr : &starts[k]);
+        done[k] = RunRows(sequence, layout, plan, startBits, rebaseAt, negative, step, state, state.origin,
+                          pieces.bounds[k + 1], pieces.traces[k], begin, k == 0 ? nullptr : &starts[k]);
     });
     if (std::find(done.begin(), done.end(), 0) != done.end()) return false;
     for (std::size_t k = 1; k < count; ++k) {
-        if (SameFuture(ends[k - 1], starts[k], startBits)) continue;
+        if (SameFuture(layout, plan, ends[k - 1], starts[k], startBits)) continue;
         pieces.traces[k].Clear();
         ends[k] = ends[k - 1];
-        if (!RunRows(sequence, layout, startBits, rebaseAt, step, ends[k], pieces.bounds[k], pieces.bounds[k + 1],
-                     pieces.traces[k])) {
+        if (!RunRows(sequence, layout, plan, startBits, rebaseAt, negative, step, ends[k], pieces.bounds[k],
+                     pieces.bounds[k + 1], pieces.traces[k])) {
             return false;
         }
     }
@@ -285,17 +364,17 @@ bool NarrowKeysFit(const std::vector<std::string>& monomers, const Scoring& scor
 // The DP with the given kernel into `trace`: 32-bit keys when the kernel has
 // them, the scores fit and no start leaves their window, else 64-bit keys.
 void FillTrace(std::string_view sequence, const std::vector<std::string>& monomers, const Scoring& scoring,
-               DecomposeKernel kernel, TracePieces& trace) {
+               DecomposeKernel kernel, const ActivePlan& plan, TracePieces& trace) {
 #if defined(__x86_64__)
     const bool narrow = kernel == DecomposeKernel::Avx512Narrow || kernel == DecomposeKernel::Avx2;
     if (narrow && NarrowKeysFit(monomers, scoring)) {
         const bool avx2 = kernel == DecomposeKernel::Avx2;
         const Layout layout = BuildLayout(monomers, scoring, avx2 ? kAvx2Lanes : kAvx512NarrowLanes, true);
-        const auto step = [&](int code, std::int32_t startKey, std::int32_t* row) {
-            (avx2 ? RowAvx2 : RowAvx512Narrow)(layout, code, startKey, row);
+        const auto step = [&](const ActiveMonomers& active, int code, std::int32_t startKey, std::int32_t* row) {
+            (avx2 ? RowAvx2 : RowAvx512Narrow)(layout, active, code, startKey, row);
         };
-        if (RunPieces<std::int32_t>(sequence, layout, kNarrowStartBits, kNarrowRebaseAt, kNarrowNegative, step,
-                                    trace)) {
+        if (RunPieces<std::int32_t>(sequence, layout, plan, kNarrowStartBits, kNarrowRebaseAt, kNarrowNegative,
+                                    step, trace)) {
             return;
         }
     }
@@ -308,10 +387,10 @@ void FillTrace(std::string_view sequence, const std::vector<std::string>& monome
     const RowKernel row = RowPortable;
     const Layout layout = BuildLayout(monomers, scoring, 1, false);
 #endif
-    const auto step = [&](int code, std::int64_t startKey, std::int64_t* cells) {
-        row(layout, layout.profile.data() + code * layout.cells, startKey, cells);
+    const auto step = [&](const ActiveMonomers& active, int code, std::int64_t startKey, std::int64_t* cells) {
+        row(layout, active, layout.profile.data() + code * layout.cells, startKey, cells);
     };
-    RunPieces<std::int64_t>(sequence, layout, kWideStartBits, kRebaseAt, kNegative, step, trace);
+    RunPieces<std::int64_t>(sequence, layout, plan, kWideStartBits, kRebaseAt, kNegative, step, trace);
 }
 
 }  // namespace
@@ -335,15 +414,16 @@ std::string DecomposeLimitError(const std::vector<MonomerType>& types, const Sco
 
 std::vector<Segment> DecomposeWithKernel(std::string_view sequence, const std::vector<MonomerType>& types,
                                          const Scoring& scoring, DecomposeKernel kernel,
-                                         const RecordThreads& threads) {
+                                         const RecordThreads& threads, const std::vector<TypeRun>& runs) {
     if (const std::string error = DecomposeLimitError(types, scoring, sequence.size()); !error.empty()) {
         throw std::invalid_argument(error);
     }
     const std::size_t n = sequence.size();
     if (n == 0) return {};
     const std::vector<std::string> monomers = Oriented(types);
+    const ActivePlan plan = MakePlan(runs, monomers.size(), n);
     TracePieces trace(n, monomers, scoring, threads);
-    FillTrace(sequence, monomers, scoring, kernel, trace);
+    FillTrace(sequence, monomers, scoring, kernel, plan, trace);
 
     std::vector<Segment> segments;
     for (std::size_t i = n; i > 0;) {
@@ -370,7 +450,7 @@ std::vector<Segment> DecomposeWithKernel(std::string_view sequence, const std::v
 }
 
 std::vector<Segment> Decompose(std::string_view sequence, const std::vector<MonomerType>& types,
-                               const Scoring& scoring, unsigned threads) {
+                               const Scoring& scoring, unsigned threads, const std::vector<TypeRun>& runs) {
     // The fastest kernel the processor runs, chosen on the first call.
     static const DecomposeKernel kBest =
         DecomposeKernelSupported(DecomposeKernel::Avx512Narrow) ? DecomposeKernel::Avx512Narrow
@@ -378,7 +458,7 @@ std::vector<Segment> Decompose(std::string_view sequence, const std::vector<Mono
                                                                 : DecomposeKernel::Portable;
     RecordThreads threading;
     threading.threads = threads;
-    return DecomposeWithKernel(sequence, types, scoring, kBest, threading);
+    return DecomposeWithKernel(sequence, types, scoring, kBest, threading, runs);
 }
 
 bool DecomposeKernelSupported(DecomposeKernel kernel) {

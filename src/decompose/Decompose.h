@@ -34,6 +34,15 @@ struct Segment {
     double identity = 0;     // 100 * matches / alignment columns
 };
 
+// The oriented types a decomposition may use over a stretch of a record:
+// 2t for type t, 2t + 1 for its reverse complement, ascending, not empty. The
+// stretch runs from the previous run's end (0 for the first) to `end`
+// (exclusive); the last run's end is the record's length or beyond.
+struct TypeRun {
+    std::size_t end = 0;
+    std::vector<std::uint32_t> oriented;
+};
+
 // The optimal decomposition of one record (pure: no files, no printing).
 //
 // The record is cut into consecutive non-empty segments that cover it; each is
@@ -51,9 +60,14 @@ struct Segment {
 // A record of 1 Mb or more is spread over `threads` threads, with the same
 // result for every thread count.
 //
+// With `runs`, the decomposition is the optimal one (ties as above) among
+// those whose every segment's oriented type is allowed at each of the
+// segment's bases; without, every type is allowed everywhere.
+//
 // Throws std::invalid_argument when DecomposeLimitError names a problem.
 std::vector<Segment> Decompose(std::string_view sequence, const std::vector<MonomerType>& types,
-                               const Scoring& scoring, unsigned threads = 1);
+                               const Scoring& scoring, unsigned threads = 1,
+                               const std::vector<TypeRun>& runs = {});
 
 // "" when Decompose takes a record of `length` bases with these types and
 // scores, else the reason: a set without types, an empty monomer, a record of

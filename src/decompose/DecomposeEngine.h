@@ -36,6 +36,6 @@ struct RecordThreads {
 // Decompose with the given kernel (which must be supported).
 std::vector<Segment> DecomposeWithKernel(std::string_view sequence, const std::vector<MonomerType>& types,
                                          const Scoring& scoring, DecomposeKernel kernel,
-                                         const RecordThreads& threads = {});
+                                         const RecordThreads& threads = {}, const std::vector<TypeRun>& runs = {});
 
 }  // namespace horgrid

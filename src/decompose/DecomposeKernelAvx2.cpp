@@ -57,10 +57,11 @@ struct Profile32Scores {
 
 namespace horgrid::decompose {
 
-HORGRID_AVX2 void RowAvx2(const Layout& layout, int code, std::int32_t startKey, std::int32_t* row) {
+HORGRID_AVX2 void RowAvx2(const Layout& layout, const ActiveMonomers& active, int code, std::int32_t startKey,
+                          std::int32_t* row) {
     const Profile32Scores scores{layout.narrowProfile.data() + static_cast<std::size_t>(code) * layout.cells,
                                  _mm256_set1_epi32(std::min(layout.narrowMatch, layout.narrowMismatch))};
-    StripedRow<Narrow8>(layout, layout.narrowRamp.data(), kNarrowNegative, startKey, layout.narrowInsertion,
+    StripedRow<Narrow8>(layout, active, layout.narrowRamp.data(), kNarrowNegative, startKey, layout.narrowInsertion,
                         layout.narrowDeletion, scores, row);
 }
 

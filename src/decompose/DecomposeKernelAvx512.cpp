@@ -79,19 +79,19 @@ struct MaskScores {
 
 namespace horgrid::decompose {
 
-HORGRID_AVX512 void RowAvx512(const Layout& layout, const std::int64_t* profile, std::int64_t startKey,
-                              std::int64_t* row) {
-    StripedRow<Wide>(layout, layout.laneRamp.data(), kNegative, startKey, layout.insertionKey,
+HORGRID_AVX512 void RowAvx512(const Layout& layout, const ActiveMonomers& active, const std::int64_t* profile,
+                              std::int64_t startKey, std::int64_t* row) {
+    StripedRow<Wide>(layout, active, layout.laneRamp.data(), kNegative, startKey, layout.insertionKey,
                      layout.deletionKey, ProfileScores{profile, _mm512_set1_epi64(layout.lowestKey)}, row);
 }
 
-HORGRID_AVX512 void RowAvx512Narrow(const Layout& layout, int code, std::int32_t startKey,
-                                    std::int32_t* row) {
+HORGRID_AVX512 void RowAvx512Narrow(const Layout& layout, const ActiveMonomers& active, int code,
+                                    std::int32_t startKey, std::int32_t* row) {
     const MaskScores scores{
         layout.matchMask.data() + static_cast<std::size_t>(code) * layout.cells / kAvx512NarrowLanes,
         _mm512_set1_epi32(layout.narrowMatch), _mm512_set1_epi32(layout.narrowMismatch),
         _mm512_set1_epi32(std::min(layout.narrowMatch, layout.narrowMismatch))};
-    StripedRow<Narrow>(layout, layout.narrowRamp.data(), kNarrowNegative, startKey, layout.narrowInsertion,
+    StripedRow<Narrow>(layout, active, layout.narrowRamp.data(), kNarrowNegative, startKey, layout.narrowInsertion,
                        layout.narrowDeletion, scores, row);
 }
 

@@ -7,9 +7,10 @@
 
 namespace horgrid::decompose {
 
-void RowPortable(const Layout& layout, const std::int64_t* profile, std::int64_t startKey,
-                 std::int64_t* row) {
-    for (std::size_t monomer = 0; monomer < layout.offset.size(); ++monomer) {
+void RowPortable(const Layout& layout, const ActiveMonomers& active, const std::int64_t* profile,
+                 std::int64_t startKey, std::int64_t* row) {
+    for (std::size_t a = 0; a < active.count; ++a) {
+        const std::size_t monomer = active.index[a];
         const std::size_t first = layout.offset[monomer];
         const std::size_t last =
             monomer + 1 < layout.offset.size() ? layout.offset[monomer + 1] : layout.cells;

@@ -79,25 +79,37 @@ struct Layout {
     std::int32_t narrowMismatch = 0;
 };
 
-// Replaces row i-1 by row i in place (the cells of the monomers' last
+// The oriented monomers a row step computes: indices into the layout's
+// monomers, ascending.
+struct ActiveMonomers {
+    const std::uint32_t* index = nullptr;
+    std::size_t count = 0;
+};
+
+// Replaces row i-1 by row i in place for the active monomers; the cells of
+// the others are left as they are (the cells of the monomers' last
 // positions hold their final values; every other cell of a vector kernel's
 // row is final once its monomer's carry vector is applied). profile: the
 // layout's profile row of the code of record base i-1; startKey: the key of a
 // segment that starts at that base (the best decomposition of the bases
 // before it, and its position).
-using RowKernel = void (*)(const Layout& layout, const std::int64_t* profile, std::int64_t startKey,
-                           std::int64_t* row);
+using RowKernel = void (*)(const Layout& layout, const ActiveMonomers& active, const std::int64_t* profile,
+                           std::int64_t startKey, std::int64_t* row);
 
-void RowPortable(const Layout& layout, const std::int64_t* profile, std::int64_t startKey, std::int64_t* row);
+void RowPortable(const Layout& layout, const ActiveMonomers& active, const std::int64_t* profile,
+                 std::int64_t startKey, std::int64_t* row);
 #if defined(__x86_64__)
 inline constexpr std::size_t kAvx512Lanes = 8;
-void RowAvx512(const Layout& layout, const std::int64_t* profile, std::int64_t startKey, std::int64_t* row);
+void RowAvx512(const Layout& layout, const ActiveMonomers& active, const std::int64_t* profile,
+               std::int64_t startKey, std::int64_t* row);
 // The same with 32-bit keys, 16 lanes, and the layout's match masks of `code`.
 inline constexpr std::size_t kAvx512NarrowLanes = 16;
-void RowAvx512Narrow(const Layout& layout, int code, std::int32_t startKey, std::int32_t* row);
+void RowAvx512Narrow(const Layout& layout, const ActiveMonomers& active, int code, std::int32_t startKey,
+                     std::int32_t* row);
 // 32-bit keys in the eight lanes of AVX2, the layout's narrow profile of `code`.
 inline constexpr std::size_t kAvx2Lanes = 8;
-void RowAvx2(const Layout& layout, int code, std::int32_t startKey, std::int32_t* row);
+void RowAvx2(const Layout& layout, const ActiveMonomers& active, int code, std::int32_t startKey,
+             std::int32_t* row);
 #endif
 
 }  // namespace horgrid::decompose

@@ -33,7 +33,8 @@ namespace {
 // stored value (the driver moves the base line and the start window of every
 // key of the row).
 template <typename Ops, typename Scores>
-HORGRID_KERNEL_TARGET inline void StripedRow(const Layout& layout, const typename Ops::Key* laneRamp,
+HORGRID_KERNEL_TARGET inline void StripedRow(const Layout& layout, const ActiveMonomers& active,
+                                             const typename Ops::Key* laneRamp,
                                              typename Ops::Key negativeKey, typename Ops::Key startKey,
                                              typename Ops::Key insertionKey, typename Ops::Key deletionKey,
                                              const Scores& scores, typename Ops::Key* row) {
@@ -44,7 +45,8 @@ HORGRID_KERNEL_TARGET inline void StripedRow(const Layout& layout, const typenam
     const Vector start = Ops::Set(startKey);
     const Vector insertion = Ops::Set(insertionKey);
     const Vector deletion = Ops::Set(deletionKey);
-    for (std::size_t monomer = 0; monomer < layout.offset.size(); ++monomer) {
+    for (std::size_t a = 0; a < active.count; ++a) {
+        const std::size_t monomer = active.index[a];
         const std::size_t offset = layout.offset[monomer];
         const std::size_t vectors = layout.vectors[monomer];
         Key* cells = row + offset;
