@@ -213,7 +213,15 @@ TEST(CenSatTrack, GeneratedRecords) {
         const std::string record = Build(row, random, alpha);
         // Transitions of a few bases where the ends of two arrays are set apart do not count.
         std::vector<CenSatItem> track;
-        for (CenSatItem& item : BuildCenSatTrack(record, alpha, FindSatellites(record, Table()), Table().Labels())) {
+        const std::vector<SatelliteCall> calls = FindSatellites(record, Table());
+        // The same calls on three threads (the windows classed in parts).
+        const auto fields = [](const std::vector<SatelliteCall>& found) {
+            std::vector<std::int64_t> out;
+            for (const SatelliteCall& c : found) out.insert(out.end(), {c.start, c.end, static_cast<std::int64_t>(c.label), c.reverse});
+            return out;
+        };
+        EXPECT_EQ(fields(FindSatellites(record, Table(), {}, 3)), fields(calls));
+        for (CenSatItem& item : BuildCenSatTrack(record, alpha, calls, Table().Labels())) {
             if (item.kind != CenSatKind::Transition || item.end - item.start > kSlack) track.push_back(std::move(item));
         }
         std::string shown;

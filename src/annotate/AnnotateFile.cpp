@@ -144,7 +144,7 @@ AnnotateFileResult AnnotateFile(const AnnotateFileSettings& settings,
             if (progress) progress({done.records, done.bases, current.number, end, bases.sequence.size()});
         };
         AnnotateRecord(bases.sequence, sets, table, settings.threads, stretch, within);
-        const std::vector<SatelliteCall> calls = FindSatellites(bases.sequence, satellites);
+        const std::vector<SatelliteCall> calls = FindSatellites(bases.sequence, satellites, {}, settings.threads);
         const PlacedCenSat placed =
             PlaceCenSat(bases.name, current.offset, BuildCenSatTrack(bases.sequence, alpha, calls, satellites.Labels()));
         writer.AddCenSat(placed);

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "common/Parallel.h"
 #include "data/EmbeddedData.h"
 #include "decompose/Decompose.h"
 #include "satellite/PeriodEnds.h"
@@ -19,13 +20,6 @@ constexpr std::uint32_t kAmbiguous = std::numeric_limits<std::uint32_t>::max();
 // The filter looks up a k-mer's last bases first, in a table small enough for
 // the processor's second-level cache.
 constexpr int kTailBases = 11;
-
-// At most two different bases: a microsatellite k-mer.
-bool LowComplexity(std::uint32_t code, int k) {
-    unsigned seen = 0;
-    for (int i = 0; i < k; ++i) seen |= 1u << ((code >> (2 * i)) & 3);
-    return std::popcount(seen) <= 2;
-}
 
 // The codes of the k-mers of `bases` (a circle when `circle`).
 std::vector<std::uint32_t> Codes(const std::string& bases, int k, bool circle) {
@@ -50,15 +44,50 @@ std::vector<std::uint32_t> Codes(const std::string& bases, int k, bool circle) {
     return codes;
 }
 
+// Sorts entries (code << 32 | value) by code, in two stable passes over
+// halves of its 2k bits: the merge needs only the entries of a code together.
+void SortByCode(std::vector<std::uint64_t>& entries, int k) {
+    std::vector<std::uint64_t> sorted(entries.size());
+    const int low = k;
+    for (const auto& [shift, width] : {std::pair{0, low}, std::pair{low, k}}) {
+        const std::uint64_t mask = (std::uint64_t{1} << width) - 1;
+        std::vector<std::size_t> next((std::size_t{1} << width) + 1, 0);
+        for (const std::uint64_t entry : entries) ++next[((entry >> 32 >> shift) & mask) + 1];
+        for (std::size_t d = 1; d < next.size(); ++d) next[d] += next[d - 1];
+        for (const std::uint64_t entry : entries) sorted[next[(entry >> 32 >> shift) & mask]++] = entry;
+        entries.swap(sorted);
+    }
+}
+
+// Calls enter(code) for the k-mer and each k-mer one substitution away that
+// has more than two different bases (k-mers of at most two are left out:
+// microsatellites), from the base counts.
+template <typename Enter>
+void WithNeighbours(std::uint32_t code, int k, bool neighbours, const Enter& enter) {
+    std::array<int, 4> count{};
+    for (int i = 0; i < k; ++i) ++count[(code >> (2 * i)) & 3];
+    const int kinds = (count[0] > 0) + (count[1] > 0) + (count[2] > 0) + (count[3] > 0);
+    if (kinds > 2) enter(code);
+    if (!neighbours) return;
+    for (int i = 0; i < k; ++i) {
+        const std::uint32_t old = (code >> (2 * i)) & 3;
+        for (std::uint32_t base = 0; base < 4; ++base) {
+            if (base == old) continue;
+            if (kinds - (count[old] == 1) + (count[base] == 0) > 2) enter(code ^ ((old ^ base) << (2 * i)));
+        }
+    }
+}
+
 // Entries as code << 32 | value, sorted by code; a code of two labels takes
 // kAmbiguous, of two strands of one label both strand bits.
 std::vector<std::uint64_t> BuildEntries(const std::vector<SatelliteReference>& references, int k,
                                         std::vector<std::string>& labels, std::vector<bool>& whole) {
     if (k < 8 || k > 14) throw std::invalid_argument("k must lie between 8 and 14");
     std::vector<std::uint64_t> raw;
-    const auto enter = [&](std::uint32_t code, std::uint32_t value) {
-        if (!LowComplexity(code, k)) raw.push_back(std::uint64_t{code} << 32 | value);
-    };
+    std::size_t bases = 0;
+    for (const SatelliteReference& reference : references)
+        bases += (reference.sequence.size() + static_cast<std::size_t>(k)) * (reference.whole ? 2 : 2 + 6 * static_cast<std::size_t>(k));
+    raw.reserve(bases);
     for (const SatelliteReference& reference : references) {
         auto at = std::find(labels.begin(), labels.end(), reference.label);
         if (at == labels.end()) {
@@ -72,15 +101,12 @@ std::vector<std::uint64_t> BuildEntries(const std::vector<SatelliteReference>& r
             const std::string strand = reverse ? ReverseComplement(reference.sequence) : reference.sequence;
             const std::uint32_t value = label * 4 + (reverse ? 2 : 1);
             for (const std::uint32_t code : Codes(strand, k, !reference.whole)) {
-                enter(code, value);
-                if (reference.whole) continue;
-                for (int i = 0; i < k; ++i) {
-                    for (std::uint32_t base = 1; base < 4; ++base) enter(code ^ (base << (2 * i)), value);
-                }
+                WithNeighbours(code, k, !reference.whole,
+                               [&](std::uint32_t entry) { raw.push_back(std::uint64_t{entry} << 32 | value); });
             }
         }
     }
-    std::sort(raw.begin(), raw.end());
+    SortByCode(raw, k);
     std::vector<std::uint64_t> entries;
     for (const std::uint64_t entry : raw) {
         const auto value = static_cast<std::uint32_t>(entry);
@@ -112,11 +138,14 @@ public:
     PieceScanner(std::string_view sequence, const SatelliteTable& table, const SatelliteScanSettings& settings)
         : sequence_(sequence), table_(table), settings_(settings) {}
 
-    // The calls of the piece [start, end) (no assembly gap inside), appended.
-    void Scan(std::int64_t start, std::int64_t end, std::vector<SatelliteCall>& calls) const;
+    // The classes of the piece [start, end)'s windows from the one that
+    // starts at `from` (on the piece's window grid) up to `to`.
+    std::vector<WindowClass> Windows(std::int64_t start, std::int64_t from, std::int64_t to) const;
+    // The calls of the piece [start, end) (no assembly gap inside) from its
+    // windows, appended.
+    void Scan(std::int64_t start, const std::vector<WindowClass>& windows, std::vector<SatelliteCall>& calls) const;
 
 private:
-    std::vector<WindowClass> Windows(std::int64_t start, std::int64_t end) const;
     // hit[x - from]: the k-mer ending at x (within [low, to)) is a hit of `label`.
     std::vector<bool> Hits(std::int64_t low, std::int64_t from, std::int64_t to, std::size_t label) const;
     double Density(std::size_t label) const {
@@ -138,7 +167,7 @@ private:
     const SatelliteScanSettings& settings_;
 };
 
-std::vector<WindowClass> PieceScanner::Windows(std::int64_t start, std::int64_t end) const {
+std::vector<WindowClass> PieceScanner::Windows(std::int64_t start, std::int64_t first, std::int64_t end) const {
     const int k = table_.K();
     const std::uint32_t mask = (std::uint32_t{1} << (2 * k)) - 1;
     const std::size_t labels = table_.Labels().size();
@@ -146,7 +175,18 @@ std::vector<WindowClass> PieceScanner::Windows(std::int64_t start, std::int64_t 
     std::vector<std::int64_t> hits(labels), strand(labels);
     std::uint32_t code = 0;
     int valid = 0;
-    for (std::int64_t from = start; from < end; from += settings_.window) {
+    // The k - 1 bases before the first window (within the piece) go into the
+    // first k-mers as in a scan from the piece's start.
+    for (std::int64_t x = std::max(start, first - k + 1); x < first; ++x) {
+        const std::uint32_t base = kBaseCodes[static_cast<unsigned char>(sequence_[static_cast<std::size_t>(x)])];
+        if (base > 3) {
+            valid = 0;
+            continue;
+        }
+        code = ((code << 2) | base) & mask;
+        ++valid;
+    }
+    for (std::int64_t from = first; from < end; from += settings_.window) {
         const std::int64_t to = std::min(end, from + settings_.window);
         std::fill(hits.begin(), hits.end(), 0);
         std::fill(strand.begin(), strand.end(), 0);
@@ -236,8 +276,8 @@ std::int64_t PieceScanner::RefinedEnd(std::int64_t low, std::int64_t from, std::
     return bestAt + 1;
 }
 
-void PieceScanner::Scan(std::int64_t start, std::int64_t end, std::vector<SatelliteCall>& calls) const {
-    const std::vector<WindowClass> windows = Windows(start, end);
+void PieceScanner::Scan(std::int64_t start, const std::vector<WindowClass>& windows,
+                        std::vector<SatelliteCall>& calls) const {
     std::size_t first = 0, last = 0;
     std::int64_t strand = 0;
     bool open = false;
@@ -278,9 +318,18 @@ void PieceScanner::Scan(std::int64_t start, std::int64_t end, std::vector<Satell
 }  // namespace
 
 std::vector<SatelliteCall> FindSatellites(std::string_view sequence, const SatelliteTable& table,
-                                          const SatelliteScanSettings& settings) {
+                                          const SatelliteScanSettings& settings, unsigned threads) {
     const PieceScanner scanner(sequence, table, settings);
-    std::vector<SatelliteCall> calls;
+    // The pieces between assembly gaps, cut into parts of kPartWindows
+    // windows for the threads.
+    constexpr std::int64_t kPartWindows = 100;
+    struct Part {
+        std::size_t piece;
+        std::int64_t from, to;
+        std::vector<WindowClass> windows;
+    };
+    std::vector<std::pair<std::int64_t, std::int64_t>> pieces;
+    std::vector<Part> parts;
     const auto n = static_cast<std::int64_t>(sequence.size());
     std::int64_t pieceStart = 0, run = 0;
     for (std::int64_t x = 0; x <= n; ++x) {
@@ -291,10 +340,24 @@ std::vector<SatelliteCall> FindSatellites(std::string_view sequence, const Satel
         }
         if (run >= settings.assemblyGap || x == n) {
             const std::int64_t pieceEnd = x == n && run < settings.assemblyGap ? n : x - run;
-            if (pieceEnd > pieceStart) scanner.Scan(pieceStart, pieceEnd, calls);
+            if (pieceEnd > pieceStart) {
+                for (std::int64_t from = pieceStart; from < pieceEnd; from += kPartWindows * settings.window)
+                    parts.push_back({pieces.size(), from, std::min(pieceEnd, from + kPartWindows * settings.window), {}});
+                pieces.emplace_back(pieceStart, pieceEnd);
+            }
             pieceStart = x;
         }
         run = 0;
+    }
+    ParallelFor(parts.size(), threads, [&](std::size_t p, unsigned) {
+        parts[p].windows = scanner.Windows(pieces[parts[p].piece].first, parts[p].from, parts[p].to);
+    });
+    std::vector<SatelliteCall> calls;
+    for (std::size_t p = 0, q = 0; p < parts.size(); p = q) {
+        std::vector<WindowClass> windows;
+        for (q = p; q < parts.size() && parts[q].piece == parts[p].piece; ++q)
+            windows.insert(windows.end(), parts[q].windows.begin(), parts[q].windows.end());
+        scanner.Scan(pieces[parts[p].piece].first, windows, calls);
     }
     // Refined ends of neighbouring runs may cross: the earlier one keeps the bases.
     std::vector<SatelliteCall> kept;

@@ -94,8 +94,9 @@ private:
     std::vector<std::uint64_t> tails_;    // their last bases
 };
 
-// The arrays of `sequence`, sorted, not overlapping.
+// The arrays of `sequence`, sorted, not overlapping; the windows are
+// classed on `threads` threads (the same calls for every count).
 std::vector<SatelliteCall> FindSatellites(std::string_view sequence, const SatelliteTable& table,
-                                          const SatelliteScanSettings& settings = {});
+                                          const SatelliteScanSettings& settings = {}, unsigned threads = 1);
 
 }  // namespace horgrid
