@@ -40,6 +40,37 @@ std::vector<std::size_t> NearestInferred(const std::vector<std::string>& types, 
     return nearest;
 }
 
+// An array of a HOR (`types` in order) and a variant of it that lacks the
+// positions after `from` up to `to` (or has, with `hybrid`, a monomer two
+// bases from position `to` in their place, added to `wanted`): copies of the
+// variant (a `share` of them, in blocks of five) are a lineage `lineage` from
+// the HOR's at every position; each copy 0.5-1.5 % from its lineage.
+std::string LayOutVariantArray(std::mt19937_64& random, const std::vector<std::string>& types, std::size_t from,
+                               std::size_t to, bool hybrid, double share, double lineage, std::size_t copies,
+                               std::vector<std::string>& wanted) {
+    std::vector<std::string> variant;
+    for (std::size_t p = 0; p < types.size(); ++p) {
+        if (p <= from || p > to) variant.push_back(types[p]);
+        if (p == from && hybrid) {
+            std::string junction = types[to];
+            for (const std::size_t site : {40, 120}) junction[site] = junction[site] == 'A' ? 'C' : 'A';
+            wanted.push_back(junction);
+            variant.push_back(std::move(junction));
+        }
+    }
+    for (std::string& type : variant) type = reference::Mutate(random, type, lineage);
+    std::uniform_real_distribution<double> roll(0.0, 1.0);
+    std::string sequence = reference::RandomSequence(random, 500);
+    bool ofVariant = false;
+    for (std::size_t copy = 0; copy < copies; ++copy) {
+        if (copy % 5 == 0) ofVariant = roll(random) < share;
+        const double divergence = 0.005 + 0.01 * roll(random);
+        for (const std::string& type : ofVariant ? variant : types)
+            sequence += reference::Mutate(random, type, divergence);
+    }
+    return sequence + reference::RandomSequence(random, 500);
+}
+
 // HOR positions closer than copies of different positions usually are: the
 // last positions are 5-7 % mutants of the first ones (or two of them 0.5-2.5 %
 // mutants, which only their HOR column tells apart); copies lie 1-2 % (and
@@ -49,8 +80,15 @@ std::vector<std::size_t> NearestInferred(const std::vector<std::string>& types, 
 // apart (first 100 bases of one) that takes the second one's place in two
 // copies in five, about 1.7 % from it, so that only its mosaic of two columns
 // tells it apart; and a 16-monomer HOR in three layers of copies, 6 % apart at
-// every position, which must not split a position. Every position and hybrid must be a monomer of its own, the unit
-// every position, and no position may split.
+// every position, which must not split a position. Also HORs whose copies
+// are mostly a variant that lacks some positions (of its own lineage, so its
+// monomers differ a little from the HOR's at every position): 12 positions
+// two pairs of which lie 0-2 % apart, most copies the 8-monomer variant whose
+// junction monomer is two bases from the position it stands for (S2C18H1L's
+// 1 2 3/7 8 ... 12), and 16 positions, the last three 7-8 % apart, half the
+// copies lacking 14 and 15. Every position and hybrid must be a monomer of
+// its own, the unit every position (the whole HOR, not the variant), and no
+// position may split.
 TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
     struct Case {
         std::uint64_t seed;
@@ -65,6 +103,16 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         std::size_t cut = 0;                            // bases of the first in the hybrid
         double hybridShare = 0;  // copies whose second position is the hybrid
         double layer = 0;        // three layers of copies, each this far from the HOR at every position
+        std::vector<std::size_t> order = {};  // HOR order as indexes into the types (empty: as made)
+        // A HOR variant that lacks positions from..to (0-based, between
+        // `junctionFrom` and `junctionTo` exclusive of the first and inclusive
+        // of the last: 1 2 | 3 4 5 6 7 | 8 ...), with `junctionHybrid` a
+        // monomer two bases from position junctionTo in its place; its copies
+        // (`variantShare`, in blocks of five) are a lineage `lineage` from the HOR's.
+        std::size_t junctionFrom = 0, junctionTo = 0;
+        bool junctionHybrid = false;
+        double variantShare = 0;
+        double lineage = 0;
     };
     const std::vector<Case> cases = {
         {11, 4, 6, 4, 0.005, 0.01},
@@ -75,7 +123,14 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         {15, 4, 0, 0, 0.03, 0.03},
         {21, 13, 2, 3, 0.005, 0.015, true, 80},
         {23, 10, 6, 2, 0.005, 0.01, false, 150, 0, 10, 100, 0.4},
-        {22, 16, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0.03}};
+        {22, 16, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0.03},
+        // S2C18H1L-like: 3 and 7, 4 and 10 0-2 % apart; most copies are the
+        // 8-monomer variant 1 2 3/7 8 ... 12 of their own lineage.
+        {24, 10, 1, 2, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {2, 3, 0, 1, 4, 5, 10, 6, 7, 11, 8, 9},
+         1, 6, true, 0.65, 0.012},
+        // S3C17H1L-like: 14, 15, 16 7-8 % apart; half the copies are the
+        // 14-monomer variant 1 ... 13 16 of their own lineage.
+        {25, 14, 7.5, 2, 0.005, 0.01, true, 150, 0, 0, 0, 0, 0, {}, 12, 14, false, 0.5, 0.008}};
     for (const Case& c : cases) {
         std::mt19937_64 random(c.seed);
         const std::string ancestor = reference::RandomSequence(random, 171);
@@ -88,9 +143,17 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
             } while (std::abs(PercentApart(of, sibling) - c.sibling) > 1);
             types.push_back(sibling);
         }
+        if (!c.order.empty()) {
+            std::vector<std::string> ordered;
+            for (const std::size_t k : c.order) ordered.push_back(types[k]);
+            types = std::move(ordered);
+        }
         std::vector<std::string> wanted = types;
         std::string sequence;
-        if (c.hybridFirst == c.hybridSecond && c.layer == 0) {
+        if (c.variantShare > 0) {
+            sequence = LayOutVariantArray(random, types, c.junctionFrom, c.junctionTo, c.junctionHybrid,
+                                          c.variantShare, c.lineage, c.copies, wanted);
+        } else if (c.hybridFirst == c.hybridSecond && c.layer == 0) {
             TestArrayShape shape;
             shape.copies = c.copies;
             shape.divergence = c.divergence;

@@ -11,6 +11,13 @@
 
 namespace horgrid::infer {
 
+void ReplaceInferred(State& state, std::vector<MonomerType> inferred) {
+    const std::size_t count = inferred.size();
+    inferred.insert(inferred.end(), state.set.begin() + static_cast<std::ptrdiff_t>(state.inferred), state.set.end());
+    state.set = std::move(inferred);
+    state.inferred = count;
+}
+
 // The class of the stretches that make monomers and copies: live HOR, or
 // diverged HOR where no stretch is live (a read whose sequencing errors put
 // every copy 10 % or more from the next, an array that is all old).
@@ -191,10 +198,7 @@ std::size_t SplitByColumn(const std::vector<std::string>& sequences, State& stat
         if (std::find(removed.begin(), removed.end(), k) == removed.end()) set.push_back(state.set[k]);
     }
     set.insert(set.end(), added.begin(), added.end());
-    const std::size_t inferred = set.size();
-    set.insert(set.end(), state.set.begin() + static_cast<std::ptrdiff_t>(state.inferred), state.set.end());
-    state.set = std::move(set);
-    state.inferred = inferred;
+    ReplaceInferred(state, std::move(set));
     return added.size();
 }
 

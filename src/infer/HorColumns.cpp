@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 #include <numeric>
 #include <optional>
 #include <string_view>
@@ -10,6 +11,58 @@
 #include "infer/GroupConsensus.h"
 
 namespace horgrid {
+
+// The bases of `piece` aligned to each base of `consensus` (unit-cost global
+// alignment; '-' where the piece lacks it).
+std::string AlignedBases(std::string_view piece, std::string_view consensus) {
+    const std::size_t rows = piece.size();
+    const std::size_t columns = consensus.size();
+    std::vector<int> score((rows + 1) * (columns + 1));
+    const auto at = [&](std::size_t r, std::size_t c) -> int& { return score[r * (columns + 1) + c]; };
+    for (std::size_t r = 0; r <= rows; ++r) at(r, 0) = static_cast<int>(r);
+    for (std::size_t c = 0; c <= columns; ++c) at(0, c) = static_cast<int>(c);
+    for (std::size_t r = 1; r <= rows; ++r) {
+        for (std::size_t c = 1; c <= columns; ++c) {
+            at(r, c) = std::min({at(r - 1, c - 1) + (piece[r - 1] != consensus[c - 1]), at(r - 1, c) + 1,
+                                 at(r, c - 1) + 1});
+        }
+    }
+    std::string bases(columns, '-');
+    for (std::size_t r = rows, c = columns; r > 0 && c > 0;) {
+        if (at(r, c) == at(r - 1, c - 1) + (piece[r - 1] != consensus[c - 1])) {
+            bases[--c] = piece[--r];
+        } else if (at(r, c) == at(r - 1, c) + 1) {
+            --r;
+        } else {
+            --c;
+        }
+    }
+    return bases;
+}
+
+// Bases at either end of a monomer where segments of one position may start or
+// end a little apart, so that a member's first or last bases belong to its
+// neighbour: no evidence of a hybrid.
+constexpr std::size_t kEdge = 10;
+
+bool CarriesDonor(std::string_view variant, std::string_view own, std::string_view donor) {
+    const std::string bases = AlignedBases(variant, own);
+    const std::string theirs = AlignedBases(donor, own);
+    std::vector<bool> carried;  // per site where the donor differs: the variant has the donor's base
+    for (std::size_t site = kEdge; site + kEdge < own.size(); ++site) {
+        if (theirs[site] != own[site]) carried.push_back(bases[site] == theirs[site]);
+    }
+    const std::size_t need = std::min<std::size_t>(3, carried.size());
+    for (const bool prefix : {true, false}) {
+        std::size_t count = 0;
+        for (std::size_t sites = 1; sites <= carried.size(); ++sites) {
+            count += carried[prefix ? sites - 1 : carried.size() - sites] ? 1 : 0;
+            if (count >= need && 5 * count >= 4 * sites) return true;
+        }
+    }
+    return false;
+}
+
 namespace {
 
 constexpr std::size_t kNone = ColumnSegment::kNone;
@@ -50,34 +103,6 @@ std::vector<std::size_t> SegmentColumns(const std::vector<ColumnSegment>& segmen
     return column;
 }
 
-// The bases of `piece` aligned to each base of `consensus` (unit-cost global
-// alignment; '-' where the piece lacks it).
-std::string AlignedBases(std::string_view piece, std::string_view consensus) {
-    const std::size_t rows = piece.size();
-    const std::size_t columns = consensus.size();
-    std::vector<int> score((rows + 1) * (columns + 1));
-    const auto at = [&](std::size_t r, std::size_t c) -> int& { return score[r * (columns + 1) + c]; };
-    for (std::size_t r = 0; r <= rows; ++r) at(r, 0) = static_cast<int>(r);
-    for (std::size_t c = 0; c <= columns; ++c) at(0, c) = static_cast<int>(c);
-    for (std::size_t r = 1; r <= rows; ++r) {
-        for (std::size_t c = 1; c <= columns; ++c) {
-            at(r, c) = std::min({at(r - 1, c - 1) + (piece[r - 1] != consensus[c - 1]), at(r - 1, c) + 1,
-                                 at(r, c - 1) + 1});
-        }
-    }
-    std::string bases(columns, '-');
-    for (std::size_t r = rows, c = columns; r > 0 && c > 0;) {
-        if (at(r, c) == at(r - 1, c - 1) + (piece[r - 1] != consensus[c - 1])) {
-            bases[--c] = piece[--r];
-        } else if (at(r, c) == at(r - 1, c) + 1) {
-            --r;
-        } else {
-            --c;
-        }
-    }
-    return bases;
-}
-
 // Members spread evenly over a list, at most `count` of them.
 std::vector<std::size_t> Spread(const std::vector<std::size_t>& members, std::size_t count) {
     count = std::min(count, members.size());
@@ -93,10 +118,6 @@ bool Together(const std::vector<std::size_t>& a, const std::vector<std::size_t>&
     return 5 * both.size() >= 4 * std::max(a.size(), b.size());
 }
 
-// Bases at either end of a monomer where segments of one position may start or
-// end a little apart, so that a member's first or last bases belong to its
-// neighbour: no evidence of a hybrid.
-constexpr std::size_t kEdge = 10;
 
 // For every site of `consensus` (but its edges) and base other than the
 // consensus base that at least a twentieth of the members (and minCount) carry: the carriers, as
@@ -216,7 +237,8 @@ private:
     Side own_;
     std::vector<Side> sides_;
 
-    // The bases of a side that four in five of the variant's copies carry
+    // The bases of a side that four in five of the variant's copies carry, or
+    // that four in five of the other copies carry and the variant's seldom do
     // (0 when too few or too many of them reach that side).
     std::size_t Carried(const Side& side, const std::vector<std::size_t>& variant) const {
         std::vector<std::size_t> marked;
@@ -227,7 +249,11 @@ private:
         for (const std::vector<std::size_t>& with : side.carriers) {
             std::vector<std::size_t> both;
             std::set_intersection(with.begin(), with.end(), marked.begin(), marked.end(), std::back_inserter(both));
-            carried += 5 * both.size() >= 4 * marked.size();
+            // The variant's own base, or the others' base the variant lacks
+            // (where the variant is most of the column, the consensus is its).
+            const std::size_t others = side.present.size() - marked.size();
+            carried += 5 * both.size() >= 4 * marked.size() ||
+                       (5 * (with.size() - both.size()) >= 4 * others && 5 * both.size() <= marked.size());
         }
         return carried;
     }
@@ -321,6 +347,37 @@ std::vector<std::vector<std::size_t>> Standing(const std::vector<ColumnSegment>&
     return standing;
 }
 
+// The column a segment's neighbours put it in from the left and from the
+// right (kNone where a neighbour is not placed).
+std::pair<std::size_t, std::size_t> Sides(const std::vector<ColumnSegment>& segments,
+                                          const std::vector<std::size_t>& column, std::size_t i, std::size_t size) {
+    const ColumnSegment& s = segments[i];
+    const std::size_t left = s.before == kNone || column[s.before] == kNone ? kNone : (column[s.before] + 1) % size;
+    const std::size_t right = s.after == kNone || column[s.after] == kNone ? kNone : (column[s.after] + size - 1) % size;
+    return {left, right};
+}
+
+// The copies (sample indexes `members` of column `c`) stand where a layer
+// stands: four in five of those with both neighbours placed have them in the
+// columns before and after c. A monomer at the junction of a HOR variant that
+// lacks the positions between two columns (its first neighbour is one
+// column's, its second another's: a hybrid of the two, as HORmon tells a
+// monomer in another context) is no layer of either column however its
+// copies share descent.
+bool InPlace(const std::vector<ColumnSegment>& segments, const std::vector<std::size_t>& column,
+             const std::vector<std::size_t>& sample, const std::vector<std::size_t>& members, std::size_t c,
+             std::size_t size) {
+    std::size_t placed = 0;
+    std::size_t inPlace = 0;
+    for (const std::size_t k : members) {
+        const auto [left, right] = Sides(segments, column, sample[k], size);
+        if (left == kNone || right == kNone) continue;
+        ++placed;
+        inPlace += left == c && right == c;
+    }
+    return 5 * inPlace >= 4 * placed;
+}
+
 }  // namespace
 
 std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segments,
@@ -361,7 +418,9 @@ std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segmen
         for (std::size_t k = 1; k < standing[c].size(); ++k) {
             const std::size_t other = standing[c][k];
             const std::vector<std::size_t> theirs = ofType(other);
-            if (theirs.size() < minCount || !at.Layer(theirs)) continue;
+            if (theirs.size() < minCount || !InPlace(segments, column, at.Sample(), theirs, c, size) ||
+                !at.Layer(theirs))
+                continue;
             into[other] = own;
             members.insert(members.end(), theirs.begin(), theirs.end());
         }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace horgrid {
@@ -15,6 +16,18 @@ struct ColumnSegment {
     std::size_t after = kNone;   // ... and after it
     std::string piece;           // forward strand
 };
+
+// The bases of `piece` aligned to each base of `consensus` (unit-cost global
+// alignment; '-' where the piece lacks it).
+std::string AlignedBases(std::string_view piece, std::string_view consensus);
+
+// `variant` is a mosaic of `own` and `donor`: at four in five (and at least
+// three, or all when fewer) of the sites on one side of some cut where the
+// donor differs from `own`, it carries the donor's base (the first and last
+// 10 bases not counted: segments of one position start and end a few bases
+// apart). Two positions one base apart make one site, which a hybrid of
+// them carries.
+bool CarriesDonor(std::string_view variant, std::string_view own, std::string_view donor);
 
 // The inferred monomers revised by HOR column, or an empty list when nothing
 // changes. A HOR of known unit fixes the column of every copy: a segment of a

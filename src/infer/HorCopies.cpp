@@ -211,7 +211,28 @@ struct Units {
     std::vector<std::size_t> sharing;
 };
 
-Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit) {
+// `shorter` is `longer` with one stretch of positions left out (or replaced
+// by one monomer, the hybrid of its ends), in some turn of both: a HOR
+// variant that lost positions by an unequal exchange.
+bool DerivesFrom(const std::vector<std::size_t>& shorter, const std::vector<std::size_t>& longer) {
+    const std::size_t n = shorter.size();
+    if (n < 2 || longer.size() <= n) return false;
+    for (std::size_t turn = 0; turn < n; ++turn) {
+        const auto at = std::find(longer.begin(), longer.end(), shorter[turn]);
+        if (at == longer.end()) continue;
+        const auto from = static_cast<std::size_t>(at - longer.begin());
+        const auto a = [&](std::size_t k) { return shorter[(turn + k) % n]; };
+        const auto b = [&](std::size_t k) { return longer[(from + k) % longer.size()]; };
+        std::size_t prefix = 0;
+        while (prefix < n && a(prefix) == b(prefix)) ++prefix;
+        std::size_t suffix = 0;
+        while (prefix + suffix < n && a(n - 1 - suffix) == b(longer.size() - 1 - suffix)) ++suffix;
+        if (prefix + suffix + 1 >= n) return true;
+    }
+    return false;
+}
+
+Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit, bool canonical) {
     const std::vector<std::size_t> agreements = Agreements(runs, maxUnit);
     const std::size_t most = *std::max_element(agreements.begin(), agreements.end());
     std::vector<std::size_t> typeCounts;
@@ -236,6 +257,7 @@ Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit) {
     std::size_t bestDistinctCovered = 0;
     std::vector<std::size_t> distinctUnit;
     std::vector<HorCopy> copies;
+    std::vector<std::pair<std::vector<std::size_t>, std::size_t>> distinctUnits;  // with what they cover
     const auto consider = [&](const std::vector<std::size_t>& unit, bool complete) {
         if (unit.empty() || RepeatsShorter(unit)) return;
         std::size_t covered = 0;
@@ -256,6 +278,7 @@ Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit) {
             bestCovered = covered;
             units.unit = unit;
         }
+        if (!HasRepeats(unit)) distinctUnits.emplace_back(unit, covered);
         if (!HasRepeats(unit) && covered > bestDistinctCovered) {
             bestDistinctCovered = covered;
             distinctUnit = unit;
@@ -278,6 +301,17 @@ Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit) {
     // 1-4 + 1-11 copies cover 0.2 % more than its 11-monomer unit).
     if (!distinctUnit.empty() && HasRepeats(units.unit) && bestCovered * 10 < bestDistinctCovered * 11)
         units.unit = distinctUnit;
+    // The canonical unit: the longest one the best derives from, when its
+    // full copies cover at least a quarter as much (an array whose copies
+    // mostly lack some positions still holds the whole HOR).
+    std::size_t longest = units.unit.size();
+    for (const auto& [unit, covered] : distinctUnits) {
+        if (canonical && unit.size() > longest && 4 * covered >= bestCovered && !HasRepeats(units.unit) &&
+            DerivesFrom(units.unit, unit)) {
+            longest = unit.size();
+            units.unit = unit;
+        }
+    }
     if (!units.unit.empty()) units.unit = TurnToFirst(runs, units.unit);
     if (units.sharing == units.unit) units.sharing.clear();
     return units;
@@ -288,7 +322,7 @@ Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit) {
 HorResult FindHor(std::vector<TypedMonomer> monomers, const HorSearch& search) {
     HorResult result;
     const std::vector<Run> runs = CutRuns(std::move(monomers), search.maxGap);
-    Units units = FindUnits(runs, search.maxUnit);
+    Units units = FindUnits(runs, search.maxUnit, search.canonical);
     result.unit = std::move(units.unit);
     result.sharingUnit = std::move(units.sharing);
     if (result.unit.empty()) return result;

@@ -40,6 +40,10 @@ struct HorSearch {
     // When the unit holds this type, it is turned to start with it (instead
     // of where the first run first shows it), e.g. at the standard monomer 1.
     std::optional<std::size_t> startType;
+    // The unit is the longest HOR variant that the best-covering one derives
+    // from by losing one stretch of positions (FindHor), when that variant's
+    // full copies cover at least a quarter as much.
+    bool canonical = false;
 };
 
 struct HorResult {

@@ -56,6 +56,17 @@ std::size_t SplitByColumn(const std::vector<std::string>& sequences, State& stat
                           const std::vector<std::size_t>& unit, const InferSettings& settings,
                           double minShare = 0, bool tiedColumns = false);
 
+// The inferred monomers replaced by `inferred` (the templates kept after them).
+void ReplaceInferred(State& state, std::vector<MonomerType> inferred);
+
+// HOR contexts (ContextSplits.cpp): a monomer whose copies stand between
+// different neighbours is split where two of its contexts share neither
+// neighbour and their members separate (two HOR positions one type holds); a
+// context whose first neighbour is one position's and second another's, and
+// whose members separate from both, is a hybrid of the two. Returns how many
+// monomers it added (they follow the inferred ones).
+std::size_t SplitByContext(const std::vector<std::string>& sequences, State& state, const InferSettings& settings);
+
 // Hybrid monomers left inside a parent become monomers of their own; returns
 // how many monomers it added.
 std::size_t SplitHybrids(const std::vector<std::string>& sequences, State& state, const InferSettings& settings);

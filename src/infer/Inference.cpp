@@ -37,6 +37,7 @@ using infer::SplitByColumn;
 using infer::SplitHybrids;
 using infer::ShiftedGroups;
 using infer::StretchMonomers;
+using infer::SplitByContext;
 
 using Window = RecordWindow;
 
@@ -498,7 +499,9 @@ void Redecompose(Run& run, State& state, bool rename = true) {
 }
 
 HorResult LiveHor(const Run& run, const State& state) {
-    return FindHor(LiveTyped(state.segments, state.regions, state.inferred, run.satellite));
+    HorSearch search;
+    search.canonical = true;
+    return FindHor(LiveTyped(state.segments, state.regions, state.inferred, run.satellite), search);
 }
 
 // The route: the templates, or one period of the sequence when the templates
@@ -639,6 +642,8 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     // satellite (the de novo route's repeats have no standard hybrids to find,
     // and the step would cost them a decomposition).
     if (result.route.fromTemplates && SplitHybrids(run.sequences, state, settings) > 0) Redecompose(run, state);
+    for (std::size_t times = 0; times < 3 && SplitByContext(run.sequences, state, settings) > 0; ++times)
+        Redecompose(run, state);
     HorResult hor = SplitColumns(run, state);
     ReviseColumns(run, state, hor);
     onRound(Report(0, state.set.size(), state.segments));

@@ -110,6 +110,18 @@ std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates);
 // own monomer become a monomer when there are enough of them (see
 // SplitHybrids); the region is decomposed once more.
 //
+// HOR contexts (SplitByContext): a monomer whose copies stand between
+// different neighbours in their runs is split where two of its contexts share
+// neither neighbour (the neighbours on one side at least farther apart than
+// mergeLimit) and their members separate: two HOR positions that one monomer
+// held. A context at the junction of two such positions, or of a HOR variant
+// that lacks positions (its first neighbour one position's, its second
+// another's), whose members separate from the position's and carry the other
+// position's distinguishing bases, is a hybrid monomer of its own. Repeated
+// with a decomposition after each change (up to three times). The unit is
+// then the whole HOR: the longest unit the best-covering one derives from by
+// losing one stretch of positions (HorSearch::canonical).
+//
 // Every HOR position: a monomer that takes more than one column of the HOR
 // unit (FindHor over the live stretches, inferred types only) is split by
 // column, each member's column being the one whose unit neighbours agree best
@@ -123,7 +135,8 @@ std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates);
 // Layers and hybrids of every column (ReviseByColumn, over the live segments
 // of inferred types and the unit): monomers that stand in one column in
 // different layers of copies join, and a variant of a column that is a mosaic
-// of it and one other column becomes a monomer; the decomposition and the HOR
+// of it and one other column becomes a monomer (a monomer that stands only at
+// the junction of a HOR variant is no layer); the decomposition and the HOR
 // are made again after each change, up to three times. Hybrids reported:
 // monomers whose first half lies within 3 % of one monomer and second half of
 // another, each half at least 5 % from the other one.

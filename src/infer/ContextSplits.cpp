@@ -1,0 +1,212 @@
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <utility>
+
+#include "common/Parallel.h"
+#include "infer/GroupConsensus.h"
+#include "infer/InferState.h"
+#include "sequence/EditDistance.h"
+
+namespace horgrid::infer {
+namespace {
+
+constexpr std::size_t kNone = ColumnSegment::kNone;
+constexpr std::size_t kContextSample = 200;  // members aligned for a context's consensus
+
+// The members of one type that stand between the same two types in their run.
+struct Context {
+    std::size_t before = 0;
+    std::size_t after = 0;
+    Group group;
+};
+
+bool ShareSide(const Context& a, const Context& b) { return a.before == b.before || a.after == b.after; }
+
+// The contexts of every type that hold at least minCount and a twentieth of
+// the type's segments with both neighbours, largest first.
+std::vector<std::vector<Context>> TypeContexts(const std::vector<ColumnSegment>& segments, std::size_t types,
+                                               std::size_t minCount) {
+    std::vector<std::map<std::pair<std::size_t, std::size_t>, std::vector<std::size_t>>> byPair(types);
+    std::vector<std::size_t> total(types, 0);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const ColumnSegment& s = segments[i];
+        if (s.before == kNone || s.after == kNone) continue;
+        ++total[s.type];
+        byPair[s.type][{segments[s.before].type, segments[s.after].type}].push_back(i);
+    }
+    std::vector<std::vector<Context>> contexts(types);
+    for (std::size_t type = 0; type < types; ++type) {
+        for (auto& [pair, members] : byPair[type]) {
+            if (members.size() < minCount || 20 * members.size() < total[type]) continue;
+            contexts[type].push_back({pair.first, pair.second, Group{std::move(members), {}, 0}});
+        }
+        std::stable_sort(contexts[type].begin(), contexts[type].end(), [](const Context& a, const Context& b) {
+            return a.group.members.size() > b.group.members.size();
+        });
+    }
+    return contexts;
+}
+
+// What the contexts are judged on: the monomers, the segments' pieces, and
+// for every type the types that follow and precede it, most frequent first.
+struct Evidence {
+    const std::vector<MonomerType>& set;
+    const std::vector<std::string_view>& views;
+    float mergeLimit;
+    std::size_t minCount;
+    std::vector<std::vector<std::pair<std::size_t, std::size_t>>> after;   // type -> (count, type)
+    std::vector<std::vector<std::pair<std::size_t, std::size_t>>> before;
+
+    // Two contexts are two HOR positions when neither neighbour is shared (no
+    // copy of a variant reads the one where the other stands), the neighbours
+    // on one side at least are not one position in two layers (they lie
+    // farther apart than monomers that merge), and their members separate.
+    bool Distinct(const Context& a, const Context& b) const {
+        const auto far = [&](std::size_t x, std::size_t y) {
+            return PercentApart(set[x].sequence, set[y].sequence) > mergeLimit;
+        };
+        return !ShareSide(a, b) && (far(a.before, b.before) || far(a.after, b.after)) &&
+               SeparateColumns(a.group, b.group, views);
+    }
+
+    // The members of `c` (type `type`) are a hybrid of `position` and the
+    // position that another HOR variant puts beside one of c's neighbours (the
+    // type other than `type` that most often follows c's first neighbour or
+    // precedes its second): they carry that position's distinguishing bases.
+    // (Either of two contexts may be the hybrid: the larger one when the
+    // array's copies mostly hold the variant.)
+    bool Hybrid(const Context& c, std::size_t type, const Context& position) const {
+        for (const auto* side : {&after[c.before], &before[c.after]}) {
+            for (const auto& [count, donor] : *side) {
+                if (donor == type) continue;
+                if (count >= minCount &&
+                    CarriesDonor(c.group.consensus, position.group.consensus, set[donor].sequence))
+                    return true;
+                break;
+            }
+        }
+        return false;
+    }
+};
+
+// The positions a type's contexts hold (see SplitByContext), as member lists;
+// empty when they hold one.
+std::vector<std::vector<std::size_t>> Positions(const std::vector<Context>& contexts, std::size_t type,
+                                                const Evidence& evidence) {
+    const std::vector<std::string_view>& views = evidence.views;
+    // Seeds: the distinct pair whose smaller context is largest, then every
+    // context distinct from all seeds, largest first.
+    std::vector<std::size_t> seeds;
+    std::size_t best = 0;
+    for (std::size_t i = 0; i < contexts.size(); ++i) {
+        for (std::size_t j = i + 1; j < contexts.size(); ++j) {
+            const std::size_t smaller = contexts[j].group.members.size();
+            if (smaller > best && evidence.Distinct(contexts[i], contexts[j])) {
+                best = smaller;
+                seeds = {i, j};
+            }
+        }
+    }
+    if (seeds.empty()) seeds = {0};
+    for (std::size_t k = 0; k < contexts.size(); ++k) {
+        if (std::find(seeds.begin(), seeds.end(), k) != seeds.end()) continue;
+        if (std::all_of(seeds.begin(), seeds.end(),
+                        [&](std::size_t s) { return evidence.Distinct(contexts[k], contexts[s]); }))
+            seeds.push_back(k);
+    }
+    std::vector<std::vector<std::size_t>> positions;
+    for (const std::size_t s : seeds) positions.push_back(contexts[s].group.members);
+    for (std::size_t k = 0; k < contexts.size(); ++k) {
+        if (std::find(seeds.begin(), seeds.end(), k) != seeds.end()) continue;
+        const Context& c = contexts[k];
+        // A junction: its first neighbour is one position's, its second
+        // another's (a copy of a HOR variant that lacks the positions between
+        // them); when it separates from every position it is a hybrid of two.
+        bool left = false;
+        bool right = false;
+        bool apart = true;
+        std::size_t nearest = 0;
+        std::uint32_t distance = UINT32_MAX;
+        for (std::size_t p = 0; p < seeds.size(); ++p) {
+            const Context& seed = contexts[seeds[p]];
+            const bool l = seed.before == c.before;
+            const bool r = seed.after == c.after;
+            left = left || l;
+            right = right || r;
+            apart = apart && SeparateColumns(c.group, seed.group, views);
+            const std::uint32_t d = Levenshtein(c.group.consensus, seed.group.consensus);
+            if (d < distance) {
+                distance = d;
+                nearest = p;
+            }
+        }
+        const Context& seed = contexts[seeds[nearest]];
+        if (apart && ((left && right) || evidence.Hybrid(c, type, seed) || evidence.Hybrid(seed, type, c))) {
+            positions.push_back(c.group.members);
+        } else {
+            positions[nearest].insert(positions[nearest].end(), c.group.members.begin(), c.group.members.end());
+        }
+    }
+    if (positions.size() < 2) return {};
+    return positions;
+}
+
+// The types that follow and precede every type in the runs, most frequent first.
+void Neighbours(const std::vector<ColumnSegment>& segments, std::size_t types, Evidence& evidence) {
+    std::vector<std::map<std::size_t, std::size_t>> after(types);
+    for (const ColumnSegment& s : segments) {
+        if (s.after != kNone) ++after[s.type][segments[s.after].type];
+    }
+    std::vector<std::map<std::size_t, std::size_t>> before(types);
+    for (std::size_t t = 0; t < types; ++t) {
+        for (const auto& [next, count] : after[t]) before[next][t] += count;
+    }
+    const auto ranked = [](const std::map<std::size_t, std::size_t>& counts) {
+        std::vector<std::pair<std::size_t, std::size_t>> list;
+        for (const auto& [type, count] : counts) list.emplace_back(count, type);
+        std::sort(list.rbegin(), list.rend());
+        return list;
+    };
+    for (std::size_t t = 0; t < types; ++t) {
+        evidence.after.push_back(ranked(after[t]));
+        evidence.before.push_back(ranked(before[t]));
+    }
+}
+
+}  // namespace
+
+std::size_t SplitByContext(const std::vector<std::string>& sequences, State& state, const InferSettings& settings) {
+    const std::vector<ColumnSegment> segments = ColumnSegments(sequences, state, settings.regions.satelliteIdentity);
+    std::vector<std::string_view> views;
+    for (const ColumnSegment& s : segments) views.push_back(s.piece);
+    std::vector<std::vector<Context>> contexts = TypeContexts(segments, state.inferred, settings.minCount);
+    Evidence evidence{state.set, views, settings.mergeLimit, settings.minCount, {}, {}};
+    Neighbours(segments, state.inferred, evidence);
+    std::vector<std::vector<std::string>> split(state.inferred);  // consensuses of each type that splits
+    ParallelFor(state.inferred, settings.threads, [&](std::size_t type, unsigned) {
+        if (contexts[type].size() < 2) return;
+        for (Context& c : contexts[type]) Summarise(c.group, views, kContextSample);
+        for (std::vector<std::size_t>& members : Positions(contexts[type], type, evidence)) {
+                Group group{std::move(members), {}, 0};
+            Summarise(group, views, settings.consensusSample);
+            split[type].push_back(std::move(group.consensus));
+        }
+    });
+    std::vector<MonomerType> set;
+    std::vector<MonomerType> added;
+    for (std::size_t type = 0; type < state.inferred; ++type) {
+        if (split[type].empty()) {
+            set.push_back(state.set[type]);
+            continue;
+        }
+        set.push_back({state.set[type].name, split[type][0]});
+        for (std::size_t k = 1; k < split[type].size(); ++k) added.push_back({"", split[type][k]});
+    }
+    if (added.empty()) return 0;
+    set.insert(set.end(), added.begin(), added.end());
+    ReplaceInferred(state, std::move(set));
+    return added.size();
+}
+
+}  // namespace horgrid::infer
