@@ -158,11 +158,12 @@ TEST(InferRoute, GeneratedRepeats) {
         {"nine unrelated, no template", 9, 171, 80, 2, 0, 1, {}, 0, 0.95},
         // A 6 kb HOR-long period, blocks of copies on either strand.
         {"6 kb period", 1, 6000, 20, 4, 0, 1},
-        // CEN180-like with a diverged reverse-strand stretch 28 % from the unit.
-        {"plant-like, diverged reverse stretch", 0, 178, 1000, 0, 0, 0},
-        // A stretch 25 % from the unit with its own three-monomer HOR (copies
-        // 2-4 % from their family), four blocks of five reverse: it needs
-        // monomers of its own, the unit's fit it at 70-75 % only.
+        // CEN180-like with a diverged reverse-strand stretch 28 % from the unit,
+        // its copies of random families 20 % apart: monomers of its own.
+        {"plant-like, diverged reverse stretch", 0, 178, 1000, 0, 0, 0, {}, 85},
+        // A stretch 30 % from the unit in its own three-monomer order (copies
+        // 8-12 % from their family), four in five of its blocks of 20 copies
+        // reverse: the unit's monomers fit it at about 68 %.
         {"plant-like, diverged stretch of its own", 0, 178, 1000, 0, 0, 0, {0.30, 0.08, 0.12, 3, 20, 5}, 85},
     };
     InferSettings settings;

@@ -35,10 +35,12 @@ double RotatedApart(const std::string& monomer, const std::vector<std::string>& 
 
 namespace {
 
-// The segments that lie in a tandem stretch and in no stretch of HorClass, of
-// at least minIdentity and between half and twice their type's length.
-Decomposition OutsideSegments(const State& state, const InferSettings& settings) {
-    Decomposition outside(state.segments.size());
+// The pieces of the segments that lie in a tandem stretch and in no stretch
+// of HorClass, of at least minIdentity, ACGT only and within a third of their
+// type's length (one monomer each, not two nor half of one).
+std::vector<std::string> OutsidePieces(const std::vector<std::string>& sequences, const State& state,
+                                       const InferSettings& settings) {
+    std::vector<std::string> pieces;
     const RegionClass kind = HorClass(state.regions);
     for (const ArrayStretch& stretch : state.regions) {
         if (stretch.kind == kind) continue;
@@ -53,29 +55,11 @@ Decomposition OutsideSegments(const State& state, const InferSettings& settings)
                 });
             const std::size_t typeLength = state.set[segment.type].sequence.size();
             const auto length = static_cast<std::size_t>(segment.end - segment.start + 1);
-            if (tandem && segment.identity >= settings.minIdentity && length * 2 >= typeLength &&
-                length <= typeLength * 2) {
-                outside[stretch.record].push_back(segment);
+            if (!tandem || segment.identity < settings.minIdentity || 3 * length < 2 * typeLength ||
+                2 * length > 3 * typeLength) {
+                continue;
             }
-        }
-    }
-    return outside;
-}
-
-// The pieces of the outside segments that repeat as an array does (a copy
-// within the diverged distance at the period of their neighbours, ArrayRegions
-// on the outside segments alone): an old array, not a dispersed repeat.
-std::vector<std::string> OutsidePieces(const std::vector<std::string>& sequences, const State& state,
-                                       const InferSettings& settings) {
-    const Decomposition outside = OutsideSegments(state, settings);
-    RegionSettings regions = settings.regions;
-    regions.satelliteIdentity = settings.minIdentity;
-    regions.threads = settings.threads;
-    std::vector<std::string> pieces;
-    for (const ArrayStretch& stretch : ArrayRegions(sequences, outside, regions)) {
-        if (stretch.kind != RegionClass::LiveHor && stretch.kind != RegionClass::DivergedHor) continue;
-        for (std::size_t i = stretch.first; i <= stretch.last; ++i) {
-            std::string piece = Piece(sequences, outside, {stretch.record, i});
+            std::string piece = Piece(sequences, state.segments, {stretch.record, i});
             if (piece.find_first_not_of("ACGT") == std::string::npos) pieces.push_back(std::move(piece));
         }
     }

@@ -22,11 +22,11 @@ std::vector<std::size_t> ShiftedGroups(const std::vector<std::string>& consensus
 
 // Monomers of their own for the old arrays of the de novo route's period that
 // lie outside the live arrays: the segments of the state's decomposition in
-// its tandem stretches and in no stretch of HorClass, of at least minIdentity,
-// that repeat as an array does among themselves (ArrayRegions on them alone:
-// live or diverged HOR), grouped at the closeness, or where that leaves most
-// of them in no group of minCount at one and a half, two or two and a half
-// times it (copies of an old array lie further apart than a live one's).
+// its tandem stretches and in no stretch of HorClass, of at least minIdentity
+// and within a third of their type's length, grouped at the closeness, or
+// where that leaves most of them in no group of minCount at one and a half,
+// two or two and a half times it (copies of an old array lie further apart
+// than a live one's).
 // A group's consensus is kept when it lies at least twice the closeness from
 // every rotation of each of `near` (the live monomers: a stretch of their own
 // family, maybe cut in another phase, needs none) and the merge limit from
