@@ -379,8 +379,8 @@ std::vector<SatelliteReference> BuiltInSatelliteReferences() {
     return references;
 }
 
-SatelliteTable::SatelliteTable(const std::vector<SatelliteReference>& references, int k)
-    : k_(k), entries_(BuildEntries(references, k, labels_, whole_)) {
+SatelliteTable::SatelliteTable(const std::vector<SatelliteReference>& references, int k) : k_(k) {
+    const std::vector<std::uint64_t> entries = BuildEntries(references, k, labels_, whole_);
     periods_.resize(labels_.size());
     for (const SatelliteReference& reference : references) {
         if (reference.sequence.empty()) continue;
@@ -391,19 +391,29 @@ SatelliteTable::SatelliteTable(const std::vector<SatelliteReference>& references
     tailMask_ = (std::uint32_t{1} << (2 * tail)) - 1;
     bits_.assign((std::size_t{1} << (2 * k)) / 64, 0);
     tails_.assign((std::size_t{1} << (2 * tail)) / 64, 0);
-    for (const std::uint64_t entry : entries_) {
+    for (const std::uint64_t entry : entries) {
         if (static_cast<std::uint32_t>(entry) == kAmbiguous) continue;
         const auto code = static_cast<std::uint32_t>(entry >> 32);
         bits_[code >> 6] |= std::uint64_t{1} << (code & 63);
         tails_[(code & tailMask_) >> 6] |= std::uint64_t{1} << (code & tailMask_ & 63);
+        values_.push_back(static_cast<std::uint32_t>(entry));
     }
+    before_.assign(bits_.size(), 0);
+    for (std::size_t word = 1; word < bits_.size(); ++word)
+        before_[word] = before_[word - 1] + static_cast<std::uint32_t>(std::popcount(bits_[word - 1]));
 }
 
 std::uint32_t SatelliteTable::Find(std::uint32_t code) const {
     const std::uint32_t tail = code & tailMask_;
-    if (!((tails_[tail >> 6] >> (tail & 63)) & 1) || !((bits_[code >> 6] >> (code & 63)) & 1)) return kNoHit;
-    const auto it = std::lower_bound(entries_.begin(), entries_.end(), std::uint64_t{code} << 32);
-    return static_cast<std::uint32_t>(*it);
+    if (!((tails_[tail >> 6] >> (tail & 63)) & 1)) return kNoHit;
+    const std::uint64_t word = bits_[code >> 6];
+    if (!((word >> (code & 63)) & 1)) return kNoHit;
+    // The rank of the code among the table's codes: its value's index.
+    std::uint64_t below = word & ((std::uint64_t{1} << (code & 63)) - 1);
+    below -= (below >> 1) & 0x5555555555555555;
+    below = (below & 0x3333333333333333) + ((below >> 2) & 0x3333333333333333);
+    below = (((below + (below >> 4)) & 0x0f0f0f0f0f0f0f0f) * 0x0101010101010101) >> 56;
+    return values_[before_[code >> 6] + below];
 }
 
 }  // namespace horgrid

@@ -27,8 +27,9 @@
 // for +).
 //
 // Cost: one look-up per base in a bit table of the k-mers' last 11 bases, a
-// second in the one of whole k-mers where it hits, a binary search per hit;
-// memory per window, not per base.
+// second in the one of whole k-mers where it hits, and a hit's value found by
+// its rank in that table (a count per 64 k-mers and a popcount); memory per
+// window, not per base.
 
 #include <cstddef>
 #include <cstdint>
@@ -88,10 +89,11 @@ private:
     std::vector<std::string> labels_;
     std::vector<bool> whole_;
     std::vector<std::vector<int>> periods_;
-    std::vector<std::uint64_t> entries_;  // code << 32 | value, sorted
     std::uint32_t tailMask_ = 0;
-    std::vector<std::uint64_t> bits_;     // every k-mer with an entry
+    std::vector<std::uint64_t> bits_;     // every k-mer of one label
     std::vector<std::uint64_t> tails_;    // their last bases
+    std::vector<std::uint32_t> before_;   // per word of bits_: the k-mers in the words before it
+    std::vector<std::uint32_t> values_;   // the value of each k-mer of bits_, in code order
 };
 
 // The arrays of `sequence`, sorted, not overlapping; the windows are
