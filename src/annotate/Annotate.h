@@ -107,7 +107,9 @@ struct NamedStretch {
 // its own, named by its monomers): the order of the names, not their
 // identity, tells a noisy read of a live array from monomeric alpha
 // satellite. Else each monomer is classed by its
-// name: a live HOR's monomer (within liveLimit of it; a variant HOR's such as
+// name: a live HOR's monomer (within liveLimit of it, or within half of it
+// of the median identity of the monomers in HOR order, so that in a read the
+// monomers that break HOR order count as those that keep it; a variant HOR's such as
 // "S2C13/21H1-B" within liveLimit counts for the live HOR of its name,
 // LiveHorOf, when `liveHors` holds it), another HOR's (or a live HOR's farther
 // away), or monomeric (a class name or none); the 2k+1 monomers around each

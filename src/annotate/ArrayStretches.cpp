@@ -1,5 +1,6 @@
 #include "annotate/Annotate.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 #include <set>
@@ -84,6 +85,19 @@ struct ClassKeys {
 ClassKeys KeyMonomers(const std::vector<AnnotatedMonomer>& monomers, const AnnotationSettings& settings,
                       const std::set<std::string>& liveHors) {
     const std::vector<bool> inOrder = InOrderMonomers(monomers, liveHors);
+    // A live HOR's monomer out of HOR order is live within liveLimit of its
+    // standard monomer, or within half of it of the median identity of the
+    // monomers in HOR order: in a read every monomer lies a few per cent
+    // further from its standard monomer, those that break HOR order too.
+    std::vector<double> ordered;
+    for (std::size_t i = 0; i < monomers.size(); ++i) {
+        if (inOrder[i]) ordered.push_back(monomers[i].identity);
+    }
+    double liveFloor = 100 - settings.liveLimit;
+    if (!ordered.empty()) {
+        std::nth_element(ordered.begin(), ordered.begin() + static_cast<std::ptrdiff_t>(ordered.size() / 2), ordered.end());
+        liveFloor = std::min(liveFloor, ordered[ordered.size() / 2] - settings.liveLimit / 2);
+    }
     std::map<std::pair<ArrayClass, std::string>, int> keyOf;
     ClassKeys found;
     found.keys = {{ArrayClass::Monomeric, ""}};
@@ -97,7 +111,7 @@ ClassKeys KeyMonomers(const std::vector<AnnotatedMonomer>& monomers, const Annot
                  ArrayHor(monomers[i].nearest.empty() ? monomers[i].name : monomers[i].nearest, liveHors)};
         } else if (!monomers[i].horName || hor.empty()) {
             continue;
-        } else if (monomers[i].identity >= 100 - settings.liveLimit) {
+        } else if (monomers[i].identity >= liveFloor) {
             if (IsLiveHor(hor)) {
                 k.first = ArrayClass::LiveHor;
             } else if (const std::string live = LiveHorOf(hor); liveHors.contains(live)) {
