@@ -17,9 +17,6 @@ namespace horgrid {
 namespace {
 
 constexpr std::uint32_t kAmbiguous = std::numeric_limits<std::uint32_t>::max();
-// The filter looks up a k-mer's last bases first, in a table small enough for
-// the processor's second-level cache.
-constexpr int kTailBases = 11;
 
 // The codes of the k-mers of `bases` (a circle when `circle`).
 std::vector<std::uint32_t> Codes(const std::string& bases, int k, bool circle) {
@@ -387,15 +384,11 @@ SatelliteTable::SatelliteTable(const std::vector<SatelliteReference>& references
         const auto label = static_cast<std::size_t>(std::find(labels_.begin(), labels_.end(), reference.label) - labels_.begin());
         periods_[label].push_back(static_cast<int>(reference.sequence.size()));
     }
-    const int tail = std::min(k, kTailBases);
-    tailMask_ = (std::uint32_t{1} << (2 * tail)) - 1;
     bits_.assign((std::size_t{1} << (2 * k)) / 64, 0);
-    tails_.assign((std::size_t{1} << (2 * tail)) / 64, 0);
     for (const std::uint64_t entry : entries) {
         if (static_cast<std::uint32_t>(entry) == kAmbiguous) continue;
         const auto code = static_cast<std::uint32_t>(entry >> 32);
         bits_[code >> 6] |= std::uint64_t{1} << (code & 63);
-        tails_[(code & tailMask_) >> 6] |= std::uint64_t{1} << (code & tailMask_ & 63);
         values_.push_back(static_cast<std::uint32_t>(entry));
     }
     before_.assign(bits_.size(), 0);
@@ -404,8 +397,6 @@ SatelliteTable::SatelliteTable(const std::vector<SatelliteReference>& references
 }
 
 std::uint32_t SatelliteTable::Find(std::uint32_t code) const {
-    const std::uint32_t tail = code & tailMask_;
-    if (!((tails_[tail >> 6] >> (tail & 63)) & 1)) return kNoHit;
     const std::uint64_t word = bits_[code >> 6];
     if (!((word >> (code & 63)) & 1)) return kNoHit;
     // The rank of the code among the table's codes: its value's index.

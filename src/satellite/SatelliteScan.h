@@ -26,10 +26,11 @@
 // The strand is the one of most hits (hits on the reference's own strand count
 // for +).
 //
-// Cost: one look-up per base in a bit table of the k-mers' last 11 bases, a
-// second in the one of whole k-mers where it hits, and a hit's value found by
-// its rank in that table (a count per 64 k-mers and a popcount); memory per
-// window, not per base.
+// Cost: one look-up per base in a bit table of the k-mers (4^k bits; a first
+// look-up of their last 11 bases let half of all k-mers through, and its
+// branch cost more than it saved), and a hit's value found by its rank in
+// that table (a count per 64 k-mers and a popcount); memory per window, not
+// per base.
 
 #include <cstddef>
 #include <cstdint>
@@ -89,9 +90,7 @@ private:
     std::vector<std::string> labels_;
     std::vector<bool> whole_;
     std::vector<std::vector<int>> periods_;
-    std::uint32_t tailMask_ = 0;
     std::vector<std::uint64_t> bits_;     // every k-mer of one label
-    std::vector<std::uint64_t> tails_;    // their last bases
     std::vector<std::uint32_t> before_;   // per word of bits_: the k-mers in the words before it
     std::vector<std::uint32_t> values_;   // the value of each k-mer of bits_, in code order
 };
