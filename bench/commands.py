@@ -185,11 +185,47 @@ CHRY = os.path.join("chm13_chrY", "chrY_9586662_11690972.fa.gz")
 REAL_DATA = os.environ.get("HORGRID_REAL_DATA") or os.path.join(SOURCE, "bench", "data")
 
 
+def turned(sequence):
+    return sequence[::-1].translate(str.maketrans("ACGT", "TGCA"))
+
+
+def plant_array(work, rng):
+    """A 3 Mb CEN180-like array that no template fits: a random 178-bp unit, eight families 6 %
+    from it, copies 2-6 % from their family; in its middle 450 kb of an old array 30 % from the
+    unit in its own three-monomer order (copies 8-12 % from their family), in blocks of 20 copies
+    of which four in five are reverse."""
+    unit = "".join(rng.choice("ACGT") for _ in range(178))
+    live = [mutate(unit, 0.06, rng) for _ in range(8)]
+    old = mutate(unit, 0.30, rng)
+    ancient = [mutate(old, 0.06, rng) for _ in range(3)]
+    parts = []
+
+    def lay(bases):
+        while sum(len(p) for p in parts) < bases:
+            parts.append(mutate(rng.choice(live), rng.uniform(0.02, 0.06), rng))
+
+    lay(1275000)
+    for block in range(450000 // (20 * 178)):
+        copies = "".join(mutate(ancient[k % 3], rng.uniform(0.08, 0.12), rng) for k in range(20))
+        parts.append(copies if block % 5 == 4 else turned(copies))
+    lay(3000000)
+    array = "".join(parts)[:3000000]
+    path = os.path.join(work, "plant3M.fa")
+    with open(path, "w") as out:
+        out.write(">plant3M\n")
+        for start in range(0, len(array), 60):
+            out.write(array[start:start + 60] + "\n")
+    return path
+
+
 def infer(binary, path):
-    """horgrid-tools infer, two threads, default templates, on the same array and on the real chrY
-    region (targets < 30 s wall, < 1 GB)."""
+    """horgrid-tools infer, two threads, default templates, on the same array, on a 3 Mb
+    CEN180-like array (the de novo route) and on the real chrY region (targets < 30 s wall,
+    < 1 GB)."""
     tools = os.path.join(os.path.dirname(binary), "horgrid-tools")
-    cases = [("the same array", path, "infer3M")]
+    cases = [("the same array", path, "infer3M"),
+             ("a 3 Mb CEN180-like array (de novo)", plant_array(os.path.dirname(path), random.Random(11)),
+              "inferPlant")]
     region = os.path.join(REAL_DATA, CHRY)
     if os.path.exists(region):
         copy = os.path.join(os.path.dirname(path), "chrY_region.fa.gz")

@@ -119,10 +119,11 @@ std::uint64_t TurnedCode(std::uint64_t code, std::size_t k) {
 
 // Where one record's sequence turns to the other strand: every k-mer whose
 // reverse complement ended less than `period` before it votes for the point
-// the two mirror about (twice its position, so half bases count); the point
-// with the most votes within +-2 bases and their count.
-std::pair<std::size_t, std::size_t> StrongestSwitch(const std::string& sequence, std::size_t period,
-                                                    std::size_t k, std::vector<std::uint32_t>& last) {
+// the two mirror about (twice its position, so half bases count); the points
+// with at least `minVotes` votes within +-2 bases (the best of each cluster),
+// in position order.
+std::vector<std::size_t> StrandSwitches(const std::string& sequence, std::size_t period, std::size_t k,
+                                        std::size_t minVotes, std::vector<std::uint32_t>& last) {
     std::fill(last.begin(), last.end(), 0);
     std::vector<std::uint64_t> doubled;  // twice the mirror points
     ForEachKmer(sequence, k, [&](std::size_t i, std::uint64_t code) {
@@ -133,29 +134,43 @@ std::pair<std::size_t, std::size_t> StrongestSwitch(const std::string& sequence,
         last[code] = static_cast<std::uint32_t>(i + 1);
     });
     std::sort(doubled.begin(), doubled.end());
-    std::pair<std::size_t, std::size_t> best{0, 0};
+    std::vector<std::pair<std::uint64_t, std::size_t>> found;  // twice the point, votes
     for (std::size_t a = 0, b = 0; b < doubled.size(); ++b) {
         while (doubled[b] - doubled[a] > 8) ++a;
-        if (b + 1 - a > best.second)
-            best = {static_cast<std::size_t>((doubled[a] + doubled[b]) / 4), b + 1 - a};
+        const std::size_t votes = b + 1 - a;
+        if (votes < minVotes) continue;
+        const std::uint64_t point = (doubled[a] + doubled[b]) / 2;
+        if (!found.empty() && point - found.back().first <= 16) {
+            if (votes > found.back().second) found.back() = {point, votes};
+        } else {
+            found.emplace_back(point, votes);
+        }
     }
-    return best;
+    std::vector<std::size_t> points;
+    for (const auto& [point, votes] : found) points.push_back(static_cast<std::size_t>(point / 2));
+    return points;
 }
 
-// Moves the start of `result` to the strongest strand switch of the records
-// when at least an eighth of a period's k-mers mirror there: copies turned
-// one by one turn at their ends, so one period from there is one whole copy.
+// Moves the start of `result` to the strand switch nearest to it in its
+// record, where at least an eighth of a period's k-mers mirror: copies turned
+// one by one turn at their ends, so the period beside the switch, on the side
+// of the densest stretch, is one whole copy like the densest stretch's.
 void StartAtSwitch(const std::vector<std::string>& sequences, const TandemPeriodSettings& settings,
                    std::vector<std::uint32_t>& last, TandemPeriod& result) {
-    std::size_t votes = result.period / 8;
-    for (std::size_t r = 0; r < sequences.size(); ++r) {
-        if (sequences[r].size() < result.period) continue;
-        const auto [at, count] = StrongestSwitch(sequences[r], result.period, settings.k, last);
-        if (count <= votes) continue;
-        votes = count;
-        result.record = r;
-        result.start = std::min(at, sequences[r].size() - result.period);
-    }
+    const std::string& sequence = sequences[result.record];
+    if (sequence.size() < result.period) return;
+    const std::vector<std::size_t> points = StrandSwitches(sequence, result.period, settings.k,
+                                                           std::max<std::size_t>(1, result.period / 8), last);
+    const auto distance = [&](std::size_t point) {
+        return point > result.start ? point - result.start : result.start - point;
+    };
+    const auto nearest = std::min_element(points.begin(), points.end(), [&](std::size_t a, std::size_t b) {
+        return distance(a) < distance(b);
+    });
+    if (nearest == points.end()) return;
+    const std::size_t at =
+        *nearest >= result.start && *nearest >= result.period ? *nearest - result.period : *nearest;
+    result.start = std::min(at, sequence.size() - result.period);
 }
 
 }  // namespace

@@ -38,11 +38,12 @@ struct TandemPeriod {
 // votes) between minPeriod and maxPeriod, or a whole fraction of it (1/2 ...
 // 1/6) that holds at least a third of those votes (summed over +-2 %), so a
 // dimer of the repeat does not hide its monomer. `start` is the middle of the
-// stretch of 10 periods where most k-mers vote for the period, or, where the
-// sequence turns to the other strand with at least an eighth of a period's
-// k-mers mirrored about one point (within +-2 bases, mirror and k-mer less
-// than a period apart), the strongest such point: a copy turned on its own
-// turns at its ends, so a period from there is a whole copy.
+// stretch of 10 periods where most k-mers vote for the period, moved to the
+// nearest point in its record where the sequence turns to the other strand
+// (at least an eighth of a period's k-mers mirrored about it within +-2 bases,
+// mirror and k-mer less than a period apart), the period beside it on the
+// side of the densest stretch: a copy turned on its own turns at its ends, so
+// that period is one whole copy.
 TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences,
                               const TandemPeriodSettings& settings = {});
 
