@@ -78,7 +78,8 @@ install: build
 
 # Engine pairs per second against the plain algorithm and edlib, the
 # decomposition kernels, decompose and annotate on 1 and 2 threads on one
-# 3 Mb record (bench/record_threads.py), then whole
+# 3 Mb record (bench/record_threads.py), annotate per base against decompose
+# with the array's own HOR monomers (bench/annotate_ratio.py), then whole
 # commands on generated arrays (bench/commands.py), the k-mer identity of
 # sequence windows against their alignment identity and ModDotPlot's matrix
 # (bench/WindowIdentityBench.cpp) and dotplot from FASTA on 1 and 10 Mb
@@ -93,6 +94,8 @@ bench: setup
 	./$(BUILD_BENCH)/bench/horgrid_bench
 	./$(BUILD_BENCH)/bench/horgrid_decompose_bench
 	python3 bench/record_threads.py $(BUILD_BENCH)/horgrid-tools $(BUILD_BENCH)/bench-data
+	@if [ -d $(REAL_DATA) ]; then python3 bench/annotate_ratio.py $(BUILD_BENCH)/horgrid-tools $(BUILD_BENCH)/bench-data --data $(REAL_DATA); \
+	else echo "annotate against decompose: skipped, no $(REAL_DATA)"; fi
 	python3 bench/commands.py $(BUILD_BENCH)/horgrid $(BUILD_BENCH)/bench-data
 	./$(BUILD_BENCH)/bench/horgrid_window_identity_bench
 	python3 bench/dotplot_scale.py $(BUILD_BENCH)/horgrid-tools $(BUILD_BENCH)/bench-data
