@@ -11,6 +11,7 @@
 
 #include "InferTestArray.h"
 #include "decompose/MonomerSet.h"
+#include "infer/HorColumns.h"
 #include "infer/Inference.h"
 #include "infer/TandemPeriod.h"
 #include "seqio/SequenceReader.h"
@@ -190,6 +191,46 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
                 EXPECT_NE(nearest[j], nearest[k]) << label << ": " << j << " and " << k << " merged";
         }
         EXPECT_EQ(inference.hor.unit.size(), types.size()) << label;
+    }
+}
+
+// The junction monomer of a HOR variant (A B C D beside A C' D, C' one base
+// from C past the ends; a few copies hold C itself there, as in CHM13 chr18)
+// stands in C's column but only at the junction: it is a monomer of its own,
+// although its one base does not tell every copy apart; a variant standing in
+// place (C with one base changed in copies A B C' D) is not.
+TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
+    for (const bool junction : {true, false}) {
+        std::mt19937_64 random(61);
+        const std::string ancestor = reference::RandomSequence(random, 171);
+        const std::vector<std::string> types = TestTypes(random, ancestor, 4);
+        std::string variant = types[2];
+        variant[90] = variant[90] == 'A' ? 'C' : 'A';
+        std::vector<ColumnSegment> segments;
+        const auto run = [&](const std::vector<std::string>& monomers, const std::vector<std::size_t>& typed) {
+            for (std::size_t k = 0; k < monomers.size(); ++k) {
+                segments.push_back({typed[k], k == 0 ? ColumnSegment::kNone : segments.size() - 1,
+                                    ColumnSegment::kNone, reference::Mutate(random, monomers[k], 0.01)});
+                if (k > 0) segments[segments.size() - 2].after = segments.size() - 1;
+            }
+        };
+        std::uniform_real_distribution<double> roll(0.0, 1.0);
+        for (int copy = 0; copy < 90; ++copy) {
+            if (copy % 3 != 0) {
+                run(types, {0, 1, 2, 3});
+            } else if (junction) {
+                run({types[0], roll(random) < 0.1 ? types[2] : variant, types[3]}, {0, 2, 3});
+            } else {
+                run({types[0], types[1], variant, types[3]}, {0, 1, 2, 3});
+            }
+        }
+        const std::vector<std::string> revised = ReviseByColumn(segments, types, {0, 1, 2, 3}, 3, 1000, 1);
+        if (junction) {
+            ASSERT_EQ(revised.size(), 5u);
+            EXPECT_LT(PercentApart(revised[4], variant), 1);
+        } else {
+            EXPECT_TRUE(revised.empty());
+        }
     }
 }
 

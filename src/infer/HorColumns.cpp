@@ -66,6 +66,9 @@ bool CarriesDonor(std::string_view variant, std::string_view own, std::string_vi
 namespace {
 
 constexpr std::size_t kNone = ColumnSegment::kNone;
+// Where a segment's neighbours stand: in the columns before and after its
+// own, one of them elsewhere (the junction of a HOR variant), or unknown.
+constexpr char kUnplaced = 0, kInPlace = 1, kAtJunction = 2;
 
 // The column of every segment: unit monomers used once stand in their column;
 // segments of monomers outside the unit take the column their neighbours in
@@ -221,9 +224,11 @@ public:
     }
 
     // The variants among `members` (ascending indexes into the sample), as
-    // consensuses (see ReviseByColumn).
+    // consensuses (see ReviseByColumn); `placement` tells for every segment
+    // whether its neighbours stand in place, at a junction, or are unknown.
     std::vector<std::string> Variants(const std::vector<std::size_t>& members, const std::string& consensus,
-                                      const std::vector<std::string>& donors) const;
+                                      const std::vector<std::string>& donors,
+                                      const std::vector<char>& placement) const;
 
 private:
     struct Side {
@@ -260,7 +265,8 @@ private:
 };
 
 std::vector<std::string> Column::Variants(const std::vector<std::size_t>& members, const std::string& consensus,
-                                          const std::vector<std::string>& donors) const {
+                                          const std::vector<std::string>& donors,
+                                          const std::vector<char>& placement) const {
     std::vector<std::string> bases;
     for (const std::size_t k : members) bases.push_back(AlignedBases(views_[sample_[k]], consensus));
     const std::vector<std::vector<std::size_t>> carriers = Carriers(bases, consensus, minCount_);
@@ -288,7 +294,7 @@ std::vector<std::string> Column::Variants(const std::vector<std::size_t>& member
             ++sites;
             for (const std::size_t k : carriers[s]) ++held[k];
         }
-        if (sites < 2) continue;
+        if (sites == 0) continue;
         std::vector<std::size_t> variant;  // indexes into `members`
         std::vector<std::size_t> rest;
         for (std::size_t k = 0; k < members.size(); ++k) (2 * held[k] >= sites ? variant : rest).push_back(k);
@@ -305,15 +311,35 @@ std::vector<std::string> Column::Variants(const std::vector<std::size_t>& member
             second = std::max(second, std::min(best, carried));
             best = std::max(best, carried);
         }
-        const bool hybrid = best >= 3 && 5 * best >= 4 * sites && best > second;
-        if (!hybrid) continue;
         const auto segmentsOf = [&](const std::vector<std::size_t>& of) {
             std::vector<std::size_t> found;
             for (const std::size_t k : of) found.push_back(sample_[members[k]]);
             return found;
         };
+        // Or the junction monomer of a HOR variant that holds a fifth as many
+        // copies as the rest of the column: four in five of its copies stand
+        // at the junction, four in five of the others in place.
+        const auto atJunction = [&](const std::vector<std::size_t>& of) {
+            std::size_t placed = 0;
+            std::size_t junction = 0;
+            for (const std::size_t i : segmentsOf(of)) {
+                placed += placement[i] != kUnplaced;
+                junction += placement[i] == kAtJunction;
+            }
+            return std::pair{placed > 0 && 5 * junction >= 4 * placed, 5 * junction <= placed};
+        };
+        // One base is enough there (S2C18H1L's 3/7 differs from 7 by one
+        // base past the ends); elsewhere a variant needs two.
+        const bool mosaic = sites >= 2 && best >= 3 && 5 * best >= 4 * sites && best > second;
+        const bool junction =
+            5 * variant.size() >= rest.size() && atJunction(variant).first && atJunction(rest).second;
+        if (!mosaic && !junction) continue;
+        // Where the copies' places tell the variant apart, its bases need
+        // not tell every copy apart as well.
         const Group a = Summarised(segmentsOf(variant));
-        if (SeparateColumns(a, Summarised(segmentsOf(rest)), views_)) variants.push_back(a.consensus);
+        const Group b = Summarised(segmentsOf(rest));
+        if (a.consensus != b.consensus && (junction || SeparateColumns(a, b, views_)))
+            variants.push_back(a.consensus);
     }
     return variants;
 }
@@ -398,6 +424,14 @@ std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segmen
     }
     std::vector<std::string_view> views;
     for (const ColumnSegment& s : segments) views.push_back(s.piece);
+    std::vector<char> placement(segments.size(), kUnplaced);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const auto [left, right] = Sides(segments, column, i, size);
+        if (column[i] == kNone || left == kNone || right == kNone) continue;
+        placement[i] = left == column[i] && right == column[i] ? kInPlace
+                       : left == column[i] || right == column[i] ? kAtJunction
+                                                                  : kUnplaced;
+    }
     std::vector<std::size_t> into(types);  // the monomer each one joins
     std::iota(into.begin(), into.end(), 0);
     std::vector<std::vector<std::string>> variants(size);
@@ -437,7 +471,7 @@ std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segmen
         for (std::size_t d = 0; d < size; ++d) {
             if (unit[d] != own) donors.push_back(monomers[unit[d]]);
         }
-        variants[c] = at.Variants(members, consensus, donors);
+        variants[c] = at.Variants(members, consensus, donors, placement);
     });
     bool changed = false;
     std::vector<std::string> revised;

@@ -45,9 +45,14 @@ bool CarriesDonor(std::string_view variant, std::string_view own, std::string_vi
 // `minCount` and a twentieth of up to 400 members aligned to the consensus)
 // carry instead of the consensus base, and that travel together (four in five
 // of the carriers of each carry the other), mark a variant of the position;
-// its carriers become a monomer of their own when they and the rest separate
-// (SeparateColumns) and their copies' neighbours do not (a variant that stands
-// in some copies, such as a hybrid of two positions, and no layer).
+// its carriers become a monomer of their own when they are a mosaic of the
+// column and one other (CarriesDonor's test on two sites or more) and they
+// and the rest separate (SeparateColumns), or when they hold a fifth as many
+// copies as the rest and stand at the junction of a HOR variant (four in five
+// of them with one neighbour in place and the other another column's, four in
+// five of the rest in place): one base tells such a junction monomer (3/7 of
+// S2C18H1L) from its position, and its copies' places tell it from a layer.
+// A monomer that stands at a junction never joins the column as a layer.
 std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segments,
                                         const std::vector<std::string>& monomers,
                                         const std::vector<std::size_t>& unit, std::size_t minCount,
