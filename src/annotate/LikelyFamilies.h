@@ -36,7 +36,7 @@ namespace horgrid {
 // classes on average; a margin of 20 lost 2 of 2,248 monomers on chrY, blocks
 // of two 171-base cells needed a margin of 48 and lost one of the 5,020.
 struct LikelyFamilySettings {
-    int k = 8;                    // 6 to 12
+    int k = 8;                    // 6 to 10 (a table of 16 * 4^k bytes)
     std::size_t cell = 43;        // bases
     std::size_t blockCells = 4;   // cells a block
     std::uint32_t margin = 24;    // hits below the block's best class's
