@@ -61,7 +61,7 @@ std::vector<TypeRun> LikelyFamilies::Runs(std::string_view bases) const {
     const std::vector<Mask> votes = BlockVotes(bases);
     const std::size_t cells = (bases.size() + settings_.cell - 1) / settings_.cell;
     const std::size_t span = cells - votes.size() + 1;
-    // Cell c: the blocks overlapping cells c - 1 ... c + 1.
+    // Cell c: the blocks overlapping cell c or c + 1.
     std::vector<Mask> allowed(cells, Mask{});
     std::vector<char> open(cells, 0);  // every class allowed
     for (std::size_t c = 0; c < cells; ++c) {

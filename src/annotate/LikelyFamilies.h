@@ -23,7 +23,7 @@ namespace horgrid {
 // oriented class has at least `minHits` hits a kilobase takes every oriented
 // class with at most `margin` hits fewer; a block of random or other
 // satellite sequence takes none. A cell allows the oriented classes taken by
-// the blocks that overlap it or its neighbour cells. Every class is allowed
+// the blocks that overlap it or the next cell. Every class is allowed
 // in the cells within `edgeCells` of a cell that no such block gives any and
 // of either end: there the alpha satellite ends, and the segment after its
 // last monomer (or before its first) may take any class, which moves that
