@@ -197,39 +197,46 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
 // The junction monomer of a HOR variant (A B C D beside A C' D, C' one base
 // from C past the ends; a few copies hold C itself there, as in CHM13 chr18)
 // stands in C's column but only at the junction: it is a monomer of its own,
-// although its one base does not tell every copy apart; a variant standing in
-// place (C with one base changed in copies A B C' D) is not.
+// although its one base does not tell every copy apart. Not so a variant
+// standing in place (copies A B C' D), nor one that follows a junction
+// monomer already of its own (copies A H D', H outside the unit): only
+// neighbours in the unit place a copy.
 TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
-    for (const bool junction : {true, false}) {
+    enum class Layout { Junction, InPlace, AfterHybrid };
+    for (const Layout layout : {Layout::Junction, Layout::InPlace, Layout::AfterHybrid}) {
         std::mt19937_64 random(61);
         const std::string ancestor = reference::RandomSequence(random, 171);
-        const std::vector<std::string> types = TestTypes(random, ancestor, 4);
-        std::string variant = types[2];
-        variant[90] = variant[90] == 'A' ? 'C' : 'A';
+        std::vector<std::string> types = TestTypes(random, ancestor, 5);  // the fifth is H
+        const auto changed = [](std::string monomer) {
+            monomer[90] = monomer[90] == 'A' ? 'C' : 'A';
+            return monomer;
+        };
         std::vector<ColumnSegment> segments;
         const auto run = [&](const std::vector<std::string>& monomers, const std::vector<std::size_t>& typed) {
-            for (std::size_t k = 0; k < monomers.size(); ++k) {
-                segments.push_back({typed[k], k == 0 ? ColumnSegment::kNone : segments.size() - 1,
-                                    ColumnSegment::kNone, reference::Mutate(random, monomers[k], 0.01)});
-                if (k > 0) segments[segments.size() - 2].after = segments.size() - 1;
+            for (std::size_t k = 0; k < monomers.size(); ++k) {  // one run of all copies
+                const std::size_t before = segments.empty() ? ColumnSegment::kNone : segments.size() - 1;
+                segments.push_back({typed[k], before, ColumnSegment::kNone, reference::Mutate(random, monomers[k], 0.01)});
+                if (before != ColumnSegment::kNone) segments[before].after = segments.size() - 1;
             }
         };
         std::uniform_real_distribution<double> roll(0.0, 1.0);
         for (int copy = 0; copy < 90; ++copy) {
             if (copy % 3 != 0) {
-                run(types, {0, 1, 2, 3});
-            } else if (junction) {
-                run({types[0], roll(random) < 0.1 ? types[2] : variant, types[3]}, {0, 2, 3});
+                run({types[0], types[1], types[2], types[3]}, {0, 1, 2, 3});
+            } else if (layout == Layout::Junction) {
+                run({types[0], roll(random) < 0.1 ? types[2] : changed(types[2]), types[3]}, {0, 2, 3});
+            } else if (layout == Layout::InPlace) {
+                run({types[0], types[1], changed(types[2]), types[3]}, {0, 1, 2, 3});
             } else {
-                run({types[0], types[1], variant, types[3]}, {0, 1, 2, 3});
+                run({types[0], types[4], changed(types[3])}, {0, 4, 3});
             }
         }
         const std::vector<std::string> revised = ReviseByColumn(segments, types, {0, 1, 2, 3}, 3, 1000, 1);
-        if (junction) {
-            ASSERT_EQ(revised.size(), 5u);
-            EXPECT_LT(PercentApart(revised[4], variant), 1);
+        if (layout == Layout::Junction) {
+            ASSERT_EQ(revised.size(), 6u);
+            EXPECT_LT(PercentApart(revised[5], changed(types[2])), 1);
         } else {
-            EXPECT_TRUE(revised.empty());
+            EXPECT_TRUE(revised.empty()) << static_cast<int>(layout);
         }
     }
 }

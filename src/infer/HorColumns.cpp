@@ -424,9 +424,15 @@ std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segmen
     }
     std::vector<std::string_view> views;
     for (const ColumnSegment& s : segments) views.push_back(s.piece);
+    // Placed by neighbours of unit monomers only: a neighbour outside the unit
+    // (the hybrid of a junction itself) has no column of its own.
+    std::vector<std::size_t> unitColumn(segments.size(), kNone);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        if (std::find(unit.begin(), unit.end(), segments[i].type) != unit.end()) unitColumn[i] = column[i];
+    }
     std::vector<char> placement(segments.size(), kUnplaced);
     for (std::size_t i = 0; i < segments.size(); ++i) {
-        const auto [left, right] = Sides(segments, column, i, size);
+        const auto [left, right] = Sides(segments, unitColumn, i, size);
         if (column[i] == kNone || left == kNone || right == kNone) continue;
         placement[i] = left == column[i] && right == column[i] ? kInPlace
                        : left == column[i] || right == column[i] ? kAtJunction
