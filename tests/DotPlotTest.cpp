@@ -16,15 +16,20 @@
 namespace horgrid::test {
 namespace {
 
-// Related, unrelated, empty and long sequences.
+// Related, unrelated, empty and long sequences; long copies of one type
+// 1 % and 20 % apart (HOR copies: distances within the first limit of the
+// banded engine and far beyond it).
 std::vector<std::string> MixedSequences(std::size_t count, std::mt19937_64& random) {
     const std::string type = reference::RandomSequence(random, 60);
+    const std::string longType = reference::RandomSequence(random, 1800);
     std::vector<std::string> sequences;
     for (std::size_t k = 0; k < count; ++k) {
         if (k % 5 == 1)
             sequences.emplace_back();
         else if (k % 7 == 3)
             sequences.push_back(reference::RandomSequence(random, 2500 + k));
+        else if (k % 4 == 0)
+            sequences.push_back(reference::Mutate(random, longType, k % 8 == 0 ? 0.01 : 0.2));
         else if (k % 2 == 0)
             sequences.push_back(reference::Mutate(random, type, 0.1));
         else

@@ -5,27 +5,70 @@
 
 #include "common/Parallel.h"
 #include "sequence/LevenshteinBatch.h"
+#include "sequence/LevenshteinEngine.h"
 
 namespace horgrid {
 
 namespace {
 
+// Rows of records longer than this run on the banded engine, shorter ones on
+// the batch. The batch computes every cell of a column, eight sequences at a
+// time; the band only the diagonals the distance can reach, which for HOR
+// copies a few percent apart is a small part of a column of 16 words or more.
+constexpr std::size_t kBandedLength = 1024;
+// The first limit of a pair: the distance of the row's previous pair and a
+// quarter more, at least this much above the length difference.
+constexpr std::uint32_t kFirstMargin = 32;
+
 // What one thread keeps between the pixel rows it computes.
 struct Scratch {
     std::optional<LevenshteinBatch> batch;  // built on the thread's first row
+    LevenshteinEngine engine;
     std::vector<std::uint32_t> distances;
 };
+
+// The exact distance of the engine's pattern (length m) and `text`: the
+// bounded distance with a limit that doubles until the distance is within it
+// (it is exact then). Only the cost depends on `guess`, never the result.
+std::uint32_t DoublingDistance(LevenshteinEngine& engine, std::size_t m, std::string_view text,
+                               std::uint32_t guess) {
+    const std::size_t longer = std::max(m, text.size());
+    const std::size_t difference = longer - std::min(m, text.size());
+    std::size_t limit = std::max<std::size_t>(guess + guess / 4, difference + kFirstMargin);
+    for (;;) {
+        limit = std::min(limit, longer);
+        const std::uint32_t distance = engine.DistanceToAtMost(text, static_cast<std::uint32_t>(limit));
+        if (distance <= limit || limit == longer) return distance;
+        limit *= 2;
+    }
+}
+
+// out[k] = distance(sequence(i), sequence(i + k)) for i + k < n.
+void RowDistances(std::size_t i, std::size_t n, Scratch& own) {
+    LevenshteinBatch& batch = *own.batch;
+    const std::string_view text = batch.sequence(i);
+    if (text.size() <= kBandedLength) {
+        batch.Distances(text, i, n, own.distances.data());
+        return;
+    }
+    own.engine.SetPattern(text);
+    std::uint32_t previous = 0;
+    for (std::size_t j = i; j < n; ++j) {
+        previous = DoublingDistance(own.engine, text.size(), batch.sequence(j), previous);
+        own.distances[j - i] = previous;
+    }
+}
 
 // Adds the pairs (i, j >= i) of every record i of pixel row `row` to that
 // row's sums, pixels row ... side - 1. A pair inside the diagonal pixel stands
 // for (i, j) and (j, i) and counts twice there.
-void SumPixelRow(const IdentityGrid& grid, std::size_t row, LevenshteinBatch& batch,
-                 std::vector<std::uint32_t>& distances, double* sums) {
+void SumPixelRow(const IdentityGrid& grid, std::size_t row, Scratch& own, double* sums) {
     const std::size_t n = grid.records;
+    const LevenshteinBatch& batch = *own.batch;
     for (std::size_t i = grid.FirstRecord(row); i < grid.FirstRecord(row + 1); ++i) {
         const std::string_view text = batch.sequence(i);
-        batch.Distances(text, i, n, distances.data());
-        const auto d = [&](std::size_t j) { return distances[j - i]; };  // distance(i, j)
+        RowDistances(i, n, own);
+        const auto d = [&](std::size_t j) { return own.distances[j - i]; };  // distance(i, j)
         double diagonal = PairIdentity(0, text.size(), text.size());
         for (std::size_t j = i + 1; j < grid.FirstRecord(row + 1); ++j)
             diagonal += 2 * PairIdentity(d(j), text.size(), batch.sequence(j).size());
@@ -65,7 +108,7 @@ IdentityGrid ComputeIdentityGrid(const std::vector<std::string_view>& sequences,
             own.batch.emplace(sequences);
             own.distances.resize(sequences.size());
         }
-        SumPixelRow(grid, row, *own.batch, own.distances, &grid.identity[row * side]);
+        SumPixelRow(grid, row, own, &grid.identity[row * side]);
     });
 
     // Means, and the lower triangle as the mirror of the upper one.
