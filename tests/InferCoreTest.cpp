@@ -125,12 +125,13 @@ TEST(InferConsensus, IndelsInMembersDoNotShiftColumns) {
 }
 
 TEST(InferClusters, LeadersAndNearestMembers) {
-    // Two families 40 % apart; members 1 edit from their family.
-    const std::vector<std::string> sequences = {"AAAAAAAAAA", "CCCCAAAAAA", "AAAAAAAAAT", "CCCCAAAAAT",
-                                                "AAAAAAAAGA", "CCCCAAAAGA", "GGGGGGGGGG"};
+    // Two families 40 % apart; members 1 edit from their family; exact
+    // repeats (7, 8) join their first copy's group.
+    const std::vector<std::string> sequences = {"AAAAAAAAAA", "CCCCAAAAAA", "AAAAAAAAAT", "CCCCAAAAAT", "AAAAAAAAGA",
+                                                "CCCCAAAAGA", "GGGGGGGGGG", "CCCCAAAAAT", "GGGGGGGGGG"};
     const std::vector<std::string_view> views(sequences.begin(), sequences.end());
-    const auto groups = LeaderClusters(views, {0, 1, 2, 3, 4, 5, 6}, 15, 2);
-    const std::vector<std::vector<std::size_t>> expected = {{0, 2, 4}, {1, 3, 5}, {6}};
+    const auto groups = LeaderClusters(views, {0, 1, 2, 3, 4, 5, 6, 7, 8}, 15, 2);
+    const std::vector<std::vector<std::size_t>> expected = {{0, 2, 4}, {1, 3, 5, 7}, {6, 8}};
     EXPECT_EQ(groups, expected);
     // Leaders from a sample of three (0, 2, 4): the members of the other
     // families lie beyond every leader and join no group.

@@ -57,6 +57,8 @@ TEST(NearestSequences, MatchesTheLeastOfAllDistances) {
     texts.push_back(RandomSequence(random, 90, "ACGT"));
     texts.push_back(RandomSequence(random, 171, "ACGTNacgt"));
     texts.push_back("");
+    texts.push_back(texts[3]);  // repeats, measured once
+    texts.push_back(texts[7]);
     Check(set, texts);
 
     // A tie in a group compared later (its bound, the length difference, is

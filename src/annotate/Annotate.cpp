@@ -17,6 +17,7 @@
 #include "decompose/ChunkedDecompose.h"
 #include "infer/LeaderClusters.h"
 #include "sequence/EditDistance.h"
+#include "sequence/DistinctSequences.h"
 #include "sequence/LevenshteinBatch.h"
 
 namespace horgrid {
@@ -28,15 +29,21 @@ std::vector<std::uint32_t> AllDistances(const std::vector<std::string_view>& tex
                                         const std::vector<MonomerType>& set, unsigned threads) {
     std::vector<std::string_view> views;
     for (const MonomerType& type : set) views.push_back(type.sequence);
-    std::vector<std::uint32_t> distances(texts.size() * views.size());
+    const std::size_t width = views.size();
+    // Repeated texts (exact HOR copies) are measured once.
+    const DistinctSequences distinct = FindDistinct(texts);
+    std::vector<std::uint32_t> unique(distinct.sequences.size() * width);
     std::vector<std::unique_ptr<LevenshteinBatch>> batches(std::max(threads, 1u));
     ParallelFor(
-        texts.size(), threads,
+        distinct.sequences.size(), threads,
         [&](std::size_t i, unsigned worker) {
             if (!batches[worker]) batches[worker] = std::make_unique<LevenshteinBatch>(views);
-            batches[worker]->Distances(texts[i], 0, views.size(), distances.data() + i * views.size());
+            batches[worker]->Distances(distinct.sequences[i], 0, width, unique.data() + i * width);
         },
         16);
+    std::vector<std::uint32_t> distances(texts.size() * width);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        std::copy_n(unique.data() + distinct.of[i] * width, width, distances.data() + i * width);
     return distances;
 }
 

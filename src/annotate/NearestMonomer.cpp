@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "common/Parallel.h"
+#include "sequence/DistinctSequences.h"
 #include "sequence/LevenshteinBatch.h"
 
 namespace horgrid {
@@ -90,17 +91,21 @@ std::vector<NearestSequence> NearestSequences(const std::vector<std::string_view
                                               const std::vector<std::string_view>& set, unsigned threads) {
     std::vector<NearestSequence> nearest(texts.size());
     if (set.empty()) return nearest;
+    // Repeated texts (monomers of exact HOR copies) are measured once.
+    const DistinctSequences distinct = FindDistinct(texts);
+    std::vector<NearestSequence> unique(distinct.sequences.size());
     std::vector<KmerCounts> setCounts;
     setCounts.reserve(set.size());
     for (const std::string_view sequence : set) setCounts.push_back(CountKmers(sequence));
     std::vector<Scratch> scratch(std::max(threads, 1u));
     ParallelFor(
-        texts.size(), threads,
+        unique.size(), threads,
         [&](std::size_t i, unsigned worker) {
             if (!scratch[worker].batch) scratch[worker].batch = std::make_unique<LevenshteinBatch>(set);
-            nearest[i] = Nearest(texts[i], set, setCounts, scratch[worker]);
+            unique[i] = Nearest(distinct.sequences[i], set, setCounts, scratch[worker]);
         },
         16);
+    for (std::size_t i = 0; i < texts.size(); ++i) nearest[i] = unique[distinct.of[i]];
     return nearest;
 }
 

@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "common/Parallel.h"
 #include "sequence/DistanceLimit.h"
+#include "sequence/DistinctSequences.h"
 #include "sequence/EditDistance.h"
 #include "sequence/LevenshteinBatch.h"
 
@@ -17,9 +19,15 @@ std::vector<std::vector<std::size_t>> LeaderClusters(const std::vector<std::stri
                                                      unsigned threads, std::size_t sample) {
     std::vector<std::string_view> leaders;
     std::vector<std::uint32_t> limits;
+    // Everything below depends on a sequence's bases only, so repeats are
+    // measured once: a repeat of an earlier candidate is within the limit of
+    // that candidate's leader, or is empty.
+    const DistinctSequences distinct = FindDistinct(sequences);
+    std::vector<char> seen(distinct.sequences.size(), 0);
     const std::size_t candidates = sample > 0 && sample < order.size() ? sample : order.size();
     for (std::size_t k = 0; k < candidates; ++k) {
         const std::size_t index = order[k * order.size() / candidates];
+        if (std::exchange(seen[distinct.of[index]], 1)) continue;
         const std::string_view sequence = sequences[index];
         bool near = false;
         for (std::size_t k = leaders.size(); k-- > 0 && !near;) {
@@ -34,28 +42,35 @@ std::vector<std::vector<std::size_t>> LeaderClusters(const std::vector<std::stri
     std::vector<std::vector<std::size_t>> groups(leaders.size());
     if (leaders.empty()) return groups;
 
-    std::vector<std::ptrdiff_t> nearest(sequences.size(), -1);
+    std::vector<std::size_t> wanted;  // the distinct sequences of `order`, once each
+    std::fill(seen.begin(), seen.end(), 0);
+    for (const std::size_t index : order) {
+        if (!std::exchange(seen[distinct.of[index]], 1)) wanted.push_back(distinct.of[index]);
+    }
+    std::vector<std::ptrdiff_t> nearestOf(distinct.sequences.size(), -1);
     std::vector<std::unique_ptr<LevenshteinBatch>> batches(std::max(threads, 1u));
     std::vector<std::vector<std::uint32_t>> scratch(batches.size(),
                                                     std::vector<std::uint32_t>(leaders.size()));
     ParallelFor(
-        order.size(), threads,
+        wanted.size(), threads,
         [&](std::size_t k, unsigned worker) {
             if (!batches[worker]) batches[worker] = std::make_unique<LevenshteinBatch>(leaders);
             std::vector<std::uint32_t>& distances = scratch[worker];
-            const std::size_t index = order[k];
-            batches[worker]->Distances(sequences[index], 0, leaders.size(), distances.data());
+            const std::string_view sequence = distinct.sequences[wanted[k]];
+            batches[worker]->Distances(sequence, 0, leaders.size(), distances.data());
             std::size_t best = 0;
             for (std::size_t j = 1; j < leaders.size(); ++j) {
                 if (distances[j] < distances[best]) best = j;
             }
             // Without a sample every sequence in `order` but an empty one lies
             // within some leader's limit.
-            if (!sequences[index].empty() && (candidates == order.size() || distances[best] <= limits[best])) {
-                nearest[index] = static_cast<std::ptrdiff_t>(best);
+            if (!sequence.empty() && (candidates == order.size() || distances[best] <= limits[best])) {
+                nearestOf[wanted[k]] = static_cast<std::ptrdiff_t>(best);
             }
         },
         64);
+    std::vector<std::ptrdiff_t> nearest(sequences.size(), -1);
+    for (const std::size_t index : order) nearest[index] = nearestOf[distinct.of[index]];
     for (std::size_t index = 0; index < sequences.size(); ++index) {
         if (nearest[index] >= 0) groups[static_cast<std::size_t>(nearest[index])].push_back(index);
     }
