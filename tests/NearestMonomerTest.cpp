@@ -6,7 +6,7 @@
 
 #include "ReferenceLevenshtein.h"
 #include "SequenceGenerator.h"
-#include "annotate/NearestMonomer.h"
+#include "sequence/NearestSequences.h"
 
 namespace horgrid {
 namespace {

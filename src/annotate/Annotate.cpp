@@ -13,7 +13,7 @@
 #include "annotate/LikelyFamilies.h"
 #include "common/Parallel.h"
 #include "ensemble/CenpB.h"
-#include "annotate/NearestMonomer.h"
+#include "sequence/NearestSequences.h"
 #include "decompose/ChunkedDecompose.h"
 #include "infer/LeaderClusters.h"
 #include "sequence/EditDistance.h"

@@ -12,7 +12,9 @@ namespace horgrid {
 // leader itself. Then every sequence joins its nearest leader (the earliest on
 // ties), on `threads` threads. Returns the groups, one per leader in the order
 // the leaders arose, each listing sequence indices in ascending order.
-// Cost: sequences times leaders bounded distances, plus one batched pass.
+// Cost: distinct sequences times leaders bounded distances (skipped where the
+// 3-mer bound already exceeds the limit), plus one pruned nearest-leader
+// search (NearestSequences); exact repeats are measured once.
 //
 // With `sample` below the length of `order`, only `sample` sequences spread
 // evenly over `order` (in its order) may become leaders, so that diverse input

@@ -1,11 +1,24 @@
 #pragma once
 
 #include <cstddef>
+#include <array>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
 namespace horgrid {
+
+// Counts of the 3-mers of A, C, G and T (upper case only; 3-mers holding any
+// other byte are not counted, which keeps the bound: they are the same for
+// both strings away from an edit).
+using KmerCounts = std::array<std::uint32_t, 64>;
+
+KmerCounts CountKmers(std::string_view bases);
+
+// A lower bound of the edit distance of two strings from their lengths and
+// 3-mer counts: the length difference, and L1 of the counts / 6 (an edit
+// changes at most 3 of a string's 3-mers and adds at most 3).
+std::uint32_t DistanceLowerBound(const KmerCounts& a, std::size_t aLength, const KmerCounts& b, std::size_t bLength);
 
 // A text's nearest sequence of a set: the first of the least edit distance.
 struct NearestSequence {

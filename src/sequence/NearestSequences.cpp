@@ -1,4 +1,4 @@
-#include "annotate/NearestMonomer.h"
+#include "sequence/NearestSequences.h"
 
 #include <algorithm>
 #include <array>
@@ -10,15 +10,6 @@
 #include "sequence/LevenshteinBatch.h"
 
 namespace horgrid {
-
-namespace {
-
-constexpr std::size_t kLanes = batch::kLanes;
-
-// Counts of the 3-mers of A, C, G and T (upper case only; 3-mers holding any
-// other byte are not counted, which keeps the bound: they are the same for
-// both strings away from an edit).
-using KmerCounts = std::array<std::uint16_t, 64>;
 
 KmerCounts CountKmers(std::string_view bases) {
     KmerCounts counts{};
@@ -43,12 +34,16 @@ KmerCounts CountKmers(std::string_view bases) {
     return counts;
 }
 
-std::uint32_t LowerBound(const KmerCounts& a, std::size_t aLength, const KmerCounts& b, std::size_t bLength) {
-    std::uint32_t l1 = 0;
-    for (std::size_t k = 0; k < a.size(); ++k) l1 += static_cast<std::uint32_t>(a[k] > b[k] ? a[k] - b[k] : b[k] - a[k]);
+std::uint32_t DistanceLowerBound(const KmerCounts& a, std::size_t aLength, const KmerCounts& b, std::size_t bLength) {
+    std::uint64_t l1 = 0;
+    for (std::size_t k = 0; k < a.size(); ++k) l1 += a[k] > b[k] ? a[k] - b[k] : b[k] - a[k];
     const std::size_t difference = aLength > bLength ? aLength - bLength : bLength - aLength;
-    return std::max(static_cast<std::uint32_t>(difference), (l1 + 5) / 6);
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(std::max<std::uint64_t>(difference, (l1 + 5) / 6), UINT32_MAX));
 }
+
+namespace {
+
+constexpr std::size_t kLanes = batch::kLanes;
 
 struct Scratch {
     std::unique_ptr<LevenshteinBatch> batch;
@@ -63,7 +58,7 @@ NearestSequence Nearest(std::string_view text, const std::vector<std::string_vie
     scratch.groupBound.assign(groups, UINT32_MAX);
     for (std::size_t j = 0; j < set.size(); ++j) {
         std::uint32_t& bound = scratch.groupBound[j / kLanes];
-        bound = std::min(bound, LowerBound(counts, text.size(), setCounts[j], set[j].size()));
+        bound = std::min(bound, DistanceLowerBound(counts, text.size(), setCounts[j], set[j].size()));
     }
     scratch.order.resize(groups);
     std::iota(scratch.order.begin(), scratch.order.end(), std::size_t{0});
