@@ -131,7 +131,10 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
          1, 6, true, 0.65, 0.012},
         // S3C17H1L-like: 14, 15, 16 7-8 % apart; half the copies are the
         // 14-monomer variant 1 ... 13 16 of their own lineage.
-        {25, 14, 7.5, 2, 0.005, 0.01, true, 150, 0, 0, 0, 0, 0, {}, 12, 14, false, 0.5, 0.008}};
+        {25, 14, 7.5, 2, 0.005, 0.01, true, 150, 0, 0, 0, 0, 0, {}, 12, 14, false, 0.5, 0.008},
+        // The same with a farther lineage (1.5 %): 13 beside the junction
+        // differs from its own copies in the HOR yet is no hybrid of 13 and 15.
+        {26, 14, 7.5, 2, 0.005, 0.01, true, 150, 0, 0, 0, 0, 0, {}, 12, 14, false, 0.5, 0.015}};
     for (const Case& c : cases) {
         std::mt19937_64 random(c.seed);
         const std::string ancestor = reference::RandomSequence(random, 171);

@@ -6,6 +6,7 @@
 #include <numeric>
 #include <optional>
 #include <string_view>
+#include <tuple>
 
 #include "common/Parallel.h"
 #include "infer/GroupConsensus.h"
@@ -69,6 +70,11 @@ constexpr std::size_t kNone = ColumnSegment::kNone;
 // Where a segment's neighbours stand: in the columns before and after its
 // own, one of them elsewhere (the junction of a HOR variant), or unknown.
 constexpr char kUnplaced = 0, kInPlace = 1, kAtJunction = 2;
+struct Placement {
+    char where = kUnplaced;
+    std::size_t across = kNone;  // at a junction: the column the other neighbour gives,
+    bool fromLeft = false;       // the neighbour before the segment (else after it)
+};
 
 // The column of every segment: unit monomers used once stand in their column;
 // segments of monomers outside the unit take the column their neighbours in
@@ -228,7 +234,8 @@ public:
     // whether its neighbours stand in place, at a junction, or are unknown.
     std::vector<std::string> Variants(const std::vector<std::size_t>& members, const std::string& consensus,
                                       const std::vector<std::string>& donors,
-                                      const std::vector<char>& placement) const;
+                                      const std::vector<Placement>& placement,
+                                      const std::vector<std::string>& columns) const;
 
 private:
     struct Side {
@@ -264,9 +271,54 @@ private:
     }
 };
 
+// The junction of a HOR variant where four in five of the `variant` segments
+// stand (one neighbour in place, the other another column's, most of them the
+// same column on the same side) when four in five of the `rest` stand in
+// place; across is kNone otherwise.
+Placement AtJunction(const std::vector<std::size_t>& variant, const std::vector<std::size_t>& rest,
+                     const std::vector<Placement>& placement) {
+    const auto count = [&](const std::vector<std::size_t>& of) {
+        std::size_t placed = 0;
+        std::map<std::pair<std::size_t, bool>, std::size_t> junction;  // column across, side -> segments
+        for (const std::size_t i : of) {
+            placed += placement[i].where != kUnplaced;
+            if (placement[i].where == kAtJunction) ++junction[{placement[i].across, placement[i].fromLeft}];
+        }
+        std::pair<Placement, std::size_t> most{{}, 0};  // junction, segments
+        std::size_t all = 0;
+        for (const auto& [at, n] : junction) {
+            all += n;
+            if (n > most.second) most = {{kAtJunction, at.first, at.second}, n};
+        }
+        return std::tuple{placed, all, most};
+    };
+    const auto [placed, all, most] = count(variant);
+    const auto [restPlaced, restAll, restMost] = count(rest);
+    if (placed == 0 || 5 * all < 4 * placed || 2 * most.second < all || 5 * restAll > restPlaced) return {};
+    return most.first;
+}
+
+// A monomer at a junction is the hybrid of its column (`own`) and the column
+// across (`donor`), whose part it holds on the side the junction lies: where
+// the two differ at three sites or more in that half, it carries the donor's
+// bases (CarriesDonor), else its bases cannot tell and its place decides. A
+// HOR variant with its own line of descent differs at every monomer, the one
+// beside its junction too, at bases of no other column (13 before 16 in
+// S3C17H1L's `1..13 16`, 13 and 15 7 % apart); S2C18H1L's 3/7 stands where
+// 3 and 7 differ by one base, past its left half.
+bool JunctionHybrid(std::string_view variant, std::string_view own, std::string_view donor, bool fromLeft) {
+    const std::string theirs = AlignedBases(donor, own);
+    const std::size_t half = own.size() / 2;
+    std::size_t sites = 0;
+    for (std::size_t site = kEdge; site + kEdge < own.size(); ++site)
+        sites += theirs[site] != own[site] && (site < half) == fromLeft;
+    return sites < 3 || CarriesDonor(variant, own, donor);
+}
+
 std::vector<std::string> Column::Variants(const std::vector<std::size_t>& members, const std::string& consensus,
                                           const std::vector<std::string>& donors,
-                                          const std::vector<char>& placement) const {
+                                          const std::vector<Placement>& placement,
+                                          const std::vector<std::string>& columns) const {
     std::vector<std::string> bases;
     for (const std::size_t k : members) bases.push_back(AlignedBases(views_[sample_[k]], consensus));
     const std::vector<std::vector<std::size_t>> carriers = Carriers(bases, consensus, minCount_);
@@ -317,28 +369,19 @@ std::vector<std::string> Column::Variants(const std::vector<std::size_t>& member
             return found;
         };
         // Or the junction monomer of a HOR variant that holds a fifth as many
-        // copies as the rest of the column: four in five of its copies stand
-        // at the junction, four in five of the others in place.
-        const auto atJunction = [&](const std::vector<std::size_t>& of) {
-            std::size_t placed = 0;
-            std::size_t junction = 0;
-            for (const std::size_t i : segmentsOf(of)) {
-                placed += placement[i] != kUnplaced;
-                junction += placement[i] == kAtJunction;
-            }
-            return std::pair{placed > 0 && 5 * junction >= 4 * placed, 5 * junction <= placed};
-        };
-        // One base is enough there (S2C18H1L's 3/7 differs from 7 by one
-        // base past the ends); elsewhere a variant needs two.
+        // copies as the rest of the column (see AtJunction).
         const bool mosaic = sites >= 2 && best >= 3 && 5 * best >= 4 * sites && best > second;
-        const bool junction =
-            5 * variant.size() >= rest.size() && atJunction(variant).first && atJunction(rest).second;
-        if (!mosaic && !junction) continue;
-        // Where the copies' places tell the variant apart, its bases need
-        // not tell every copy apart as well.
+        const Placement at = 5 * variant.size() >= rest.size()
+                                 ? AtJunction(segmentsOf(variant), segmentsOf(rest), placement)
+                                 : Placement{};
+        if (!mosaic && at.across == kNone) continue;
+        // Where the copies' places tell a hybrid apart, its bases need not
+        // tell every copy apart as well.
         const Group a = Summarised(segmentsOf(variant));
         const Group b = Summarised(segmentsOf(rest));
-        if (a.consensus != b.consensus && (junction || SeparateColumns(a, b, views_)))
+        const bool junction =
+            at.across != kNone && JunctionHybrid(a.consensus, b.consensus, columns[at.across], at.fromLeft);
+        if (a.consensus != b.consensus && (junction || (mosaic && SeparateColumns(a, b, views_))))
             variants.push_back(a.consensus);
     }
     return variants;
@@ -430,14 +473,18 @@ std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segmen
     for (std::size_t i = 0; i < segments.size(); ++i) {
         if (std::find(unit.begin(), unit.end(), segments[i].type) != unit.end()) unitColumn[i] = column[i];
     }
-    std::vector<char> placement(segments.size(), kUnplaced);
+    std::vector<Placement> placement(segments.size());
     for (std::size_t i = 0; i < segments.size(); ++i) {
         const auto [left, right] = Sides(segments, unitColumn, i, size);
         if (column[i] == kNone || left == kNone || right == kNone) continue;
-        placement[i] = left == column[i] && right == column[i] ? kInPlace
-                       : left == column[i] || right == column[i] ? kAtJunction
-                                                                  : kUnplaced;
+        if (left == column[i] && right == column[i]) {
+            placement[i].where = kInPlace;
+        } else if (left == column[i] || right == column[i]) {
+            placement[i] = {kAtJunction, left == column[i] ? right : left, left != column[i]};
+        }
     }
+    std::vector<std::string> columns;  // every column's unit monomer
+    for (const std::size_t type : unit) columns.push_back(monomers[type]);
     std::vector<std::size_t> into(types);  // the monomer each one joins
     std::iota(into.begin(), into.end(), 0);
     std::vector<std::vector<std::string>> variants(size);
@@ -477,7 +524,7 @@ std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segmen
         for (std::size_t d = 0; d < size; ++d) {
             if (unit[d] != own) donors.push_back(monomers[unit[d]]);
         }
-        variants[c] = at.Variants(members, consensus, donors, placement);
+        variants[c] = at.Variants(members, consensus, donors, placement, columns);
     });
     bool changed = false;
     std::vector<std::string> revised;

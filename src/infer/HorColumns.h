@@ -51,7 +51,11 @@ bool CarriesDonor(std::string_view variant, std::string_view own, std::string_vi
 // copies as the rest and stand at the junction of a HOR variant (four in five
 // of them with one neighbour in place and the other another column's, four in
 // five of the rest in place): one base tells such a junction monomer (3/7 of
-// S2C18H1L) from its position, and its copies' places tell it from a layer.
+// S2C18H1L) from its position, and its copies' places tell it from a layer,
+// so long as it is a hybrid of its column and the column across the junction
+// (where the two differ at three sites or more in the half the junction lies
+// on, it carries the latter's bases there): the position beside the junction
+// of a HOR variant of its own lineage (13 in S3C17H1L's 1..13 16) stays whole.
 // A monomer that stands at a junction never joins the column as a layer.
 std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segments,
                                         const std::vector<std::string>& monomers,
