@@ -198,9 +198,11 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
 }
 
 // The junction monomer of a HOR variant (A B C D beside A C' D, C' one base
-// from C past the ends; a few copies hold C itself there, as in CHM13 chr18)
-// stands in C's column but only at the junction: it is a monomer of its own,
-// although its one base does not tell every copy apart. Not so a variant
+// from C past the ends; a few copies hold C itself there, as in CHM13 chr18,
+// where B is C with one base changed in its right half, so that no base tells
+// a hybrid of B and C from C) stands in C's column but only at the junction:
+// it is a monomer of its own, although its one base does not tell every copy
+// apart. Not so a variant
 // standing in place (copies A B C' D), nor one that follows a junction
 // monomer already of its own (copies A H D', H outside the unit): only
 // neighbours in the unit place a copy.
@@ -210,10 +212,11 @@ TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
         std::mt19937_64 random(61);
         const std::string ancestor = reference::RandomSequence(random, 171);
         std::vector<std::string> types = TestTypes(random, ancestor, 5);  // the fifth is H
-        const auto changed = [](std::string monomer) {
-            monomer[90] = monomer[90] == 'A' ? 'C' : 'A';
+        const auto changed = [](std::string monomer, std::size_t site = 90) {
+            monomer[site] = monomer[site] == 'A' ? 'C' : 'A';
             return monomer;
         };
+        types[1] = changed(types[2], 150);
         std::vector<ColumnSegment> segments;
         const auto run = [&](const std::vector<std::string>& monomers, const std::vector<std::size_t>& typed) {
             for (std::size_t k = 0; k < monomers.size(); ++k) {  // one run of all copies
