@@ -5,6 +5,7 @@
 
 #include "ReferenceLevenshtein.h"
 #include "SequenceGenerator.h"
+#include "sequence/BandedDistance.h"
 #include "sequence/EditDistance.h"
 #include "sequence/LevenshteinEngine.h"
 
@@ -87,23 +88,38 @@ TEST(Levenshtein, LongPairsThroughTheBandSchedule) {
     }
 }
 
+// Also the one-word band (both ways round, where it holds the limit): long
+// copies, and ends cut off so that the length difference nears the band's edge.
 TEST(LevenshteinAtMost, AnswersNearTheLimit) {
     std::mt19937_64 random(14);
     LevenshteinEngine engine;
+    BandedPattern band;
+    BandedPattern reverse;
     for (int trial = 0; trial < 400; ++trial) {
-        const std::size_t m = kLengths[random() % kLengths.size()];
+        const std::size_t m = trial % 9 == 0 ? 1800 + random() % 200 : kLengths[random() % kLengths.size()];
         const std::string source = RandomSequence(random, m, trial % 2 ? "" : "ACGT");
-        const std::string other = trial % 5 == 0
-                                      ? RandomSequence(random, random() % 300)
-                                      : Mutate(random, source, 0.01 * static_cast<double>(trial % 45));
+        std::string other =
+            trial % 5 == 0
+                ? RandomSequence(random, random() % 300)
+                : Mutate(random, source, 0.01 * static_cast<double>(trial % 45) / (m > 300 ? 9 : 1));
+        if (trial % 5 == 1) {
+            const std::size_t cut = std::min<std::size_t>(other.size(), 20 + trial % 47);
+            other = trial % 2 ? other.substr(cut) : other.substr(0, other.size() - cut);
+        }
+        band.SetPattern(source);
+        reverse.SetPattern(other);
         const std::uint32_t exact = PlainLevenshtein(source, other);
         for (const std::int64_t offset : {-30, -3, -2, -1, 0, 1, 2, 3, 30}) {
             const std::int64_t limit = static_cast<std::int64_t>(exact) + offset;
             if (limit < 0) continue;
             const std::uint32_t bound = static_cast<std::uint32_t>(limit);
-            for (const std::uint32_t answer :
-                 {LevenshteinAtMost(source, other, bound), LevenshteinAtMost(other, source, bound),
-                  engine.DistanceAtMost(source, other, bound)}) {
+            std::vector<std::uint32_t> answers = {LevenshteinAtMost(source, other, bound),
+                                                  LevenshteinAtMost(other, source, bound),
+                                                  engine.DistanceAtMost(source, other, bound)};
+            if (band.Covers(other.size(), bound)) answers.push_back(band.DistanceAtMost(other, bound));
+            if (reverse.Covers(source.size(), bound))
+                answers.push_back(reverse.DistanceAtMost(source, bound));
+            for (const std::uint32_t answer : answers) {
                 if (exact <= bound) {
                     ASSERT_EQ(answer, exact) << "limit " << bound;
                 } else {

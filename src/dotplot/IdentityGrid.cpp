@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "common/Parallel.h"
+#include "sequence/BandedDistance.h"
 #include "sequence/LevenshteinBatch.h"
 #include "sequence/LevenshteinEngine.h"
 
@@ -24,20 +25,24 @@ constexpr std::uint32_t kFirstMargin = 32;
 struct Scratch {
     std::optional<LevenshteinBatch> batch;  // built on the thread's first row
     LevenshteinEngine engine;
+    BandedPattern band;  // the same pattern as the engine
     std::vector<std::uint32_t> distances;
 };
 
 // The exact distance of the engine's pattern (length m) and `text`: the
 // bounded distance with a limit that doubles until the distance is within it
-// (it is exact then). Only the cost depends on `guess`, never the result.
-std::uint32_t DoublingDistance(LevenshteinEngine& engine, std::size_t m, std::string_view text,
-                               std::uint32_t guess) {
+// (it is exact then). Limits the one-word band holds run there, wider ones on
+// the engine. Only the cost depends on `guess`, never the result.
+std::uint32_t DoublingDistance(Scratch& own, std::size_t m, std::string_view text, std::uint32_t guess) {
     const std::size_t longer = std::max(m, text.size());
     const std::size_t difference = longer - std::min(m, text.size());
     std::size_t limit = std::max<std::size_t>(guess + guess / 4, difference + kFirstMargin);
     for (;;) {
         limit = std::min(limit, longer);
-        const std::uint32_t distance = engine.DistanceToAtMost(text, static_cast<std::uint32_t>(limit));
+        const std::uint32_t distance =
+            own.band.Covers(text.size(), limit)
+                ? own.band.DistanceAtMost(text, limit)
+                : own.engine.DistanceToAtMost(text, static_cast<std::uint32_t>(limit));
         if (distance <= limit || limit == longer) return distance;
         limit *= 2;
     }
@@ -52,9 +57,10 @@ void RowDistances(std::size_t i, std::size_t n, Scratch& own) {
         return;
     }
     own.engine.SetPattern(text);
+    own.band.SetPattern(text);
     std::uint32_t previous = 0;
     for (std::size_t j = i; j < n; ++j) {
-        previous = DoublingDistance(own.engine, text.size(), batch.sequence(j), previous);
+        previous = DoublingDistance(own, text.size(), batch.sequence(j), previous);
         own.distances[j - i] = previous;
     }
 }
