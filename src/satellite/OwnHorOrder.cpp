@@ -14,27 +14,20 @@ OwnHorOrder FindOwnHorOrder(std::string_view sequence, std::int64_t start, std::
     start = std::max<std::int64_t>(0, start);
     end = std::min(static_cast<std::int64_t>(sequence.size()), end);
     if (end - start < 3 * settings.minPeriod) return order;
-    const std::uint32_t mask = (std::uint32_t{1} << (2 * settings.k)) - 1;
-    std::unordered_map<std::uint32_t, std::int64_t> last;
+    std::unordered_map<std::uint64_t, std::int64_t> last;
     std::vector<std::int64_t> distances(static_cast<std::size_t>(settings.maxPeriod) + 2, 0);
     std::int64_t kmers = 0;
-    std::uint32_t code = 0;
-    int valid = 0;
-    for (std::int64_t x = start; x < end; ++x) {
-        const std::uint32_t base = kBaseCodes[static_cast<unsigned char>(sequence[static_cast<std::size_t>(x)])];
-        if (base > 3) {
-            valid = 0;
-            continue;
-        }
-        code = ((code << 2) | base) & mask;
-        if (++valid < settings.k) continue;
+    const std::string_view stretch = sequence.substr(static_cast<std::size_t>(start),
+                                                     static_cast<std::size_t>(end - start));
+    ForEachKmer(stretch, static_cast<std::size_t>(settings.k), [&](std::size_t at, std::uint64_t code) {
         ++kmers;
+        const std::int64_t x = static_cast<std::int64_t>(at);
         const auto [it, fresh] = last.try_emplace(code, x);
-        if (fresh) continue;
+        if (fresh) return;
         const std::int64_t d = x - it->second;
         it->second = x;
         if (d <= settings.maxPeriod) ++distances[static_cast<std::size_t>(d)];
-    }
+    });
     // The most frequent distance, with its neighbours within d/50 + 1 (indels
     // between copies); and the most frequent below two monomers.
     const auto around = [&](std::int64_t d) {

@@ -204,12 +204,10 @@ std::vector<WindowClass> PieceScanner::Windows(std::int64_t start, std::int64_t 
         }
         WindowClass window{from, to, WindowClass::kNoLabel, 0};
         const std::size_t best = static_cast<std::size_t>(std::max_element(hits.begin(), hits.end()) - hits.begin());
-        if (kmers * 2 >= settings_.window && hits[best] > 0 &&
-            static_cast<double>(hits[best]) >= Density(best) * static_cast<double>(kmers)) {
-            window.otherUnit = OfLongerUnit(best, from, to);
-        }
-        if (!window.otherUnit && kmers * 2 >= settings_.window && hits[best] > 0 &&
-            static_cast<double>(hits[best]) >= Density(best) * static_cast<double>(kmers)) {
+        const bool dense = kmers * 2 >= settings_.window && hits[best] > 0 &&
+                           static_cast<double>(hits[best]) >= Density(best) * static_cast<double>(kmers);
+        if (dense) window.otherUnit = OfLongerUnit(best, from, to);
+        if (dense && !window.otherUnit) {
             window.label = best;
             window.strand = strand[best];
         }
