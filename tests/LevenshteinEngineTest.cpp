@@ -88,35 +88,58 @@ TEST(Levenshtein, LongPairsThroughTheBandSchedule) {
     }
 }
 
-// Also the one-word band (both ways round, where it holds the limit): long
-// copies, and ends cut off so that the length difference nears the band's edge.
+// Also the band (both ways round, where it holds the limit): long copies, and
+// ends cut off so that the length difference nears the band's edge; from trial
+// 400 on, copies far enough apart for bands of two to four words, rotations
+// whose alignments run along a band's edge, and limits on both sides of each
+// word count's widest band.
 TEST(LevenshteinAtMost, AnswersNearTheLimit) {
     std::mt19937_64 random(14);
     LevenshteinEngine engine;
     BandedPattern band;
     BandedPattern reverse;
-    for (int trial = 0; trial < 400; ++trial) {
-        const std::size_t m = trial % 9 == 0 ? 1800 + random() % 200 : kLengths[random() % kLengths.size()];
+    for (int trial = 0; trial < 480; ++trial) {
+        const bool wide = trial >= 400;
+        const std::size_t m =
+            trial % 9 == 0 || wide ? 1800 + random() % 200 : kLengths[random() % kLengths.size()];
         const std::string source = RandomSequence(random, m, trial % 2 ? "" : "ACGT");
-        std::string other =
-            trial % 5 == 0
-                ? RandomSequence(random, random() % 300)
-                : Mutate(random, source, 0.01 * static_cast<double>(trial % 45) / (m > 300 ? 9 : 1));
+        std::string other = trial % 5 == 0 && !wide
+                                ? RandomSequence(random, random() % 300)
+                                : Mutate(random, source,
+                                         wide ? 0.01 * static_cast<double>(trial % 13)
+                                              : 0.01 * static_cast<double>(trial % 45) / (m > 300 ? 9 : 1));
         if (trial % 5 == 1) {
-            const std::size_t cut = std::min<std::size_t>(other.size(), 20 + trial % 47);
+            const std::size_t cut =
+                std::min<std::size_t>(other.size(), (wide ? 60 : 20) + trial % 47 * (wide ? 4 : 1));
             other = trial % 2 ? other.substr(cut) : other.substr(0, other.size() - cut);
+        }
+        if (wide && trial % 5 == 2) {  // a rotation by r: its alignments of cost 2 r reach diagonal r
+            const std::size_t r =
+                std::vector<std::size_t>{31, 32, 33, 63, 64, 95, 96, 127, 128}[trial / 5 % 9];
+            other = trial % 2 ? source.substr(r) + source.substr(0, r)
+                              : source.substr(m - r) + source.substr(0, m - r);
         }
         band.SetPattern(source);
         reverse.SetPattern(other);
         const std::uint32_t exact = PlainLevenshtein(source, other);
-        for (const std::int64_t offset : {-30, -3, -2, -1, 0, 1, 2, 3, 30}) {
-            const std::int64_t limit = static_cast<std::int64_t>(exact) + offset;
+        std::vector<std::int64_t> limits;
+        for (const std::int64_t offset : {-30, -3, -2, -1, 0, 1, 2, 3, 30})
+            limits.push_back(static_cast<std::int64_t>(exact) + offset);
+        if (wide) limits.insert(limits.end(), {63, 64, 65, 127, 128, 129, 191, 192, 193, 254, 255, 256});
+        for (const std::int64_t limit : limits) {
             if (limit < 0) continue;
             const std::uint32_t bound = static_cast<std::uint32_t>(limit);
             std::vector<std::uint32_t> answers = {LevenshteinAtMost(source, other, bound),
                                                   LevenshteinAtMost(other, source, bound),
                                                   engine.DistanceAtMost(source, other, bound)};
-            if (band.Covers(other.size(), bound)) answers.push_back(band.DistanceAtMost(other, bound));
+            if (band.Covers(other.size(), bound)) {
+                answers.push_back(band.DistanceAtMost(other, bound));
+                // As wide as the band's words allow: exact there too.
+                const std::uint64_t widest = band.WidestLimit(other.size(), bound);
+                ASSERT_TRUE(band.Covers(other.size(), widest)) << "limit " << bound;
+                const std::uint32_t answer = band.DistanceAtMost(other, widest);
+                ASSERT_TRUE(exact <= widest ? answer == exact : answer > widest) << "widest " << widest;
+            }
             if (reverse.Covers(source.size(), bound))
                 answers.push_back(reverse.DistanceAtMost(source, bound));
             for (const std::uint32_t answer : answers) {

@@ -18,7 +18,8 @@ namespace {
 // copies a few percent apart is a small part of a column of 16 words or more.
 constexpr std::size_t kBandedLength = 1024;
 // The first limit of a pair: the distance of the row's previous pair and a
-// quarter more, at least this much above the length difference.
+// tenth more (the band widens it to all its words hold), at least this much
+// above the length difference.
 constexpr std::uint32_t kFirstMargin = 32;
 
 // What one thread keeps between the pixel rows it computes.
@@ -27,22 +28,28 @@ struct Scratch {
     LevenshteinEngine engine;
     BandedPattern band;  // the same pattern as the engine
     std::vector<std::uint32_t> distances;
+    std::uint32_t previous = 0;  // the last long pair's distance: the next pair's guess
 };
 
 // The exact distance of the engine's pattern (length m) and `text`: the
-// bounded distance with a limit that doubles until the distance is within it
-// (it is exact then). Limits the one-word band holds run there, wider ones on
-// the engine. Only the cost depends on `guess`, never the result.
+// bounded distance with a limit that grows until the distance is within it
+// (it is exact then). Limits the band holds run there, with the widest limit
+// of as many words, then one word more; wider ones on the engine, with a limit
+// that doubles. Only the cost depends on `guess`, never the result.
 std::uint32_t DoublingDistance(Scratch& own, std::size_t m, std::string_view text, std::uint32_t guess) {
     const std::size_t longer = std::max(m, text.size());
     const std::size_t difference = longer - std::min(m, text.size());
-    std::size_t limit = std::max<std::size_t>(guess + guess / 4, difference + kFirstMargin);
+    std::size_t limit = std::max<std::size_t>(guess + guess / 10, difference + kFirstMargin);
     for (;;) {
         limit = std::min(limit, longer);
-        const std::uint32_t distance =
-            own.band.Covers(text.size(), limit)
-                ? own.band.DistanceAtMost(text, limit)
-                : own.engine.DistanceToAtMost(text, static_cast<std::uint32_t>(limit));
+        if (own.band.Covers(text.size(), limit)) {
+            limit = std::min<std::size_t>(own.band.WidestLimit(text.size(), limit), longer);
+            const std::uint32_t distance = own.band.DistanceAtMost(text, limit);
+            if (distance <= limit || limit == longer) return distance;
+            ++limit;
+            continue;
+        }
+        const std::uint32_t distance = own.engine.DistanceToAtMost(text, static_cast<std::uint32_t>(limit));
         if (distance <= limit || limit == longer) return distance;
         limit *= 2;
     }
@@ -58,10 +65,10 @@ void RowDistances(std::size_t i, std::size_t n, Scratch& own) {
     }
     own.engine.SetPattern(text);
     own.band.SetPattern(text);
-    std::uint32_t previous = 0;
-    for (std::size_t j = i; j < n; ++j) {
-        previous = DoublingDistance(own, text.size(), batch.sequence(j), previous);
-        own.distances[j - i] = previous;
+    own.distances[0] = 0;
+    for (std::size_t j = i + 1; j < n; ++j) {
+        own.previous = DoublingDistance(own, text.size(), batch.sequence(j), own.previous);
+        own.distances[j - i] = own.previous;
     }
 }
 

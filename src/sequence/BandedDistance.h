@@ -7,37 +7,53 @@
 namespace horgrid {
 
 // The edit distance of one pattern against many texts within a band of at
-// most 64 diagonals, one machine word a column: the cheap first try for pairs
-// that are known to lie close (copies of one repeat). Cells outside the band
-// take the cost of leaving it by a plain insertion or deletion, so every
-// answer is the cost of some alignment and never below the distance; when the
-// band holds every alignment within the limit, an answer within the limit is
-// the exact distance. Not for concurrent use; keep one per thread.
+// most kMostWords * 64 diagonals, a few machine words a column: the cheap
+// first try for pairs that are known to lie close (copies of one repeat).
+// Cells outside the band take the cost of leaving it by a plain insertion or
+// deletion, so every answer is the cost of some alignment and never below the
+// distance; when the band holds every alignment within the limit, an answer
+// within the limit is the exact distance. Not for concurrent use; keep one per
+// thread.
 //
 //     BandedPattern band;
 //     band.SetPattern(copy);
 //     if (band.Covers(other.size(), limit)) d = band.DistanceAtMost(other, limit);
 class BandedPattern {
 public:
+    // The widest band, in 64-bit words a column.
+    static constexpr std::size_t kMostWords = 4;
+
     BandedPattern();
 
     // Builds the shifted match masks of `pattern` (copied; `pattern` need not
     // outlive the call).
     void SetPattern(std::string_view pattern);
 
-    // Whether one word holds every diagonal an alignment of cost at most
-    // `limit` with a text of `textLength` can use.
+    // Whether kMostWords words hold every diagonal an alignment of cost at
+    // most `limit` with a text of `textLength` can use.
     bool Covers(std::size_t textLength, std::uint64_t limit) const;
+
+    // The largest limit whose band for a text of `textLength` takes as many
+    // words as that of `limit` (at least `limit`). Requires
+    // Covers(textLength, limit).
+    std::uint64_t WidestLimit(std::size_t textLength, std::uint64_t limit) const;
 
     // The distance to `text` when it is at most `limit`, otherwise some value
     // greater than `limit`. Requires Covers(text.size(), limit).
     std::uint32_t DistanceAtMost(std::string_view text, std::uint64_t limit) const;
 
 private:
+    template <std::size_t Words>
+    std::int64_t Run(std::string_view text, std::int64_t first, std::int64_t last) const;
+
     std::vector<std::uint16_t> codeOf_;
-    std::vector<std::uint64_t> masks_;
+    std::vector<std::size_t> offsetOf_;  // of each byte's windows
+    std::vector<std::uint64_t> masks_;   // work memory of SetPattern
+    // For each code and bit position p, the match bits p ... p + 63: a
+    // column's words are read, not shifted together (8 bytes per pattern
+    // position and distinct byte).
+    std::vector<std::uint64_t> windows_;
     std::size_t length_ = 0;
-    std::size_t words_ = 0;
 };
 
 }  // namespace horgrid
