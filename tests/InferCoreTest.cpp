@@ -44,6 +44,7 @@ TEST(InferHor, UnitAndCopies) {
         std::string types;
         std::string unit;    // as turned to the first run's first copy
         std::string copies;  // each copy's types, then its kind (f/p/v), space-separated
+        std::string arrays = "";  // the copies of variant HORs' own arrays, one array after another
     };
     const std::vector<Case> cases = {
         {"abcabcabc", "abc", "abc.f abc.f abc.f"},
@@ -76,18 +77,41 @@ TEST(InferHor, UnitAndCopies) {
          "abcdefghijk",
          "abcd.p abcdefghijk.f abcd.p abcdefghijk.f abcd.p abcdefghijk.f abcd.p abcdefghijk.f abcd.p "
          "abcdefghijk.f abcd.p abcdefghijk.f abcd.p abcdefghijk.f abcdefghijk.f abcdefghijk.f"},
+        // A variant HOR's own array (as CHM13 chr17's 14-monomer S3C17H1-B
+        // before the live 16-mer, lacking 1-3): its copies, at the end of a
+        // run, one array across a gap, are not copies of the unit.
+        {"bcdxbcdxbcdx|bcdxbcdxbcdxabcdabcdabcdabcdabcdabcdabcdabcd", "abcd",
+         "abcd.f abcd.f abcd.f abcd.f abcd.f abcd.f abcd.f abcd.f",
+         "bcdx.v bcdx.v bcdx.v bcdx.v bcdx.v bcdx.v"},
+        // Too few of them for an array; and a run of them that ends the array
+        // of a variant that stands among whole copies throughout (CHM13
+        // chr18's 1 2 3/7 8 ... 12): copies of the unit.
+        {"bcdxbcdxbcdxbcdxabcdabcdabcdabcdabcdabcdabcdabcd", "abcd",
+         "bcdx.v bcdx.v bcdx.v bcdx.v abcd.f abcd.f abcd.f abcd.f abcd.f abcd.f abcd.f abcd.f"},
+        {"abcdabcdabcdbcdxabcdbcdxabcdabcdabcdabcdbcdxabcdabcdbcdx"
+         "abcdabcdabcdabcdabcdbcdxabcdabcdbcdxbcdxbcdxbcdxbcdx",
+         "abcd",
+         "abcd.f abcd.f abcd.f bcdx.v abcd.f bcdx.v abcd.f abcd.f abcd.f abcd.f bcdx.v abcd.f abcd.f bcdx.v "
+         "abcd.f abcd.f abcd.f abcd.f abcd.f bcdx.v abcd.f abcd.f bcdx.v bcdx.v bcdx.v bcdx.v bcdx.v"},
     };
-    for (const Case& c : cases) {
-        const HorResult hor = FindHor(Lay(c.types));
-        EXPECT_EQ(Letters(hor.unit), c.unit) << c.types;
-        std::string copies;
-        for (const HorCopy& copy : hor.copies) {
-            if (!copies.empty()) copies += ' ';
-            copies += Letters(copy.types);
-            copies += '.';
-            copies += "fpv"[static_cast<int>(copy.kind)];
+    const auto list = [](const std::vector<HorCopy>& of, std::string& text) {
+        for (const HorCopy& copy : of) {
+            if (!text.empty()) text += ' ';
+            text += Letters(copy.types);
+            text += '.';
+            text += "fpv"[static_cast<int>(copy.kind)];
         }
+    };
+    HorSearch search;
+    search.variantArrays = true;
+    for (const Case& c : cases) {
+        const HorResult hor = FindHor(Lay(c.types), search);
+        EXPECT_EQ(Letters(hor.unit), c.unit) << c.types;
+        std::string copies, arrays;
+        list(hor.copies, copies);
+        for (const VariantArray& array : hor.variantArrays) list(array.copies, arrays);
         EXPECT_EQ(copies, c.copies) << c.types;
+        EXPECT_EQ(arrays, c.arrays) << c.types;
     }
     // Positions, lacks and adds of one copy; the reverse strand keeps its positions.
     const HorResult hor = FindHor(Lay("abcabcabc|CXA"));

@@ -45,10 +45,12 @@ std::vector<std::size_t> NearestInferred(const std::vector<std::string>& types, 
 // positions after `from` up to `to` (or has, with `hybrid`, a monomer two
 // bases from position `to` in their place, added to `wanted`): copies of the
 // variant (a `share` of them, in blocks of five) are a lineage `lineage` from
-// the HOR's at every position; each copy 0.5-1.5 % from its lineage.
+// the HOR's at every position; each copy 0.5-1.5 % from its lineage. The
+// first `own` copies are the variant's own array before the live one (ending
+// before base `ownEnd`).
 std::string LayOutVariantArray(std::mt19937_64& random, const std::vector<std::string>& types, std::size_t from,
                                std::size_t to, bool hybrid, double share, double lineage, std::size_t copies,
-                               std::vector<std::string>& wanted) {
+                               std::size_t own, std::vector<std::string>& wanted, std::size_t& ownEnd) {
     std::vector<std::string> variant;
     for (std::size_t p = 0; p < types.size(); ++p) {
         if (p <= from || p > to) variant.push_back(types[p]);
@@ -64,7 +66,8 @@ std::string LayOutVariantArray(std::mt19937_64& random, const std::vector<std::s
     std::string sequence = reference::RandomSequence(random, 500);
     bool ofVariant = false;
     for (std::size_t copy = 0; copy < copies; ++copy) {
-        if (copy % 5 == 0) ofVariant = roll(random) < share;
+        if (copy % 5 == 0) ofVariant = copy < own || roll(random) < share;
+        if (copy == own) ownEnd = sequence.size();
         const double divergence = 0.005 + 0.01 * roll(random);
         for (const std::string& type : ofVariant ? variant : types)
             sequence += reference::Mutate(random, type, divergence);
@@ -89,7 +92,9 @@ std::string LayOutVariantArray(std::mt19937_64& random, const std::vector<std::s
 // 1 2 3/7 8 ... 12), and 16 positions, the last three 7-8 % apart, half the
 // copies lacking 14 and 15. Every position and hybrid must be a monomer of
 // its own, the unit every position (the whole HOR, not the variant), and no
-// position may split.
+// position may split. Last, 40 copies of a 13-monomer variant 6 % from the
+// HOR stand before the live array as an array of their own: its copies are
+// no copies of the unit, unlike a variant's copies among whole ones.
 TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
     struct Case {
         std::uint64_t seed;
@@ -114,6 +119,7 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         bool junctionHybrid = false;
         double variantShare = 0;
         double lineage = 0;
+        std::size_t ownArray = 0;  // the first copies: the variant's own array
     };
     const std::vector<Case> cases = {
         {11, 4, 6, 4, 0.005, 0.01},
@@ -134,7 +140,11 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         {25, 14, 7.5, 2, 0.005, 0.01, true, 150, 0, 0, 0, 0, 0, {}, 12, 14, false, 0.5, 0.008},
         // The same with a farther lineage (1.5 %): 13 beside the junction
         // differs from its own copies in the HOR yet is no hybrid of 13 and 15.
-        {26, 14, 7.5, 2, 0.005, 0.01, true, 150, 0, 0, 0, 0, 0, {}, 12, 14, false, 0.5, 0.015}};
+        {26, 14, 7.5, 2, 0.005, 0.01, true, 150, 0, 0, 0, 0, 0, {}, 12, 14, false, 0.5, 0.015},
+        // S3C17H1-B-like: 40 copies of a 13-monomer variant, 6 % from the
+        // HOR at every position, are an array of their own before the live
+        // 16-mer (which holds none of them): no copies of its unit.
+        {27, 14, 7.5, 2, 0.005, 0.01, true, 140, 0, 0, 0, 0, 0, {}, 2, 5, false, 0, 0.06, 40}};
     for (const Case& c : cases) {
         std::mt19937_64 random(c.seed);
         const std::string ancestor = reference::RandomSequence(random, 171);
@@ -154,9 +164,10 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         }
         std::vector<std::string> wanted = types;
         std::string sequence;
-        if (c.variantShare > 0) {
+        std::size_t ownEnd = 0;
+        if (c.variantShare > 0 || c.ownArray > 0) {
             sequence = LayOutVariantArray(random, types, c.junctionFrom, c.junctionTo, c.junctionHybrid,
-                                          c.variantShare, c.lineage, c.copies, wanted);
+                                          c.variantShare, c.lineage, c.copies, c.ownArray, wanted, ownEnd);
         } else if (c.hybridFirst == c.hybridSecond && c.layer == 0) {
             TestArrayShape shape;
             shape.copies = c.copies;
@@ -194,6 +205,11 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
                 EXPECT_NE(nearest[j], nearest[k]) << label << ": " << j << " and " << k << " merged";
         }
         EXPECT_EQ(inference.hor.unit.size(), types.size()) << label;
+        // Copies of a variant among whole ones are copies of the unit; those
+        // of its own array are not.
+        EXPECT_EQ(inference.hor.variantArrays.size(), c.ownArray > 0 ? 1u : 0u) << label;
+        for (const HorCopy& copy : inference.hor.copies)
+            EXPECT_GT(static_cast<std::size_t>(copy.end), ownEnd) << label << ": a copy in the variant's array";
     }
 }
 

@@ -33,7 +33,7 @@ struct AnnotationSettings {
     std::int64_t maxGap = 1000;
     // An array holds at least this many monomers; shorter stretches of
     // another class join their neighbours.
-    std::size_t minArrayMonomers = 20;
+    std::size_t minArrayMonomers = kMinArrayMonomers;
 };
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);

@@ -1,6 +1,7 @@
 #include "infer/HorCopies.h"
 
 #include <algorithm>
+#include <map>
 #include <unordered_map>
 
 namespace horgrid {
@@ -317,6 +318,106 @@ Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit, bool canonica
     return units;
 }
 
+// Whether `copy` lacks every one of `types`.
+bool LacksAll(const HorCopy& copy, const std::vector<std::size_t>& types) {
+    return std::all_of(types.begin(), types.end(), [&](std::size_t type) {
+        return std::find(copy.lacks.begin(), copy.lacks.end(), type) != copy.lacks.end();
+    });
+}
+
+// A stretch at one end of the run copies[begin, end) (its last copies when
+// `fromEnd`) that may be a variant's own array: the copies from that end up
+// to the first whole one (or one already `taken`), as far as the last that
+// lacks what their most frequent layout (two neighbours of it at least)
+// lacks; its indexes in run order (none when no layout repeats) and the variant.
+struct EdgeArray {
+    std::vector<std::size_t> indexes;
+    VariantArray variant;
+};
+
+EdgeArray EdgeVariant(const std::vector<HorCopy>& copies, std::size_t begin, std::size_t end, bool fromEnd,
+                      const std::vector<bool>& taken) {
+    std::vector<std::size_t> edge;  // from the end inwards
+    for (std::size_t k = 0; k < end - begin; ++k) {
+        const std::size_t i = fromEnd ? end - 1 - k : begin + k;
+        if (taken[i] || copies[i].kind == CopyKind::Full) break;
+        edge.push_back(i);
+    }
+    std::map<std::vector<std::size_t>, std::size_t> layouts;
+    for (const std::size_t i : edge) ++layouts[copies[i].types];
+    const HorCopy* variant = nullptr;
+    std::size_t most = 0;
+    for (std::size_t k = 0; k + 1 < edge.size(); ++k) {
+        const HorCopy& copy = copies[edge[k]];
+        const std::size_t count = layouts[copy.types];
+        if (copy.types == copies[edge[k + 1]].types && !copy.lacks.empty() && count > most) {
+            variant = &copy;
+            most = count;
+        }
+    }
+    EdgeArray array;
+    if (!variant) return array;
+    std::size_t length = 0;
+    for (std::size_t k = 0; k < edge.size(); ++k) {
+        if (LacksAll(copies[edge[k]], variant->lacks)) length = k + 1;
+    }
+    array.indexes.assign(edge.begin(), edge.begin() + static_cast<std::ptrdiff_t>(length));
+    if (fromEnd) std::reverse(array.indexes.begin(), array.indexes.end());
+    array.variant = {variant->types, variant->lacks, variant->adds, {}};
+    return array;
+}
+
+// Moves the copies of variant HORs' own arrays at the ends of the runs
+// (copies[begin, end) each) into result.variantArrays. End stretches
+// (EdgeVariant) of one variant that follow each other across a gap are one;
+// it is an array when it holds kMinArrayMonomers monomers and more copies
+// that lack the variant's types than the copies outside every end stretch do.
+void LeaveOutVariantArrays(HorResult& result, const std::vector<std::pair<std::size_t, std::size_t>>& runs) {
+    const std::vector<HorCopy>& copies = result.copies;
+    std::vector<bool> atEnd(copies.size(), false);
+    std::vector<EdgeArray> stretches;
+    for (const auto& [begin, end] : runs) {
+        for (const bool fromEnd : {false, true}) {
+            EdgeArray stretch = EdgeVariant(copies, begin, end, fromEnd, atEnd);
+            if (stretch.indexes.empty()) continue;
+            for (const std::size_t i : stretch.indexes) atEnd[i] = true;
+            const std::size_t first = stretch.indexes.front();
+            if (!stretches.empty() && stretches.back().indexes.back() + 1 == first &&
+                stretches.back().variant.lacks == stretch.variant.lacks &&
+                copies[first - 1].record == copies[first].record &&
+                copies[first - 1].reverse == copies[first].reverse) {
+                std::vector<std::size_t>& joined = stretches.back().indexes;
+                joined.insert(joined.end(), stretch.indexes.begin(), stretch.indexes.end());
+            } else {
+                stretches.push_back(std::move(stretch));
+            }
+        }
+    }
+    std::vector<bool> taken(copies.size(), false);
+    for (EdgeArray& stretch : stretches) {
+        const std::vector<std::size_t>& lacks = stretch.variant.lacks;
+        std::size_t monomers = 0;
+        std::size_t inside = 0;
+        for (const std::size_t i : stretch.indexes) {
+            monomers += copies[i].types.size();
+            inside += LacksAll(copies[i], lacks);
+        }
+        std::size_t among = 0;  // such copies outside every end stretch
+        for (std::size_t i = 0; i < copies.size(); ++i) among += !atEnd[i] && LacksAll(copies[i], lacks);
+        if (monomers < kMinArrayMonomers || among >= inside) continue;
+        for (const std::size_t i : stretch.indexes) {
+            taken[i] = true;
+            stretch.variant.copies.push_back(copies[i]);
+        }
+        result.variantArrays.push_back(std::move(stretch.variant));
+    }
+    std::vector<HorCopy> kept;
+    for (std::size_t i = 0; i < copies.size(); ++i) {
+        if (!taken[i]) kept.push_back(copies[i]);
+    }
+    result.copies = std::move(kept);
+}
+
 }  // namespace
 
 HorResult FindHor(std::vector<TypedMonomer> monomers, const HorSearch& search) {
@@ -330,7 +431,13 @@ HorResult FindHor(std::vector<TypedMonomer> monomers, const HorSearch& search) {
         const auto start = std::find(result.unit.begin(), result.unit.end(), *search.startType);
         if (start != result.unit.end()) std::rotate(result.unit.begin(), start, result.unit.end());
     }
-    for (const Run& run : runs) ReadCopies(run, result.unit, result.copies, search.minUnitMonomers);
+    std::vector<std::pair<std::size_t, std::size_t>> ranges;  // the copies of each run
+    for (const Run& run : runs) {
+        const std::size_t before = result.copies.size();
+        ReadCopies(run, result.unit, result.copies, search.minUnitMonomers);
+        ranges.emplace_back(before, result.copies.size());
+    }
+    if (search.variantArrays) LeaveOutVariantArrays(result, ranges);
     return result;
 }
 

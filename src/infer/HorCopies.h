@@ -44,7 +44,23 @@ struct HorSearch {
     // from by losing one stretch of positions (FindHor), when that variant's
     // full copies cover at least a quarter as much.
     bool canonical = false;
+    // A stretch of copies at an end of a run that is a variant HOR's own
+    // array (VariantArrays) is left out of the copies.
+    bool variantArrays = false;
 };
+
+// An array of a HOR variant beside the live one: copies at one end of a run,
+// none of them whole, that all lack `lacks`, most of them the `layout`.
+struct VariantArray {
+    std::vector<std::size_t> layout;  // its most frequent copy's types, in HOR order
+    std::vector<std::size_t> lacks;   // unit types every copy of the variant lacks
+    std::vector<std::size_t> adds;    // types of the layout that are not in the unit
+    std::vector<HorCopy> copies;
+};
+
+// An array holds at least this many monomers: a shorter stretch of a HOR
+// variant beside (or inside) its live array is part of that array.
+constexpr std::size_t kMinArrayMonomers = 20;
 
 struct HorResult {
     std::vector<std::size_t> unit;  // empty when no type sequence repeats
@@ -54,6 +70,8 @@ struct HorResult {
     // share a type make the unit shorter than the HOR, and this window is where
     // the shared type's columns can be told apart.
     std::vector<std::size_t> sharingUnit;
+    // The copies of variant HORs' own arrays (HorSearch::variantArrays), not in `copies`.
+    std::vector<VariantArray> variantArrays;
 };
 
 // The HOR of a monomer-type string. Monomers are cut into runs (same record,
@@ -70,7 +88,14 @@ struct HorResult {
 // monomer continues the current copy when its type comes later in the unit
 // than the copy's last one, else it starts a new copy; types outside the unit
 // are added to the current copy. Copies with fewer than minUnitMonomers unit
-// monomers are not HOR copies.
+// monomers are not HOR copies. With variantArrays, a variant HOR's own array
+// at an end of a run leaves the copies: the copies from that end up to the
+// first whole one whose most frequent layout (two neighbours of it at least)
+// lacks some unit types, up to the last copy that lacks them too, when they
+// hold at least kMinArrayMonomers monomers and more copies that lack those
+// types than the copies outside such end stretches do (a variant whose
+// copies stand among whole ones throughout the array is part of it, however
+// long a run of them ends the array).
 HorResult FindHor(std::vector<TypedMonomer> monomers, const HorSearch& search = {});
 
 }  // namespace horgrid

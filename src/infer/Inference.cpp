@@ -501,6 +501,7 @@ void Redecompose(Run& run, State& state, bool rename = true) {
 HorResult LiveHor(const Run& run, const State& state) {
     HorSearch search;
     search.canonical = true;
+    search.variantArrays = true;
     return FindHor(LiveTyped(state.segments, state.regions, state.inferred, run.satellite), search);
 }
 

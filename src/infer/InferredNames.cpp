@@ -82,10 +82,19 @@ void NameInHorOrder(Inference& result, const std::vector<std::size_t>& counts) {
         for (Segment& segment : record) segment.type = rank[segment.type];
     }
     rename(result.hor.unit);
-    for (HorCopy& copy : result.hor.copies) {
-        rename(copy.types);
-        rename(copy.lacks);
-        rename(copy.adds);
+    const auto renameCopies = [&](std::vector<HorCopy>& copies) {
+        for (HorCopy& copy : copies) {
+            rename(copy.types);
+            rename(copy.lacks);
+            rename(copy.adds);
+        }
+    };
+    renameCopies(result.hor.copies);
+    for (VariantArray& array : result.hor.variantArrays) {
+        rename(array.layout);
+        rename(array.lacks);
+        rename(array.adds);
+        renameCopies(array.copies);
     }
     for (HybridMonomer& hybrid : result.hybrids) {
         hybrid.monomer = rank[hybrid.monomer];

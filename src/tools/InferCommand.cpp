@@ -1,5 +1,6 @@
 #include "tools/InferCommand.h"
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 
@@ -24,17 +25,28 @@ void PrintHor(const Inference& inference) {
         std::cout << "no HOR: no monomer-type sequence repeats\n";
         return;
     }
+    const auto names = [&](const std::vector<std::size_t>& types) {
+        std::string list;
+        for (const std::size_t type : types)
+            list += (list.empty() ? "" : ",") + inference.monomers[type].name;
+        return list;
+    };
     std::size_t bases = 0;
-    std::string names;
-    for (const std::size_t type : hor.unit) {
-        bases += inference.monomers[type].sequence.size();
-        names += (names.empty() ? "" : ",") + inference.monomers[type].name;
-    }
+    for (const std::size_t type : hor.unit) bases += inference.monomers[type].sequence.size();
     std::size_t kinds[3] = {0, 0, 0};
     for (const HorCopy& copy : hor.copies) ++kinds[static_cast<int>(copy.kind)];
-    std::cout << "HOR " << UnitName(hor) << " " << names << ": " << hor.unit.size() << " monomers, " << bases
-              << " bases, " << hor.copies.size() << " copies (" << kinds[0] << " full, " << kinds[1]
+    std::cout << "HOR " << UnitName(hor) << " " << names(hor.unit) << ": " << hor.unit.size() << " monomers, "
+              << bases << " bases, " << hor.copies.size() << " copies (" << kinds[0] << " full, " << kinds[1]
               << " partial, " << kinds[2] << " variant)\n";
+    for (const VariantArray& array : hor.variantArrays) {
+        const HorCopy& first = array.copies.front();
+        const HorCopy& last = array.copies.back();
+        std::cout << "variant HOR array in record " << first.record + 1 << ", "
+                  << std::min(first.start, last.start) << "-" << std::max(first.end, last.end) << " ("
+                  << (first.reverse ? '-' : '+') << "): " << array.copies.size() << " copies of the "
+                  << array.layout.size() << "-monomer variant " << names(array.layout) << ", lacking "
+                  << names(array.lacks) << "; its own array, not copies of the " << UnitName(hor) << "\n";
+    }
 }
 
 }  // namespace
