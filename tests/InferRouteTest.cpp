@@ -23,10 +23,11 @@ struct Placed {
 // their family; `order` > 0 lays the first `order` families as a HOR of that
 // many monomers (the stretch's own structure), else each copy is of a random
 // family; blocks of `block` copies are turned to the reverse strand, all of
-// them when `forward` is 0, else all but every `forward`-th block.
+// them when `forward` is 0, else all but every `forward`-th block; the
+// ancestor lacks `shorter` bases of the unit (a monomer of another length).
 struct Stretch {
     double apart = 0.28, low = 0.10, high = 0.10;
-    std::size_t order = 0, block = 0, forward = 0;
+    std::size_t order = 0, block = 0, forward = 0, shorter = 0;
 };
 
 // A CEN180-like array: a 178-base unit, eight families 6 % from it, copies
@@ -36,7 +37,8 @@ std::string PlantArray(std::uint64_t seed, std::size_t copies, std::size_t diver
     std::mt19937_64 random(seed);
     std::uniform_real_distribution<double> roll(0.0, 1.0);
     const std::string unit = reference::RandomSequence(random, 178);
-    const std::string old = reference::Mutate(random, unit, shape.apart);
+    std::string old = reference::Mutate(random, unit, shape.apart);
+    old.erase(old.size() / 3, shape.shorter);
     const auto families = [&](const std::string& from) {
         std::vector<std::string> made;
         for (int k = 0; k < 8; ++k) made.push_back(reference::Mutate(random, from, 0.06));
@@ -147,6 +149,7 @@ TEST(InferRoute, GeneratedRepeats) {
         Stretch stretch{};       // the plant-like array's diverged stretch
         double identity = 0;     // its segments' median identity at least
         double whole = 0.7;      // share of the HOR copies found whole at least
+        std::uint64_t seed = 8;  // of the plant-like array
     };
     const std::vector<Case> cases = {
         // 80 copies of 9 unrelated monomers, a quarter of the copies turned;
@@ -165,6 +168,10 @@ TEST(InferRoute, GeneratedRepeats) {
         // 8-12 % from their family), four in five of its blocks of 20 copies
         // reverse: the unit's monomers fit it at about 68 %.
         {"plant-like, diverged stretch of its own", 0, 178, 1000, 0, 0, 0, {0.30, 0.08, 0.12, 3, 20, 5}, 85},
+        // The same stretch of random families, its monomer 10 bases shorter:
+        // the strand switches lie in it, and a period taken beside one would
+        // be a copy and a piece of the next, read in no phase of the unit.
+        {"plant-like, shorter diverged stretch", 0, 178, 1000, 0, 0, 0, {0.28, 0.08, 0.12, 0, 20, 5, 10}, 85, 0.7, 9},
     };
     InferSettings settings;
     settings.threads = 2;
@@ -172,7 +179,7 @@ TEST(InferRoute, GeneratedRepeats) {
         std::mt19937_64 random(7);
         if (c.types == 0) {
             std::vector<Placed> truth;
-            const std::string sequence = PlantArray(8, c.copies, c.copies / 2, c.stretch, truth);
+            const std::string sequence = PlantArray(c.seed, c.copies, c.copies / 2, c.stretch, truth);
             const Inference inference =
                 InferMonomers({sequence}, DefaultTemplates(), settings, [](const RoundReport&) {});
             EXPECT_FALSE(inference.route.fromTemplates) << c.label;

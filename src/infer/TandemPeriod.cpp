@@ -67,6 +67,12 @@ std::size_t ChoosePeriod(const std::vector<double>& votes, const TandemPeriodSet
     return best;
 }
 
+// Whether a k-mer `distance` after its previous copy lies one period
+// (+-tolerance) after it.
+bool OnePeriod(std::uint32_t distance, std::size_t period, std::size_t tolerance) {
+    return distance + tolerance >= period && distance <= period + tolerance;
+}
+
 // Whether a k-mer `distance` after its previous copy lies one to ten periods
 // (+-2 %) after it.
 bool InPeriod(std::uint32_t distance, std::size_t period) {
@@ -90,7 +96,7 @@ void PlaceRepeat(const std::vector<std::string>& sequences, const TandemPeriodSe
         std::vector<std::size_t> bins((sequences[r].size() + settings.bin - 1) / settings.bin, 0);
         std::size_t count = 0;
         ForEachDistance(sequences[r], settings, last, [&](std::size_t i, std::uint32_t distance) {
-            const bool in = distance + tolerance >= best && distance <= best + tolerance;
+            const bool in = OnePeriod(distance, best, tolerance);
             bins[i / settings.bin] += InPeriod(distance, best);
             count += in;
             count -= ring[i % window];
@@ -151,26 +157,53 @@ std::vector<std::size_t> StrandSwitches(const std::string& sequence, std::size_t
     return points;
 }
 
+// Per position of `sequence`, how many k-mers before it lie one period
+// (+-tolerance) after their previous copy: prefix sums.
+std::vector<std::uint32_t> InPeriodSums(const std::string& sequence, const TandemPeriodSettings& settings,
+                                        std::size_t period, std::vector<std::uint32_t>& last) {
+    const std::size_t tolerance = Tolerance(period);
+    std::vector<std::uint32_t> sums(sequence.size() + 1, 0);
+    ForEachDistance(sequence, settings, last, [&](std::size_t i, std::uint32_t distance) {
+        sums[i + 1] = sums[i] + OnePeriod(distance, period, tolerance);
+    });
+    return sums;
+}
+
 // Moves the start of `result` to the strand switch nearest to it in its
 // record, where at least an eighth of a period's k-mers mirror: copies turned
 // one by one turn at their ends, so the period beside the switch, on the side
-// of the densest stretch, is one whole copy like the densest stretch's.
+// of the densest stretch, is one whole copy like the densest stretch's. A
+// switch counts only where the 10 periods around that period repeat at the
+// period at least half as densely as the densest stretch: a switch in an
+// array of another family (another monomer length, or copies too far apart
+// to share k-mers) would give a period that is no whole copy of this one.
 void StartAtSwitch(const std::vector<std::string>& sequences, const TandemPeriodSettings& settings,
                    std::vector<std::uint32_t>& last, TandemPeriod& result) {
     const std::string& sequence = sequences[result.record];
-    if (sequence.size() < result.period) return;
-    const std::vector<std::size_t> points = StrandSwitches(sequence, result.period, settings.k,
-                                                           std::max<std::size_t>(1, result.period / 8), last);
+    const std::size_t period = result.period;
+    if (sequence.size() < period) return;
+    const std::vector<std::uint32_t> sums = InPeriodSums(sequence, settings, period, last);
+    const auto density = [&](std::size_t at) {  // k-mers in period around [at, at + period)
+        const std::size_t middle = at + period / 2;
+        const std::size_t from = middle - std::min(middle, 5 * period);
+        const std::size_t to = std::min(sequence.size(), middle + 5 * period);
+        return sums[to] - sums[from];
+    };
+    const std::uint32_t densest = density(result.start);
+    std::vector<std::size_t> points =
+        StrandSwitches(sequence, period, settings.k, std::max<std::size_t>(1, period / 8), last);
     const auto distance = [&](std::size_t point) {
         return point > result.start ? point - result.start : result.start - point;
     };
-    const auto nearest = std::min_element(points.begin(), points.end(), [&](std::size_t a, std::size_t b) {
-        return distance(a) < distance(b);
-    });
-    if (nearest == points.end()) return;
-    const std::size_t at =
-        *nearest >= result.start && *nearest >= result.period ? *nearest - result.period : *nearest;
-    result.start = std::min(at, sequence.size() - result.period);
+    std::stable_sort(points.begin(), points.end(),
+                     [&](std::size_t a, std::size_t b) { return distance(a) < distance(b); });
+    for (const std::size_t point : points) {
+        const std::size_t at = std::min(point >= result.start && point >= period ? point - period : point,
+                                        sequence.size() - period);
+        if (2 * density(at) < densest) continue;
+        result.start = at;
+        return;
+    }
 }
 
 }  // namespace

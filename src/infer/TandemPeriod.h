@@ -43,7 +43,10 @@ struct TandemPeriod {
 // (at least an eighth of a period's k-mers mirrored about it within +-2 bases,
 // mirror and k-mer less than a period apart), the period beside it on the
 // side of the densest stretch: a copy turned on its own turns at its ends, so
-// that period is one whole copy.
+// that period is one whole copy. Only a point whose 10 periods around that
+// period repeat at the period at least half as densely as the densest stretch
+// counts: one in an array of another family (monomers of another length)
+// would give a copy and a piece of the next.
 TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences,
                               const TandemPeriodSettings& settings = {});
 
