@@ -79,8 +79,9 @@ TEST(InferHor, UnitAndCopies) {
          "abcdefghijk.f abcd.p abcdefghijk.f abcd.p abcdefghijk.f abcdefghijk.f abcdefghijk.f"},
         // A variant HOR's own array (as CHM13 chr17's 14-monomer S3C17H1-B
         // before the live 16-mer, lacking 1-3): its copies, at the end of a
-        // run, one array across a gap, are not copies of the unit.
-        {"bcdxbcdxbcdx|bcdxbcdxbcdxabcdabcdabcdabcdabcdabcdabcdabcd", "abcd",
+        // run, one array across gaps (a run between its pieces goes with
+        // them), are not copies of the unit.
+        {"bcdxbcdxbcdx|bcdx|bcdxbcdxabcdabcdabcdabcdabcdabcdabcdabcd", "abcd",
          "abcd.f abcd.f abcd.f abcd.f abcd.f abcd.f abcd.f abcd.f",
          "bcdx.v bcdx.v bcdx.v bcdx.v bcdx.v bcdx.v"},
         // Too few of them for an array; and a run of them that ends the array

@@ -329,14 +329,16 @@ bool LacksAll(const HorCopy& copy, const std::vector<std::size_t>& types) {
 // `fromEnd`) that may be a variant's own array: the copies from that end up
 // to the first whole one (or one already `taken`), as far as the last that
 // lacks what their most frequent layout (two neighbours of it at least)
-// lacks; its indexes in run order (none when no layout repeats) and the variant.
+// lacks; its indexes in run order (none when no layout repeats) and the
+// variant. A run's first copies that go on from the stretch of `before`
+// (which ends right before the run) are read with that variant.
 struct EdgeArray {
     std::vector<std::size_t> indexes;
     VariantArray variant;
 };
 
 EdgeArray EdgeVariant(const std::vector<HorCopy>& copies, std::size_t begin, std::size_t end, bool fromEnd,
-                      const std::vector<bool>& taken) {
+                      const std::vector<bool>& taken, const VariantArray* before) {
     std::vector<std::size_t> edge;  // from the end inwards
     for (std::size_t k = 0; k < end - begin; ++k) {
         const std::size_t i = fromEnd ? end - 1 - k : begin + k;
@@ -345,47 +347,52 @@ EdgeArray EdgeVariant(const std::vector<HorCopy>& copies, std::size_t begin, std
     }
     std::map<std::vector<std::size_t>, std::size_t> layouts;
     for (const std::size_t i : edge) ++layouts[copies[i].types];
-    const HorCopy* variant = nullptr;
+    EdgeArray array;
+    if (before) array.variant = *before;
     std::size_t most = 0;
-    for (std::size_t k = 0; k + 1 < edge.size(); ++k) {
+    for (std::size_t k = 0; k + 1 < edge.size() && !before; ++k) {
         const HorCopy& copy = copies[edge[k]];
         const std::size_t count = layouts[copy.types];
         if (copy.types == copies[edge[k + 1]].types && !copy.lacks.empty() && count > most) {
-            variant = &copy;
+            array.variant = {copy.types, copy.lacks, copy.adds, {}};
             most = count;
         }
     }
-    EdgeArray array;
-    if (!variant) return array;
+    if (array.variant.lacks.empty()) return array;
     std::size_t length = 0;
     for (std::size_t k = 0; k < edge.size(); ++k) {
-        if (LacksAll(copies[edge[k]], variant->lacks)) length = k + 1;
+        if (LacksAll(copies[edge[k]], array.variant.lacks)) length = k + 1;
     }
     array.indexes.assign(edge.begin(), edge.begin() + static_cast<std::ptrdiff_t>(length));
     if (fromEnd) std::reverse(array.indexes.begin(), array.indexes.end());
-    array.variant = {variant->types, variant->lacks, variant->adds, {}};
     return array;
 }
 
 // Moves the copies of variant HORs' own arrays at the ends of the runs
 // (copies[begin, end) each) into result.variantArrays. End stretches
-// (EdgeVariant) of one variant that follow each other across a gap are one;
-// it is an array when it holds kMinArrayMonomers monomers and more copies
+// (EdgeVariant) of one variant that follow each other across a gap are one
+// (a run's first copies are read as going on from a stretch just before
+// it); it is an array when it holds kMinArrayMonomers monomers and more copies
 // that lack the variant's types than the copies outside every end stretch do.
 void LeaveOutVariantArrays(HorResult& result, const std::vector<std::pair<std::size_t, std::size_t>>& runs) {
     const std::vector<HorCopy>& copies = result.copies;
     std::vector<bool> atEnd(copies.size(), false);
     std::vector<EdgeArray> stretches;
+    // Whether the last stretch ends right before copy `first`, on its record and strand.
+    const auto after = [&](std::size_t first) {
+        return !stretches.empty() && stretches.back().indexes.back() + 1 == first &&
+               copies[first - 1].record == copies[first].record &&
+               copies[first - 1].reverse == copies[first].reverse;
+    };
     for (const auto& [begin, end] : runs) {
         for (const bool fromEnd : {false, true}) {
-            EdgeArray stretch = EdgeVariant(copies, begin, end, fromEnd, atEnd);
+            const bool goesOn = !fromEnd && begin < end && after(begin);
+            EdgeArray stretch =
+                EdgeVariant(copies, begin, end, fromEnd, atEnd, goesOn ? &stretches.back().variant : nullptr);
             if (stretch.indexes.empty()) continue;
             for (const std::size_t i : stretch.indexes) atEnd[i] = true;
             const std::size_t first = stretch.indexes.front();
-            if (!stretches.empty() && stretches.back().indexes.back() + 1 == first &&
-                stretches.back().variant.lacks == stretch.variant.lacks &&
-                copies[first - 1].record == copies[first].record &&
-                copies[first - 1].reverse == copies[first].reverse) {
+            if (after(first) && stretches.back().variant.lacks == stretch.variant.lacks) {
                 std::vector<std::size_t>& joined = stretches.back().indexes;
                 joined.insert(joined.end(), stretch.indexes.begin(), stretch.indexes.end());
             } else {

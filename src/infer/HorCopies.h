@@ -95,7 +95,9 @@ struct HorResult {
 // hold at least kMinArrayMonomers monomers and more copies that lack those
 // types than the copies outside such end stretches do (a variant whose
 // copies stand among whole ones throughout the array is part of it, however
-// long a run of them ends the array).
+// long a run of them ends the array). Such stretches that follow each other
+// across gaps are one array, and so are the first copies of a run after one
+// of them that lack those types.
 HorResult FindHor(std::vector<TypedMonomer> monomers, const HorSearch& search = {});
 
 }  // namespace horgrid
