@@ -74,9 +74,12 @@ bool OnePeriod(std::uint32_t distance, std::size_t period, std::size_t tolerance
 }
 
 // Whether a k-mer `distance` after its previous copy lies one to ten periods
-// (+-2 %) after it.
+// (+-2 %) after it, or between half a period and two: the copies of an old
+// array whose monomer is shorter or longer (or half or twice as long) share
+// k-mers with their neighbours at their own period.
 bool InPeriod(std::uint32_t distance, std::size_t period) {
     if (distance == 0) return false;
+    if (2 * distance >= period && distance <= 2 * period) return true;
     const std::size_t times = (distance + period / 2) / period;
     if (times < 1 || times > 10) return false;
     const std::size_t at = times * period;

@@ -23,10 +23,12 @@ struct TandemPeriod {
     std::size_t record = 0;  // where one period starts (see FindTandemPeriod)
     std::size_t start = 0;
     // The stretches that repeat at the period: bins where at least minVotes
-    // k-mers (with the bins either side) lie one to ten periods (+-2 %) after
-    // their previous copy, joined and widened by one bin; in record and
-    // position order. Copies 30 % apart still give a few such k-mers a
-    // monomer; random sequence almost none.
+    // k-mers (with the bins either side) lie one to ten periods (+-2 %), or
+    // half a period to two, after their previous copy, joined and widened by
+    // one bin; in record and position order. Copies 30 % apart still give a
+    // few such k-mers a monomer; random sequence almost none. The second
+    // reach takes in old arrays whose monomer is a few bases shorter or
+    // longer than the period, or half or twice as long.
     std::vector<RecordWindow> stretches;
 };
 
