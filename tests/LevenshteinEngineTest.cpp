@@ -122,6 +122,11 @@ TEST(LevenshteinAtMost, AnswersNearTheLimit) {
         band.SetPattern(source);
         reverse.SetPattern(other);
         const std::uint32_t exact = PlainLevenshtein(source, other);
+        // A second text beside `other` in the band's pairs: another copy (the
+        // engine's distance is checked against the plain one above).
+        std::mt19937_64 beside(static_cast<std::uint64_t>(trial));
+        const std::string another = Mutate(beside, source.substr(0, m - trial % 7), 0.004 * (trial % 13));
+        const std::uint32_t exactAnother = engine.Distance(source, another);
         std::vector<std::int64_t> limits;
         for (const std::int64_t offset : {-30, -3, -2, -1, 0, 1, 2, 3, 30})
             limits.push_back(static_cast<std::int64_t>(exact) + offset);
@@ -147,6 +152,30 @@ TEST(LevenshteinAtMost, AnswersNearTheLimit) {
                     ASSERT_EQ(answer, exact) << "limit " << bound;
                 } else {
                     ASSERT_GT(answer, bound) << "exact " << exact;
+                }
+            }
+            const std::int64_t shifted = static_cast<std::int64_t>(exactAnother) + limit - exact;
+            const std::uint64_t besideLimit = static_cast<std::uint64_t>(std::max<std::int64_t>(shifted, 0));
+            if (band.Covers(other.size(), bound) && band.Covers(another.size(), besideLimit) &&
+                band.Covers(source.size(), bound)) {
+                // Four side by side (the band itself among them), in every rotation.
+                const std::string_view four[4] = {other, another, source, other};
+                const std::uint64_t bounds[4] = {bound, besideLimit, bound, bound};
+                const std::uint32_t exacts[4] = {exact, exactAnother, 0, exact};
+                for (std::size_t rotation = 0; rotation < 4; ++rotation) {
+                    std::string_view texts[4];
+                    std::uint64_t limits4[4];
+                    for (std::size_t t = 0; t < 4; ++t) {
+                        texts[t] = four[(t + rotation) % 4];
+                        limits4[t] = bounds[(t + rotation) % 4];
+                    }
+                    std::uint32_t group[4];
+                    band.DistancesAtMost(texts, limits4, group);
+                    for (std::size_t t = 0; t < 4; ++t) {
+                        const std::uint32_t expected = exacts[(t + rotation) % 4];
+                        ASSERT_TRUE(expected <= limits4[t] ? group[t] == expected : group[t] > limits4[t])
+                            << "group lane " << t << ", limit " << limits4[t];
+                    }
                 }
             }
         }

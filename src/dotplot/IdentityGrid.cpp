@@ -31,15 +31,20 @@ struct Scratch {
     std::uint32_t previous = 0;  // the last long pair's distance: the next pair's guess
 };
 
+// The first limit of the engine's pattern (length m) and a text of length n.
+std::size_t FirstLimit(std::size_t m, std::size_t n, std::uint32_t guess) {
+    const std::size_t difference = std::max(m, n) - std::min(m, n);
+    return std::min(std::max<std::size_t>(guess + guess / 10, difference + kFirstMargin), std::max(m, n));
+}
+
 // The exact distance of the engine's pattern (length m) and `text`: the
-// bounded distance with a limit that grows until the distance is within it
-// (it is exact then). Limits the band holds run there, with the widest limit
-// of as many words, then one word more; wider ones on the engine, with a limit
-// that doubles. Only the cost depends on `guess`, never the result.
-std::uint32_t DoublingDistance(Scratch& own, std::size_t m, std::string_view text, std::uint32_t guess) {
+// bounded distance with a limit that grows from `limit` until the distance is
+// within it (it is exact then). Limits the band holds run there, with the
+// widest limit of as many words, then one word more; wider ones on the engine,
+// with a limit that doubles. Only the cost depends on the first limit, never
+// the result.
+std::uint32_t GrowingDistance(Scratch& own, std::size_t m, std::string_view text, std::size_t limit) {
     const std::size_t longer = std::max(m, text.size());
-    const std::size_t difference = longer - std::min(m, text.size());
-    std::size_t limit = std::max<std::size_t>(guess + guess / 10, difference + kFirstMargin);
     for (;;) {
         limit = std::min(limit, longer);
         if (own.band.Covers(text.size(), limit)) {
@@ -55,6 +60,30 @@ std::uint32_t DoublingDistance(Scratch& own, std::size_t m, std::string_view tex
     }
 }
 
+// GrowingDistance of four texts from their first limits, the first tries
+// side by side in the band where it holds them all.
+void GroupDistances(Scratch& own, std::size_t m, const std::string_view texts[4], std::uint32_t guess,
+                    std::uint32_t distances[4]) {
+    std::uint64_t limits[4];
+    bool banded = true;
+    for (std::size_t t = 0; t < 4; ++t) {
+        limits[t] = FirstLimit(m, texts[t].size(), guess);
+        banded = banded && own.band.Covers(texts[t].size(), limits[t]);
+    }
+    if (!banded) {
+        for (std::size_t t = 0; t < 4; ++t) distances[t] = GrowingDistance(own, m, texts[t], limits[t]);
+        return;
+    }
+    for (std::size_t t = 0; t < 4; ++t)
+        limits[t] = std::min<std::uint64_t>(own.band.WidestLimit(texts[t].size(), limits[t]),
+                                            std::max(m, texts[t].size()));
+    own.band.DistancesAtMost(texts, limits, distances);
+    for (std::size_t t = 0; t < 4; ++t) {
+        if (distances[t] > limits[t] && limits[t] < std::max(m, texts[t].size()))
+            distances[t] = GrowingDistance(own, m, texts[t], limits[t] + 1);
+    }
+}
+
 // out[k] = distance(sequence(i), sequence(i + k)) for i + k < n.
 void RowDistances(std::size_t i, std::size_t n, Scratch& own) {
     LevenshteinBatch& batch = *own.batch;
@@ -65,9 +94,18 @@ void RowDistances(std::size_t i, std::size_t n, Scratch& own) {
     }
     own.engine.SetPattern(text);
     own.band.SetPattern(text);
+    const std::size_t m = text.size();
     own.distances[0] = 0;
-    for (std::size_t j = i + 1; j < n; ++j) {
-        own.previous = DoublingDistance(own, text.size(), batch.sequence(j), own.previous);
+    std::size_t j = i + 1;
+    for (; j + 4 <= n; j += 4) {
+        const std::string_view texts[4] = {batch.sequence(j), batch.sequence(j + 1), batch.sequence(j + 2),
+                                           batch.sequence(j + 3)};
+        GroupDistances(own, m, texts, own.previous, &own.distances[j - i]);
+        own.previous = own.distances[j + 3 - i];
+    }
+    for (; j < n; ++j) {
+        const std::string_view other = batch.sequence(j);
+        own.previous = GrowingDistance(own, m, other, FirstLimit(m, other.size(), own.previous));
         own.distances[j - i] = own.previous;
     }
 }

@@ -37,6 +37,18 @@ std::uint64_t BandBits(std::size_t k, std::int64_t low, std::int64_t high) {
     return upTo & ~((std::uint64_t{1} << from) - 1);
 }
 
+std::uint64_t LaneOf(const BandedPattern::Lanes& word, std::size_t lane) {
+    return word[lane];
+}
+
+void SetLane(std::uint64_t& word, std::size_t, std::uint64_t value) {
+    word = value;
+}
+
+void SetLane(BandedPattern::Lanes& word, std::size_t lane, std::uint64_t value) {
+    word[lane] = value;
+}
+
 }  // namespace
 
 BandedPattern::BandedPattern() : codeOf_(myers::kByteValues), offsetOf_(myers::kByteValues) {}
@@ -88,29 +100,29 @@ std::uint64_t BandedPattern::WidestLimit(std::size_t textLength, std::uint64_t l
     return 64 * ((diagonals + 63) / 64) - 1 + final % 2;
 }
 
-// The band of `Words` words from diagonal `first` down: bit b of word k of
-// column j stands for row j + first + 64 k + b. Returns the value of the cell
-// at bit `last` of the last column.
-template <std::size_t Words>
-std::int64_t BandedPattern::Run(std::string_view text, std::int64_t first, std::int64_t last) const {
-    // Rows up to 0 lie above the pattern, where the distance is j - i: their
-    // vertical deltas are -1, those of the rows below +1.
-    const std::int64_t above = first <= 0 ? 1 - first : 0;  // rows <= 0 in column 0
-    std::uint64_t vp[Words];
-    std::uint64_t vn[Words];
-    for (std::size_t k = 0; k < Words; ++k) {
-        vn[k] = BandBits(k, 0, above - 1);
-        vp[k] = ~vn[k];
+// The band of `Words` words from diagonal `first` down, of one text (Word
+// std::uint64_t) or of two side by side (Word Lanes): bit b of word k of
+// column j stands for row j + first + 64 k + b.
+template <std::size_t Words, typename Word>
+struct BandedPattern::Band {
+    Word vp[Words];
+    Word vn[Words];
+    Word top;  // the value of bit 0's cell (two's complement)
+
+    // Column 0 of a lane. Rows up to 0 lie above the pattern, where the
+    // distance is j - i: their vertical deltas are -1, those of the rows
+    // below +1.
+    void Start(std::size_t lane, std::int64_t first) {
+        const std::int64_t above = first <= 0 ? 1 - first : 0;  // rows <= 0 in column 0
+        for (std::size_t k = 0; k < Words; ++k) {
+            SetLane(vn[k], lane, BandBits(k, 0, above - 1));
+            SetLane(vp[k], lane, ~BandBits(k, 0, above - 1));
+        }
+        SetLane(top, lane, static_cast<std::uint64_t>(first < 0 ? -first : first));
     }
-    std::int64_t top = first < 0 ? -first : first;  // the value of bit 0's cell
-    const std::uint64_t* windows = windows_.data();
-    const std::size_t* offsetOf = offsetOf_.data();
-    // Bit 0 of column j is pattern position j + first - 1, window position
-    // j + first + kLeadBits - 1.
-    std::size_t start = static_cast<std::size_t>(first + static_cast<std::int64_t>(kLeadBits) - 1);
-    for (const char c : text) {
-        ++start;
-        const std::uint64_t* window = windows + offsetOf[static_cast<unsigned char>(c)] + start;
+
+    // The next column, with its match bits from bit 0's row on.
+    void Column(const Word match[Words]) {
         // The band moves one row down: the row below enters as a deletion
         // (+1), the row above leaves and feeds the column as an insertion.
         for (std::size_t k = 0; k + 1 < Words; ++k) {
@@ -119,46 +131,160 @@ std::int64_t BandedPattern::Run(std::string_view text, std::int64_t first, std::
         }
         vp[Words - 1] = (vp[Words - 1] >> 1) | (std::uint64_t{1} << 63);
         vn[Words - 1] >>= 1;
-        std::uint64_t hp = 1;
-        std::uint64_t hn = 0;
-        for (std::size_t k = 0; k < Words; ++k) myers::Step(window[64 * k], vp[k], vn[k], hp, hn);
-        top += 1 + static_cast<std::int64_t>(vp[0] & 1) - static_cast<std::int64_t>(vn[0] & 1);
+        Word hp = top - top + 1;
+        Word hn = top - top;
+        for (std::size_t k = 0; k < Words; ++k) myers::Step(match[k], vp[k], vn[k], hp, hn);
+        top += 1 + (vp[0] & 1) - (vn[0] & 1);
     }
-    std::int64_t value = top;
-    for (std::size_t k = 0; k < Words; ++k) {
-        const std::uint64_t below = BandBits(k, 1, last);
-        value += std::popcount(vp[k] & below) - std::popcount(vn[k] & below);
+
+    // A lane's state as a band of one text.
+    Band<Words, std::uint64_t> Lane(std::size_t lane) const {
+        Band<Words, std::uint64_t> one;
+        for (std::size_t k = 0; k < Words; ++k) {
+            one.vp[k] = LaneOf(vp[k], lane);
+            one.vn[k] = LaneOf(vn[k], lane);
+        }
+        one.top = LaneOf(top, lane);
+        return one;
     }
-    return value;
-}
+
+    // The value of the cell at bit `last` (one text).
+    std::uint64_t Value(std::int64_t last) const {
+        std::uint64_t value = top;
+        for (std::size_t k = 0; k < Words; ++k) {
+            const std::uint64_t below = BandBits(k, 1, last);
+            value += std::popcount(vp[k] & below) - std::popcount(vn[k] & below);
+        }
+        return value;
+    }
+
+    // Bit 0 of column j is pattern position j + first - 1, window position
+    // j + first + kLeadBits - 1: the match bits of byte c in column j are
+    // Windows(pattern, plan)[offsetOf_[c] + j + 64 k].
+    static const std::uint64_t* Windows(const BandedPattern& pattern, const Plan& plan) {
+        return pattern.windows_.data() + (plan.first + static_cast<std::int64_t>(kLeadBits) - 1);
+    }
+
+    // One text's columns from..to of the band (one text).
+    void Columns(const BandedPattern& pattern, const Plan& plan, std::size_t from, std::size_t to) {
+        const std::uint64_t* windows = Windows(pattern, plan);
+        const std::size_t* offsetOf = pattern.offsetOf_.data();
+        for (std::size_t j = from; j <= to; ++j) {
+            const std::uint64_t* window =
+                windows + offsetOf[static_cast<unsigned char>(plan.text[j - 1])] + j;
+            std::uint64_t match[Words];
+            for (std::size_t k = 0; k < Words; ++k) match[k] = window[64 * k];
+            Column(match);
+        }
+    }
+
+    static std::uint64_t Run(const BandedPattern& pattern, const Plan& plan) {
+        Band<Words, std::uint64_t> band;
+        band.Start(0, plan.first);
+        band.Columns(pattern, plan, 1, plan.text.size());
+        return band.Value(plan.last);
+    }
+
+    // Four texts, two to a pair of lanes: the columns they share run side by
+    // side, the rest of each text alone.
+    static void RunGroup(const BandedPattern& pattern, const Plan plans[4], std::uint64_t values[4]) {
+        Band<Words, Lanes> pairs[2];
+        const std::uint64_t* windows[4];
+        std::size_t both = plans[0].text.size();
+        for (std::size_t t = 0; t < 4; ++t) {
+            pairs[t / 2].Start(t % 2, plans[t].first);
+            windows[t] = Windows(pattern, plans[t]);
+            both = std::min(both, plans[t].text.size());
+        }
+        const std::size_t* offsetOf = pattern.offsetOf_.data();
+        for (std::size_t j = 1; j <= both; ++j) {
+            const std::uint64_t* window[4];
+            for (std::size_t t = 0; t < 4; ++t)
+                window[t] = windows[t] + offsetOf[static_cast<unsigned char>(plans[t].text[j - 1])] + j;
+            for (std::size_t p = 0; p < 2; ++p) {
+                Lanes match[Words];
+                for (std::size_t k = 0; k < Words; ++k)
+                    match[k] = Lanes{window[2 * p][64 * k], window[2 * p + 1][64 * k]};
+                pairs[p].Column(match);
+            }
+        }
+        for (std::size_t t = 0; t < 4; ++t) {
+            Band<Words, std::uint64_t> one = pairs[t / 2].Lane(t % 2);
+            one.Columns(pattern, plans[t], both + 1, plans[t].text.size());
+            values[t] = one.Value(plans[t].last);
+        }
+    }
+};
 
 std::uint32_t BandedPattern::DistanceAtMost(std::string_view text, std::uint64_t limit) const {
-    const std::int64_t m = static_cast<std::int64_t>(length_);
-    const std::int64_t n = static_cast<std::int64_t>(text.size());
-    const std::int64_t final = m - n;
-    const std::uint64_t difference = static_cast<std::uint64_t>(final < 0 ? -final : final);
-    if (limit < difference) return static_cast<std::uint32_t>(difference);
-    const std::int64_t bound = static_cast<std::int64_t>(limit);
-    const std::int64_t first = FirstDiagonal(final, bound);
-    // The last cell, row m, is bit m - n - first of the last column.
-    const std::int64_t last = final - first;
-    const std::int64_t words = (LastDiagonal(final, bound) - first) / 64 + 1;
-    std::int64_t value = 0;
-    switch (words) {
+    std::uint64_t value = 0;
+    const Plan plan = PlanFor(text, limit, value);
+    switch (plan.words) {
+        case 0:
+            break;  // answered by the lengths
         case 1:
-            value = Run<1>(text, first, last);
+            value = Band<1, std::uint64_t>::Run(*this, plan);
             break;
         case 2:
-            value = Run<2>(text, first, last);
+            value = Band<2, std::uint64_t>::Run(*this, plan);
             break;
         case 3:
-            value = Run<3>(text, first, last);
+            value = Band<3, std::uint64_t>::Run(*this, plan);
             break;
         default:
-            value = Run<kMostWords>(text, first, last);
+            value = Band<kMostWords, std::uint64_t>::Run(*this, plan);
             break;
     }
     return static_cast<std::uint32_t>(value);
+}
+
+void BandedPattern::DistancesAtMost(const std::string_view texts[4], const std::uint64_t limits[4],
+                                    std::uint32_t answers[4]) const {
+    std::uint64_t values[4] = {0, 0, 0, 0};
+    Plan plans[4];
+    std::size_t words = 0;
+    for (std::size_t t = 0; t < 4; ++t) {
+        plans[t] = PlanFor(texts[t], limits[t], values[t]);
+        if (plans[t].words == 0) {
+            for (std::size_t u = 0; u < 4; ++u) answers[u] = DistanceAtMost(texts[u], limits[u]);
+            return;
+        }
+        words = std::max(words, plans[t].words);
+    }
+    // A band of more words than a limit needs holds it too.
+    switch (words) {
+        case 1:
+            Band<1, Lanes>::RunGroup(*this, plans, values);
+            break;
+        case 2:
+            Band<2, Lanes>::RunGroup(*this, plans, values);
+            break;
+        case 3:
+            Band<3, Lanes>::RunGroup(*this, plans, values);
+            break;
+        default:
+            Band<kMostWords, Lanes>::RunGroup(*this, plans, values);
+            break;
+    }
+    for (std::size_t t = 0; t < 4; ++t) answers[t] = static_cast<std::uint32_t>(values[t]);
+}
+
+BandedPattern::Plan BandedPattern::PlanFor(std::string_view text, std::uint64_t limit,
+                                           std::uint64_t& value) const {
+    const std::int64_t final = static_cast<std::int64_t>(length_) - static_cast<std::int64_t>(text.size());
+    const std::uint64_t difference = static_cast<std::uint64_t>(final < 0 ? -final : final);
+    if (limit < difference) {
+        value = difference;
+        return {};
+    }
+    const std::int64_t bound = static_cast<std::int64_t>(limit);
+    Plan plan;
+    plan.text = text;
+    plan.first = FirstDiagonal(final, bound);
+    // The last cell, row m, is bit m - n - first of the last column.
+    plan.last = final - plan.first;
+    plan.words = static_cast<std::size_t>((LastDiagonal(final, bound) - plan.first) / 64 + 1);
+    return plan;
 }
 
 }  // namespace horgrid

@@ -42,9 +42,30 @@ public:
     // greater than `limit`. Requires Covers(text.size(), limit).
     std::uint32_t DistanceAtMost(std::string_view text, std::uint64_t limit) const;
 
+    // DistanceAtMost of four texts at once (faster than one after the
+    // other). Requires Covers for each.
+    void DistancesAtMost(const std::string_view texts[4], const std::uint64_t limits[4],
+                         std::uint32_t answers[4]) const;
+
+    // Two 64-bit words side by side, one a lane (GNU vector extension: SSE2
+    // on x86-64, NEON on AArch64).
+    typedef std::uint64_t Lanes __attribute__((vector_size(16)));
+
 private:
-    template <std::size_t Words>
-    std::int64_t Run(std::string_view text, std::int64_t first, std::int64_t last) const;
+    // The band of one text: its first diagonal, the bit of the last cell and
+    // its words (0: answered by the lengths alone).
+    struct Plan {
+        std::string_view text;
+        std::int64_t first = 0;
+        std::int64_t last = 0;
+        std::size_t words = 0;
+    };
+    template <std::size_t Words, typename Word>
+    struct Band;
+
+    // The plan of `text` and `limit`; when the lengths alone answer, a plan of
+    // no words and the answer in `value`.
+    Plan PlanFor(std::string_view text, std::uint64_t limit, std::uint64_t& value) const;
 
     std::vector<std::uint16_t> codeOf_;
     std::vector<std::size_t> offsetOf_;  // of each byte's windows

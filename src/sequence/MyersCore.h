@@ -31,18 +31,19 @@ constexpr std::size_t CodesFor(std::size_t length) {
 // column's text byte. hp and hn carry the horizontal delta D[i][j] - D[i][j-1]
 // (+1, -1, or 0 when both are clear) of the row above the word in, and that of
 // the word's last row out. Every kernel that runs the step word by word (the
-// engine, the portable batch lanes) calls this one.
-inline void Step(std::uint64_t match, std::uint64_t& vp, std::uint64_t& vn, std::uint64_t& hp,
-                 std::uint64_t& hn) {
-    const std::uint64_t pv = vp;
-    const std::uint64_t mv = vn;
-    const std::uint64_t xv = match | mv;
-    const std::uint64_t xm = match | hn;
-    const std::uint64_t xh = (((xm & pv) + pv) ^ pv) | xm;
-    std::uint64_t ph = mv | ~(xh | pv);
-    std::uint64_t mh = pv & xh;
-    const std::uint64_t hpOut = ph >> 63;
-    const std::uint64_t hnOut = mh >> 63;
+// engine, the portable batch lanes, the band) calls this one; Word is
+// std::uint64_t or a vector of them, one independent word a lane.
+template <typename Word>
+inline void Step(Word match, Word& vp, Word& vn, Word& hp, Word& hn) {
+    const Word pv = vp;
+    const Word mv = vn;
+    const Word xv = match | mv;
+    const Word xm = match | hn;
+    const Word xh = (((xm & pv) + pv) ^ pv) | xm;
+    Word ph = mv | ~(xh | pv);
+    Word mh = pv & xh;
+    const Word hpOut = ph >> 63;
+    const Word hnOut = mh >> 63;
     ph = (ph << 1) | hp;
     mh = (mh << 1) | hn;
     vp = mh | ~(xv | ph);
