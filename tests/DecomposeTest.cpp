@@ -7,6 +7,7 @@
 #include "ReferenceDecompose.h"
 #include "SequenceGenerator.h"
 #include "decompose/DecomposeEngine.h"
+#include "decompose/KeptDecomposition.h"
 #include "decompose/ScoringText.h"
 #include "decompose/SegmentIdentity.h"
 
@@ -140,6 +141,66 @@ TEST(Decompose, LongRecordsAndWideScores) {
     // into step or not.
     ExpectSameAsReference(longRecord, small, Scoring{}, "runs", RandomRuns(random, longRecord.size(), 4, 40));
     ExpectSameAsReference(array, hor, Scoring{}, "runs", RandomRuns(random, array.size(), 8, 30));
+}
+
+// A decomposition taken over from one with another set (DecomposeAgain) is
+// the new set's own, whichever types changed; where a change takes no segment,
+// or only the first one, it is taken over. (A type shorter than the others
+// scores above them on the partial last segment of most positions' best
+// decomposition, so the changes here are longer.)
+TEST(Decompose, AgainWithChangedTypes) {
+    std::mt19937_64 random(41);
+    std::vector<MonomerType> hor;
+    for (const char* name : {"h1", "h2", "h3", "h4"}) hor.push_back({name, RandomSequence(random, 171)});
+    std::string array = RandomSequence(random, 200);  // a start no type fits
+    while (array.size() < 12000) array += Mutate(random, hor[array.size() / 171 % 4].sequence, 0.03);
+    const auto with = [&](std::size_t at, std::string sequence) {
+        std::vector<MonomerType> types = hor;
+        if (at == types.size()) {
+            types.push_back({"n", std::move(sequence)});
+        } else {
+            types[at].sequence = std::move(sequence);
+        }
+        return types;
+    };
+    const std::string unrelated = RandomSequence(random, 190);
+    std::vector<MonomerType> unused = hor;  // a first type that takes no segment
+    unused.insert(unused.begin(), {"x", unrelated});
+    std::vector<MonomerType> twin = hor;  // in its place, a twin of a later type
+    twin.insert(twin.begin(), hor[1]);
+    const struct {
+        std::vector<MonomerType> types;
+        Scoring scoring;
+        bool takenOver;
+        const std::vector<MonomerType>* before = nullptr;  // the kept set: hor
+    } cases[] = {
+        {hor, Scoring{}, true},
+        {with(4, unrelated), Scoring{}, true},
+        {with(4, unrelated), {-8, -8, -8, 1}, true},       // 64-bit keys
+        {with(4, array.substr(0, 200)), Scoring{}, true},  // takes the first segment only
+        {with(1, Mutate(random, hor[1].sequence, 0.02)), Scoring{}, false},
+        {with(4, Mutate(random, hor[2].sequence, 0.01)), Scoring{}, false},
+        {{hor[0], hor[1], hor[2]}, Scoring{}, false},  // a type taken away
+        {with(4, hor[1].sequence), Scoring{}, true},   // ties go to the earlier type
+        {twin, Scoring{}, false, &unused},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.types.back().sequence.substr(0, 12) + " " + std::to_string(c.scoring.deletion));
+        const std::string expected = Describe(Decompose(array, c.types, c.scoring));
+        const KeptDecomposition kept = DecomposeKeeping(array, c.before ? *c.before : hor, c.scoring);
+        const std::optional<KeptDecomposition> again = DecomposeAgain(array, c.types, c.scoring, kept);
+        if (c.takenOver) {
+            ASSERT_TRUE(again.has_value());
+        }
+        if (!again) continue;
+        EXPECT_EQ(Describe(again->segments), expected);
+        // Its trace is the new set's: a further change is taken over from it.
+        std::vector<MonomerType> further = c.types;
+        further.push_back({"u", RandomSequence(random, 195)});
+        const std::optional<KeptDecomposition> next = DecomposeAgain(array, further, c.scoring, *again);
+        ASSERT_TRUE(next.has_value());
+        EXPECT_EQ(Describe(next->segments), Describe(Decompose(array, further, c.scoring)));
+    }
 }
 
 TEST(Decompose, SmallCasesAndTheTieRule) {

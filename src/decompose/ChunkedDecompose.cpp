@@ -1,8 +1,10 @@
 #include "decompose/ChunkedDecompose.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 #include "common/Parallel.h"
 
@@ -46,13 +48,10 @@ void Join(std::vector<Segment>& segments, const std::vector<Segment>& next, std:
     }
 }
 
-}  // namespace
-
-std::vector<std::vector<Segment>> DecomposeInWindows(const std::vector<std::string>& sequences,
-                                                     const std::vector<MonomerType>& types,
-                                                     const Scoring& scoring, unsigned threads,
-                                                     std::size_t chunk, std::size_t overlap,
-                                                     const TypeChoice& narrow) {
+// The windows DecomposeInWindows cuts the records into.
+std::vector<Window> CutWindows(const std::vector<std::string>& sequences,
+                               const std::vector<MonomerType>& types, std::size_t chunk,
+                               std::size_t overlap) {
     // The overlap holds two monomers of the longest type (a HOR-long one too).
     for (const MonomerType& type : types) overlap = std::max(overlap, 2 * type.sequence.size());
     chunk = std::max(chunk, 2 * overlap);
@@ -68,19 +67,65 @@ std::vector<std::vector<Segment>> DecomposeInWindows(const std::vector<std::stri
                 {r, core, core < overlap ? 0 : core - overlap, std::min(length, core + chunk + overlap), {}});
         }
     }
-    ParallelFor(windows.size(), threads, [&](std::size_t w, unsigned) {
-        Window& window = windows[w];
-        const std::string_view part(sequences[window.record].data() + window.begin,
-                                    window.end - window.begin);
-        window.segments = Decompose(part, types, scoring, 1, narrow ? narrow(part) : std::vector<TypeRun>());
+    return windows;
+}
+
+// Each window's segments moved to record positions and joined.
+std::vector<std::vector<Segment>> JoinWindows(std::size_t records, std::vector<Window>& windows) {
+    for (Window& window : windows) {
         for (Segment& segment : window.segments) {
             segment.start += static_cast<std::int64_t>(window.begin);
             segment.end += static_cast<std::int64_t>(window.begin);
         }
-    });
-    std::vector<std::vector<Segment>> segments(sequences.size());
+    }
+    std::vector<std::vector<Segment>> segments(records);
     for (const Window& window : windows) Join(segments[window.record], window.segments, window.core);
     return segments;
+}
+
+std::string_view Bases(const std::vector<std::string>& sequences, const Window& window) {
+    return {sequences[window.record].data() + window.begin, window.end - window.begin};
+}
+
+}  // namespace
+
+std::vector<std::vector<Segment>> DecomposeInWindows(const std::vector<std::string>& sequences,
+                                                     const std::vector<MonomerType>& types,
+                                                     const Scoring& scoring, unsigned threads,
+                                                     std::size_t chunk, std::size_t overlap,
+                                                     const TypeChoice& narrow) {
+    std::vector<Window> windows = CutWindows(sequences, types, chunk, overlap);
+    ParallelFor(windows.size(), threads, [&](std::size_t w, unsigned) {
+        const std::string_view part = Bases(sequences, windows[w]);
+        windows[w].segments =
+            Decompose(part, types, scoring, 1, narrow ? narrow(part) : std::vector<TypeRun>());
+    });
+    return JoinWindows(sequences.size(), windows);
+}
+
+std::vector<std::vector<Segment>> DecomposeInWindowsKept(const std::vector<std::string>& sequences,
+                                                         const std::vector<MonomerType>& types,
+                                                         const Scoring& scoring, unsigned threads,
+                                                         const KeptWindows* before, KeptWindows& after) {
+    std::vector<Window> windows = CutWindows(sequences, types, kWindowChunk, kWindowOverlap);
+    std::vector<KeptDecomposition> kept(windows.size());
+    ParallelFor(windows.size(), threads, [&](std::size_t w, unsigned) {
+        const std::string_view part = Bases(sequences, windows[w]);
+        const KeptDecomposition* earlier = nullptr;
+        if (before != nullptr) {
+            const auto found = before->find(std::string(part));
+            if (found != before->end()) earlier = &found->second;
+        }
+        std::optional<KeptDecomposition> again;
+        if (earlier != nullptr) again = DecomposeAgain(part, types, scoring, *earlier);
+        kept[w] = again ? std::move(*again) : DecomposeKeeping(part, types, scoring);
+        windows[w].segments = kept[w].segments;
+    });
+    after.clear();
+    for (std::size_t w = 0; w < windows.size(); ++w) {
+        after.emplace(std::string(Bases(sequences, windows[w])), std::move(kept[w]));
+    }
+    return JoinWindows(sequences.size(), windows);
 }
 
 }  // namespace horgrid

@@ -4,9 +4,11 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "decompose/Decompose.h"
+#include "decompose/KeptDecomposition.h"
 
 namespace horgrid {
 
@@ -21,11 +23,27 @@ namespace horgrid {
 //
 // With `narrow`, each window is decomposed with the type runs it gives for the
 // window's bases (Decompose; none: every type everywhere).
+inline constexpr std::size_t kWindowChunk = 100000;
+inline constexpr std::size_t kWindowOverlap = 2000;
 using TypeChoice = std::function<std::vector<TypeRun>(std::string_view bases)>;
 std::vector<std::vector<Segment>> DecomposeInWindows(const std::vector<std::string>& sequences,
                                                      const std::vector<MonomerType>& types,
                                                      const Scoring& scoring, unsigned threads,
-                                                     std::size_t chunk = 100000, std::size_t overlap = 2000,
+                                                     std::size_t chunk = kWindowChunk,
+                                                     std::size_t overlap = kWindowOverlap,
                                                      const TypeChoice& narrow = {});
+
+// The windows of a DecomposeInWindowsKept call, by their bases.
+using KeptWindows = std::unordered_map<std::string, KeptDecomposition>;
+
+// DecomposeInWindows with the default windows and every type everywhere,
+// the same result, keeping every window in `after`. A window whose bases
+// `before` holds is taken from there by DecomposeAgain where that is certain
+// (a set that changed or added a few types that take few segments there)
+// instead of the whole DP.
+std::vector<std::vector<Segment>> DecomposeInWindowsKept(const std::vector<std::string>& sequences,
+                                                         const std::vector<MonomerType>& types,
+                                                         const Scoring& scoring, unsigned threads,
+                                                         const KeptWindows* before, KeptWindows& after);
 
 }  // namespace horgrid

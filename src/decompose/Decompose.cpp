@@ -4,12 +4,15 @@
 #include <cstdlib>
 #include <iterator>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "common/Parallel.h"
 #include "decompose/DecomposeEngine.h"
 #include "decompose/DecomposeKernels.h"
 #include "decompose/DecomposeTrace.h"
+#include "decompose/KeptDecomposition.h"
 #include "decompose/SegmentIdentity.h"
 #include "sequence/InstructionSet.h"
 
@@ -218,49 +221,79 @@ void EnterRun(const Layout& layout, const ActivePlan& plan, std::size_t b, Key n
     state.run = run;
 }
 
+// Row i of the DP: the epoch of the starts moved up when the newest start
+// would leave the window of the keys (false when some cell's start is too far
+// behind for that), the plan's run of base i - 1 entered, and the row stepped
+// from the state's best score.
+template <typename Key, typename Step>
+bool StepRow(std::string_view sequence, const Layout& layout, const ActivePlan& plan, int startBits,
+             Key negative, const Step& step, RowState<Key>& state, std::size_t i) {
+    const std::int64_t window = std::int64_t{1} << std::min(startBits, 62);
+    const std::int64_t startMask = window - 1;
+    std::vector<Key>& row = state.row;
+    const auto local = static_cast<std::int64_t>(i - state.origin);
+    if (local - 1 - state.epoch == startMask && state.run != kNoRun) {
+        std::int64_t earliest = startMask;
+        const std::vector<std::uint32_t>& computed = plan.monomers[state.run];
+        ForCells(layout, computed, row.data(),
+                 [&](Key& cell) { earliest = std::min<std::int64_t>(earliest, cell & startMask); });
+        if (earliest < window / 4) return false;
+        ForCells(layout, computed, row.data(), [&](Key& cell) { cell = static_cast<Key>(cell - earliest); });
+        state.epoch += earliest;
+    }
+    EnterRun(layout, plan, i - 1, negative, state);
+    const std::vector<std::uint32_t>& active = plan.monomers[state.run];
+    const int code = BaseCode(static_cast<unsigned char>(sequence[i - 1]));
+    const Key startKey = static_cast<Key>(ScoreKey(state.relative, startBits) + (local - 1 - state.epoch));
+    step(ActiveMonomers{active.data(), active.size()}, code, startKey, row.data());
+    return true;
+}
+
+// The highest key of a segment ending at the row, and its oriented monomer
+// (the first of the active ones among equal keys).
+template <typename Key>
+std::pair<Key, std::uint32_t> TopOf(const Layout& layout, const std::vector<std::uint32_t>& active,
+                                    const std::vector<Key>& row) {
+    Key top = row[layout.last[active[0]]];
+    std::uint32_t topMonomer = active[0];
+    for (std::size_t a = 1; a < active.size(); ++a) {
+        const Key key = row[layout.last[active[a]]];
+        if (key > top) {
+            top = key;
+            topMonomer = active[a];
+        }
+    }
+    return {top, topMonomer};
+}
+
+// The row moved to a new base line when its scores stray past rebaseAt.
+template <typename Key>
+void Rebase(const Layout& layout, const std::vector<std::uint32_t>& active, int startBits,
+            std::int64_t rebaseAt, RowState<Key>& state) {
+    if (state.relative <= rebaseAt && state.relative >= -rebaseAt) return;
+    const Key shift = static_cast<Key>(ScoreKey(state.relative, startBits));
+    ForCells(layout, active, state.row.data(), [&](Key& cell) { cell = static_cast<Key>(cell - shift); });
+    state.baseLine += state.relative;
+    state.relative = 0;
+}
+
 template <typename Key, typename Step>
 bool RunRows(std::string_view sequence, const Layout& layout, const ActivePlan& plan, int startBits,
              std::int64_t rebaseAt, Key negative, const Step& step, RowState<Key>& state, std::size_t from,
              std::size_t to, PackedTrace& trace, std::size_t capture = 0, RowState<Key>* captured = nullptr) {
-    const std::int64_t window = std::int64_t{1} << std::min(startBits, 62);
-    const std::int64_t startMask = window - 1;
-    std::vector<Key>& row = state.row;
+    const std::int64_t startMask = (std::int64_t{1} << std::min(startBits, 62)) - 1;
+    const std::vector<Key>& row = state.row;
     for (std::size_t i = from + 1; i <= to; ++i) {
         const auto local = static_cast<std::int64_t>(i - state.origin);
-        if (local - 1 - state.epoch == startMask && state.run != kNoRun) {
-            std::int64_t earliest = startMask;
-            const std::vector<std::uint32_t>& computed = plan.monomers[state.run];
-            ForCells(layout, computed, row.data(),
-                     [&](Key& cell) { earliest = std::min<std::int64_t>(earliest, cell & startMask); });
-            if (earliest < window / 4) return false;
-            ForCells(layout, computed, row.data(), [&](Key& cell) { cell = static_cast<Key>(cell - earliest); });
-            state.epoch += earliest;
-        }
-        EnterRun(layout, plan, i - 1, negative, state);
+        if (!StepRow(sequence, layout, plan, startBits, negative, step, state, i)) return false;
         const std::vector<std::uint32_t>& active = plan.monomers[state.run];
-        const int code = BaseCode(static_cast<unsigned char>(sequence[i - 1]));
-        const Key startKey = static_cast<Key>(ScoreKey(state.relative, startBits) + (local - 1 - state.epoch));
-        step(ActiveMonomers{active.data(), active.size()}, code, startKey, row.data());
-        Key top = row[layout.last[active[0]]];
-        std::uint32_t topMonomer = active[0];
-        for (std::size_t a = 1; a < active.size(); ++a) {
-            const Key key = row[layout.last[active[a]]];
-            if (key > top) {
-                top = key;
-                topMonomer = active[a];
-            }
-        }
+        const auto [top, topMonomer] = TopOf(layout, active, row);
         state.relative = static_cast<std::int64_t>(top) >> startBits;
         const std::int64_t best = state.baseLine + state.relative;
         trace.Set(i, topMonomer, static_cast<std::size_t>(local - (state.epoch + (top & startMask))),
                   best - state.previousBest);
         state.previousBest = best;
-        if (state.relative > rebaseAt || state.relative < -rebaseAt) {
-            const Key shift = static_cast<Key>(ScoreKey(state.relative, startBits));
-            ForCells(layout, active, row.data(), [&](Key& cell) { cell = static_cast<Key>(cell - shift); });
-            state.baseLine += state.relative;
-            state.relative = 0;
-        }
+        Rebase(layout, active, startBits, rebaseAt, state);
         if (captured != nullptr && i == capture) *captured = state;
     }
     return true;
@@ -349,6 +382,114 @@ bool RunPieces(std::string_view sequence, const Layout& layout, const ActivePlan
     return true;
 }
 
+// What a DP run with a new set is checked against (ShadowRows): the trace of
+// a run over the same bases with another set, and which types of that set the
+// new one keeps in place (same index, same sequence).
+struct Shadow {
+    const PackedTrace& trace;
+    const std::vector<char>& kept;
+};
+
+constexpr std::size_t kUndecided = std::numeric_limits<std::size_t>::max();
+
+// The DP of the new set's rows over positions from + 1 ... to, each row
+// started from the kept run's best score (carried in state.previousBest),
+// not from its own: the rows a full DP of the new set has wherever its best
+// scores are the kept ones. With `check`, at every position the kept run's
+// last segment must be of a kept type and the changed types that the plan
+// computes there (the others' rows are the kept run's) must end no segment
+// that the full DP would take instead (a higher score, the same score with a
+// later start, or the same start and an earlier type); by induction the full
+// DP then has the kept run's trace at every position. Returns 0, the first
+// position that fails, or kUndecided when a start leaves the window of the
+// keys (as RunRows).
+template <typename Key, typename Step>
+std::size_t ShadowRows(std::string_view sequence, const Layout& layout, const ActivePlan& plan, int startBits,
+                       std::int64_t rebaseAt, Key negative, const Step& step, const Shadow& shadow,
+                       RowState<Key>& state, std::size_t from, std::size_t to, bool check) {
+    const std::int64_t startMask = (std::int64_t{1} << std::min(startBits, 62)) - 1;
+    const std::vector<Key>& row = state.row;
+    for (std::size_t i = from + 1; i <= to; ++i) {
+        const auto local = static_cast<std::int64_t>(i);
+        if (!StepRow(sequence, layout, plan, startBits, negative, step, state, i)) return kUndecided;
+        const std::vector<std::uint32_t>& active = plan.monomers[state.run];
+        const std::int64_t best = state.previousBest + shadow.trace.Step(i);
+        if (check) {
+            const std::uint32_t keptMonomer = shadow.trace.Monomer(i);
+            if (!shadow.kept[keptMonomer / 2]) return i;
+            const auto [top, topMonomer] = TopOf(layout, active, row);
+            const std::int64_t score = state.baseLine + (static_cast<std::int64_t>(top) >> startBits);
+            const std::int64_t length = local - (state.epoch + (top & startMask));
+            const auto keptLength = static_cast<std::int64_t>(shadow.trace.Length(i));
+            if (score > best || (score == best && (length < keptLength ||
+                                                   (length == keptLength && topMonomer < keptMonomer)))) {
+                return i;
+            }
+        }
+        state.previousBest = best;
+        state.relative = best - state.baseLine;
+        Rebase(layout, active, startBits, rebaseAt, state);
+    }
+    return 0;
+}
+
+// How many bases past a failed position the new set's own DP runs before it
+// is checked to go on like the kept run's (the first segment of a window,
+// often a partial monomer, goes to whichever type fits its bases best).
+constexpr std::size_t kRepair = 2000;
+
+// The new set's trace of a record where it provably is the kept run's from
+// some position on: the changed types (`changed`, oriented indices of the
+// layout's set) checked by ShadowRows from the first position, or, where that
+// fails early, the new set's own DP up to a little past the failure, then
+// checked to fall into step (SameFuture) with the rows driven by the kept best
+// scores, and ShadowRows from there. Fills `trace` with the new set's trace
+// (positions past the repair from the kept one) and returns true, false when
+// that does not hold, or nothing when a start leaves the window of the keys.
+template <typename Key, typename Step>
+std::optional<bool> RunAgain(std::string_view sequence, const Layout& layout,
+                             const std::vector<std::uint32_t>& changed, int startBits, std::int64_t rebaseAt,
+                             Key negative, const Step& step, const Shadow& shadow, PackedTrace& trace) {
+    const std::size_t n = sequence.size();
+    const std::size_t oriented = layout.offset.size();
+    std::size_t repair = 0;  // positions the new set's own DP runs
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::vector<TypeRun> runs;
+        if (repair > 0) {
+            runs.push_back({repair, {}});
+            for (std::uint32_t m = 0; m < oriented; ++m) runs.back().oriented.push_back(m);
+        }
+        runs.push_back({n, changed});
+        const ActivePlan plan = MakePlan(runs, oriented, n);
+        RowState<Key> driven;
+        driven.row.assign(layout.rowLength, negative);
+        trace.Clear();
+        if (repair > 0) {
+            RowState<Key> own;
+            own.row.assign(layout.rowLength, negative);
+            if (!RunRows(sequence, layout, plan, startBits, rebaseAt, negative, step, own, 0, repair,
+                         trace) ||
+                ShadowRows(sequence, layout, plan, startBits, rebaseAt, negative, step, shadow, driven, 0,
+                           repair, false) != 0) {
+                return std::nullopt;
+            }
+            if (!SameFuture(layout, plan, own, driven, startBits)) return false;
+        }
+        const std::size_t failed = ShadowRows(sequence, layout, plan, startBits, rebaseAt, negative, step,
+                                              shadow, driven, repair, n, true);
+        if (failed == kUndecided) return std::nullopt;
+        if (failed == 0) {
+            for (std::size_t i = repair + 1; i <= n; ++i) {
+                trace.Set(i, shadow.trace.Monomer(i), shadow.trace.Length(i), shadow.trace.Step(i));
+            }
+            return true;
+        }
+        repair = failed + kRepair;
+        if (2 * repair > n) return false;
+    }
+    return false;
+}
+
 #if defined(__x86_64__)
 // Whether every monomer's score range, padding of a 32-bit vector included,
 // fits 32-bit keys.
@@ -361,10 +502,12 @@ bool NarrowKeysFit(const std::vector<std::string>& monomers, const Scoring& scor
 }
 #endif
 
-// The DP with the given kernel into `trace`: 32-bit keys when the kernel has
-// them, the scores fit and no start leaves their window, else 64-bit keys.
-void FillTrace(std::string_view sequence, const std::vector<std::string>& monomers, const Scoring& scoring,
-               DecomposeKernel kernel, const ActivePlan& plan, TracePieces& trace) {
+// run(layout, step, startBits, rebaseAt, negative) with the kernel's 32-bit
+// keys when it has them and the scores fit, and with 64-bit keys when there
+// are none or run answers nothing with them (a start left their window).
+template <typename Run>
+bool WithKeys(const std::vector<std::string>& monomers, const Scoring& scoring, DecomposeKernel kernel,
+              const Run& run) {
 #if defined(__x86_64__)
     const bool narrow = kernel == DecomposeKernel::Avx512Narrow || kernel == DecomposeKernel::Avx2;
     if (narrow && NarrowKeysFit(monomers, scoring)) {
@@ -373,9 +516,10 @@ void FillTrace(std::string_view sequence, const std::vector<std::string>& monome
         const auto step = [&](const ActiveMonomers& active, int code, std::int32_t startKey, std::int32_t* row) {
             (avx2 ? RowAvx2 : RowAvx512Narrow)(layout, active, code, startKey, row);
         };
-        if (RunPieces<std::int32_t>(sequence, layout, plan, kNarrowStartBits, kNarrowRebaseAt, kNarrowNegative,
-                                    step, trace)) {
-            return;
+        const std::optional<bool> done =
+            run(layout, step, kNarrowStartBits, kNarrowRebaseAt, kNarrowNegative);
+        if (done) {
+            return *done;
         }
     }
     // AVX2 has no 64-bit kernel: its fallback is the portable one.
@@ -390,7 +534,68 @@ void FillTrace(std::string_view sequence, const std::vector<std::string>& monome
     const auto step = [&](const ActiveMonomers& active, int code, std::int64_t startKey, std::int64_t* cells) {
         row(layout, active, layout.profile.data() + code * layout.cells, startKey, cells);
     };
-    RunPieces<std::int64_t>(sequence, layout, plan, kWideStartBits, kRebaseAt, kNegative, step, trace);
+    return run(layout, step, kWideStartBits, kRebaseAt, kNegative).value_or(false);
+}
+
+// The DP with the given kernel into `trace`: 32-bit keys when the kernel has
+// them, the scores fit and no start leaves their window, else 64-bit keys.
+void FillTrace(std::string_view sequence, const std::vector<std::string>& monomers, const Scoring& scoring,
+               DecomposeKernel kernel, const ActivePlan& plan, TracePieces& trace) {
+    WithKeys(monomers, scoring, kernel,
+             [&](const Layout& layout, const auto& step, int startBits, std::int64_t rebaseAt,
+                 auto negative) -> std::optional<bool> {
+                 if (RunPieces(sequence, layout, plan, startBits, rebaseAt, negative, step, trace))
+                     return true;
+                 return std::nullopt;
+             });
+}
+
+// RunAgain with the kernel of FillTrace over the new set's oriented `monomers`.
+bool FillAgain(std::string_view sequence, const std::vector<std::string>& monomers,
+               const std::vector<std::uint32_t>& changed, const Scoring& scoring, DecomposeKernel kernel,
+               const Shadow& shadow, PackedTrace& trace) {
+    return WithKeys(
+        monomers, scoring, kernel,
+        [&](const Layout& layout, const auto& step, int startBits, std::int64_t rebaseAt, auto negative) {
+            return RunAgain(sequence, layout, changed, startBits, rebaseAt, negative, step, shadow, trace);
+        });
+}
+
+// The segments of a filled trace, from the last position down; each block of
+// the trace is released as the traceback passes below it unless `keep`.
+std::vector<Segment> Traceback(std::string_view sequence, const std::vector<std::string>& monomers,
+                               TracePieces& trace, bool keep) {
+    std::vector<Segment> segments;
+    for (std::size_t i = sequence.size(); i > 0;) {
+        if (!keep) trace.At(i).ReleaseAbove(i);
+        const std::uint32_t monomer = trace.At(i).Monomer(i);
+        const std::size_t start = i - trace.At(i).Length(i);
+        Segment segment;
+        segment.start = static_cast<std::int64_t>(start);
+        segment.end = static_cast<std::int64_t>(i - 1);
+        segment.type = monomer / 2;
+        segment.reverse = monomer % 2 == 1;
+        for (std::size_t j = i; j > start; --j) segment.score += trace.At(j).Step(j);
+        segments.push_back(segment);
+        i = start;
+    }
+    std::reverse(segments.begin(), segments.end());
+    LevenshteinEngine engine;
+    for (Segment& segment : segments) {
+        const std::string_view bases = sequence.substr(segment.start, segment.end - segment.start + 1);
+        segment.identity =
+            SegmentIdentity(bases, monomers[segment.type * 2 + (segment.reverse ? 1 : 0)], engine);
+    }
+    return segments;
+}
+
+// The fastest kernel the processor runs, chosen on the first call.
+DecomposeKernel BestKernel() {
+    static const DecomposeKernel kBest =
+        DecomposeKernelSupported(DecomposeKernel::Avx512Narrow) ? DecomposeKernel::Avx512Narrow
+        : DecomposeKernelSupported(DecomposeKernel::Avx2)       ? DecomposeKernel::Avx2
+                                                                : DecomposeKernel::Portable;
+    return kBest;
 }
 
 }  // namespace
@@ -425,40 +630,69 @@ std::vector<Segment> DecomposeWithKernel(std::string_view sequence, const std::v
     TracePieces trace(n, monomers, scoring, threads);
     FillTrace(sequence, monomers, scoring, kernel, plan, trace);
 
-    std::vector<Segment> segments;
-    for (std::size_t i = n; i > 0;) {
-        trace.At(i).ReleaseAbove(i);
-        const std::uint32_t monomer = trace.At(i).Monomer(i);
-        const std::size_t start = i - trace.At(i).Length(i);
-        Segment segment;
-        segment.start = static_cast<std::int64_t>(start);
-        segment.end = static_cast<std::int64_t>(i - 1);
-        segment.type = monomer / 2;
-        segment.reverse = monomer % 2 == 1;
-        for (std::size_t j = i; j > start; --j) segment.score += trace.At(j).Step(j);
-        segments.push_back(segment);
-        i = start;
-    }
-    std::reverse(segments.begin(), segments.end());
-    LevenshteinEngine engine;
-    for (Segment& segment : segments) {
-        const std::string_view bases = sequence.substr(segment.start, segment.end - segment.start + 1);
-        segment.identity =
-            SegmentIdentity(bases, monomers[segment.type * 2 + (segment.reverse ? 1 : 0)], engine);
-    }
-    return segments;
+    return Traceback(sequence, monomers, trace, false);
 }
 
 std::vector<Segment> Decompose(std::string_view sequence, const std::vector<MonomerType>& types,
                                const Scoring& scoring, unsigned threads, const std::vector<TypeRun>& runs) {
-    // The fastest kernel the processor runs, chosen on the first call.
-    static const DecomposeKernel kBest =
-        DecomposeKernelSupported(DecomposeKernel::Avx512Narrow) ? DecomposeKernel::Avx512Narrow
-        : DecomposeKernelSupported(DecomposeKernel::Avx2)       ? DecomposeKernel::Avx2
-                                                                : DecomposeKernel::Portable;
     RecordThreads threading;
     threading.threads = threads;
-    return DecomposeWithKernel(sequence, types, scoring, kBest, threading, runs);
+    return DecomposeWithKernel(sequence, types, scoring, BestKernel(), threading, runs);
+}
+
+KeptDecomposition DecomposeKeeping(std::string_view sequence, const std::vector<MonomerType>& types,
+                                   const Scoring& scoring) {
+    if (const std::string error = DecomposeLimitError(types, scoring, sequence.size()); !error.empty()) {
+        throw std::invalid_argument(error);
+    }
+    KeptDecomposition kept;
+    for (const MonomerType& type : types) kept.types.push_back(type.sequence);
+    if (sequence.empty()) return kept;
+    const std::vector<std::string> monomers = Oriented(types);
+    TracePieces trace(sequence.size(), monomers, scoring, RecordThreads{});
+    FillTrace(sequence, monomers, scoring, BestKernel(), MakePlan({}, monomers.size(), sequence.size()),
+              trace);
+    kept.segments = Traceback(sequence, monomers, trace, true);
+    kept.trace = std::make_shared<const PackedTrace>(std::move(trace.traces[0]));
+    return kept;
+}
+
+std::optional<KeptDecomposition> DecomposeAgain(std::string_view sequence,
+                                                const std::vector<MonomerType>& types, const Scoring& scoring,
+                                                const KeptDecomposition& kept) {
+    if (!kept.trace || sequence.empty() || !DecomposeLimitError(types, scoring, sequence.size()).empty()) {
+        return std::nullopt;
+    }
+    std::vector<char> same(kept.types.size(), 0);
+    std::vector<std::uint32_t> changed;
+    for (std::size_t t = 0; t < types.size(); ++t) {
+        if (t < same.size() && kept.types[t] == types[t].sequence) {
+            same[t] = 1;
+        } else {
+            changed.push_back(static_cast<std::uint32_t>(2 * t));
+            changed.push_back(static_cast<std::uint32_t>(2 * t + 1));
+        }
+    }
+    if (changed.size() > types.size()) return std::nullopt;  // more than half the types changed
+    KeptDecomposition again;
+    for (const MonomerType& type : types) again.types.push_back(type.sequence);
+    const Shadow shadow{*kept.trace, same};
+    if (changed.empty()) {
+        for (std::size_t i = 1; i <= sequence.size(); ++i) {
+            if (!same[shadow.trace.Monomer(i) / 2]) return std::nullopt;
+        }
+        again.segments = kept.segments;
+        again.trace = kept.trace;
+        return again;
+    }
+    const std::vector<std::string> monomers = Oriented(types);
+    TracePieces trace(sequence.size(), monomers, scoring, RecordThreads{});
+    if (!FillAgain(sequence, monomers, changed, scoring, BestKernel(), shadow, trace.traces[0])) {
+        return std::nullopt;
+    }
+    again.segments = Traceback(sequence, monomers, trace, true);
+    again.trace = std::make_shared<const PackedTrace>(std::move(trace.traces[0]));
+    return again;
 }
 
 bool DecomposeKernelSupported(DecomposeKernel kernel) {

@@ -6,9 +6,11 @@
 // hybrid halves (ColumnSplits.cpp).
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "decompose/ChunkedDecompose.h"
 #include "decompose/Decompose.h"
 #include "infer/ArrayRegions.h"
 #include "infer/HorColumns.h"
@@ -31,6 +33,7 @@ struct State {
     Decomposition segments;
     std::vector<ArrayStretch> regions;
     std::vector<RecordWindow> tandem;  // the de novo route's tandem stretches, decomposed every round
+    std::shared_ptr<const KeptWindows> kept;  // the windows of `segments`, for the next decomposition
 };
 
 

@@ -3,15 +3,16 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <memory>
 #include <numeric>
 #include <optional>
 #include <tuple>
 #include <utility>
 
 #include "common/Parallel.h"
+#include "decompose/ChunkedDecompose.h"
 #include "decompose/Decompose.h"
 #include "ensemble/SupracromReferences.h"
-#include "decompose/ChunkedDecompose.h"
 #include "infer/GroupConsensus.h"
 #include "infer/HorColumns.h"
 #include "infer/InferState.h"
@@ -68,15 +69,21 @@ RoundReport Report(std::size_t round, std::size_t monomers, const Decomposition&
 
 // Decomposes the windows with `set` and puts their segments in place of the
 // base decomposition's segments there; the base segments outside keep their
-// type plus `offset`.
+// type plus `offset`. `kept`: the decomposition's windows, in (those of an
+// earlier one, whose windows with the same bases are taken over where the
+// set decomposes them alike) and out.
 Decomposition DecomposeWindows(const std::vector<std::string>& sequences, const std::vector<MonomerType>& set,
                                const std::vector<Window>& windows, const Decomposition& base,
-                               std::size_t offset, const InferSettings& settings) {
+                               std::size_t offset, const InferSettings& settings,
+                               std::shared_ptr<const KeptWindows>& kept) {
     std::vector<std::string> parts;
     for (const Window& window : windows) {
         parts.push_back(sequences[window.record].substr(window.begin, window.end - window.begin));
     }
-    const Decomposition inside = DecomposeInWindows(parts, set, settings.scoring, settings.threads);
+    auto after = std::make_shared<KeptWindows>();
+    const Decomposition inside =
+        DecomposeInWindowsKept(parts, set, settings.scoring, settings.threads, kept.get(), *after);
+    kept = std::move(after);
     Decomposition result(sequences.size());
     std::vector<std::size_t> next(sequences.size(), 0);  // next base segment per record
     const auto keepBase = [&](std::size_t record, std::int64_t before) {
@@ -391,7 +398,7 @@ bool StartFromPeriod(const std::vector<std::string>& sequences, const std::vecto
     std::vector<Window> windows = TemplateWindows(sequences, state.set);
     windows.insert(windows.end(), state.tandem.begin(), state.tandem.end());
     state.segments = DecomposeWindows(sequences, state.set, JoinWindows(std::move(windows)),
-                                      Decomposition(sequences.size()), 0, settings);
+                                      Decomposition(sequences.size()), 0, settings, state.kept);
     return route.cut > 0;
 }
 
@@ -430,8 +437,10 @@ void RunRounds(const std::vector<std::string>& sequences, State& state, const st
         if (next.empty() || (taken && Equivalent(next, state.set, state.inferred))) break;
         const std::size_t inferred = next.size();
         next.insert(next.end(), kept.begin(), kept.end());
-        Decomposition segments = DecomposeWindows(
-            sequences, next, RoundWindows(sequences, next, state.regions, state.tandem), outside, inferred, settings);
+        std::shared_ptr<const KeptWindows> kept = state.kept;
+        Decomposition segments =
+            DecomposeWindows(sequences, next, RoundWindows(sequences, next, state.regions, state.tandem),
+                             outside, inferred, settings, kept);
         // The first set inferred is always taken; later rounds must raise the
         // score of the live stretches.
         if (taken && LiveScore(segments, state.regions) <= LiveScore(state.segments, state.regions)) break;
@@ -440,6 +449,7 @@ void RunRounds(const std::vector<std::string>& sequences, State& state, const st
         state.set = std::move(next);
         state.inferred = inferred;
         state.segments = std::move(segments);
+        state.kept = std::move(kept);
         state.regions = ArrayRegions(sequences, state.segments, regionSettings);
     }
 }
@@ -491,9 +501,9 @@ void Redecompose(Run& run, State& state, bool rename = true) {
     if (rename) {
         for (std::size_t k = 0; k < state.inferred; ++k) state.set[k].name = MonomerName(k);
     }
-    state.segments =
-        DecomposeWindows(run.sequences, state.set, RoundWindows(run.sequences, state.set, state.regions, state.tandem),
-                         run.outside, state.inferred, run.settings);
+    state.segments = DecomposeWindows(run.sequences, state.set,
+                                      RoundWindows(run.sequences, state.set, state.regions, state.tandem),
+                                      run.outside, state.inferred, run.settings, state.kept);
     run.onRound(Report(++run.round, state.set.size(), state.segments));
     state.regions = ArrayRegions(run.sequences, state.segments, run.regionSettings);
 }
@@ -513,7 +523,7 @@ bool ChooseRoute(Run& run, const std::vector<MonomerType>& starting, Inference& 
     const InferSettings& settings = run.settings;
     state.set = starting;
     state.segments = DecomposeWindows(run.sequences, state.set, TemplateWindows(run.sequences, state.set),
-                                      run.none, 0, settings);
+                                      run.none, 0, settings, state.kept);
     run.onRound(Report(1, state.set.size(), state.segments));
     std::size_t explained = 0;
     std::tie(result.route.templateShare, explained) = SatelliteShare(run.sequences, state.segments, run.satellite);
