@@ -43,20 +43,27 @@ std::vector<std::size_t> NearestInferred(const std::vector<std::string>& types, 
 
 // An array of a HOR (`types` in order) and a variant of it that lacks the
 // positions after `from` up to `to` (or has, with `hybrid`, a monomer two
-// bases from position `to` in their place, added to `wanted`): copies of the
+// bases from position `to` in their place, or with `cut` as well the first
+// `cut` bases of the position after `from` and the rest of `to`, added to
+// `wanted`): copies of the
 // variant (a `share` of them, in blocks of five) are a lineage `lineage` from
 // the HOR's at every position; each copy 0.5-1.5 % from its lineage. The
 // first `own` copies are the variant's own array before the live one (ending
 // before base `ownEnd`).
 std::string LayOutVariantArray(std::mt19937_64& random, const std::vector<std::string>& types, std::size_t from,
-                               std::size_t to, bool hybrid, double share, double lineage, std::size_t copies,
-                               std::size_t own, std::vector<std::string>& wanted, std::size_t& ownEnd) {
+                               std::size_t to, bool hybrid, std::size_t cut, double share, double lineage,
+                               std::size_t copies, std::size_t own, std::vector<std::string>& wanted,
+                               std::size_t& ownEnd) {
     std::vector<std::string> variant;
     for (std::size_t p = 0; p < types.size(); ++p) {
         if (p <= from || p > to) variant.push_back(types[p]);
         if (p == from && hybrid) {
             std::string junction = types[to];
-            for (const std::size_t site : {40, 120}) junction[site] = junction[site] == 'A' ? 'C' : 'A';
+            if (cut > 0) {
+                junction = types[from + 1].substr(0, cut) + types[to].substr(cut);
+            } else {
+                for (const std::size_t site : {40, 120}) junction[site] = junction[site] == 'A' ? 'C' : 'A';
+            }
             wanted.push_back(junction);
             variant.push_back(std::move(junction));
         }
@@ -90,7 +97,9 @@ std::string LayOutVariantArray(std::mt19937_64& random, const std::vector<std::s
 // two pairs of which lie 0-2 % apart, most copies the 8-monomer variant whose
 // junction monomer is two bases from the position it stands for (S2C18H1L's
 // 1 2 3/7 8 ... 12), and 16 positions, the last three 7-8 % apart, half the
-// copies lacking 14 and 15. Every position and hybrid must be a monomer of
+// copies lacking 14 and 15; and an 11-monomer HOR with 40 % of the copies
+// 1 2 3 4/7 8 ... 11, whose 4/7 holds only two of the bases that tell 4 from
+// 7 near its junction (S2C8H1L's). Every position and hybrid must be a monomer of
 // its own, the unit every position (the whole HOR, not the variant), and no
 // position may split. Last, 40 copies of a 13-monomer variant 6 % from the
 // HOR stand before the live array as an array of their own: its copies are
@@ -120,6 +129,11 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         double variantShare = 0;
         double lineage = 0;
         std::size_t ownArray = 0;  // the first copies: the variant's own array
+        // Position junctionTo is the one after junctionFrom in its first half
+        // but for four bases of position 1, and the junction monomer is the
+        // first `junctionCut` bases of the latter, which hold two of them,
+        // and the rest of the former.
+        std::size_t junctionCut = 0;
     };
     const std::vector<Case> cases = {
         {11, 4, 6, 4, 0.005, 0.01},
@@ -144,7 +158,11 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         // S3C17H1-B-like: 40 copies of a 13-monomer variant, 6 % from the
         // HOR at every position, are an array of their own before the live
         // 16-mer (which holds none of them): no copies of its unit.
-        {27, 14, 7.5, 2, 0.005, 0.01, true, 140, 0, 0, 0, 0, 0, {}, 2, 5, false, 0, 0.06, 40}};
+        {27, 14, 7.5, 2, 0.005, 0.01, true, 140, 0, 0, 0, 0, 0, {}, 2, 5, false, 0, 0.06, 40},
+        // S2C8H1L-like: 40 % of the copies are 1 2 3 4/7 8 ... 11 of their own
+        // lineage, 4/7 carrying only two of the bases by which 4 differs from
+        // 7 in the half on the junction's side.
+        {28, 11, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {}, 2, 6, true, 0.4, 0.012, 0, 1}};
     for (const Case& c : cases) {
         std::mt19937_64 random(c.seed);
         const std::string ancestor = reference::RandomSequence(random, 171);
@@ -162,11 +180,23 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
             for (const std::size_t k : c.order) ordered.push_back(types[k]);
             types = std::move(ordered);
         }
+        std::size_t cut = 0;
+        if (c.junctionCut > 0) {
+            std::string& to = types[c.junctionTo];
+            const std::string& from = types[c.junctionFrom + 1];
+            std::vector<std::size_t> sites;  // where position 1 differs from `from` in the first half
+            for (std::size_t k = 12; k < 80; ++k) {
+                if (types[0][k] != from[k]) sites.push_back(k);
+            }
+            to = from.substr(0, 85) + to.substr(85);
+            for (std::size_t k = 0; k < 4; ++k) to[sites[k * sites.size() / 4]] = types[0][sites[k * sites.size() / 4]];
+            cut = (sites[sites.size() / 4] + sites[sites.size() / 2]) / 2 + 1;
+        }
         std::vector<std::string> wanted = types;
         std::string sequence;
         std::size_t ownEnd = 0;
         if (c.variantShare > 0 || c.ownArray > 0) {
-            sequence = LayOutVariantArray(random, types, c.junctionFrom, c.junctionTo, c.junctionHybrid,
+            sequence = LayOutVariantArray(random, types, c.junctionFrom, c.junctionTo, c.junctionHybrid, cut,
                                           c.variantShare, c.lineage, c.copies, c.ownArray, wanted, ownEnd);
         } else if (c.hybridFirst == c.hybridSecond && c.layer == 0) {
             TestArrayShape shape;

@@ -55,6 +55,7 @@ struct Evidence {
     const std::vector<std::string_view>& views;
     float mergeLimit;
     std::size_t minCount;
+    std::size_t inferred;  // the set's first monomers, the inferred ones
     std::vector<std::vector<std::pair<std::size_t, std::size_t>>> after;   // type -> (count, type)
     std::vector<std::vector<std::pair<std::size_t, std::size_t>>> before;
 
@@ -73,15 +74,29 @@ struct Evidence {
     // The members of `c` (type `type`) are a hybrid of `position` and the
     // position that another HOR variant puts beside one of c's neighbours (the
     // type other than `type` that most often follows c's first neighbour or
-    // precedes its second): they carry that position's distinguishing bases.
-    // (Either of two contexts may be the hybrid: the larger one when the
-    // array's copies mostly hold the variant.)
+    // precedes its second): they carry that position's distinguishing bases
+    // in the half on that neighbour's side (CarriesDonor). (Either of two
+    // contexts may be the hybrid: the larger one when the array's copies
+    // mostly hold the variant.)
     bool Hybrid(const Context& c, std::size_t type, const Context& position) const {
-        for (const auto* side : {&after[c.before], &before[c.after]}) {
-            for (const auto& [count, donor] : *side) {
+        const std::string& own = position.group.consensus;
+        const auto aligned = [&](const Group& group) {
+            std::vector<std::string> bases;
+            const std::size_t count = std::min(group.members.size(), kContextSample);
+            for (std::size_t k = 0; k < count; ++k)
+                bases.push_back(AlignedBases(views[group.members[k * group.members.size() / count]], own));
+            return bases;
+        };
+        for (const bool fromLeft : {true, false}) {
+            for (const auto& [count, donor] : fromLeft ? after[c.before] : before[c.after]) {
                 if (donor == type) continue;
-                if (count >= minCount &&
-                    CarriesDonor(c.group.consensus, position.group.consensus, set[donor].sequence))
+                if (count < minCount) break;
+                std::vector<std::string> family;  // the other monomers
+                for (std::size_t k = 0; k < inferred; ++k) {
+                    if (k != type && k != donor) family.push_back(AlignedBases(set[k].sequence, own));
+                }
+                if (CarriesDonor(aligned(c.group), aligned(position.group), own,
+                                 AlignedBases(set[donor].sequence, own), family, fromLeft) == DonorPart::kCarried)
                     return true;
                 break;
             }
@@ -181,7 +196,7 @@ std::size_t SplitByContext(const std::vector<std::string>& sequences, State& sta
     std::vector<std::string_view> views;
     for (const ColumnSegment& s : segments) views.push_back(s.piece);
     std::vector<std::vector<Context>> contexts = TypeContexts(segments, state.inferred, settings.minCount);
-    Evidence evidence{state.set, views, settings.mergeLimit, settings.minCount, {}, {}};
+    Evidence evidence{state.set, views, settings.mergeLimit, settings.minCount, state.inferred, {}, {}};
     Neighbours(segments, state.inferred, evidence);
     std::vector<std::vector<std::string>> split(state.inferred);  // consensuses of each type that splits
     ParallelFor(state.inferred, settings.threads, [&](std::size_t type, unsigned) {

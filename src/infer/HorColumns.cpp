@@ -1,6 +1,7 @@
 #include "infer/HorColumns.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <map>
 #include <numeric>
@@ -46,22 +47,69 @@ std::string AlignedBases(std::string_view piece, std::string_view consensus) {
 // neighbour: no evidence of a hybrid.
 constexpr std::size_t kEdge = 10;
 
-bool CarriesDonor(std::string_view variant, std::string_view own, std::string_view donor) {
-    const std::string bases = AlignedBases(variant, own);
-    const std::string theirs = AlignedBases(donor, own);
-    std::vector<bool> carried;  // per site where the donor differs: the variant has the donor's base
-    for (std::size_t site = kEdge; site + kEdge < own.size(); ++site) {
-        if (theirs[site] != own[site]) carried.push_back(bases[site] == theirs[site]);
+namespace {
+
+// The chance that `drawn` sites of `sites`, `marked` of which are marked, hold
+// `hits` marked ones or more (one-sided hypergeometric tail).
+double TailChance(std::size_t sites, std::size_t marked, std::size_t drawn, std::size_t hits) {
+    const auto logChoose = [](std::size_t n, std::size_t k) {
+        return std::lgamma(static_cast<double>(n) + 1) - std::lgamma(static_cast<double>(k) + 1) -
+               std::lgamma(static_cast<double>(n - k) + 1);
+    };
+    double chance = 0;
+    for (std::size_t k = hits; k <= std::min(marked, drawn); ++k) {
+        if (drawn - k > sites - marked) continue;
+        chance +=
+            std::exp(logChoose(marked, k) + logChoose(sites - marked, drawn - k) - logChoose(sites, drawn));
     }
-    const std::size_t need = std::min<std::size_t>(3, carried.size());
-    for (const bool prefix : {true, false}) {
-        std::size_t count = 0;
-        for (std::size_t sites = 1; sites <= carried.size(); ++sites) {
-            count += carried[prefix ? sites - 1 : carried.size() - sites] ? 1 : 0;
-            if (count >= need && 5 * count >= 4 * sites) return true;
-        }
+    return chance;
+}
+
+// The chance at or below which the donor's bases gather at the junction's end
+// by more than the chance that spreads a line of descent's own changes.
+constexpr double kDonorChance = 0.02;
+
+}  // namespace
+
+DonorPart CarriesDonor(const std::vector<std::string>& variant, const std::vector<std::string>& rest,
+                       std::string_view own, std::string_view donor, const std::vector<std::string>& family,
+                       bool fromLeft) {
+    if (variant.empty() || rest.empty()) return DonorPart::kAbsent;
+    const std::size_t half = own.size() / 2;
+    const auto most = [&](const std::vector<std::string>& copies, std::size_t site) {
+        std::size_t with = 0;
+        for (const std::string& bases : copies) with += bases[site] == donor[site];
+        return 2 * with > copies.size();
+    };
+    std::vector<bool> carried;  // per site where donor and own differ, from the junction's end
+    std::size_t near = 0;       // of them in the junction's half
+    for (std::size_t k = kEdge; k + kEdge < own.size(); ++k) {
+        const std::size_t site = fromLeft ? k : own.size() - 1 - k;
+        if (donor[site] == own[site]) continue;
+        // Own's base where no other position has it may be a change of own's
+        // line of descent since the variant's parted: it tells no donor.
+        // (Within a base either way: where two positions lie far apart their
+        // alignment may shift a base by one.)
+        if (std::none_of(family.begin(), family.end(), [&](const std::string& other) {
+                return other[site - 1] == own[site] || other[site] == own[site] || other[site + 1] == own[site];
+            }))
+            continue;
+        near += (site < half) == fromLeft;
+        carried.push_back(most(variant, site) && !most(rest, site));
     }
-    return false;
+    if (near == 0) return DonorPart::kUntold;
+    // The most telling cut: the fewest sites from the junction's end that hold
+    // the most of the carried ones, by the chance of as many there if the
+    // carried sites lay anywhere.
+    const std::size_t all = static_cast<std::size_t>(std::count(carried.begin(), carried.end(), true));
+    double chance = 1;
+    std::size_t before = 0;
+    for (std::size_t m = 0; m < carried.size(); ++m) {
+        if (!carried[m]) continue;
+        ++before;
+        chance = std::min(chance, TailChance(carried.size(), all, m + 1, before));
+    }
+    return chance <= kDonorChance ? DonorPart::kCarried : DonorPart::kAbsent;
 }
 
 namespace {
@@ -235,7 +283,7 @@ public:
     std::vector<std::string> Variants(const std::vector<std::size_t>& members, const std::string& consensus,
                                       const std::vector<std::string>& donors,
                                       const std::vector<Placement>& placement,
-                                      const std::vector<std::string>& columns) const;
+                                      const std::vector<std::string>& columns, std::size_t self) const;
 
 private:
     struct Side {
@@ -298,27 +346,10 @@ Placement AtJunction(const std::vector<std::size_t>& variant, const std::vector<
     return most.first;
 }
 
-// A monomer at a junction is the hybrid of its column (`own`) and the column
-// across (`donor`), whose part it holds on the side the junction lies: where
-// the two differ at three sites or more in that half, it carries the donor's
-// bases (CarriesDonor), else its bases cannot tell and its place decides. A
-// HOR variant with its own line of descent differs at every monomer, the one
-// beside its junction too, at bases of no other column (13 before 16 in
-// S3C17H1L's `1..13 16`, 13 and 15 7 % apart); S2C18H1L's 3/7 stands where
-// 3 and 7 differ by one base, past its left half.
-bool JunctionHybrid(std::string_view variant, std::string_view own, std::string_view donor, bool fromLeft) {
-    const std::string theirs = AlignedBases(donor, own);
-    const std::size_t half = own.size() / 2;
-    std::size_t sites = 0;
-    for (std::size_t site = kEdge; site + kEdge < own.size(); ++site)
-        sites += theirs[site] != own[site] && (site < half) == fromLeft;
-    return sites < 3 || CarriesDonor(variant, own, donor);
-}
-
 std::vector<std::string> Column::Variants(const std::vector<std::size_t>& members, const std::string& consensus,
                                           const std::vector<std::string>& donors,
                                           const std::vector<Placement>& placement,
-                                          const std::vector<std::string>& columns) const {
+                                          const std::vector<std::string>& columns, std::size_t self) const {
     std::vector<std::string> bases;
     for (const std::size_t k : members) bases.push_back(AlignedBases(views_[sample_[k]], consensus));
     const std::vector<std::vector<std::size_t>> carriers = Carriers(bases, consensus, minCount_);
@@ -379,8 +410,23 @@ std::vector<std::string> Column::Variants(const std::vector<std::size_t>& member
         // tell every copy apart as well.
         const Group a = Summarised(segmentsOf(variant));
         const Group b = Summarised(segmentsOf(rest));
-        const bool junction =
-            at.across != kNone && JunctionHybrid(a.consensus, b.consensus, columns[at.across], at.fromLeft);
+        bool junction = false;
+        if (at.across != kNone) {
+            const auto aligned = [&](const std::vector<std::size_t>& of) {
+                std::vector<std::string> found;
+                for (const std::size_t i : of) found.push_back(AlignedBases(views_[i], b.consensus));
+                return found;
+            };
+            // Where the two columns do not differ in the junction's half, no
+            // base can tell and the place decides.
+            std::vector<std::string> family;  // the other columns
+            for (std::size_t d = 0; d < columns.size(); ++d) {
+                if (d != at.across && d != self) family.push_back(AlignedBases(columns[d], b.consensus));
+            }
+            junction = CarriesDonor(aligned(a.members), aligned(b.members), b.consensus,
+                                    AlignedBases(columns[at.across], b.consensus), family,
+                                    at.fromLeft) != DonorPart::kAbsent;
+        }
         if (a.consensus != b.consensus && (junction || (mosaic && SeparateColumns(a, b, views_))))
             variants.push_back(a.consensus);
     }
@@ -524,7 +570,7 @@ std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segmen
         for (std::size_t d = 0; d < size; ++d) {
             if (unit[d] != own) donors.push_back(monomers[unit[d]]);
         }
-        variants[c] = at.Variants(members, consensus, donors, placement, columns);
+        variants[c] = at.Variants(members, consensus, donors, placement, columns, c);
     });
     bool changed = false;
     std::vector<std::string> revised;

@@ -21,13 +21,30 @@ struct ColumnSegment {
 // alignment; '-' where the piece lacks it).
 std::string AlignedBases(std::string_view piece, std::string_view consensus);
 
-// `variant` is a mosaic of `own` and `donor`: at four in five (and at least
-// three, or all when fewer) of the sites on one side of some cut where the
-// donor differs from `own`, it carries the donor's base (the first and last
-// 10 bases not counted: segments of one position start and end a few bases
-// apart). Two positions one base apart make one site, which a hybrid of
-// them carries.
-bool CarriesDonor(std::string_view variant, std::string_view own, std::string_view donor);
+// Whether the copies of a monomer at the junction of a HOR variant hold the
+// part of the position across the junction (`donor`) on the side the junction
+// lies (`fromLeft`: the left part, else the right), as a hybrid of that
+// position and its own does. Every piece is aligned to `own`, the consensus of
+// the other copies of its position (`rest`; AlignedBases), the donor and the
+// other positions (`family`) too. A site where donor and own differ is carried
+// when most of the monomer's copies (`variant`) have the donor's base there
+// and most of the rest do not; sites where own's base is no other position's
+// are left out (a change of own's line of descent, whose copies have drifted
+// from the variant's: the variant keeps the old base, which the donor may
+// share), as are the first and last 10 bases (segments of one position start
+// and end a few bases apart). Ordered from the junction's end, the carried
+// sites must gather there: for some cut, the chance that as many of them or
+// more lie before it if they lay anywhere among the sites (hypergeometric) is
+// at most 0.02. Carried then; untold when donor and own differ nowhere in the
+// half on the junction's side (no base can tell: the place decides); absent
+// otherwise. A HOR variant of its own line of descent differs from the HOR at
+// every monomer, the one beside its junction too, at sites spread over the
+// monomer; a hybrid whose crossover lies close to its end keeps only one or
+// two bases of the donor, next to the junction, which all its copies carry.
+enum class DonorPart { kAbsent, kCarried, kUntold };
+DonorPart CarriesDonor(const std::vector<std::string>& variant, const std::vector<std::string>& rest,
+                       std::string_view own, std::string_view donor, const std::vector<std::string>& family,
+                       bool fromLeft);
 
 // The inferred monomers revised by HOR column, or an empty list when nothing
 // changes. A HOR of known unit fixes the column of every copy: a segment of a
@@ -46,16 +63,16 @@ bool CarriesDonor(std::string_view variant, std::string_view own, std::string_vi
 // carry instead of the consensus base, and that travel together (four in five
 // of the carriers of each carry the other), mark a variant of the position;
 // its carriers become a monomer of their own when they are a mosaic of the
-// column and one other (CarriesDonor's test on two sites or more) and they
+// column and one other (four in five of the bases that mark it, and at least
+// three, are the other column's on one side of some cut) and they
 // and the rest separate (SeparateColumns), or when they hold a fifth as many
 // copies as the rest and stand at the junction of a HOR variant (four in five
 // of them with one neighbour in place and the other another column's, four in
 // five of the rest in place): one base tells such a junction monomer (3/7 of
 // S2C18H1L) from its position, and its copies' places tell it from a layer,
 // so long as it is a hybrid of its column and the column across the junction
-// (where the two differ at three sites or more in the half the junction lies
-// on, it carries the latter's bases there): the position beside the junction
-// of a HOR variant of its own lineage (13 in S3C17H1L's 1..13 16) stays whole.
+// (CarriesDonor not absent): the position beside the junction of a HOR
+// variant of its own lineage (13 in S3C17H1L's 1..13 16) stays whole.
 // A monomer that stands at a junction never joins the column as a layer.
 std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segments,
                                         const std::vector<std::string>& monomers,
