@@ -11,6 +11,7 @@
 
 #include "InferTestArray.h"
 #include "decompose/MonomerSet.h"
+#include "infer/ArrayRegions.h"
 #include "infer/HorColumns.h"
 #include "infer/Inference.h"
 #include "infer/TandemPeriod.h"
@@ -455,6 +456,41 @@ TEST(InferRegions, OnlyTheLiveArrayMakesMonomersAndCopies) {
         EXPECT_GE(copy.start, arrayStart - 200);
         EXPECT_LE(copy.end, arrayEnd + 200);
         EXPECT_GE(copy.types.size() - copy.adds.size(), 2u);
+    }
+
+    // Measured with the pairs of another decomposition of the sequence (some
+    // segments turned, below satellite identity or gone, which moves the
+    // offsets of the rest), the nearest copies and arrays are those measured
+    // afresh.
+    const std::vector<Segment> segments = Decompose(sequence, inference.monomers, Scoring{});
+    std::vector<Segment> other;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        if (i % 13 == 5) continue;
+        other.push_back(segments[i]);
+        if (i % 7 == 3) other.back().reverse = !other.back().reverse;
+        if (i % 11 == 2) other.back().identity = 0;
+    }
+    RegionSettings settings;
+    settings.threads = 2;
+    std::vector<NearestMemo> before;
+    std::vector<NearestMemo> after;
+    ArrayRegions({sequence}, {other}, settings, nullptr, &before);
+    const auto text = [](const std::vector<ArrayStretch>& stretches) {
+        std::ostringstream out;
+        for (const ArrayStretch& s : stretches) {
+            out << s.first << '-' << s.last << ':' << s.start << '-' << s.end << '='
+                << static_cast<int>(s.kind) << ' ';
+        }
+        return out.str();
+    };
+    EXPECT_EQ(text(ArrayRegions({sequence}, {segments}, settings, &before, &after)),
+              text(ArrayRegions({sequence}, {segments}, settings)));
+    const NearestCopy fresh = NearestCopies(sequence, segments, settings, settings.divergedDistance);
+    for (const NearestMemo* memo : {&before[0], &after[0]}) {
+        const NearestCopy taken =
+            NearestCopies(sequence, segments, settings, settings.divergedDistance, memo);
+        EXPECT_EQ(taken.distances, fresh.distances);
+        EXPECT_EQ(taken.offsets, fresh.offsets);
     }
 }
 

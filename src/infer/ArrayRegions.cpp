@@ -134,8 +134,27 @@ std::string_view RegionClassName(RegionClass kind) {
     return "not satellite";
 }
 
+namespace {
+
+// The index in `before` of each segment of the same bases and strand, or -1.
+std::vector<std::ptrdiff_t> SameSegments(const std::vector<Segment>& segments, const NearestMemo& before) {
+    std::vector<std::ptrdiff_t> of(segments.size(), -1);
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        while (k < before.segments.size() && before.segments[k].start < segments[i].start) ++k;
+        if (k < before.segments.size() && before.segments[k].start == segments[i].start &&
+            before.segments[k].end == segments[i].end && before.segments[k].reverse == segments[i].reverse) {
+            of[i] = static_cast<std::ptrdiff_t>(k);
+        }
+    }
+    return of;
+}
+
+}  // namespace
+
 NearestCopy NearestCopies(std::string_view sequence, const std::vector<Segment>& segments,
-                          const RegionSettings& settings, float cap) {
+                          const RegionSettings& settings, float cap, const NearestMemo* before,
+                          NearestMemo* after) {
     const std::size_t count = segments.size();
     std::vector<std::string> pieces(count);
     std::vector<bool> satellite(count);
@@ -145,7 +164,10 @@ NearestCopy NearestCopies(std::string_view sequence, const std::vector<Segment>&
     }
     // Distances to the following neighbours only; each pair is measured once.
     const std::size_t width = settings.neighbours;
-    std::vector<float> ahead(count * width, 100.0f);
+    const bool reuse = before != nullptr && before->width == width && before->cap == cap;
+    const std::vector<std::ptrdiff_t> old =
+        reuse ? SameSegments(segments, *before) : std::vector<std::ptrdiff_t>();
+    std::vector<float> measured(count * width, -1.0f);
     ParallelFor(
         count, settings.threads,
         [&](std::size_t i, unsigned) {
@@ -154,13 +176,22 @@ NearestCopy NearestCopies(std::string_view sequence, const std::vector<Segment>&
                 static_cast<std::uint32_t>(cap * static_cast<float>(pieces[i].size()) / 100.0f);
             for (std::size_t k = 1; k <= width && i + k < count; ++k) {
                 if (!satellite[i + k]) continue;
-                const std::uint32_t distance = LevenshteinAtMost(pieces[i], pieces[i + k], limit);
-                if (distance <= limit) {
-                    ahead[i * width + k - 1] = DistancePercent(static_cast<int>(distance), pieces[i].size());
+                float& distance = measured[i * width + k - 1];
+                if (reuse && old[i] >= 0 && old[i + k] > old[i] &&
+                    static_cast<std::size_t>(old[i + k] - old[i]) <= width) {
+                    distance = before->ahead[static_cast<std::size_t>(old[i]) * width +
+                                             static_cast<std::size_t>(old[i + k] - old[i]) - 1];
+                    if (distance >= 0) continue;
                 }
+                const std::uint32_t edits = LevenshteinAtMost(pieces[i], pieces[i + k], limit);
+                distance =
+                    edits <= limit ? DistancePercent(static_cast<int>(edits), pieces[i].size()) : 100.0f;
             }
         },
         16);
+    std::vector<float> ahead(measured);
+    for (float& distance : ahead) distance = distance < 0 ? 100.0f : distance;
+    if (after != nullptr) *after = {segments, std::move(measured), width, cap};
     NearestCopy nearest{std::vector<float>(count, 100.0f), std::vector<std::size_t>(count, 0)};
     const auto take = [&](std::size_t at, float distance, std::size_t offset) {
         nearest.distances[at] = std::min(nearest.distances[at], distance);
@@ -179,11 +210,15 @@ NearestCopy NearestCopies(std::string_view sequence, const std::vector<Segment>&
 
 std::vector<ArrayStretch> ArrayRegions(const std::vector<std::string>& sequences,
                                        const std::vector<std::vector<Segment>>& segments,
-                                       const RegionSettings& settings) {
+                                       const RegionSettings& settings, const std::vector<NearestMemo>* before,
+                                       std::vector<NearestMemo>* after) {
     std::vector<ArrayStretch> stretches;
+    if (after != nullptr) after->assign(segments.size(), {});
     for (std::size_t r = 0; r < segments.size() && r < sequences.size(); ++r) {
         const std::vector<Segment>& record = segments[r];
-        const NearestCopy nearest = NearestCopies(sequences[r], record, settings, settings.divergedDistance);
+        const NearestMemo* earlier = before != nullptr && r < before->size() ? &(*before)[r] : nullptr;
+        const NearestCopy nearest = NearestCopies(sequences[r], record, settings, settings.divergedDistance,
+                                                  earlier, after != nullptr ? &(*after)[r] : nullptr);
         std::vector<RegionClass> classes(record.size());
         for (std::size_t i = 0; i < record.size(); ++i) classes[i] = Classify(record, nearest, i, settings);
         classes = Smooth(classes, settings.smoothing);

@@ -51,8 +51,20 @@ struct NearestCopy {
     std::vector<float> distances;
     std::vector<std::size_t> offsets;
 };
+// What NearestCopies measured, for a later call on a decomposition that
+// keeps most segments: a pair of segments of the same bases, strands and
+// offset has the same distance.
+struct NearestMemo {
+    std::vector<Segment> segments;
+    std::vector<float> ahead;  // per segment, the distances to the next `width`; -1 where not measured
+    std::size_t width = 0;
+    float cap = 0;
+};
+// With `before`, the pairs it measured are taken from it; `after` gets this
+// call's pairs.
 NearestCopy NearestCopies(std::string_view sequence, const std::vector<Segment>& segments,
-                          const RegionSettings& settings, float cap);
+                          const RegionSettings& settings, float cap, const NearestMemo* before = nullptr,
+                          NearestMemo* after = nullptr);
 
 // The stretches of every record's decomposition, in record and position
 // order, covering every segment once. Each segment is classed by its identity
@@ -68,8 +80,12 @@ NearestCopy NearestCopies(std::string_view sequence, const std::vector<Segment>&
 // monomeric. A gap of more than
 // `maxGap` bases ends a stretch.
 // Pure: `sequences` and `segments` are one entry per record.
+// `before` and `after`: one NearestMemo per record, as NearestCopies; the
+// stretches are the same with or without.
 std::vector<ArrayStretch> ArrayRegions(const std::vector<std::string>& sequences,
                                        const std::vector<std::vector<Segment>>& segments,
-                                       const RegionSettings& settings);
+                                       const RegionSettings& settings,
+                                       const std::vector<NearestMemo>* before = nullptr,
+                                       std::vector<NearestMemo>* after = nullptr);
 
 }  // namespace horgrid

@@ -34,6 +34,7 @@ struct State {
     std::vector<ArrayStretch> regions;
     std::vector<RecordWindow> tandem;  // the de novo route's tandem stretches, decomposed every round
     std::shared_ptr<const KeptWindows> kept;  // the windows of `segments`, for the next decomposition
+    std::shared_ptr<const std::vector<NearestMemo>> nearest;  // what the last `regions` measured
 };
 
 

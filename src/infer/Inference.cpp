@@ -116,6 +116,14 @@ Decomposition DecomposeWindows(const std::vector<std::string>& sequences, const 
     return result;
 }
 
+// The arrays of the state's decomposition, measured with the pairs of
+// segments the state's last arrays measured.
+void FindRegions(const std::vector<std::string>& sequences, const RegionSettings& settings, State& state) {
+    auto after = std::make_shared<std::vector<NearestMemo>>();
+    state.regions = ArrayRegions(sequences, state.segments, settings, state.nearest.get(), after.get());
+    state.nearest = std::move(after);
+}
+
 // The satellite stretches of a decomposition, widened by a margin.
 std::vector<Window> SatelliteWindows(const std::vector<std::string>& sequences,
                                      const std::vector<ArrayStretch>& stretches) {
@@ -450,7 +458,7 @@ void RunRounds(const std::vector<std::string>& sequences, State& state, const st
         state.inferred = inferred;
         state.segments = std::move(segments);
         state.kept = std::move(kept);
-        state.regions = ArrayRegions(sequences, state.segments, regionSettings);
+        FindRegions(sequences, regionSettings, state);
     }
 }
 
@@ -505,7 +513,7 @@ void Redecompose(Run& run, State& state, bool rename = true) {
                                       RoundWindows(run.sequences, state.set, state.regions, state.tandem),
                                       run.outside, state.inferred, run.settings, state.kept);
     run.onRound(Report(++run.round, state.set.size(), state.segments));
-    state.regions = ArrayRegions(run.sequences, state.segments, run.regionSettings);
+    FindRegions(run.sequences, run.regionSettings, state);
 }
 
 HorResult LiveHor(const Run& run, const State& state) {
@@ -553,14 +561,14 @@ void InferRounds(Run& run, const std::vector<MonomerType>& starting, Inference& 
         std::tie(kept, run.outside) =
             UsedTemplates(state.set, state.segments, run.satellite, run.settings.minCount);
     }
-    state.regions = ArrayRegions(run.sequences, state.segments, run.regionSettings);
+    FindRegions(run.sequences, run.regionSettings, state);
     RunRounds(run.sequences, state, kept, run.outside, run.settings, run.round, run.onRound);
     if (state.inferred > 0 || !result.route.fromTemplates) return;
     InferRoute route{false, result.route.templateShare, FindTandemPeriod(run.sequences, run.settings.period), 0};
     State periodic;
     if (route.period.period == 0 || !StartFromPeriod(run.sequences, starting, run.settings, route, periodic)) return;
     run.onRound(Report(++run.round, periodic.set.size(), periodic.segments));
-    periodic.regions = ArrayRegions(run.sequences, periodic.segments, run.regionSettings);
+    FindRegions(run.sequences, run.regionSettings, periodic);
     RunRounds(run.sequences, periodic, {}, run.none, run.settings, run.round, run.onRound);
     if (periodic.inferred == 0) return;
     state = std::move(periodic);
