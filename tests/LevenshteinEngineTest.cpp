@@ -158,23 +158,26 @@ TEST(LevenshteinAtMost, AnswersNearTheLimit) {
             const std::uint64_t besideLimit = static_cast<std::uint64_t>(std::max<std::int64_t>(shifted, 0));
             if (band.Covers(other.size(), bound) && band.Covers(another.size(), besideLimit) &&
                 band.Covers(source.size(), bound)) {
-                // Four side by side (the band itself among them), in every rotation.
+                // A group of texts side by side (the band itself among them),
+                // in every rotation of the lanes.
+                constexpr std::size_t kGroup = BandedPattern::kGroup;
                 const std::string_view four[4] = {other, another, source, other};
                 const std::uint64_t bounds[4] = {bound, besideLimit, bound, bound};
                 const std::uint32_t exacts[4] = {exact, exactAnother, 0, exact};
                 for (std::size_t rotation = 0; rotation < 4; ++rotation) {
-                    std::string_view texts[4];
-                    std::uint64_t limits4[4];
-                    for (std::size_t t = 0; t < 4; ++t) {
-                        texts[t] = four[(t + rotation) % 4];
-                        limits4[t] = bounds[(t + rotation) % 4];
+                    std::string_view texts[kGroup];
+                    std::uint64_t laneLimits[kGroup];
+                    for (std::size_t t = 0; t < kGroup; ++t) {
+                        texts[t] = four[(t + rotation + t / 4) % 4];
+                        laneLimits[t] = bounds[(t + rotation + t / 4) % 4];
                     }
-                    std::uint32_t group[4];
-                    band.DistancesAtMost(texts, limits4, group);
-                    for (std::size_t t = 0; t < 4; ++t) {
-                        const std::uint32_t expected = exacts[(t + rotation) % 4];
-                        ASSERT_TRUE(expected <= limits4[t] ? group[t] == expected : group[t] > limits4[t])
-                            << "group lane " << t << ", limit " << limits4[t];
+                    std::uint32_t group[kGroup];
+                    band.DistancesAtMost(texts, laneLimits, group);
+                    for (std::size_t t = 0; t < kGroup; ++t) {
+                        const std::uint32_t expected = exacts[(t + rotation + t / 4) % 4];
+                        ASSERT_TRUE(expected <= laneLimits[t] ? group[t] == expected
+                                                              : group[t] > laneLimits[t])
+                            << "group lane " << t << ", limit " << laneLimits[t];
                     }
                 }
             }

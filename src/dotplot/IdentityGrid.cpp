@@ -21,6 +21,7 @@ constexpr std::size_t kBandedLength = 1024;
 // tenth more (the band widens it to all its words hold), at least this much
 // above the length difference.
 constexpr std::uint32_t kFirstMargin = 32;
+constexpr std::size_t kGroup = BandedPattern::kGroup;
 
 // What one thread keeps between the pixel rows it computes.
 struct Scratch {
@@ -60,25 +61,25 @@ std::uint32_t GrowingDistance(Scratch& own, std::size_t m, std::string_view text
     }
 }
 
-// GrowingDistance of four texts from their first limits, the first tries
+// GrowingDistance of BandedPattern::kGroup texts from their first limits, the first tries
 // side by side in the band where it holds them all.
-void GroupDistances(Scratch& own, std::size_t m, const std::string_view texts[4], std::uint32_t guess,
-                    std::uint32_t distances[4]) {
-    std::uint64_t limits[4];
+void GroupDistances(Scratch& own, std::size_t m, const std::string_view texts[kGroup], std::uint32_t guess,
+                    std::uint32_t distances[kGroup]) {
+    std::uint64_t limits[kGroup];
     bool banded = true;
-    for (std::size_t t = 0; t < 4; ++t) {
+    for (std::size_t t = 0; t < kGroup; ++t) {
         limits[t] = FirstLimit(m, texts[t].size(), guess);
         banded = banded && own.band.Covers(texts[t].size(), limits[t]);
     }
     if (!banded) {
-        for (std::size_t t = 0; t < 4; ++t) distances[t] = GrowingDistance(own, m, texts[t], limits[t]);
+        for (std::size_t t = 0; t < kGroup; ++t) distances[t] = GrowingDistance(own, m, texts[t], limits[t]);
         return;
     }
-    for (std::size_t t = 0; t < 4; ++t)
+    for (std::size_t t = 0; t < kGroup; ++t)
         limits[t] = std::min<std::uint64_t>(own.band.WidestLimit(texts[t].size(), limits[t]),
                                             std::max(m, texts[t].size()));
     own.band.DistancesAtMost(texts, limits, distances);
-    for (std::size_t t = 0; t < 4; ++t) {
+    for (std::size_t t = 0; t < kGroup; ++t) {
         if (distances[t] > limits[t] && limits[t] < std::max(m, texts[t].size()))
             distances[t] = GrowingDistance(own, m, texts[t], limits[t] + 1);
     }
@@ -97,11 +98,11 @@ void RowDistances(std::size_t i, std::size_t n, Scratch& own) {
     const std::size_t m = text.size();
     own.distances[0] = 0;
     std::size_t j = i + 1;
-    for (; j + 4 <= n; j += 4) {
-        const std::string_view texts[4] = {batch.sequence(j), batch.sequence(j + 1), batch.sequence(j + 2),
-                                           batch.sequence(j + 3)};
+    for (; j + kGroup <= n; j += kGroup) {
+        std::string_view texts[kGroup];
+        for (std::size_t t = 0; t < kGroup; ++t) texts[t] = batch.sequence(j + t);
         GroupDistances(own, m, texts, own.previous, &own.distances[j - i]);
-        own.previous = own.distances[j + 3 - i];
+        own.previous = own.distances[j + kGroup - 1 - i];
     }
     for (; j < n; ++j) {
         const std::string_view other = batch.sequence(j);

@@ -185,30 +185,31 @@ struct BandedPattern::Band {
         return band.Value(plan.last);
     }
 
-    // Four texts, two to a pair of lanes: the columns they share run side by
+    // kGroup texts, two to a pair of lanes: the columns they share run side by
     // side, the rest of each text alone.
-    static void RunGroup(const BandedPattern& pattern, const Plan plans[4], std::uint64_t values[4]) {
-        Band<Words, Lanes> pairs[2];
-        const std::uint64_t* windows[4];
+    static void RunGroup(const BandedPattern& pattern, const Plan plans[kGroup],
+                         std::uint64_t values[kGroup]) {
+        Band<Words, Lanes> pairs[kGroup / 2];
+        const std::uint64_t* windows[kGroup];
         std::size_t both = plans[0].text.size();
-        for (std::size_t t = 0; t < 4; ++t) {
+        for (std::size_t t = 0; t < kGroup; ++t) {
             pairs[t / 2].Start(t % 2, plans[t].first);
             windows[t] = Windows(pattern, plans[t]);
             both = std::min(both, plans[t].text.size());
         }
         const std::size_t* offsetOf = pattern.offsetOf_.data();
         for (std::size_t j = 1; j <= both; ++j) {
-            const std::uint64_t* window[4];
-            for (std::size_t t = 0; t < 4; ++t)
+            const std::uint64_t* window[kGroup];
+            for (std::size_t t = 0; t < kGroup; ++t)
                 window[t] = windows[t] + offsetOf[static_cast<unsigned char>(plans[t].text[j - 1])] + j;
-            for (std::size_t p = 0; p < 2; ++p) {
+            for (std::size_t p = 0; p < kGroup / 2; ++p) {
                 Lanes match[Words];
                 for (std::size_t k = 0; k < Words; ++k)
                     match[k] = Lanes{window[2 * p][64 * k], window[2 * p + 1][64 * k]};
                 pairs[p].Column(match);
             }
         }
-        for (std::size_t t = 0; t < 4; ++t) {
+        for (std::size_t t = 0; t < kGroup; ++t) {
             Band<Words, std::uint64_t> one = pairs[t / 2].Lane(t % 2);
             one.Columns(pattern, plans[t], both + 1, plans[t].text.size());
             values[t] = one.Value(plans[t].last);
@@ -238,15 +239,15 @@ std::uint32_t BandedPattern::DistanceAtMost(std::string_view text, std::uint64_t
     return static_cast<std::uint32_t>(value);
 }
 
-void BandedPattern::DistancesAtMost(const std::string_view texts[4], const std::uint64_t limits[4],
-                                    std::uint32_t answers[4]) const {
-    std::uint64_t values[4] = {0, 0, 0, 0};
-    Plan plans[4];
+void BandedPattern::DistancesAtMost(const std::string_view texts[kGroup], const std::uint64_t limits[kGroup],
+                                    std::uint32_t answers[kGroup]) const {
+    std::uint64_t values[kGroup] = {};
+    Plan plans[kGroup];
     std::size_t words = 0;
-    for (std::size_t t = 0; t < 4; ++t) {
+    for (std::size_t t = 0; t < kGroup; ++t) {
         plans[t] = PlanFor(texts[t], limits[t], values[t]);
         if (plans[t].words == 0) {
-            for (std::size_t u = 0; u < 4; ++u) answers[u] = DistanceAtMost(texts[u], limits[u]);
+            for (std::size_t u = 0; u < kGroup; ++u) answers[u] = DistanceAtMost(texts[u], limits[u]);
             return;
         }
         words = std::max(words, plans[t].words);
@@ -266,7 +267,7 @@ void BandedPattern::DistancesAtMost(const std::string_view texts[4], const std::
             Band<kMostWords, Lanes>::RunGroup(*this, plans, values);
             break;
     }
-    for (std::size_t t = 0; t < 4; ++t) answers[t] = static_cast<std::uint32_t>(values[t]);
+    for (std::size_t t = 0; t < kGroup; ++t) answers[t] = static_cast<std::uint32_t>(values[t]);
 }
 
 BandedPattern::Plan BandedPattern::PlanFor(std::string_view text, std::uint64_t limit,

@@ -42,10 +42,13 @@ public:
     // greater than `limit`. Requires Covers(text.size(), limit).
     std::uint32_t DistanceAtMost(std::string_view text, std::uint64_t limit) const;
 
-    // DistanceAtMost of four texts at once (faster than one after the
+    // Texts DistancesAtMost takes at once.
+    static constexpr std::size_t kGroup = 8;
+
+    // DistanceAtMost of kGroup texts at once (faster than one after the
     // other). Requires Covers for each.
-    void DistancesAtMost(const std::string_view texts[4], const std::uint64_t limits[4],
-                         std::uint32_t answers[4]) const;
+    void DistancesAtMost(const std::string_view texts[kGroup], const std::uint64_t limits[kGroup],
+                         std::uint32_t answers[kGroup]) const;
 
     // Two 64-bit words side by side, one a lane (GNU vector extension: SSE2
     // on x86-64, NEON on AArch64).
