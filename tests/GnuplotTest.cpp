@@ -96,6 +96,39 @@ TEST(Gnuplot, PictureReplacedOnlyWhenComplete) {
     }
 }
 
+// Pictures drawn in one run; when that run leaves one incomplete, each is
+// drawn again alone. The fake gnuplot writes a PNG to the first output of its
+// script, or to every one, and counts its runs.
+TEST(Gnuplot, PicturesDrawnTogetherOrAlone) {
+    struct Case {
+        std::string outputs;  // the outputs the fake writes, from $out (one per line)
+        int runs;
+    };
+    const std::string png = "printf '\\211PNG\\r\\n\\032\\n\\0\\0\\0\\0IEND\\256B`\\202' > \"$f\"";
+    for (const Case& c : {Case{"$out", 1}, Case{"$(printf '%s\\n' \"$out\" | head -n 1)", 3}}) {
+        TempDir programs;
+        TempDir dir;
+        const std::string runs = dir.File("runs");
+        PlotSettings settings{
+            FakeGnuplot(programs, "echo >> '" + runs + "'; printf '%s\\n' \"" + c.outputs +
+                                      "\" | while read -r f; do " + png + "; done"),
+            5};
+        std::vector<PlotJob> jobs;
+        for (const char* name : {"a.png", "b.png"}) {
+            jobs.push_back(PlotJob{dir.Write(name, "old"), "data",
+                                   [](std::FILE* file) { return std::fputs("1 1\n", file) >= 0; },
+                                   [](const std::string& data, const std::string& output) {
+                                       return "set output '" + output + "';\nplot '" + data + "';\n";
+                                   },
+                                   PictureFormat::Png});
+        }
+        EXPECT_EQ(DrawAllFromData(jobs, settings), std::vector<std::string>(2)) << c.outputs;
+        for (const PlotJob& job : jobs) EXPECT_TRUE(IsCompletePicture(ReadFile(job.picture), PictureFormat::Png));
+        EXPECT_EQ(ReadFile(runs), std::string(static_cast<std::size_t>(c.runs), '\n')) << c.outputs;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3) << c.outputs;
+    }
+}
+
 TEST(Gnuplot, MissingProgramOrUnwritableDirectoryIsAReason) {
     TempDir dir;
     PlotSettings settings{dir.File("no-gnuplot"), 5};

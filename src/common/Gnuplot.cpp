@@ -138,6 +138,57 @@ std::string Await(pid_t pid, const std::string& program, double timeoutSeconds) 
     return {};
 }
 
+// Runs the program on `text` (see RunGnuplot). Returns "" or the reason it failed.
+std::string RunScript(const std::string& text, const PlotSettings& settings) {
+    // The program's output must follow everything printed so far.
+    std::cout.flush();
+    std::fflush(stdout);
+    std::unique_ptr<InterruptKillsGroup> killOnSignal;
+    Child child;
+    {
+        const InterruptsHeld held;
+        child = Spawn(settings.program, text);
+        if (child.pid > 0) killOnSignal = std::make_unique<InterruptKillsGroup>(child.pid);
+    }
+    if (child.pid <= 0) return child.failure;
+    return Await(child.pid, settings.program, settings.timeoutSeconds);
+}
+
+// Writes a job's data into `data` (open for writing, handed over). Returns whether it was all written.
+bool WriteData(const PlotJob& job, TemporaryFile& data) {
+    const int descriptor = data.Release();
+    FILE* file = fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        close(descriptor);
+        return false;
+    }
+    bool written = job.write(file);
+    if (std::fclose(file) != 0) written = false;
+    return written;
+}
+
+// The jobs drawn by one run of the program; false when any step failed.
+bool DrawTogether(const std::vector<PlotJob>& jobs, const PlotSettings& settings) {
+    std::vector<std::unique_ptr<TemporaryFile>> data;
+    std::vector<std::unique_ptr<TemporaryFile>> outputs;
+    std::string text;
+    for (const PlotJob& job : jobs) {
+        data.push_back(std::make_unique<TemporaryFile>(PlotPath(job.picture)));
+        if (!WriteData(job, *data.back())) return false;
+        outputs.push_back(std::make_unique<TemporaryFile>(PlotPath(job.picture)));
+        ::close(outputs.back()->Release());
+        if (!IsPlotSafe(outputs.back()->path())) return false;
+        if (!text.empty()) text += "unset output;\nreset;\n";
+        text += job.script(data.back()->path(), outputs.back()->path());
+    }
+    if (!RunScript(text, settings).empty()) return false;
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        if (!IsCompletePicture(Ends(outputs[i]->path()), jobs[i].format)) return false;
+    }
+    for (std::size_t i = 0; i < jobs.size(); ++i) outputs[i]->MoveTo(jobs[i].picture);
+    return true;
+}
+
 }  // namespace
 
 std::string ReadPlotSettings(PlotSettings& settings) {
@@ -172,27 +223,36 @@ std::string PlotPath(const std::string& path) {
     return error ? path : absolute.string();
 }
 
+std::string DrawFromData(const PlotJob& job, const PlotSettings& settings) {
+    try {
+        // The data lies beside the picture, in the directory RunGnuplot checks.
+        TemporaryFile data(PlotPath(job.picture));
+        if (!WriteData(job, data)) return "cannot write its " + job.what + ": " + std::strerror(errno);
+        return RunGnuplot([&](const std::string& output) { return job.script(data.path(), output); },
+                          job.picture, job.format, settings);
+    } catch (const FileError& error) {
+        return error.what();
+    }
+}
+
 std::string DrawFromData(
     const std::string& picture, const std::string& what, const std::function<bool(std::FILE* file)>& write,
     const std::function<std::string(const std::string& data, const std::string& output)>& script,
     PictureFormat format, const PlotSettings& settings) {
-    try {
-        // The data lies beside the picture, in the directory RunGnuplot checks.
-        TemporaryFile data(PlotPath(picture));
-        const int descriptor = data.Release();
-        FILE* file = fdopen(descriptor, "wb");
-        if (file == nullptr) {
-            close(descriptor);
-            return "cannot write its " + what + ": " + std::strerror(errno);
+    return DrawFromData(PlotJob{picture, what, write, script, format}, settings);
+}
+
+std::vector<std::string> DrawAllFromData(const std::vector<PlotJob>& jobs, const PlotSettings& settings) {
+    std::vector<std::string> failures(jobs.size());
+    if (jobs.size() > 1) {
+        try {
+            if (DrawTogether(jobs, settings)) return failures;
+        } catch (const FileError&) {
+            // Drawn alone below, where the failure is told.
         }
-        bool written = write(file);
-        if (std::fclose(file) != 0) written = false;
-        if (!written) return "cannot write its " + what + ": " + std::strerror(errno);
-        return RunGnuplot([&](const std::string& output) { return script(data.path(), output); }, picture,
-                          format, settings);
-    } catch (const FileError& error) {
-        return error.what();
     }
+    for (std::size_t i = 0; i < jobs.size(); ++i) failures[i] = DrawFromData(jobs[i], settings);
+    return failures;
 }
 
 bool IsCompletePicture(std::string_view content, PictureFormat format) {
@@ -214,22 +274,7 @@ std::string RunGnuplot(const std::function<std::string(const std::string& output
         if (!IsPlotSafe(temporary.path())) {
             return "the picture's directory holds a quote, dollar sign, backquote, backslash or newline";
         }
-        const std::string text = script(temporary.path());
-        // The program's output must follow everything printed so far.
-        std::cout.flush();
-        std::fflush(stdout);
-        std::string failure;
-        {
-            std::unique_ptr<InterruptKillsGroup> killOnSignal;
-            Child child;
-            {
-                const InterruptsHeld held;
-                child = Spawn(settings.program, text);
-                if (child.pid > 0) killOnSignal = std::make_unique<InterruptKillsGroup>(child.pid);
-            }
-            if (child.pid <= 0) return child.failure;
-            failure = Await(child.pid, settings.program, settings.timeoutSeconds);
-        }
+        const std::string failure = RunScript(script(temporary.path()), settings);
         if (!failure.empty()) return failure;
         if (!IsCompletePicture(Ends(temporary.path()), format)) {
             return "gnuplot did not write a complete picture for '" + picture + "'";

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace horgrid {
 
@@ -50,6 +51,25 @@ std::string DrawFromData(
     const std::string& picture, const std::string& what, const std::function<bool(std::FILE* file)>& write,
     const std::function<std::string(const std::string& data, const std::string& output)>& script,
     PictureFormat format, const PlotSettings& settings);
+
+// One picture drawn from a data file, as DrawFromData takes it.
+struct PlotJob {
+    std::string picture;
+    std::string what;
+    std::function<bool(std::FILE* file)> write;
+    std::function<std::string(const std::string& data, const std::string& output)> script;
+    PictureFormat format = PictureFormat::Png;
+};
+
+// DrawFromData for one job.
+std::string DrawFromData(const PlotJob& job, const PlotSettings& settings);
+
+// Draws every job in one run of gnuplot (one start of the program instead of
+// one a picture; `reset` between the scripts, so each draws as it would
+// alone). When that run fails or leaves a picture incomplete, each job is
+// drawn alone by DrawFromData, so that a picture's failure reads as it would
+// alone. Returns "" or the reason for each job, in order.
+std::vector<std::string> DrawAllFromData(const std::vector<PlotJob>& jobs, const PlotSettings& settings);
 
 // Whether `content` is a complete picture of the format (see RunGnuplot).
 bool IsCompletePicture(std::string_view content, PictureFormat format);

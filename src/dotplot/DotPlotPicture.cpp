@@ -172,18 +172,24 @@ std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, con
     return OneLineScript(text);
 }
 
-std::string DrawDotPlot(const IdentityGrid& grid, const DotPlotLook& look, const std::string& picture,
-                        const PlotSettings& settings) {
+std::string DotPlotJob(const IdentityGrid& grid, const DotPlotLook& look, const std::string& picture, PlotJob& job) {
     if (grid.side == 0) return "the ensemble has no monomers";
     if (!IsPlotSafe(look.title) || !IsPlotSafe(look.records)) {
         return "its title '" + look.title + "' holds a quote, dollar sign, backquote, backslash or newline";
     }
-    return DrawFromData(
-        picture, "pixel data", [&](FILE* file) { return WritePixels(grid, file); },
-        [&](const std::string& data, const std::string& output) {
-            return DotPlotScript(grid, look, data, output);
-        },
-        PictureFormat::Png, settings);
+    job = PlotJob{picture, "pixel data", [&grid](FILE* file) { return WritePixels(grid, file); },
+                  [&grid, &look](const std::string& data, const std::string& output) {
+                      return DotPlotScript(grid, look, data, output);
+                  },
+                  PictureFormat::Png};
+    return {};
+}
+
+std::string DrawDotPlot(const IdentityGrid& grid, const DotPlotLook& look, const std::string& picture,
+                        const PlotSettings& settings) {
+    PlotJob job;
+    const std::string refused = DotPlotJob(grid, look, picture, job);
+    return refused.empty() ? DrawFromData(job, settings) : refused;
 }
 
 }  // namespace horgrid

@@ -34,6 +34,10 @@ std::string DotPlotScript(const IdentityGrid& grid, const DotPlotLook& look, con
 std::string DrawDotPlot(const IdentityGrid& grid, const DotPlotLook& look, const std::string& picture,
                         const PlotSettings& settings);
 
+// What DrawDotPlot draws, as a job for DrawAllFromData (`grid` and `look` must
+// outlive it). Returns "" or the reason there is no picture.
+std::string DotPlotJob(const IdentityGrid& grid, const DotPlotLook& look, const std::string& picture, PlotJob& job);
+
 // The pieces every heat map script shares: the palette command, the plots of
 // a `columns` x `rows` image of native floats in `dataFile` (row by row, the
 // first pixel's corner at (x0, y0), each dx x dy) drawn in strips of rows

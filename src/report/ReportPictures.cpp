@@ -49,16 +49,23 @@ std::string HorStructureScript(const HorLayout& layout, const std::string& title
     return script;
 }
 
-std::string DrawHorStructure(const HorLayout& layout, const std::string& title, const std::string& picture,
-                             const PlotSettings& settings) {
+std::string HorStructureJob(const HorLayout& layout, const std::string& title, const std::string& picture,
+                            PlotJob& job) {
     if (layout.cells.empty()) return "the array has no HOR copy with named unit monomers";
     if (!IsPlotSafe(title)) return "its title holds a quote, dollar sign, backquote, backslash or newline";
-    return DrawFromData(
-        picture, "data", [&](FILE* file) { return WriteCells(layout, file); },
-        [&](const std::string& data, const std::string& output) {
-            return HorStructureScript(layout, title, data, output);
-        },
-        PictureFormat::Png, settings);
+    job = PlotJob{picture, "data", [&layout](FILE* file) { return WriteCells(layout, file); },
+                  [&layout, title](const std::string& data, const std::string& output) {
+                      return HorStructureScript(layout, title, data, output);
+                  },
+                  PictureFormat::Png};
+    return {};
+}
+
+std::string DrawHorStructure(const HorLayout& layout, const std::string& title, const std::string& picture,
+                             const PlotSettings& settings) {
+    PlotJob job;
+    const std::string refused = HorStructureJob(layout, title, picture, job);
+    return refused.empty() ? DrawFromData(job, settings) : refused;
 }
 
 Picture DrawInMemory(const std::string& beside,
@@ -75,20 +82,62 @@ Picture DrawInMemory(const std::string& beside,
     return picture;
 }
 
+namespace {
+
+using JobMaker = std::function<std::string(const std::string& picture, PlotJob& job)>;
+
+// Both pictures of an array in one run of gnuplot: each maker gives the job
+// for a picture path, or the reason there is no picture. Returns false, with
+// `pictures` untouched, when a temporary file could not be made or read.
+bool DrawBothInMemory(const std::string& beside, const PlotSettings& settings, const JobMaker& hor,
+                      const JobMaker& heatMap, ArrayPictures& pictures) {
+    try {
+        TemporaryFile places[] = {TemporaryFile(PlotPath(beside)), TemporaryFile(PlotPath(beside))};
+        Picture both[2];
+        const JobMaker* const makers[] = {&hor, &heatMap};
+        std::vector<PlotJob> jobs;
+        std::vector<Picture*> drawn;
+        for (int i = 0; i < 2; ++i) {
+            ::close(places[i].Release());
+            PlotJob job;
+            both[i].failure = (*makers[i])(places[i].path(), job);
+            if (!both[i].failure.empty()) continue;
+            jobs.push_back(std::move(job));
+            drawn.push_back(&both[i]);
+        }
+        const std::vector<std::string> failures = DrawAllFromData(jobs, settings);
+        for (std::size_t i = 0; i < jobs.size(); ++i) {
+            drawn[i]->failure = failures[i];
+            if (failures[i].empty()) drawn[i]->png = ReadTextFile(jobs[i].picture);
+        }
+        pictures.hor = std::move(both[0]);
+        pictures.heatMap = std::move(both[1]);
+        return true;
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
+}  // namespace
+
 ArrayPictures DrawArrayPictures(const ArrayContent& array, std::size_t number, const HeatMapUnits& units,
                                 const std::vector<std::string_view>& sequences,
                                 const std::vector<int>& positions, const PictureSettings& settings) {
     const std::string name = "array " + std::to_string(number);
+    const std::string horTitle = "HOR structure, " + name;
     ArrayPictures pictures;
     const HorLayout layout = LayOutHorCopies(array.copies, array.monomers);
-    if (layout.cells.empty()) {
-        pictures.hor = {"", "the array has no HOR copy with named unit monomers", true};
-    } else {
+    const auto drawHor = [&] {
+        if (layout.cells.empty()) {
+            pictures.hor = {"", "the array has no HOR copy with named unit monomers", true};
+            return;
+        }
         pictures.hor = DrawInMemory(settings.beside, [&](const std::string& picture) {
-            return DrawHorStructure(layout, "HOR structure, " + name, picture, settings.plot);
+            return DrawHorStructure(layout, horTitle, picture, settings.plot);
         });
-    }
+    };
     if (sequences.empty()) {
+        drawHor();
         pictures.heatMap = {"", "the array has no monomers", true};
         return pictures;
     }
@@ -99,6 +148,16 @@ ArrayPictures DrawArrayPictures(const ArrayContent& array, std::size_t number, c
     look.records = units.label;
     look.positions = positions;
     look.numbers = units.numbers;
+    // One start of gnuplot for both pictures; drawn one by one otherwise, as before.
+    if (!layout.cells.empty() &&
+        DrawBothInMemory(
+            settings.beside, settings.plot,
+            [&](const std::string& picture, PlotJob& job) { return HorStructureJob(layout, horTitle, picture, job); },
+            [&](const std::string& picture, PlotJob& job) { return DotPlotJob(grid, look, picture, job); },
+            pictures)) {
+        return pictures;
+    }
+    drawHor();
     pictures.heatMap = DrawInMemory(settings.beside, [&](const std::string& picture) {
         return DrawDotPlot(grid, look, picture, settings.plot);
     });

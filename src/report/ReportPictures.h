@@ -24,6 +24,11 @@ std::string HorStructureScript(const HorLayout& layout, const std::string& title
 std::string DrawHorStructure(const HorLayout& layout, const std::string& title, const std::string& picture,
                              const PlotSettings& settings);
 
+// What DrawHorStructure draws, as a job for DrawAllFromData (`layout` must
+// outlive it). Returns "" or the reason there is no picture.
+std::string HorStructureJob(const HorLayout& layout, const std::string& title, const std::string& picture,
+                            PlotJob& job);
+
 // Runs draw(path) with the path of a temporary file in the directory of
 // `beside` and returns the PNG it left there (removed afterwards), or the
 // reason draw() gave.
