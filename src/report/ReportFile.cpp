@@ -1,5 +1,6 @@
 #include "report/ReportFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <map>
 #include <utility>
@@ -48,14 +49,31 @@ void RefuseArrayPastEnd(const ArrayRow& array, const SourceRecord& source, const
 
 }  // namespace
 
-ArrayPictures DrawArrayOfRecord(const ArrayContent& array, std::size_t number, std::string_view bases,
-                                std::int64_t offset, const PictureSettings& settings) {
+namespace {
+
+// PrepareArrayPictures for an array of the record whose bases from `offset` on are `bases`.
+ArrayDrawing PrepareArrayOfRecord(const ArrayContent& array, std::size_t number, std::string_view bases,
+                                  std::int64_t offset, const PictureSettings& settings) {
     std::vector<std::string> sequences;
     std::vector<int> positions;
     const HeatMapUnits units = ChooseHeatMapUnits(array, settings.heatMapUnits);
     CutUnits(units, bases, offset, sequences, positions);
     const std::vector<std::string_view> views(sequences.begin(), sequences.end());
-    return DrawArrayPictures(array, number, units, views, positions, settings);
+    return PrepareArrayPictures(array, number, units, views, positions, settings);
+}
+
+// Arrays whose pictures are prepared, then drawn together: four arrays' grids
+// held at a time.
+constexpr std::size_t kArraysDrawnTogether = 4;
+
+}  // namespace
+
+ArrayPictures DrawArrayOfRecord(const ArrayContent& array, std::size_t number, std::string_view bases,
+                                std::int64_t offset, const PictureSettings& settings) {
+    std::vector<ArrayDrawing> drawings;
+    drawings.push_back(PrepareArrayOfRecord(array, number, bases, offset, settings));
+    DrawPrepared(drawings, settings);
+    return std::move(drawings.front().pictures);
 }
 
 std::string MissingPictures(const std::vector<ArrayPictures>& pictures) {
@@ -71,9 +89,17 @@ std::string MissingPictures(const std::vector<ArrayPictures>& pictures) {
 }
 
 void ReportDraft::Add(const AnnotationTracks& tracks, std::string_view bases, std::int64_t offset) {
-    for (ArrayContent& array : SplitByArray(tracks)) {
-        pictures_.push_back(DrawArrayOfRecord(array, arrays_.size() + 1, bases, offset, settings_));
-        arrays_.push_back(std::move(array));
+    std::vector<ArrayContent> arrays = SplitByArray(tracks);
+    for (std::size_t first = 0; first < arrays.size(); first += kArraysDrawnTogether) {
+        std::vector<ArrayDrawing> drawings;
+        for (std::size_t i = first; i < std::min(arrays.size(), first + kArraysDrawnTogether); ++i) {
+            drawings.push_back(PrepareArrayOfRecord(arrays[i], arrays_.size() + 1 + i - first, bases, offset, settings_));
+        }
+        DrawPrepared(drawings, settings_);
+        for (std::size_t i = first; i < first + drawings.size(); ++i) {
+            pictures_.push_back(std::move(drawings[i - first].pictures));
+        }
+        for (std::size_t i = first; i < first + drawings.size(); ++i) arrays_.push_back(std::move(arrays[i]));
     }
 }
 

@@ -84,84 +84,117 @@ Picture DrawInMemory(const std::string& beside,
 
 namespace {
 
-using JobMaker = std::function<std::string(const std::string& picture, PlotJob& job)>;
+// At most this many pictures go to one run of gnuplot: a run's timeout covers
+// all of them, and its script is one argument of the program.
+constexpr std::size_t kPicturesARun = 8;
 
-// Both pictures of an array in one run of gnuplot: each maker gives the job
-// for a picture path, or the reason there is no picture. Returns false, with
-// `pictures` untouched, when a temporary file could not be made or read.
-bool DrawBothInMemory(const std::string& beside, const PlotSettings& settings, const JobMaker& hor,
-                      const JobMaker& heatMap, ArrayPictures& pictures) {
+// One picture to draw: the job for a picture path (or the reason there is
+// none), and where it goes.
+struct PictureToDraw {
+    std::function<std::string(const std::string& picture, PlotJob& job)> job;
+    Picture* target = nullptr;
+};
+
+// `pictures` drawn by one run of gnuplot. Returns false, with no target
+// touched, when a temporary file could not be made or read.
+bool DrawTogetherInMemory(const std::string& beside, const PlotSettings& settings,
+                          const std::vector<PictureToDraw>& pictures) {
     try {
-        TemporaryFile places[] = {TemporaryFile(PlotPath(beside)), TemporaryFile(PlotPath(beside))};
-        Picture both[2];
-        const JobMaker* const makers[] = {&hor, &heatMap};
+        std::vector<std::unique_ptr<TemporaryFile>> places;
+        std::vector<Picture> made(pictures.size());
         std::vector<PlotJob> jobs;
-        std::vector<Picture*> drawn;
-        for (int i = 0; i < 2; ++i) {
-            ::close(places[i].Release());
+        std::vector<std::size_t> drawn;
+        for (std::size_t i = 0; i < pictures.size(); ++i) {
+            places.push_back(std::make_unique<TemporaryFile>(PlotPath(beside)));
+            ::close(places.back()->Release());
             PlotJob job;
-            both[i].failure = (*makers[i])(places[i].path(), job);
-            if (!both[i].failure.empty()) continue;
+            made[i].failure = pictures[i].job(places.back()->path(), job);
+            if (!made[i].failure.empty()) continue;
             jobs.push_back(std::move(job));
-            drawn.push_back(&both[i]);
+            drawn.push_back(i);
         }
         const std::vector<std::string> failures = DrawAllFromData(jobs, settings);
         for (std::size_t i = 0; i < jobs.size(); ++i) {
-            drawn[i]->failure = failures[i];
-            if (failures[i].empty()) drawn[i]->png = ReadTextFile(jobs[i].picture);
+            made[drawn[i]].failure = failures[i];
+            if (failures[i].empty()) made[drawn[i]].png = ReadTextFile(jobs[i].picture);
         }
-        pictures.hor = std::move(both[0]);
-        pictures.heatMap = std::move(both[1]);
+        for (std::size_t i = 0; i < pictures.size(); ++i) *pictures[i].target = std::move(made[i]);
         return true;
     } catch (const FileError&) {
         return false;
     }
 }
 
+// Each picture, kPicturesARun to a run of gnuplot; a group whose temporary
+// files fail is drawn picture by picture, as DrawInMemory does.
+void DrawInRuns(const std::string& beside, const PlotSettings& settings, const std::vector<PictureToDraw>& pictures) {
+    for (std::size_t first = 0; first < pictures.size(); first += kPicturesARun) {
+        const std::vector<PictureToDraw> group(
+            pictures.begin() + static_cast<std::ptrdiff_t>(first),
+            pictures.begin() + static_cast<std::ptrdiff_t>(std::min(pictures.size(), first + kPicturesARun)));
+        if (DrawTogetherInMemory(beside, settings, group)) continue;
+        for (const PictureToDraw& picture : group) {
+            *picture.target = DrawInMemory(beside, [&](const std::string& path) {
+                PlotJob job;
+                const std::string refused = picture.job(path, job);
+                return refused.empty() ? DrawFromData(job, settings) : refused;
+            });
+        }
+    }
+}
+
 }  // namespace
+
+ArrayDrawing PrepareArrayPictures(const ArrayContent& array, std::size_t number, const HeatMapUnits& units,
+                                  const std::vector<std::string_view>& sequences,
+                                  const std::vector<int>& positions, const PictureSettings& settings) {
+    const std::string name = "array " + std::to_string(number);
+    ArrayDrawing drawing;
+    drawing.horTitle = "HOR structure, " + name;
+    drawing.layout = LayOutHorCopies(array.copies, array.monomers);
+    if (drawing.layout.cells.empty()) {
+        drawing.pictures.hor = {"", "the array has no HOR copy with named unit monomers", true};
+    }
+    if (sequences.empty()) {
+        drawing.pictures.heatMap = {"", "the array has no monomers", true};
+        return drawing;
+    }
+    drawing.grid = ComputeIdentityGrid(sequences, settings.heatMapSide, settings.threads);
+    drawing.look.title = "identity, " + name;
+    drawing.look.minIdentity = ColourFloor(drawing.grid.identity);
+    drawing.look.records = units.label;
+    drawing.look.positions = positions;
+    drawing.look.numbers = units.numbers;
+    drawing.heatMap = true;
+    return drawing;
+}
+
+void DrawPrepared(std::vector<ArrayDrawing>& drawings, const PictureSettings& settings) {
+    std::vector<PictureToDraw> pictures;
+    for (ArrayDrawing& drawing : drawings) {
+        if (!drawing.layout.cells.empty()) {
+            pictures.push_back({[&drawing](const std::string& picture, PlotJob& job) {
+                                    return HorStructureJob(drawing.layout, drawing.horTitle, picture, job);
+                                },
+                                &drawing.pictures.hor});
+        }
+        if (drawing.heatMap) {
+            pictures.push_back({[&drawing](const std::string& picture, PlotJob& job) {
+                                    return DotPlotJob(drawing.grid, drawing.look, picture, job);
+                                },
+                                &drawing.pictures.heatMap});
+        }
+    }
+    DrawInRuns(settings.beside, settings.plot, pictures);
+}
 
 ArrayPictures DrawArrayPictures(const ArrayContent& array, std::size_t number, const HeatMapUnits& units,
                                 const std::vector<std::string_view>& sequences,
                                 const std::vector<int>& positions, const PictureSettings& settings) {
-    const std::string name = "array " + std::to_string(number);
-    const std::string horTitle = "HOR structure, " + name;
-    ArrayPictures pictures;
-    const HorLayout layout = LayOutHorCopies(array.copies, array.monomers);
-    const auto drawHor = [&] {
-        if (layout.cells.empty()) {
-            pictures.hor = {"", "the array has no HOR copy with named unit monomers", true};
-            return;
-        }
-        pictures.hor = DrawInMemory(settings.beside, [&](const std::string& picture) {
-            return DrawHorStructure(layout, horTitle, picture, settings.plot);
-        });
-    };
-    if (sequences.empty()) {
-        drawHor();
-        pictures.heatMap = {"", "the array has no monomers", true};
-        return pictures;
-    }
-    const IdentityGrid grid = ComputeIdentityGrid(sequences, settings.heatMapSide, settings.threads);
-    DotPlotLook look;
-    look.title = "identity, " + name;
-    look.minIdentity = ColourFloor(grid.identity);
-    look.records = units.label;
-    look.positions = positions;
-    look.numbers = units.numbers;
-    // One start of gnuplot for both pictures; drawn one by one otherwise, as before.
-    if (!layout.cells.empty() &&
-        DrawBothInMemory(
-            settings.beside, settings.plot,
-            [&](const std::string& picture, PlotJob& job) { return HorStructureJob(layout, horTitle, picture, job); },
-            [&](const std::string& picture, PlotJob& job) { return DotPlotJob(grid, look, picture, job); },
-            pictures)) {
-        return pictures;
-    }
-    drawHor();
-    pictures.heatMap = DrawInMemory(settings.beside, [&](const std::string& picture) {
-        return DrawDotPlot(grid, look, picture, settings.plot);
-    });
-    return pictures;
+    std::vector<ArrayDrawing> drawings;
+    drawings.push_back(PrepareArrayPictures(array, number, units, sequences, positions, settings));
+    DrawPrepared(drawings, settings);
+    return std::move(drawings.front().pictures);
 }
 
 }  // namespace horgrid

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "common/Gnuplot.h"
+#include "dotplot/DotPlotPicture.h"
+#include "dotplot/IdentityGrid.h"
 #include "report/ReportModel.h"
 #include "report/ReportPage.h"
 
@@ -43,6 +45,27 @@ struct PictureSettings {
     unsigned threads = 1;            // for the heat map's pairs
     std::string beside;              // a file in the directory where the pictures are drawn
 };
+
+// An array's pictures before they are drawn: what they are drawn from, and
+// the pictures that are not drawn (`pictures`, empty, with the reason).
+struct ArrayDrawing {
+    HorLayout layout;  // the HOR structure is drawn when it has cells
+    std::string horTitle;
+    IdentityGrid grid;
+    DotPlotLook look;
+    bool heatMap = false;  // whether the heat map is drawn
+    ArrayPictures pictures;
+};
+
+// What DrawArrayPictures draws, computed (the heat map's grid too) but not drawn.
+ArrayDrawing PrepareArrayPictures(const ArrayContent& array, std::size_t number, const HeatMapUnits& units,
+                                  const std::vector<std::string_view>& sequences,
+                                  const std::vector<int>& positions, const PictureSettings& settings);
+
+// Draws the pictures of `drawings` into their `pictures`, up to eight to a
+// run of gnuplot (DrawAllFromData: a failed run draws each alone, so each
+// picture and reason is as if drawn alone).
+void DrawPrepared(std::vector<ArrayDrawing>& drawings, const PictureSettings& settings);
 
 // The HOR structure and identity heat map of array `number` (1-based, the
 // pictures' title): `sequences` are the sequences of units.items
