@@ -351,6 +351,10 @@ TEST(ReportCommand, RefusesBadInputAndReportsMissingPictures) {
               table.substr(0, table.find('\n') + 1) +
                   "monomeric\t0\t99999999\tmonomeric\t-\t12\t0\t0\t0\t0\t0\t75.00\t-\t0.00\n");
     dir.Write("long_AS-HOR.bed", ReadFile(dir.File("fixture_AS-HOR.bed")));
+    // The same after a sound array of that record, drawn and told before the refusal.
+    dir.Write("late_arrays.tsv", table.substr(0, table.find('\n') + 1) + table.substr(table.find("monomeric")) +
+                                     "monomeric\t0\t99999999\tmonomeric\t-\t12\t0\t0\t0\t0\t0\t75.00\t-\t0.00\n");
+    dir.Write("late_AS-HOR.bed", ReadFile(dir.File("fixture_AS-HOR.bed")));
     dir.Write("short_arrays.tsv", table.substr(0, table.find('\n') + 1) + "monomeric\t0\t2054\n");
     dir.Write("short_AS-HOR.bed", "");
     ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
@@ -359,6 +363,7 @@ TEST(ReportCommand, RefusesBadInputAndReportsMissingPictures) {
         std::vector<std::string> arguments;
         int status;
         std::string message = {};
+        std::size_t drawn = 0;  // arrays told drawn before a refusal
     };
     const std::vector<Case> cases = {
         {{}, 1},
@@ -380,6 +385,10 @@ TEST(ReportCommand, RefusesBadInputAndReportsMissingPictures) {
          2,
          "cannot read 'long_arrays.tsv': line 2: the array ends at 99999999, past the end of record "
          "'monomeric'"},
+        {{"late", "fixture.fa"},
+         2,
+         "cannot read 'late_arrays.tsv': line 3: the array ends at 99999999, past the end of record 'monomeric'",
+         1},
         {{"short", "fixture.fa"}, 2, "cannot read 'short_arrays.tsv': line 2: 3 columns, the header has 14"},
         {{"-o", "pipe", "fixture", "fixture.fa"}, 2, "cannot create 'pipe': it is not a regular file"},
         {{"-o", "link.html", "fixture", "fixture.fa"}, 2, "cannot create 'link.html': it is a symbolic link"},
@@ -391,7 +400,10 @@ TEST(ReportCommand, RefusesBadInputAndReportsMissingPictures) {
         EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         if (c.status == 2 && c.arguments.size() > 1) {
-            EXPECT_EQ(run.err.find("drawn"), std::string::npos) << run.err;
+            std::size_t drawn = 0;
+            for (std::size_t at = run.err.find(" drawn\n"); at != std::string::npos; at = run.err.find(" drawn\n", at + 1))
+                ++drawn;
+            EXPECT_EQ(drawn, c.drawn) << run.err;
         }
         EXPECT_FALSE(FileExists(dir.File("fixture_report.html")));
     }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <exception>
+#include <functional>
 #include <map>
 #include <utility>
 
@@ -66,6 +68,28 @@ ArrayDrawing PrepareArrayOfRecord(const ArrayContent& array, std::size_t number,
 // held at a time.
 constexpr std::size_t kArraysDrawnTogether = 4;
 
+// Arrays 0 ... count - 1, prepared kArraysDrawnTogether at a time and drawn
+// together (DrawPrepared); drawn(i, pictures) is called for each in order.
+// When preparing one raises, the arrays prepared before it are drawn and told
+// first, as when each array was drawn as soon as it was prepared.
+void DrawInChunks(std::size_t count, const PictureSettings& settings,
+                  const std::function<ArrayDrawing(std::size_t i)>& prepare,
+                  const std::function<void(std::size_t i, ArrayPictures& pictures)>& drawn) {
+    for (std::size_t first = 0; first < count; first += kArraysDrawnTogether) {
+        std::vector<ArrayDrawing> drawings;
+        std::exception_ptr failure;
+        try {
+            for (std::size_t i = first; i < std::min(count, first + kArraysDrawnTogether); ++i)
+                drawings.push_back(prepare(i));
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        DrawPrepared(drawings, settings);
+        for (std::size_t i = 0; i < drawings.size(); ++i) drawn(first + i, drawings[i].pictures);
+        if (failure) std::rethrow_exception(failure);
+    }
+}
+
 }  // namespace
 
 ArrayPictures DrawArrayOfRecord(const ArrayContent& array, std::size_t number, std::string_view bases,
@@ -90,17 +114,14 @@ std::string MissingPictures(const std::vector<ArrayPictures>& pictures) {
 
 void ReportDraft::Add(const AnnotationTracks& tracks, std::string_view bases, std::int64_t offset) {
     std::vector<ArrayContent> arrays = SplitByArray(tracks);
-    for (std::size_t first = 0; first < arrays.size(); first += kArraysDrawnTogether) {
-        std::vector<ArrayDrawing> drawings;
-        for (std::size_t i = first; i < std::min(arrays.size(), first + kArraysDrawnTogether); ++i) {
-            drawings.push_back(PrepareArrayOfRecord(arrays[i], arrays_.size() + 1 + i - first, bases, offset, settings_));
-        }
-        DrawPrepared(drawings, settings_);
-        for (std::size_t i = first; i < first + drawings.size(); ++i) {
-            pictures_.push_back(std::move(drawings[i - first].pictures));
-        }
-        for (std::size_t i = first; i < first + drawings.size(); ++i) arrays_.push_back(std::move(arrays[i]));
-    }
+    const std::size_t before = arrays_.size();
+    DrawInChunks(
+        arrays.size(), settings_,
+        [&](std::size_t i) { return PrepareArrayOfRecord(arrays[i], before + i + 1, bases, offset, settings_); },
+        [&](std::size_t i, ArrayPictures& pictures) {
+            pictures_.push_back(std::move(pictures));
+            arrays_.push_back(std::move(arrays[i]));
+        });
 }
 
 std::string ReportDraft::Render(const ReportHeading& heading) const {
@@ -125,7 +146,8 @@ ReportFileResult ReportFile(const ReportFileSettings& settings,
     std::map<std::string, std::vector<std::size_t>> byRecord;
     for (std::size_t i = 0; i < arrays.size(); ++i) byRecord[arrays[i].row.record].push_back(i);
 
-    // One record in memory at a time; its arrays are drawn before the next is read.
+    // One record in memory at a time; its arrays are drawn before the next is
+    // read, up to four together.
     std::vector<ArrayPictures> pictures(arrays.size());
     std::size_t done = 0;
     RecordSource source({settings.sequences, ""});
@@ -133,11 +155,18 @@ ReportFileResult ReportFile(const ReportFileSettings& settings,
     while (!byRecord.empty() && source.Next(record)) {
         const auto found = byRecord.find(record.record.name);
         if (found == byRecord.end()) continue;
-        for (const std::size_t i : found->second) {
-            RefuseArrayPastEnd(arrays[i].row, record, settings.prefix);
-            pictures[i] = DrawArrayOfRecord(arrays[i], i + 1, record.record.sequence, record.offset, pictureSettings);
-            if (drawn) drawn(++done, arrays.size());
-        }
+        const std::vector<std::size_t>& mine = found->second;
+        DrawInChunks(
+            mine.size(), pictureSettings,
+            [&](std::size_t k) {
+                RefuseArrayPastEnd(arrays[mine[k]].row, record, settings.prefix);
+                return PrepareArrayOfRecord(arrays[mine[k]], mine[k] + 1, record.record.sequence, record.offset,
+                                            pictureSettings);
+            },
+            [&](std::size_t k, ArrayPictures& drawnPictures) {
+                pictures[mine[k]] = std::move(drawnPictures);
+                if (drawn) drawn(++done, arrays.size());
+            });
         byRecord.erase(found);
     }
     if (!byRecord.empty()) {
