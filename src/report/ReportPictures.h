@@ -13,8 +13,9 @@
 
 namespace horgrid {
 
-// The gnuplot text that draws `layout` from `dataFile` (one line per cell:
-// column, row, colour as 0xRRGGBB) into the PNG `output`: a box per cell,
+// The gnuplot text that draws `layout` from `dataFile` (one binary record per
+// cell: column, row, half width, half height, colour as 0xRRGGBB; see
+// DrawHorStructure) into the PNG `output`: a box per cell,
 // unit monomers left to right, the first copy at the top. Both paths must be
 // absolute and gnuplot-safe; the title goes in unchanged.
 std::string HorStructureScript(const HorLayout& layout, const std::string& title, const std::string& dataFile,
