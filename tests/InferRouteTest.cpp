@@ -150,6 +150,7 @@ TEST(InferRoute, GeneratedRepeats) {
         double identity = 0;     // its segments' median identity at least
         double whole = 0.7;      // share of the HOR copies found whole at least
         std::uint64_t seed = 8;  // of the plant-like array
+        double family = 0;       // > 0: the monomers lie this far from one ancestor, every fourth 30 bases shorter
     };
     const std::vector<Case> cases = {
         // 80 copies of 9 unrelated monomers, a quarter of the copies turned;
@@ -161,6 +162,10 @@ TEST(InferRoute, GeneratedRepeats) {
         {"nine unrelated, no template", 9, 171, 80, 2, 0, 1, {}, 0, 0.95},
         // A 6 kb HOR-long period, blocks of copies on either strand.
         {"6 kb period", 1, 6000, 20, 4, 0, 1},
+        // 17 monomers of one 124-base family, 7 % from their ancestor (pairs
+        // about 13 % apart), some shorter: the HOR period is no whole number
+        // of monomers, yet its monomers, not the period, are the unit.
+        {"17 monomers of one family", 17, 124, 60, 4, 0, 17, {}, 0, 0.7, 8, 0.07},
         // CEN180-like with a diverged reverse-strand stretch 28 % from the unit,
         // its copies of random families 20 % apart: monomers of its own.
         {"plant-like, diverged reverse stretch", 0, 178, 1000, 0, 0, 0, {}, 85},
@@ -209,7 +214,12 @@ TEST(InferRoute, GeneratedRepeats) {
             continue;
         }
         std::vector<std::string> types;
-        for (std::size_t k = 0; k < c.types; ++k) types.push_back(reference::RandomSequence(random, c.length));
+        const std::string ancestor = c.family > 0 ? reference::RandomSequence(random, c.length) : "";
+        for (std::size_t k = 0; k < c.types; ++k) {
+            types.push_back(c.family > 0 ? reference::Mutate(random, ancestor, c.family)
+                                         : reference::RandomSequence(random, c.length));
+            if (c.family > 0 && k % 4 == 3) types.back().erase(types.back().size() / 2, 30);
+        }
         TestArrayShape shape;
         shape.copies = c.copies;
         shape.block = c.block;
@@ -223,7 +233,8 @@ TEST(InferRoute, GeneratedRepeats) {
                 ? std::vector<MonomerType>{{"t", reference::Mutate(random, types[0], c.templateApart)}}
                 : DefaultTemplates();
         const Inference inference = InferMonomers({array.sequence}, templates, settings, [](const RoundReport&) {});
-        const std::size_t unitLength = c.types * c.length;
+        std::size_t unitLength = 0;
+        for (const std::string& type : types) unitLength += type.size();
         EXPECT_NEAR(static_cast<double>(inference.route.period.period), static_cast<double>(unitLength),
                     0.01 * static_cast<double>(unitLength))
             << c.label;

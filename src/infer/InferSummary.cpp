@@ -21,9 +21,12 @@ std::string InferSummary(const Inference& inference, const std::string& template
             text += "tandem period " + std::to_string(route.period.period) +
                     " bp from the k-mer distances (" + Fixed(100 * route.period.share, 1) +
                     " % of the k-mers), " +
-                    (route.cut == 0 ? std::string("one period as the template")
-                                    : "the templates cut one period into " + std::to_string(route.cut) +
-                                          (route.cut == 1 ? " piece" : " pieces")) +
+                    (route.cut > 0      ? "the templates cut one period into " + std::to_string(route.cut) +
+                                             (route.cut == 1 ? " piece" : " pieces")
+                     : route.ownCut > 0 ? "its monomer of " + std::to_string(route.period.monomer) +
+                                              " bp cuts one period into " + std::to_string(route.ownCut) +
+                                              (route.ownCut == 1 ? " piece" : " pieces")
+                                        : std::string("one period as the template")) +
                     "\n";
         }
     }

@@ -392,15 +392,23 @@ std::vector<MonomerType> CutPeriod(const std::vector<std::string>& sequences, co
 }
 
 // The de novo start: one period of the sequence as the only template, or its
-// pieces where the templates fit it (route.cut of them), decomposed in the
+// pieces where the templates fit it (route.cut of them), else where one
+// monomer of the period's own (period.monomer bases from its start) fits it
+// (route.ownCut): a HOR's monomers lie close enough to cut its period at
+// their starts even where no template fits them. Decomposed in the
 // stretches that share k-mers with it and the tandem stretches of the period.
 // Returns whether the templates cut the period.
 bool StartFromPeriod(const std::vector<std::string>& sequences, const std::vector<MonomerType>& templates,
                      const InferSettings& settings, InferRoute& route, State& state) {
     const TandemPeriod& period = route.period;
+    const std::string& record = sequences[period.record];
     state.set = CutPeriod(sequences, period, templates, settings);
     route.cut = state.set.size();
-    if (state.set.empty()) state.set = {{"P1", sequences[period.record].substr(period.start, period.period)}};
+    if (state.set.empty() && period.monomer > 0) {
+        state.set = CutPeriod(sequences, period, {{"P1", record.substr(period.start, period.monomer)}}, settings);
+        route.ownCut = state.set.size();
+    }
+    if (state.set.empty()) state.set = {{"P1", record.substr(period.start, period.period)}};
     state.inferred = state.set.size();
     state.tandem = period.stretches;
     std::vector<Window> windows = TemplateWindows(sequences, state.set);

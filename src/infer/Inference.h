@@ -46,6 +46,7 @@ struct InferRoute {
     double templateShare = 0;   // percent of the ACGT bases in template segments of satellite identity
     TandemPeriod period;        // the de novo route's period
     std::size_t cut = 0;        // the pieces the templates cut that period into (0: one period as the template)
+    std::size_t ownCut = 0;     // else the pieces its own monomer (period.monomer) cut it into
 };
 
 // A monomer whose first half is like one monomer and second half like another.

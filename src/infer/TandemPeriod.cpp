@@ -67,6 +67,21 @@ std::size_t ChoosePeriod(const std::vector<double>& votes, const TandemPeriodSet
     return best;
 }
 
+// The monomer of a HOR `period` (see TandemPeriod::monomer); 0 for none.
+std::size_t ChooseMonomer(const std::vector<double>& votes, std::size_t period,
+                          const TandemPeriodSettings& settings) {
+    const double periodVotes = Around(votes, period, Tolerance(period));
+    for (std::size_t monomer = settings.minPeriod; 2 * monomer <= period; ++monomer) {
+        const std::size_t tolerance = Tolerance(monomer);
+        bool peak = true;
+        for (std::size_t d = monomer - tolerance; peak && d <= monomer + tolerance; ++d) {
+            peak = votes[d] <= votes[monomer];
+        }
+        if (peak && Around(votes, monomer, tolerance) * 3 >= periodVotes) return monomer;
+    }
+    return 0;
+}
+
 // Whether a k-mer `distance` after its previous copy lies one period
 // (+-tolerance) after it.
 bool OnePeriod(std::uint32_t distance, std::size_t period, std::size_t tolerance) {
@@ -227,6 +242,7 @@ TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences,
     result.share = best == 0 ? 0 : Around(votes, best, Tolerance(best)) / static_cast<double>(kmers);
     if (best == 0 || result.share < settings.minShare) return result;
     result.period = best;
+    result.monomer = ChooseMonomer(votes, best, settings);
     PlaceRepeat(sequences, settings, last, result);
     StartAtSwitch(sequences, settings, last, result);
     return result;
