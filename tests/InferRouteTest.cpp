@@ -166,6 +166,10 @@ TEST(InferRoute, GeneratedRepeats) {
         // about 13 % apart), some shorter: the HOR period is no whole number
         // of monomers, yet its monomers, not the period, are the unit.
         {"17 monomers of one family", 17, 124, 60, 4, 0, 17, {}, 0, 0.7, 8, 0.07},
+        // Nine of one 172-base family 12 % from their ancestor: neighbours
+        // share few k-mers (the monomer's votes are a fifth of the period's),
+        // yet one monomer fits most of the period.
+        {"nine monomers of one far family", 9, 172, 60, 4, 0, 9, {}, 0, 0.7, 8, 0.12},
         // CEN180-like with a diverged reverse-strand stretch 28 % from the unit,
         // its copies of random families 20 % apart: monomers of its own.
         {"plant-like, diverged reverse stretch", 0, 178, 1000, 0, 0, 0, {}, 85},

@@ -346,9 +346,11 @@ RegionSettings Regions(const InferSettings& settings) {
 // pieces near the first segment's template length (monomers unlike every
 // template have no boundaries of their own to find, and where an alignment
 // ends in unrelated sequence is loose). Named P1, P2, ... Empty
-// when no segment there reaches satellite identity.
+// when no segment there reaches satellite identity. `fitted`, when given,
+// counts the bases of that period in segments of satellite identity.
 std::vector<MonomerType> CutPeriod(const std::vector<std::string>& sequences, const TandemPeriod& period,
-                                   const std::vector<MonomerType>& templates, const InferSettings& settings) {
+                                   const std::vector<MonomerType>& templates, const InferSettings& settings,
+                                   std::int64_t* fitted = nullptr) {
     const std::string& record = sequences[period.record];
     const std::size_t begin = period.start - std::min(period.start, period.period);
     const std::size_t end = std::min(record.size(), period.start + 2 * period.period);
@@ -382,8 +384,10 @@ std::vector<MonomerType> CutPeriod(const std::vector<std::string>& sequences, co
         }
     };
     std::int64_t done = anchor->start;  // first base not in a piece
+    if (fitted != nullptr) *fitted = std::min(anchor->end + 1, last) - anchor->start;
     for (auto at = anchor + 1; at != segments.end() && at->start < last - length / 2; ++at) {
         if (at->identity < satellite) continue;
+        if (fitted != nullptr) *fitted += std::min(at->end + 1, last) - at->start;
         add(done, at->start);
         done = at->start;
     }
@@ -394,8 +398,11 @@ std::vector<MonomerType> CutPeriod(const std::vector<std::string>& sequences, co
 // The de novo start: one period of the sequence as the only template, or its
 // pieces where the templates fit it (route.cut of them), else where one
 // monomer of the period's own (period.monomer bases from its start) fits it
-// (route.ownCut): a HOR's monomers lie close enough to cut its period at
-// their starts even where no template fits them. Decomposed in the
+// (route.ownCut) when it fits at least half of the period outside its own
+// place, tried at eight places of the period: a HOR's monomers lie close
+// enough to cut its period at their starts even where no template fits
+// them, while a piece of a HOR of unrelated monomers fits only its own
+// place. Decomposed in the
 // stretches that share k-mers with it and the tandem stretches of the period.
 // Returns whether the templates cut the period.
 bool StartFromPeriod(const std::vector<std::string>& sequences, const std::vector<MonomerType>& templates,
@@ -404,8 +411,12 @@ bool StartFromPeriod(const std::vector<std::string>& sequences, const std::vecto
     const std::string& record = sequences[period.record];
     state.set = CutPeriod(sequences, period, templates, settings);
     route.cut = state.set.size();
-    if (state.set.empty() && period.monomer > 0) {
-        state.set = CutPeriod(sequences, period, {{"P1", record.substr(period.start, period.monomer)}}, settings);
+    for (std::size_t k = 0; state.set.empty() && period.monomer > 0 && k < 8; ++k) {
+        std::int64_t fitted = 0;
+        const std::size_t at = period.start + k * (period.period - period.monomer) / 8;
+        state.set = CutPeriod(sequences, period, {{"P1", record.substr(at, period.monomer)}}, settings, &fitted);
+        const auto own = static_cast<std::int64_t>(period.monomer);  // the piece fits its own place
+        if (2 * (fitted - own) < static_cast<std::int64_t>(period.period) - own) state.set.clear();
         route.ownCut = state.set.size();
     }
     if (state.set.empty()) state.set = {{"P1", record.substr(period.start, period.period)}};

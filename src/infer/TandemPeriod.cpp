@@ -71,15 +71,23 @@ std::size_t ChoosePeriod(const std::vector<double>& votes, const TandemPeriodSet
 std::size_t ChooseMonomer(const std::vector<double>& votes, std::size_t period,
                           const TandemPeriodSettings& settings) {
     const double periodVotes = Around(votes, period, Tolerance(period));
+    std::size_t most = 0;
+    double mostVotes = 0;
     for (std::size_t monomer = settings.minPeriod; 2 * monomer <= period; ++monomer) {
         const std::size_t tolerance = Tolerance(monomer);
         bool peak = true;
         for (std::size_t d = monomer - tolerance; peak && d <= monomer + tolerance; ++d) {
             peak = votes[d] <= votes[monomer];
         }
-        if (peak && Around(votes, monomer, tolerance) * 3 >= periodVotes) return monomer;
+        if (!peak) continue;
+        const double around = Around(votes, monomer, tolerance);
+        if (around * 3 >= periodVotes) return monomer;
+        if (around > mostVotes) {
+            most = monomer;
+            mostVotes = around;
+        }
     }
-    return 0;
+    return most;
 }
 
 // Whether a k-mer `distance` after its previous copy lies one period

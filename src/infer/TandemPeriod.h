@@ -20,11 +20,13 @@ struct TandemPeriodSettings {
 struct TandemPeriod {
     std::size_t period = 0;  // 0: no tandem repeat found
     double share = 0;        // share of the k-mers whose previous copy lies one period (+-2 %) back
-    // A shorter period inside it that holds at least a third of its votes
-    // (the shortest such peak of the votes, summed over +-2 %), 0 for none:
-    // the monomer of a HOR whose monomers lie close enough to share k-mers
-    // with their neighbours. Their lengths may differ and their number may be
-    // any, so the period need not be a whole number of them.
+    // A shorter period inside it, at most half of it: the shortest peak of
+    // the votes (summed over +-2 %) that holds at least a third of the
+    // period's votes, else the peak with the most votes; 0 for none. The
+    // monomer of a HOR whose monomers lie close enough to share k-mers with
+    // their neighbours, when one piece of this length fits most of the
+    // period (see InferMonomers). Their lengths may differ and their number
+    // may be any, so the period need not be a whole number of them.
     std::size_t monomer = 0;
     std::size_t record = 0;  // where one period starts (see FindTandemPeriod)
     std::size_t start = 0;
