@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 #include "common/Parallel.h"
 #include "sequence/BandedDistance.h"
@@ -112,26 +113,71 @@ void RowDistances(std::size_t i, std::size_t n, Scratch& own) {
 }
 
 // Adds the pairs (i, j >= i) of every record i of pixel row `row` to that
-// row's sums, pixels row ... side - 1. A pair inside the diagonal pixel stands
-// for (i, j) and (j, i) and counts twice there.
-void SumPixelRow(const IdentityGrid& grid, std::size_t row, Scratch& own, double* sums) {
-    const std::size_t n = grid.records;
-    const LevenshteinBatch& batch = *own.batch;
+// row's sums, pixels row ... side - 1, with row(i) filling own.distances
+// (distance(i, j) at j - i). A pair inside the diagonal pixel stands for
+// (i, j) and (j, i) and counts twice there.
+template <typename Row>
+void SumPixelRow(const IdentityGrid& grid, const std::vector<std::string_view>& sequences, std::size_t row,
+                 Scratch& own, const Row& fill, double* sums) {
     for (std::size_t i = grid.FirstRecord(row); i < grid.FirstRecord(row + 1); ++i) {
-        const std::string_view text = batch.sequence(i);
-        RowDistances(i, n, own);
+        const std::string_view text = sequences[i];
+        fill(i);
         const auto d = [&](std::size_t j) { return own.distances[j - i]; };  // distance(i, j)
         double diagonal = PairIdentity(0, text.size(), text.size());
         for (std::size_t j = i + 1; j < grid.FirstRecord(row + 1); ++j)
-            diagonal += 2 * PairIdentity(d(j), text.size(), batch.sequence(j).size());
+            diagonal += 2 * PairIdentity(d(j), text.size(), sequences[j].size());
         sums[row] += diagonal;
         for (std::size_t column = row + 1; column < grid.side; ++column) {
             double sum = 0;
             for (std::size_t j = grid.FirstRecord(column); j < grid.FirstRecord(column + 1); ++j)
-                sum += PairIdentity(d(j), text.size(), batch.sequence(j).size());
+                sum += PairIdentity(d(j), text.size(), sequences[j].size());
             sums[column] += sum;
         }
     }
+}
+
+// The distances of a few distinct sequences, all held: distinct[i] is the
+// index in `sequences` of record i's sequence (first seen order), `matrix`
+// their distances row by row.
+struct DistinctDistances {
+    std::vector<std::string_view> sequences;
+    std::vector<std::uint32_t> distinct;
+    std::vector<std::uint32_t> matrix;
+};
+
+// At most this many distances are held: 16 MB, 2,048 distinct sequences.
+constexpr std::size_t kMostHeld = std::size_t{1} << 22;
+
+// The distinct sequences of `sequences` and which each record is; false when
+// every one is distinct or too many are to hold their distances.
+bool FindDistinct(const std::vector<std::string_view>& sequences, DistinctDistances& held) {
+    std::unordered_map<std::string_view, std::uint32_t> index;
+    held.distinct.reserve(sequences.size());
+    for (const std::string_view sequence : sequences) {
+        const auto [at, added] = index.try_emplace(sequence, static_cast<std::uint32_t>(held.sequences.size()));
+        if (added) held.sequences.push_back(sequence);
+        held.distinct.push_back(at->second);
+    }
+    const std::size_t k = held.sequences.size();
+    return k < sequences.size() && k * k <= kMostHeld;
+}
+
+// Every distance of the distinct sequences, each pair computed once.
+void ComputeDistinct(DistinctDistances& held, unsigned threads, std::vector<Scratch>& scratch) {
+    const std::size_t k = held.sequences.size();
+    held.matrix.assign(k * k, 0);
+    ParallelFor(k, threads, [&](std::size_t u, unsigned worker) {
+        Scratch& own = scratch[worker];
+        if (!own.batch) {
+            own.batch.emplace(held.sequences);
+            own.distances.resize(k);
+        }
+        RowDistances(u, k, own);
+        for (std::size_t v = u + 1; v < k; ++v) {
+            held.matrix[u * k + v] = own.distances[v - u];
+            held.matrix[v * k + u] = own.distances[v - u];
+        }
+    });
 }
 
 }  // namespace
@@ -152,16 +198,35 @@ IdentityGrid ComputeIdentityGrid(const std::vector<std::string_view>& sequences,
     if (side == 0) return grid;
 
     // Pixel rows are the units of work: only the row's thread writes its sums.
-    // Rows near the top hold the most pairs and are handed out first.
+    // Rows near the top hold the most pairs and are handed out first. Records
+    // that repeat a sequence (HOR copies often do) take its distances: when
+    // they are few enough to hold, the distances of the distinct sequences
+    // are computed first, each pair once, and the rows read from them.
     std::vector<Scratch> scratch(std::max(threads, 1u));
-    ParallelFor(side, threads, [&](std::size_t row, unsigned worker) {
-        Scratch& own = scratch[worker];
-        if (!own.batch) {
-            own.batch.emplace(sequences);
+    DistinctDistances held;
+    if (FindDistinct(sequences, held)) {
+        ComputeDistinct(held, threads, scratch);
+        const std::size_t k = held.sequences.size();
+        ParallelFor(side, threads, [&](std::size_t row, unsigned worker) {
+            Scratch& own = scratch[worker];
             own.distances.resize(sequences.size());
-        }
-        SumPixelRow(grid, row, own, &grid.identity[row * side]);
-    });
+            const auto fill = [&](std::size_t i) {
+                const std::uint32_t* distances = held.matrix.data() + held.distinct[i] * k;
+                for (std::size_t j = i; j < sequences.size(); ++j) own.distances[j - i] = distances[held.distinct[j]];
+            };
+            SumPixelRow(grid, sequences, row, own, fill, &grid.identity[row * side]);
+        });
+    } else {
+        ParallelFor(side, threads, [&](std::size_t row, unsigned worker) {
+            Scratch& own = scratch[worker];
+            if (!own.batch) {
+                own.batch.emplace(sequences);
+                own.distances.resize(sequences.size());
+            }
+            const auto fill = [&](std::size_t i) { RowDistances(i, sequences.size(), own); };
+            SumPixelRow(grid, sequences, row, own, fill, &grid.identity[row * side]);
+        });
+    }
 
     // Means, and the lower triangle as the mirror of the upper one.
     for (std::size_t row = 0; row < side; ++row) {

@@ -29,8 +29,10 @@ struct IdentityGrid {
 // Computes the grid of the given sequences with the batch edit-distance
 // engine on `threads` threads. Each pair is computed once (j >= i) and added
 // to its pixel while its row is computed; the n x n matrix is never held.
-// Every pixel is summed by one thread in one fixed order, so the result is
-// the same bytes for every thread count. Requires maxSide >= 1.
+// When sequences repeat, each pair of distinct sequences is computed once and
+// their distances are held instead, as long as that is at most 2^22 of them
+// (16 MB). Every pixel is summed by one thread in one fixed order, so the
+// result is the same bytes for every thread count. Requires maxSide >= 1.
 IdentityGrid ComputeIdentityGrid(const std::vector<std::string_view>& sequences, std::size_t maxSide,
                                  unsigned threads);
 
