@@ -98,6 +98,9 @@ TEST(LevenshteinAtMost, AnswersNearTheLimit) {
     LevenshteinEngine engine;
     BandedPattern band;
     BandedPattern reverse;
+    // Groups run their shared columns in the processor's widest kernel (band)
+    // or two texts to a pair of lanes (portable).
+    BandedPattern portable(InstructionSet::Portable);
     for (int trial = 0; trial < 480; ++trial) {
         const bool wide = trial >= 400;
         const std::size_t m =
@@ -120,6 +123,7 @@ TEST(LevenshteinAtMost, AnswersNearTheLimit) {
                               : source.substr(m - r) + source.substr(0, m - r);
         }
         band.SetPattern(source);
+        portable.SetPattern(source);
         reverse.SetPattern(other);
         const std::uint32_t exact = PlainLevenshtein(source, other);
         // A second text beside `other` in the band's pairs: another copy (the
@@ -171,13 +175,16 @@ TEST(LevenshteinAtMost, AnswersNearTheLimit) {
                         texts[t] = four[(t + rotation + t / 4) % 4];
                         laneLimits[t] = bounds[(t + rotation + t / 4) % 4];
                     }
-                    std::uint32_t group[kGroup];
-                    band.DistancesAtMost(texts, laneLimits, group);
-                    for (std::size_t t = 0; t < kGroup; ++t) {
-                        const std::uint32_t expected = exacts[(t + rotation + t / 4) % 4];
-                        ASSERT_TRUE(expected <= laneLimits[t] ? group[t] == expected
-                                                              : group[t] > laneLimits[t])
-                            << "group lane " << t << ", limit " << laneLimits[t];
+                    for (const BandedPattern* kernel : {&band, &portable}) {
+                        std::uint32_t group[kGroup];
+                        kernel->DistancesAtMost(texts, laneLimits, group);
+                        for (std::size_t t = 0; t < kGroup; ++t) {
+                            const std::uint32_t expected = exacts[(t + rotation + t / 4) % 4];
+                            ASSERT_TRUE(expected <= laneLimits[t] ? group[t] == expected
+                                                                  : group[t] > laneLimits[t])
+                                << "group lane " << t << ", limit " << laneLimits[t] << ", kernel "
+                                << (kernel == &band ? "widest" : "portable");
+                        }
                     }
                 }
             }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 
+#include "sequence/BandedKernels.h"
 #include "sequence/MyersCore.h"
 
 namespace horgrid {
@@ -51,7 +52,15 @@ void SetLane(BandedPattern::Lanes& word, std::size_t lane, std::uint64_t value) 
 
 }  // namespace
 
-BandedPattern::BandedPattern() : codeOf_(myers::kByteValues), offsetOf_(myers::kByteValues) {}
+BandedPattern::BandedPattern(InstructionSet set)
+    : codeOf_(myers::kByteValues), offsetOf_(myers::kByteValues) {
+#if defined(__x86_64__)
+    wide_ = (set == InstructionSet::Avx512 || set == InstructionSet::Avx512Vbmi2) &&
+            InstructionSetSupported(InstructionSet::Avx512);
+#else
+    static_cast<void>(set);
+#endif
+}
 
 void BandedPattern::SetPattern(std::string_view pattern) {
     std::fill(codeOf_.begin(), codeOf_.end(), 0);
@@ -215,6 +224,52 @@ struct BandedPattern::Band {
             values[t] = one.Value(plans[t].last);
         }
     }
+
+#if defined(__x86_64__)
+    // RunGroup with the shared columns in one AVX-512 register of eight lanes.
+    static void RunGroupWide(const BandedPattern& pattern, const Plan plans[kGroup],
+                             std::uint64_t values[kGroup]) {
+        static_assert(banded::kLanes == kGroup);
+        Band<Words, std::uint64_t> lanes[kGroup];
+        banded::Group group;
+        group.windows = pattern.windows_.data();
+        group.offsetOf = pattern.offsetOf_.data();
+        group.words = Words;
+        group.columns = plans[0].text.size();
+        std::uint64_t vp[Words * kGroup];
+        std::uint64_t vn[Words * kGroup];
+        std::uint64_t top[kGroup];
+        for (std::size_t t = 0; t < kGroup; ++t) {
+            lanes[t].Start(0, plans[t].first);
+            group.texts[t] = plans[t].text.data();
+            group.bases[t] = Windows(pattern, plans[t]) - pattern.windows_.data();
+            group.columns = std::min(group.columns, plans[t].text.size());
+            for (std::size_t k = 0; k < Words; ++k) {
+                vp[k * kGroup + t] = lanes[t].vp[k];
+                vn[k * kGroup + t] = lanes[t].vn[k];
+            }
+            top[t] = lanes[t].top;
+        }
+        banded::ColumnsAvx512(group, vp, vn, top);
+        for (std::size_t t = 0; t < kGroup; ++t) {
+            for (std::size_t k = 0; k < Words; ++k) {
+                lanes[t].vp[k] = vp[k * kGroup + t];
+                lanes[t].vn[k] = vn[k * kGroup + t];
+            }
+            lanes[t].top = top[t];
+            lanes[t].Columns(pattern, plans[t], group.columns + 1, plans[t].text.size());
+            values[t] = lanes[t].Value(plans[t].last);
+        }
+    }
+#endif
+
+    // RunGroup or RunGroupWide, as the pattern runs.
+    static void Group(const BandedPattern& pattern, const Plan plans[kGroup], std::uint64_t values[kGroup]) {
+#if defined(__x86_64__)
+        if (pattern.wide_) return Band<Words, std::uint64_t>::RunGroupWide(pattern, plans, values);
+#endif
+        RunGroup(pattern, plans, values);
+    }
 };
 
 std::uint32_t BandedPattern::DistanceAtMost(std::string_view text, std::uint64_t limit) const {
@@ -255,16 +310,16 @@ void BandedPattern::DistancesAtMost(const std::string_view texts[kGroup], const 
     // A band of more words than a limit needs holds it too.
     switch (words) {
         case 1:
-            Band<1, Lanes>::RunGroup(*this, plans, values);
+            Band<1, Lanes>::Group(*this, plans, values);
             break;
         case 2:
-            Band<2, Lanes>::RunGroup(*this, plans, values);
+            Band<2, Lanes>::Group(*this, plans, values);
             break;
         case 3:
-            Band<3, Lanes>::RunGroup(*this, plans, values);
+            Band<3, Lanes>::Group(*this, plans, values);
             break;
         default:
-            Band<kMostWords, Lanes>::RunGroup(*this, plans, values);
+            Band<kMostWords, Lanes>::Group(*this, plans, values);
             break;
     }
     for (std::size_t t = 0; t < kGroup; ++t) answers[t] = static_cast<std::uint32_t>(values[t]);

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sequence/InstructionSet.h"
+
 namespace horgrid {
 
 // The edit distance of one pattern against many texts within a band of at
@@ -23,7 +25,9 @@ public:
     // The widest band, in 64-bit words a column.
     static constexpr std::size_t kMostWords = 4;
 
-    BandedPattern();
+    // DistancesAtMost runs eight texts in one register where `set` (when
+    // the processor runs it) is AVX-512, else two to a pair of lanes.
+    explicit BandedPattern(InstructionSet set = BestInstructionSet());
 
     // Builds the shifted match masks of `pattern` (copied; `pattern` need not
     // outlive the call).
@@ -46,7 +50,8 @@ public:
     static constexpr std::size_t kGroup = 8;
 
     // DistanceAtMost of kGroup texts at once (faster than one after the
-    // other). Requires Covers for each.
+    // other): the columns they all have side by side, the rest of each
+    // alone. Requires Covers for each.
     void DistancesAtMost(const std::string_view texts[kGroup], const std::uint64_t limits[kGroup],
                          std::uint32_t answers[kGroup]) const;
 
@@ -78,6 +83,7 @@ private:
     // position and distinct byte).
     std::vector<std::uint64_t> windows_;
     std::size_t length_ = 0;
+    bool wide_ = false;  // eight lanes in one AVX-512 register
 };
 
 }  // namespace horgrid
