@@ -173,6 +173,7 @@ TEST(Decompose, AgainWithChangedTypes) {
         Scoring scoring;
         bool takenOver;
         const std::vector<MonomerType>* before = nullptr;  // the kept set: hor
+        std::size_t startAgain = 0;  // where the array's first 200 bases come once more (0: nowhere)
     } cases[] = {
         {hor, Scoring{}, true},
         {with(4, unrelated), Scoring{}, true},
@@ -183,12 +184,20 @@ TEST(Decompose, AgainWithChangedTypes) {
         {{hor[0], hor[1], hor[2]}, Scoring{}, false},  // a type taken away
         {with(4, hor[1].sequence), Scoring{}, true},   // ties go to the earlier type
         {twin, Scoring{}, false, &unused},
+        // One base shorter: ties a copy whose first base differs, with a later start.
+        {with(4, hor[3].sequence.substr(1)), Scoring{}, false},
+        // Takes the start (repaired) and the start's bases again where the
+        // repair ends, so that the repair is not yet in step with the kept run.
+        {with(4, array.substr(0, 200)), Scoring{}, false, nullptr, 1692},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.types.back().sequence.substr(0, 12) + " " + std::to_string(c.scoring.deletion));
-        const std::string expected = Describe(Decompose(array, c.types, c.scoring));
-        const KeptDecomposition kept = DecomposeKeeping(array, c.before ? *c.before : hor, c.scoring);
-        const std::optional<KeptDecomposition> again = DecomposeAgain(array, c.types, c.scoring, kept);
+        const std::string record = c.startAgain == 0 ? array
+                                                     : array.substr(0, c.startAgain) + array.substr(0, 200) +
+                                                           array.substr(c.startAgain);
+        const std::string expected = Describe(Decompose(record, c.types, c.scoring));
+        const KeptDecomposition kept = DecomposeKeeping(record, c.before ? *c.before : hor, c.scoring);
+        const std::optional<KeptDecomposition> again = DecomposeAgain(record, c.types, c.scoring, kept);
         if (c.takenOver) {
             ASSERT_TRUE(again.has_value());
         }
@@ -197,9 +206,9 @@ TEST(Decompose, AgainWithChangedTypes) {
         // Its trace is the new set's: a further change is taken over from it.
         std::vector<MonomerType> further = c.types;
         further.push_back({"u", RandomSequence(random, 195)});
-        const std::optional<KeptDecomposition> next = DecomposeAgain(array, further, c.scoring, *again);
+        const std::optional<KeptDecomposition> next = DecomposeAgain(record, further, c.scoring, *again);
         ASSERT_TRUE(next.has_value());
-        EXPECT_EQ(Describe(next->segments), Describe(Decompose(array, further, c.scoring)));
+        EXPECT_EQ(Describe(next->segments), Describe(Decompose(record, further, c.scoring)));
     }
 }
 
