@@ -347,7 +347,9 @@ RegionSettings Regions(const InferSettings& settings) {
 // template have no boundaries of their own to find, and where an alignment
 // ends in unrelated sequence is loose). Named P1, P2, ... Empty
 // when no segment there reaches satellite identity. `fitted`, when given,
-// counts the bases of that period in segments of satellite identity.
+// counts the bases of that period in segments of satellite identity on the
+// first segment's strand (the monomers of one copy), each at most the
+// template's length (an alignment that runs on into other sequence is loose).
 std::vector<MonomerType> CutPeriod(const std::vector<std::string>& sequences, const TandemPeriod& period,
                                    const std::vector<MonomerType>& templates, const InferSettings& settings,
                                    std::int64_t* fitted = nullptr) {
@@ -384,10 +386,14 @@ std::vector<MonomerType> CutPeriod(const std::vector<std::string>& sequences, co
         }
     };
     std::int64_t done = anchor->start;  // first base not in a piece
-    if (fitted != nullptr) *fitted = std::min(anchor->end + 1, last) - anchor->start;
+    const auto fit = [&](const Segment& segment) -> std::int64_t {  // bases in the period, at most `length`
+        if (segment.reverse != anchor->reverse) return 0;
+        return std::min({segment.end + 1, last, segment.start + length}) - segment.start;
+    };
+    if (fitted != nullptr) *fitted = fit(*anchor);
     for (auto at = anchor + 1; at != segments.end() && at->start < last - length / 2; ++at) {
         if (at->identity < satellite) continue;
-        if (fitted != nullptr) *fitted += std::min(at->end + 1, last) - at->start;
+        if (fitted != nullptr) *fitted += fit(*at);
         add(done, at->start);
         done = at->start;
     }

@@ -247,8 +247,13 @@ TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences,
     }
     if (kmers == 0) return result;
     const std::size_t best = ChoosePeriod(votes, settings);
-    result.share = best == 0 ? 0 : Around(votes, best, Tolerance(best)) / static_cast<double>(kmers);
-    if (best == 0 || result.share < settings.minShare) return result;
+    if (best == 0) return result;
+    result.share = Around(votes, best, Tolerance(best)) / static_cast<double>(kmers);
+    double tandem = 0;  // whole numbers of periods back: a k-mer changed in the copy before has one further back
+    for (std::size_t times = 1; times <= 10 && times * best <= settings.maxPeriod; ++times) {
+        tandem += Around(votes, times * best, Tolerance(times * best));
+    }
+    if (tandem < settings.minShare * static_cast<double>(kmers)) return result;
     result.period = best;
     result.monomer = ChooseMonomer(votes, best, settings);
     PlaceRepeat(sequences, settings, last, result);

@@ -12,7 +12,7 @@ struct TandemPeriodSettings {
     std::size_t k = 12;             // k-mer length
     std::size_t minPeriod = 40;     // shortest period looked for, bases
     std::size_t maxPeriod = 20000;  // longest (a HOR of 100 monomers of 171 bases fits)
-    double minShare = 0.05;         // share of k-mers that must repeat one period back
+    double minShare = 0.05;         // share of k-mers that must repeat one to ten periods back
     std::size_t bin = 500;          // bases per bin of the tandem stretches
     std::size_t minVotes = 10;      // votes for the period a bin and its two neighbours need
 };
@@ -47,7 +47,11 @@ struct TandemPeriod {
 // with the most votes (summed over +-0.5 %, as indels spread a long period's
 // votes) between minPeriod and maxPeriod, or a whole fraction of it (1/2 ...
 // 1/6) that holds at least a third of those votes (summed over +-2 %), so a
-// dimer of the repeat does not hide its monomer. `start` is the middle of the
+// dimer of the repeat does not hide its monomer. It is a tandem period when
+// at least minShare of the k-mers lie one to ten periods (+-2 % each) after
+// their previous copy: copies 10-25 % apart share few k-mers with their
+// neighbour, but a k-mer changed there is often found a copy or two further
+// back. `start` is the middle of the
 // stretch of 10 periods where most k-mers vote for the period, moved to the
 // nearest point in its record where the sequence turns to the other strand
 // (at least an eighth of a period's k-mers mirrored about it within +-2 bases,
