@@ -8,6 +8,7 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -331,6 +332,50 @@ TEST(ReportCommand, DrawsEveryArrayOfTheAnnotation) {
     ASSERT_EQ(masked.size(), 2u);
     EXPECT_EQ(masked[0].pictures.at("heatmap"), sections[0].pictures["heatmap"]);
     EXPECT_EQ(masked[1].pictures.at("heatmap"), sections[1].pictures["heatmap"]);
+
+    // Three copies of both records, six arrays: their pictures go to gnuplot
+    // four arrays and two at a time, across records, in `report` and in
+    // annotate's page; each array keeps its own (arrays 1 and 2 as above,
+    // every heat map titled with its own number).
+    dir.Write("fixture.fa", ReadFile(std::string(HORGRID_SOURCE_DIR) + "/tests/data/report/fixture.fa"));
+    for (const char* name : {".fa", "_arrays.tsv", "_AS-HOR.bed", "_AS-SF.bed", "_AS-strand.bed", "_AS-StV.bed"}) {
+        const std::string text = ReadFile(dir.File(std::string("fixture") + name));
+        std::string copies;
+        for (const std::string suffix : {"", "_b", "_c"}) {
+            std::istringstream lines(text);
+            for (std::string line; std::getline(lines, line);) {
+                if (!suffix.empty() && (line.rfind("track", 0) == 0 || line.rfind("#", 0) == 0)) continue;
+                const std::size_t from = line.rfind(">", 0) == 0 ? 1 : 0;
+                for (const std::string record : {"cen21_piece", "monomeric"}) {
+                    const std::size_t end = from + record.size();
+                    if (line.compare(from, record.size(), record) == 0 && (end == line.size() || line[end] == '\t'))
+                        line.insert(end, suffix);
+                }
+                copies += line + "\n";
+            }
+        }
+        dir.Write(std::string("six") + name, copies);
+    }
+    const RunResult six = Report({"six", "six.fa"}, dir);
+    ASSERT_EQ(six.status, 0) << six.err;
+    for (const char* input : {"six.fa", "fixture.fa"}) {
+        const RunResult annotated = RunProgram(HORGRID_TOOLS_BIN, {"annotate", "-o", input, input}, dir.path());
+        ASSERT_EQ(annotated.status, 0) << annotated.err;
+    }
+    const std::vector<SectionView> alone = Sections(ReadFile(dir.File("fixture.fa_report.html")));
+    ASSERT_EQ(alone.size(), 2u);
+    for (const char* page : {"six_report.html", "six.fa_report.html"}) {
+        const std::vector<SectionView> drawn = Sections(ReadFile(dir.File(page)));
+        const std::vector<SectionView>& two = page == std::string("six_report.html") ? sections : alone;
+        ASSERT_EQ(drawn.size(), 6u) << page;
+        for (std::size_t i = 0; i < 6; ++i) {
+            EXPECT_EQ(drawn[i].pictures.count("hor"), i % 2 == 0 ? 1u : 0u) << page << " array " << i + 1;
+            for (std::size_t j = 0; j < i; ++j)
+                EXPECT_NE(drawn[i].pictures.at("heatmap"), drawn[j].pictures.at("heatmap")) << page << " " << i << j;
+        }
+        EXPECT_EQ(drawn[0].pictures, two[0].pictures) << page;
+        EXPECT_EQ(drawn[1].pictures, two[1].pictures) << page;
+    }
 }
 
 TEST(ReportCommand, RefusesBadInputAndReportsMissingPictures) {

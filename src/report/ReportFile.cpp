@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <exception>
 #include <functional>
 #include <map>
 #include <utility>
@@ -65,29 +64,16 @@ ArrayDrawing PrepareArrayOfRecord(const ArrayContent& array, std::size_t number,
 }
 
 // Arrays whose pictures are prepared, then drawn together: four arrays' grids
-// held at a time.
+// held at a time, whatever records they lie on.
 constexpr std::size_t kArraysDrawnTogether = 4;
 
-// Arrays 0 ... count - 1, prepared kArraysDrawnTogether at a time and drawn
-// together (DrawPrepared); drawn(i, pictures) is called for each in order.
-// When preparing one raises, the arrays prepared before it are drawn and told
-// first, as when each array was drawn as soon as it was prepared.
-void DrawInChunks(std::size_t count, const PictureSettings& settings,
-                  const std::function<ArrayDrawing(std::size_t i)>& prepare,
-                  const std::function<void(std::size_t i, ArrayPictures& pictures)>& drawn) {
-    for (std::size_t first = 0; first < count; first += kArraysDrawnTogether) {
-        std::vector<ArrayDrawing> drawings;
-        std::exception_ptr failure;
-        try {
-            for (std::size_t i = first; i < std::min(count, first + kArraysDrawnTogether); ++i)
-                drawings.push_back(prepare(i));
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        DrawPrepared(drawings, settings);
-        for (std::size_t i = 0; i < drawings.size(); ++i) drawn(first + i, drawings[i].pictures);
-        if (failure) std::rethrow_exception(failure);
-    }
+// Draws the pictures of `pending` (DrawPrepared), hands each array's to
+// drawn(k, pictures) in order and empties it.
+void DrawPending(std::vector<ArrayDrawing>& pending, const PictureSettings& settings,
+                 const std::function<void(std::size_t k, ArrayPictures& pictures)>& drawn) {
+    DrawPrepared(pending, settings);
+    for (std::size_t k = 0; k < pending.size(); ++k) drawn(k, pending[k].pictures);
+    pending.clear();
 }
 
 }  // namespace
@@ -113,18 +99,22 @@ std::string MissingPictures(const std::vector<ArrayPictures>& pictures) {
 }
 
 void ReportDraft::Add(const AnnotationTracks& tracks, std::string_view bases, std::int64_t offset) {
-    std::vector<ArrayContent> arrays = SplitByArray(tracks);
-    const std::size_t before = arrays_.size();
-    DrawInChunks(
-        arrays.size(), settings_,
-        [&](std::size_t i) { return PrepareArrayOfRecord(arrays[i], before + i + 1, bases, offset, settings_); },
-        [&](std::size_t i, ArrayPictures& pictures) {
-            pictures_.push_back(std::move(pictures));
-            arrays_.push_back(std::move(arrays[i]));
-        });
+    for (ArrayContent& array : SplitByArray(tracks)) {
+        pending_.push_back(PrepareArrayOfRecord(array, arrays_.size() + 1, bases, offset, settings_));
+        arrays_.push_back(std::move(array));
+        pictures_.emplace_back();
+        if (pending_.size() == kArraysDrawnTogether) Flush();
+    }
 }
 
-std::string ReportDraft::Render(const ReportHeading& heading) const {
+void ReportDraft::Flush() {
+    const std::size_t first = pictures_.size() - pending_.size();
+    DrawPending(pending_, settings_,
+                [&](std::size_t k, ArrayPictures& pictures) { pictures_[first + k] = std::move(pictures); });
+}
+
+std::string ReportDraft::Render(const ReportHeading& heading) {
+    Flush();
     return RenderReport(heading, arrays_, pictures_);
 }
 
@@ -146,29 +136,41 @@ ReportFileResult ReportFile(const ReportFileSettings& settings,
     std::map<std::string, std::vector<std::size_t>> byRecord;
     for (std::size_t i = 0; i < arrays.size(); ++i) byRecord[arrays[i].row.record].push_back(i);
 
-    // One record in memory at a time; its arrays are drawn before the next is
-    // read, up to four together.
+    // One record in memory at a time: its arrays are prepared (their heat
+    // maps computed) before the next is read, and drawn four at a time.
     std::vector<ArrayPictures> pictures(arrays.size());
+    std::vector<ArrayDrawing> pending;
+    std::vector<std::size_t> pendingArrays;
     std::size_t done = 0;
-    RecordSource source({settings.sequences, ""});
-    SourceRecord record;
-    while (!byRecord.empty() && source.Next(record)) {
-        const auto found = byRecord.find(record.record.name);
-        if (found == byRecord.end()) continue;
-        const std::vector<std::size_t>& mine = found->second;
-        DrawInChunks(
-            mine.size(), pictureSettings,
-            [&](std::size_t k) {
-                RefuseArrayPastEnd(arrays[mine[k]].row, record, settings.prefix);
-                return PrepareArrayOfRecord(arrays[mine[k]], mine[k] + 1, record.record.sequence, record.offset,
-                                            pictureSettings);
-            },
-            [&](std::size_t k, ArrayPictures& drawnPictures) {
-                pictures[mine[k]] = std::move(drawnPictures);
-                if (drawn) drawn(++done, arrays.size());
-            });
-        byRecord.erase(found);
+    const auto draw = [&] {
+        DrawPending(pending, pictureSettings, [&](std::size_t k, ArrayPictures& drawnPictures) {
+            pictures[pendingArrays[k]] = std::move(drawnPictures);
+            if (drawn) drawn(++done, arrays.size());
+        });
+        pendingArrays.clear();
+    };
+    try {
+        RecordSource source({settings.sequences, ""});
+        SourceRecord record;
+        while (!byRecord.empty() && source.Next(record)) {
+            const auto found = byRecord.find(record.record.name);
+            if (found == byRecord.end()) continue;
+            for (const std::size_t i : found->second) {
+                RefuseArrayPastEnd(arrays[i].row, record, settings.prefix);
+                pending.push_back(
+                    PrepareArrayOfRecord(arrays[i], i + 1, record.record.sequence, record.offset, pictureSettings));
+                pendingArrays.push_back(i);
+                if (pending.size() == kArraysDrawnTogether) draw();
+            }
+            byRecord.erase(found);
+        }
+    } catch (...) {
+        // The arrays prepared before a refusal are drawn and told, as when
+        // each was drawn at once.
+        draw();
+        throw;
     }
+    draw();
     if (!byRecord.empty()) {
         throw InputError("record '" + byRecord.begin()->first + "' of " + settings.prefix +
                          "_arrays.tsv is not in '" + settings.sequences + "'");

@@ -28,24 +28,31 @@ ArrayPictures DrawArrayOfRecord(const ArrayContent& array, std::size_t number, s
 std::string MissingPictures(const std::vector<ArrayPictures>& pictures);
 
 // The report page as it grows, record by record: the arrays of each record
-// are drawn while the record's bases are at hand (so only one record is ever
-// in memory), and numbered in the order they come.
+// are prepared (their heat maps computed) while the record's bases are at
+// hand, so only one record is ever in memory, and numbered in the order they
+// come; their pictures are drawn four arrays at a time, whatever records
+// they lie on, so that one run of gnuplot draws up to eight pictures.
 class ReportDraft {
 public:
     explicit ReportDraft(PictureSettings settings) : settings_(std::move(settings)) {}
 
-    // Draws and keeps the arrays of `tracks`, all on the record whose bases
-    // from `offset` on are `bases`. Raises as DrawArrayOfRecord.
+    // Prepares and keeps the arrays of `tracks`, all on the record whose
+    // bases from `offset` on are `bases`, and draws every four. Raises as
+    // DrawArrayOfRecord.
     void Add(const AnnotationTracks& tracks, std::string_view bases, std::int64_t offset);
-    // The page (RenderReport) of every array added.
-    std::string Render(const ReportHeading& heading) const;
-    // MissingPictures of every array added.
+    // Draws the arrays not yet drawn, then the page (RenderReport) of every
+    // array added.
+    std::string Render(const ReportHeading& heading);
+    // MissingPictures of every array added and drawn (after Render).
     std::string Missing() const { return MissingPictures(pictures_); }
 
 private:
+    void Flush();
+
     PictureSettings settings_;
     std::vector<ArrayContent> arrays_;
     std::vector<ArrayPictures> pictures_;
+    std::vector<ArrayDrawing> pending_;  // the last arrays added, not yet drawn
 };
 
 // What `report` draws: the annotation written under `prefix` by annotate
