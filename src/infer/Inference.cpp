@@ -402,27 +402,35 @@ std::vector<MonomerType> CutPeriod(const std::vector<std::string>& sequences, co
 }
 
 // The de novo start: one period of the sequence as the only template, or its
-// pieces where the templates fit it (route.cut of them), else where one
-// monomer of the period's own (period.monomer bases from its start) fits it
-// (route.ownCut) when it fits at least half of the period outside its own
-// place, tried at eight places of the period: a HOR's monomers lie close
-// enough to cut its period at their starts even where no template fits
-// them, while a piece of a HOR of unrelated monomers fits only its own
-// place. Decomposed in the
+// pieces where the templates fit it (route.cut of them), or where one
+// monomer of the period's own (period.monomer bases of it) fits it
+// (route.ownCut), when that piece fits at least half of the period outside
+// its own place (tried at eight places of the period) and more of it than
+// the templates do: a HOR's monomers lie close enough to cut its period at
+// their starts even where no template fits them (or one far from them cuts
+// it out of phase), while a piece of a HOR of unrelated monomers fits only
+// its own place. Decomposed in the
 // stretches that share k-mers with it and the tandem stretches of the period.
 // Returns whether the templates cut the period.
 bool StartFromPeriod(const std::vector<std::string>& sequences, const std::vector<MonomerType>& templates,
                      const InferSettings& settings, InferRoute& route, State& state) {
     const TandemPeriod& period = route.period;
     const std::string& record = sequences[period.record];
-    state.set = CutPeriod(sequences, period, templates, settings);
+    std::int64_t best = 0;  // bases of the period the chosen pieces' template fits
+    state.set = CutPeriod(sequences, period, templates, settings, &best);
+    const bool templatesCut = !state.set.empty();
     route.cut = state.set.size();
-    for (std::size_t k = 0; state.set.empty() && period.monomer > 0 && k < 8; ++k) {
+    const auto own = static_cast<std::int64_t>(period.monomer);  // a piece fits its own place
+    for (std::size_t k = 0; period.monomer > 0 && k < 8; ++k) {
         std::int64_t fitted = 0;
         const std::size_t at = period.start + k * (period.period - period.monomer) / 8;
-        state.set = CutPeriod(sequences, period, {{"P1", record.substr(at, period.monomer)}}, settings, &fitted);
-        const auto own = static_cast<std::int64_t>(period.monomer);  // the piece fits its own place
-        if (2 * (fitted - own) < static_cast<std::int64_t>(period.period) - own) state.set.clear();
+        std::vector<MonomerType> pieces =
+            CutPeriod(sequences, period, {{"P1", record.substr(at, period.monomer)}}, settings, &fitted);
+        if (pieces.empty() || fitted <= best || 2 * (fitted - own) < static_cast<std::int64_t>(period.period) - own)
+            continue;
+        best = fitted;
+        state.set = std::move(pieces);
+        route.cut = 0;
         route.ownCut = state.set.size();
     }
     if (state.set.empty()) state.set = {{"P1", record.substr(period.start, period.period)}};
@@ -432,7 +440,7 @@ bool StartFromPeriod(const std::vector<std::string>& sequences, const std::vecto
     windows.insert(windows.end(), state.tandem.begin(), state.tandem.end());
     state.segments = DecomposeWindows(sequences, state.set, JoinWindows(std::move(windows)),
                                       Decomposition(sequences.size()), 0, settings, state.kept);
-    return route.cut > 0;
+    return templatesCut;
 }
 
 // The rounds (see InferMonomers) from the state's decomposition on; `round`
