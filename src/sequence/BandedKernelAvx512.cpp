@@ -4,8 +4,6 @@
 
 #include <immintrin.h>
 
-#include <algorithm>
-
 // Only the functions below are compiled for AVX-512; BandedPattern calls them
 // after checking that the processor runs it.
 #define HORGRID_KERNEL_TARGET __attribute__((target("avx512f")))
@@ -21,23 +19,6 @@ constexpr int kAOrNotBOrC = 0xF1;  // a | ~(b | c)
 // instructions; the unmasked intrinsics trip GCC 12's uninitialised-value
 // warning in its header.
 constexpr __mmask8 kAllLanes = 0xFF;
-// Columns whose window indices are computed at a time.
-constexpr std::size_t kBlock = 256;
-
-// The window indices of lane t's column from + c at index[c * kLanes + t],
-// for c < count.
-inline void Indices(const Group& group, std::size_t from, std::size_t count, long long* index) {
-    const unsigned char* texts[kLanes];
-    long long bases[kLanes];
-    for (std::size_t t = 0; t < kLanes; ++t) {
-        texts[t] = reinterpret_cast<const unsigned char*>(group.texts[t]) + from - 1;
-        bases[t] = group.bases[t] + static_cast<long long>(from);
-    }
-    for (std::size_t c = 0; c < count; ++c) {
-        for (std::size_t t = 0; t < kLanes; ++t)
-            index[c * kLanes + t] = bases[t] + static_cast<long long>(group.offsetOf[texts[t][c]] + c);
-    }
-}
 
 HORGRID_KERNEL_TARGET inline __m512i Right(__m512i x, unsigned count) {
     return _mm512_maskz_srli_epi64(kAllLanes, x, count);
@@ -79,28 +60,31 @@ HORGRID_KERNEL_TARGET void Columns(const Group& group, std::uint64_t* vpState, s
     const __m512i one = _mm512_set1_epi64(1);
     const __m512i zero = _mm512_setzero_si512();
     const __m512i entering = _mm512_set1_epi64(static_cast<long long>(std::uint64_t{1} << 63));
-    alignas(64) long long index[kBlock * kLanes];
-    for (std::size_t from = 1; from <= group.columns; from += kBlock) {
-        const std::size_t count = std::min(kBlock, group.columns + 1 - from);
-        Indices(group, from, count, index);
-        for (std::size_t c = 0; c < count; ++c) {
-            const __m512i at = _mm512_load_si512(index + c * kLanes);
-            __m512i match[Words];
-            for (std::size_t k = 0; k < Words; ++k)
-                match[k] = _mm512_mask_i64gather_epi64(zero, kAllLanes, at, group.windows + 64 * k, 8);
-            // The band moves one row down (BandedPattern's Band::Column).
-            for (std::size_t k = 0; k + 1 < Words; ++k) {
-                vp[k] = _mm512_or_si512(Right(vp[k], 1), Left(vp[k + 1], 63));
-                vn[k] = _mm512_or_si512(Right(vn[k], 1), Left(vn[k + 1], 63));
-            }
-            vp[Words - 1] = _mm512_or_si512(Right(vp[Words - 1], 1), entering);
-            vn[Words - 1] = Right(vn[Words - 1], 1);
-            __m512i hp = one;
-            __m512i hn = zero;
-            for (std::size_t k = 0; k < Words; ++k) Step(match[k], vp[k], vn[k], hp, hn);
-            top = _mm512_sub_epi64(_mm512_add_epi64(_mm512_add_epi64(top, one), _mm512_and_si512(vp[0], one)),
-                                   _mm512_and_si512(vn[0], one));
+    // Byte j - 1 of each text, and where its column's match words start.
+    const unsigned char* texts[kLanes];
+    for (std::size_t t = 0; t < kLanes; ++t) texts[t] = reinterpret_cast<const unsigned char*>(group.texts[t]) - 1;
+    alignas(64) long long index[kLanes];
+    for (std::size_t j = 1; j <= group.columns; ++j) {
+        // Scalar work beside the vector step: it does not wait for the
+        // previous column, so the processor runs it ahead.
+        for (std::size_t t = 0; t < kLanes; ++t)
+            index[t] = group.bases[t] + static_cast<long long>(group.offsetOf[texts[t][j]] + j);
+        const __m512i at = _mm512_load_si512(index);
+        __m512i match[Words];
+        for (std::size_t k = 0; k < Words; ++k)
+            match[k] = _mm512_mask_i64gather_epi64(zero, kAllLanes, at, group.windows + 64 * k, 8);
+        // The band moves one row down (BandedPattern's Band::Column).
+        for (std::size_t k = 0; k + 1 < Words; ++k) {
+            vp[k] = _mm512_or_si512(Right(vp[k], 1), Left(vp[k + 1], 63));
+            vn[k] = _mm512_or_si512(Right(vn[k], 1), Left(vn[k + 1], 63));
         }
+        vp[Words - 1] = _mm512_or_si512(Right(vp[Words - 1], 1), entering);
+        vn[Words - 1] = Right(vn[Words - 1], 1);
+        __m512i hp = one;
+        __m512i hn = zero;
+        for (std::size_t k = 0; k < Words; ++k) Step(match[k], vp[k], vn[k], hp, hn);
+        top = _mm512_sub_epi64(_mm512_add_epi64(_mm512_add_epi64(top, one), _mm512_and_si512(vp[0], one)),
+                               _mm512_and_si512(vn[0], one));
     }
     for (std::size_t k = 0; k < Words; ++k) {
         _mm512_storeu_si512(vpState + k * kLanes, vp[k]);
