@@ -252,10 +252,13 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
 // apart. Not so a variant
 // standing in place (copies A B C' D), nor one that follows a junction
 // monomer already of its own (copies A H D', H outside the unit): only
-// neighbours in the unit place a copy.
+// neighbours in the unit place a copy. Nor the positions of a longer HOR
+// (copies A B P Q H C D of their own lineage, P and Q one base from C and D,
+// none of the three in the unit): they stand in none of the unit's columns,
+// so they join none of its monomers as a layer.
 TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
-    enum class Layout { Junction, InPlace, AfterHybrid };
-    for (const Layout layout : {Layout::Junction, Layout::InPlace, Layout::AfterHybrid}) {
+    enum class Layout { Junction, InPlace, AfterHybrid, Longer };
+    for (const Layout layout : {Layout::Junction, Layout::InPlace, Layout::AfterHybrid, Layout::Longer}) {
         std::mt19937_64 random(61);
         const std::string ancestor = reference::RandomSequence(random, 171);
         std::vector<std::string> types = TestTypes(random, ancestor, 5);  // the fifth is H
@@ -264,6 +267,10 @@ TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
             return monomer;
         };
         types[1] = changed(types[2], 150);
+        std::vector<std::string> longer;  // A B P Q H C D, of a lineage 1.5 % from the HOR's
+        for (const std::string& type : {types[0], types[1], changed(types[2]), changed(types[3]), types[4],
+                                        types[2], types[3]})
+            longer.push_back(reference::Mutate(random, type, 0.015));
         std::vector<ColumnSegment> segments;
         const auto run = [&](const std::vector<std::string>& monomers, const std::vector<std::size_t>& typed) {
             for (std::size_t k = 0; k < monomers.size(); ++k) {  // one run of all copies
@@ -280,11 +287,15 @@ TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
                 run({types[0], roll(random) < 0.1 ? types[2] : changed(types[2]), types[3]}, {0, 2, 3});
             } else if (layout == Layout::InPlace) {
                 run({types[0], types[1], changed(types[2]), types[3]}, {0, 1, 2, 3});
-            } else {
+            } else if (layout == Layout::AfterHybrid) {
                 run({types[0], types[4], changed(types[3])}, {0, 4, 3});
+            } else {
+                run(longer, {0, 1, 5, 6, 4, 2, 3});
             }
         }
-        const std::vector<std::string> revised = ReviseByColumn(segments, types, {0, 1, 2, 3}, 3, 1000, 1);
+        std::vector<std::string> monomers = types;
+        if (layout == Layout::Longer) monomers.insert(monomers.end(), {longer[2], longer[3]});
+        const std::vector<std::string> revised = ReviseByColumn(segments, monomers, {0, 1, 2, 3}, 3, 1000, 1);
         if (layout == Layout::Junction) {
             ASSERT_EQ(revised.size(), 6u);
             EXPECT_LT(PercentApart(revised[5], changed(types[2])), 1);

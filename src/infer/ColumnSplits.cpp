@@ -82,6 +82,47 @@ namespace {
 
 using ByColumn = std::map<std::size_t, std::map<std::uint64_t, std::vector<std::size_t>>>;
 
+// Whether two columns of one type keep their own bases: at some site where
+// their consensuses differ (but the first and last 10 bases, where segments
+// of one position start and end a few bases apart), most copies of each
+// column (of up to 200) have their own column's base, and four in five of
+// those that have either column's base there have their own. Two columns of
+// the HOR are two positions however few bases tell them (CHM13 chr18's 3 and
+// 7 differ by one): a copy keeps its position's base, and a layer of either
+// column that changed the base has neither.
+bool KeepOwnBases(const Group& a, const Group& b, const std::vector<std::string_view>& pieces) {
+    constexpr std::size_t kEnds = 10;
+    const auto keeps = [&](const Group& own, const Group& other) {
+        const std::string across = AlignedBases(other.consensus, own.consensus);
+        const auto aligned = [&](const Group& of) {
+            std::vector<std::string> bases;
+            const std::size_t measured = std::min<std::size_t>(of.members.size(), 200);
+            for (std::size_t k = 0; k < measured; ++k)
+                bases.push_back(AlignedBases(pieces[of.members[k * of.members.size() / measured]], own.consensus));
+            return bases;
+        };
+        const std::vector<std::string> mine = aligned(own);
+        const std::vector<std::string> theirs = aligned(other);
+        const auto loyal = [](const std::vector<std::string>& copies, std::size_t site, char base, char lost) {
+            std::size_t kept = 0;
+            std::size_t left = 0;
+            for (const std::string& bases : copies) {
+                kept += bases[site] == base;
+                left += bases[site] == lost;
+            }
+            return 2 * kept > copies.size() && 5 * kept >= 4 * (kept + left);
+        };
+        for (std::size_t site = kEnds; site + kEnds < own.consensus.size(); ++site) {
+            if (across[site] == own.consensus[site]) continue;
+            if (loyal(mine, site, own.consensus[site], across[site]) &&
+                loyal(theirs, site, across[site], own.consensus[site]))
+                return true;
+        }
+        return false;
+    };
+    return a.consensus != b.consensus && (keeps(a, b) || keeps(b, a));
+}
+
 // The live segments of each type that takes several columns of the unit, by
 // the columns (a bit each) whose unit neighbours agree best with their own
 // neighbours in HOR reading order: type -> columns -> live index. A member
@@ -154,7 +195,8 @@ void SplitTypes(const std::vector<std::string>& sequences, const State& state,
         // Columns that do not separate join.
         for (std::size_t i = 0; i < groups.size(); ++i) {
             for (std::size_t j = i + 1; j < groups.size(); ++j) {
-                if (SeparateColumns(groups[i], groups[j], views)) continue;
+                if (SeparateColumns(groups[i], groups[j], views) || KeepOwnBases(groups[i], groups[j], views))
+                    continue;
                 groups[i].members.insert(groups[i].members.end(), groups[j].members.begin(),
                                          groups[j].members.end());
                 Summarise(groups[i], views, settings.consensusSample);

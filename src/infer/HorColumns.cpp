@@ -124,6 +124,36 @@ struct Placement {
     bool fromLeft = false;       // the neighbour before the segment (else after it)
 };
 
+// The segments outside the unit (`column` kNone) that lie between two
+// segments of columns with more monomers between them than the unit has
+// columns there: copies of a longer HOR than the unit (its positions the unit
+// lacks), which stand in none of the unit's columns. A HOR variant that
+// lacks positions has fewer monomers there, and its junction monomer takes a
+// column.
+std::vector<bool> Inserted(const std::vector<ColumnSegment>& segments, const std::vector<std::size_t>& column,
+                           std::size_t size) {
+    std::vector<bool> inserted(segments.size(), false);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        if (column[i] != kNone) continue;
+        // Steps to the nearest placed segment on each side, at most a unit away.
+        const auto reach = [&](bool before) -> std::pair<std::size_t, std::size_t> {
+            std::size_t n = i;
+            for (std::size_t steps = 1; steps <= size; ++steps) {
+                n = before ? segments[n].before : segments[n].after;
+                if (n == kNone) break;
+                if (column[n] != kNone) return {steps, column[n]};
+            }
+            return {0, kNone};
+        };
+        const auto [left, from] = reach(true);
+        const auto [right, to] = reach(false);
+        if (from == kNone || to == kNone) continue;
+        const std::size_t gap = (to + size - from - 1) % size + 1;  // columns from `from` to `to`
+        inserted[i] = left + right > gap;
+    }
+    return inserted;
+}
+
 // The column of every segment: unit monomers used once stand in their column;
 // segments of monomers outside the unit take the column their neighbours in
 // the run give them (passes forward and back until nothing changes).
@@ -140,11 +170,12 @@ std::vector<std::size_t> SegmentColumns(const std::vector<ColumnSegment>& segmen
     for (std::size_t i = 0; i < segments.size(); ++i) {
         if (uses[segments[i].type] == 1) column[i] = home[segments[i].type];
     }
+    const std::vector<bool> inserted = Inserted(segments, column, size);
     for (bool changed = true; changed;) {
         changed = false;
         const auto fill = [&](std::size_t i) {
             const ColumnSegment& s = segments[i];
-            if (column[i] != kNone || uses[s.type] != 0) return;
+            if (column[i] != kNone || uses[s.type] != 0 || inserted[i]) return;
             if (s.before != kNone && column[s.before] != kNone) {
                 column[i] = (column[s.before] + 1) % size;
             } else if (s.after != kNone && column[s.after] != kNone) {

@@ -49,8 +49,10 @@ DonorPart CarriesDonor(const std::vector<std::string>& variant, const std::vecto
 // The inferred monomers revised by HOR column, or an empty list when nothing
 // changes. A HOR of known unit fixes the column of every copy: a segment of a
 // monomer the unit uses once stands in that monomer's column, one of a
-// monomer outside the unit in the column its run's neighbours give it, and
-// such a monomer belongs to the column most of its segments take.
+// monomer outside the unit in the column its run's neighbours give it (none
+// when its run holds more monomers between two placed ones than the unit has
+// columns there: a copy of a longer HOR, whose positions are not the unit's),
+// and such a monomer belongs to the column most of its segments take.
 //
 // Layers: a monomer outside the unit that stands in a unit monomer's column is
 // one position with it when the copies it stands in differ from the others

@@ -614,9 +614,11 @@ void InferRounds(Run& run, const std::vector<MonomerType>& starting, Inference& 
 // the whole HOR). There both columns are positions of most copies, so neither
 // may hold under a quarter of the other's members (a handful of copies of a
 // variant is no position of its own), and the split stands only when the HOR
-// found afterwards is as long as the window and holds every monomer the split
-// made: one type in two layouts of the HOR (an 8-monomer copy and a 6-monomer
-// one) is no pair of positions.
+// found afterwards is as long as the window and holds two monomers the split
+// made or more: one type in two layouts of the HOR (an 8-monomer copy and a
+// 6-monomer one) is no pair of positions. The copies that fit both columns
+// (the junction monomer of a HOR variant that lacks the positions between
+// them) may give a monomer outside the unit.
 HorResult SplitColumns(Run& run, State& state) {
     HorResult hor = LiveHor(run, state);
     for (std::size_t times = 0; times < 3; ++times) {
@@ -631,11 +633,12 @@ HorResult SplitColumns(Run& run, State& state) {
         HorResult next = LiveHor(run, state);
         if (before) {
             // The window was right when it comes back as the unit, its shared
-            // types now monomers of their own.
-            bool holds = next.unit.size() == hor.sharingUnit.size();
+            // type's columns now positions of their own.
+            std::size_t inUnit = 0;
             for (std::size_t k = state.inferred - added; k < state.inferred; ++k) {
-                holds = holds && std::find(next.unit.begin(), next.unit.end(), k) != next.unit.end();
+                inUnit += std::find(next.unit.begin(), next.unit.end(), k) != next.unit.end();
             }
+            const bool holds = next.unit.size() == hor.sharingUnit.size() && inUnit >= 2;
             if (!holds) {
                 state = std::move(*before);
                 break;
