@@ -168,12 +168,29 @@ TEST(Decompose, AgainWithChangedTypes) {
     unused.insert(unused.begin(), {"x", unrelated});
     std::vector<MonomerType> twin = hor;  // in its place, a twin of a later type
     twin.insert(twin.begin(), hor[1]);
+    // A record long enough for kept rows (every 16 kb) with three unrelated
+    // pieces that only the types made of them fit: the first one past the
+    // first kept row and again just before the second, the second one past
+    // the second kept row, the third past the fourth.
+    std::mt19937_64 other(43);
+    std::string longArray = array;
+    while (longArray.size() < 70000)
+        longArray += Mutate(other, hor[longArray.size() / 171 % 4].sequence, 0.03);
+    const std::string r1 = RandomSequence(other, 195), r2 = RandomSequence(other, 195),
+                      r3 = RandomSequence(other, 195);
+    const std::string pieced = longArray.substr(0, 20000) + r1 + longArray.substr(20000, 12368) + r1 +
+                               longArray.substr(32368, 12242) + r2 + longArray.substr(44610, 21805) + r3 +
+                               longArray.substr(66415);
+    std::vector<MonomerType> pieces = hor;
+    pieces.push_back({"p", r1});
+    pieces.push_back({"q", r2});
     const struct {
         std::vector<MonomerType> types;
         Scoring scoring;
         bool takenOver;
         const std::vector<MonomerType>* before = nullptr;  // the kept set: hor
-        std::size_t startAgain = 0;  // where the array's first 200 bases come once more (0: nowhere)
+        std::size_t startAgain = 0;         // where the array's first 200 bases come once more (0: nowhere)
+        const std::string* base = nullptr;  // the record (array)
     } cases[] = {
         {hor, Scoring{}, true},
         {with(4, unrelated), Scoring{}, true},
@@ -189,12 +206,18 @@ TEST(Decompose, AgainWithChangedTypes) {
         // Takes the start (repaired) and the start's bases again where the
         // repair ends, so that the repair is not yet in step with the kept run.
         {with(4, array.substr(0, 200)), Scoring{}, false, nullptr, 1692},
+        {pieces, Scoring{}, true, nullptr, 0, &pieced},
+        // As the row before last, just before the first kept row.
+        {with(4, array.substr(0, 200)), Scoring{}, false, nullptr, 16030, &longArray},
+        // As the tie above, past the first kept row.
+        {with(4, hor[0].sequence.substr(1)), Scoring{}, false, nullptr, 0, &longArray},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.types.back().sequence.substr(0, 12) + " " + std::to_string(c.scoring.deletion));
-        const std::string record = c.startAgain == 0 ? array
-                                                     : array.substr(0, c.startAgain) + array.substr(0, 200) +
-                                                           array.substr(c.startAgain);
+        const std::string& base = c.base ? *c.base : array;
+        const std::string record = c.startAgain == 0 ? base
+                                                     : base.substr(0, c.startAgain) + array.substr(0, 200) +
+                                                           base.substr(c.startAgain);
         const std::string expected = Describe(Decompose(record, c.types, c.scoring));
         const KeptDecomposition kept = DecomposeKeeping(record, c.before ? *c.before : hor, c.scoring);
         const std::optional<KeptDecomposition> again = DecomposeAgain(record, c.types, c.scoring, kept);
@@ -205,7 +228,7 @@ TEST(Decompose, AgainWithChangedTypes) {
         EXPECT_EQ(Describe(again->segments), expected);
         // Its trace is the new set's: a further change is taken over from it.
         std::vector<MonomerType> further = c.types;
-        further.push_back({"u", RandomSequence(random, 195)});
+        further.push_back({"u", c.base == &pieced ? r3 : RandomSequence(random, 195)});
         const std::optional<KeptDecomposition> next = DecomposeAgain(record, further, c.scoring, *again);
         ASSERT_TRUE(next.has_value());
         EXPECT_EQ(Describe(next->segments), Describe(Decompose(record, further, c.scoring)));
