@@ -97,6 +97,23 @@ std::string RandomMonomers(int monomers, unsigned seed) {
     return "=" + reference::RandomSequence(random, static_cast<std::size_t>(171 * monomers));
 }
 
+// A tandem array of AT-rich sequence that holds, every 16 bases, one k-mer of
+// the class's first unit with its middle base changed: hits at the density,
+// each alone, as the chance hits of a class of long units come.
+Piece LoneWords(std::int64_t length, const std::string& label) {
+    std::mt19937_64 random(7);
+    const std::string unit = Unit(label);
+    std::string bases = "=";
+    while (bases.size() < 1601) {
+        std::string word = unit.substr(random() % (unit.size() - 13), 13);
+        word[6] = word[6] == 'A' ? 'C' : 'A';
+        bases += word + reference::RandomSequence(random, 3, "AATTCG");
+    }
+    Piece piece = Tandem(length, bases);
+    piece.copyDivergence = 0.002;
+    return piece;
+}
+
 Piece HorArray(std::int64_t length, ArrayClass kind, const std::string& hor, std::int64_t unitBases,
                double identity = 99, const std::string& family = "SF1", double copyIdentity = 99) {
     return {Piece::Alpha, length, "", false, kind, 0, hor, family, identity, unitBases, copyIdentity};
@@ -205,6 +222,8 @@ TEST(CenSatTrack, GeneratedRecords) {
         {"a read of a human array: far from the standard monomers, its copies farther from each other: its HOR",
          {Random(20000), HorArray(50000, ArrayClass::LiveHor, "S3CXH1L", 2057, 91, "SF3", 84), Random(20000)},
          {{"active_hor(S3CXH1L)", 20000, 70000, '+'}}},
+        {"an array whose SST1 hits come one by one, not in runs as along a copy of the unit: no call",
+         {Random(20000), LoneWords(30000, "cenSat(SST1)"), Random(20000)}, {}},
     };
     std::mt19937_64 random(25);
     for (const Row& row : rows) {

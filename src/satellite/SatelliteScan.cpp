@@ -169,8 +169,8 @@ std::vector<WindowClass> PieceScanner::Windows(std::int64_t start, std::int64_t 
     const std::uint32_t mask = (std::uint32_t{1} << (2 * k)) - 1;
     const std::size_t labels = table_.Labels().size();
     std::vector<WindowClass> windows;
-    std::vector<std::int64_t> hits(labels), strand(labels);
-    std::uint32_t code = 0;
+    std::vector<std::int64_t> hits(labels), strand(labels), continued(labels);
+    std::uint32_t code = 0, previous = SatelliteTable::kNoHit;
     int valid = 0;
     // The k - 1 bases before the first window (within the piece) go into the
     // first k-mers as in a scan from the piece's start.
@@ -187,25 +187,32 @@ std::vector<WindowClass> PieceScanner::Windows(std::int64_t start, std::int64_t 
         const std::int64_t to = std::min(end, from + settings_.window);
         std::fill(hits.begin(), hits.end(), 0);
         std::fill(strand.begin(), strand.end(), 0);
+        std::fill(continued.begin(), continued.end(), 0);
+        previous = SatelliteTable::kNoHit;  // windows are classed alike in any part
         std::int64_t kmers = 0;
         for (std::int64_t x = from; x < to; ++x) {
             const std::uint32_t base = kBaseCodes[static_cast<unsigned char>(sequence_[static_cast<std::size_t>(x)])];
             if (base > 3) {
                 valid = 0;
+                previous = SatelliteTable::kNoHit;
                 continue;
             }
             code = ((code << 2) | base) & mask;
             if (++valid < k) continue;
             ++kmers;
             const std::uint32_t found = table_.Find(code);
+            const bool after = previous != SatelliteTable::kNoHit && (previous >> 2) == (found >> 2);
+            previous = found;
             if (found == SatelliteTable::kNoHit) continue;
             ++hits[found >> 2];
+            continued[found >> 2] += after;
             strand[found >> 2] += (found & 3) == 1 ? 1 : (found & 3) == 2 ? -1 : 0;
         }
         WindowClass window{from, to, WindowClass::kNoLabel, 0};
         const std::size_t best = static_cast<std::size_t>(std::max_element(hits.begin(), hits.end()) - hits.begin());
         const bool dense = kmers * 2 >= settings_.window && hits[best] > 0 &&
-                           static_cast<double>(hits[best]) >= Density(best) * static_cast<double>(kmers);
+                           static_cast<double>(hits[best]) >= Density(best) * static_cast<double>(kmers) &&
+                           static_cast<double>(continued[best]) >= settings_.copyRun * static_cast<double>(hits[best]);
         if (dense) window.otherUnit = OfLongerUnit(best, from, to);
         if (dense && !window.otherUnit) {
             window.label = best;

@@ -16,7 +16,16 @@
 // ACGT into pieces, each piece into windows of `window` bases from its start.
 // A window with at least half a window of k-mers belongs to the class with the
 // most hits when that class's hits reach `density` of its k-mers
-// (`wholeDensity` for whole units). Windows of one class with less than
+// (`wholeDensity` for whole units) and at least `copyRun` of them follow a hit
+// of the class at the k-mer before. Along a copy of a unit at identity q a
+// hit is followed by one with a chance of about q or more (a k-mer within one
+// substitution loses a base and gains one), and the density lets no copy
+// below ~70 % through; a chance hit of the one-substitution neighbourhood is
+// followed by one only when the next base happens to be the unit's, about a
+// quarter to a half of the time by composition. The large tables of long
+// units (SST1's 2.4-3.3 kb composites) reach the density by chance in some
+// sequence, tandem arrays of other satellites included, hit by hit alone.
+// Windows of one class with less than
 // `joinGap` bases of other windows between them form one run (a window of
 // another class ends it). A run's ends are set to the base where the sum of
 // (hit - density) over the class's hits, from the end into the run, is
@@ -56,6 +65,7 @@ struct SatelliteScanSettings {
     std::int64_t window = 1000;
     double density = 0.05;       // tandem units
     double wholeDensity = 0.3;   // whole units
+    double copyRun = 0.6;        // share of a class's hits that follow a hit of it
     std::int64_t joinGap = 3000;
     std::int64_t minLength = 1000;
     std::int64_t assemblyGap = 10;
