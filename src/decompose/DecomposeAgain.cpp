@@ -221,16 +221,50 @@ std::optional<bool> RunAgain(std::string_view sequence, const Layout& layout, in
     }
 }
 
+// The whole DP into `trace`, keeping its rows every kRowsEvery positions in `rows`.
+template <typename Key, typename Step>
+std::optional<bool> RunKeeping(std::string_view sequence, const Layout& layout, int startBits,
+                               std::int64_t rebaseAt, Key negative, const Step& step, PackedTrace& trace,
+                               KeptRows& rows) {
+    const std::size_t n = sequence.size();
+    const ActivePlan plan = MakePlan({}, layout.offset.size(), n);
+    RowState<Key> state;
+    state.row.assign(layout.rowLength, negative);
+    trace.Clear();
+    for (std::size_t from = 0; from < n; from += kRowsEvery) {
+        const std::size_t to = std::min(n, from + kRowsEvery);
+        if (!RunRows(sequence, layout, plan, startBits, rebaseAt, negative, step, state, from, to, trace))
+            return std::nullopt;
+        if (to < n) rows.Of<Key>().push_back(state);
+    }
+    return true;
+}
+
+// Whether the kept run chooses a type that changed between every two kept
+// rows: the check would fail in each stretch, so the DP is run whole at once.
+bool ChangedEverywhere(const Shadow& shadow, std::size_t n) {
+    for (std::size_t from = 0; from < n; from += kRowsEvery) {
+        bool changed = false;
+        for (std::size_t i = from + 1; i <= std::min(n, from + kRowsEvery) && !changed; ++i)
+            changed = !shadow.kept[shadow.trace.Monomer(i) / 2];
+        if (!changed) return false;
+    }
+    return true;
+}
+
 // RunAgain with the kernel of FillTrace over the new set's oriented `monomers`.
 bool FillAgain(std::string_view sequence, const std::vector<std::string>& monomers,
                const std::vector<std::uint32_t>& changed, const Scoring& scoring, DecomposeKernel kernel,
                const Shadow& shadow, const KeptRows* keptRows, PackedTrace& trace, KeptRows& rows) {
     const std::size_t n = sequence.size();
+    const bool everywhere = ChangedEverywhere(shadow, n);
     return WithKeys(
         monomers, scoring, kernel,
         [&](const Layout& layout, const auto& step, int startBits, std::int64_t rebaseAt, auto negative) {
             using Key = decltype(negative);
             rows = KeptRows{layout.lanes, layout.cells, layout.offset, layout.vectors, {}, {}};
+            if (everywhere)
+                return RunKeeping(sequence, layout, startBits, rebaseAt, negative, step, trace, rows);
             const bool hold = keptRows != nullptr && keptRows->Hold<Key>(layout, n);
             Again<Key> again{MakePlan({}, layout.offset.size(), n),
                              MakePlan({{n, changed}}, layout.offset.size(), n), shadow.kept,
@@ -245,25 +279,12 @@ bool FillAgain(std::string_view sequence, const std::vector<std::string>& monome
 // The DP of the whole set into `trace`, keeping its rows every kRowsEvery positions.
 void FillKeeping(std::string_view sequence, const std::vector<std::string>& monomers, const Scoring& scoring,
                  PackedTrace& trace, KeptRows& rows) {
-    const std::size_t n = sequence.size();
-    WithKeys(monomers, scoring, BestKernel(),
-             [&](const Layout& layout, const auto& step, int startBits, std::int64_t rebaseAt,
-                 auto negative) -> std::optional<bool> {
-                 using Key = decltype(negative);
-                 rows = KeptRows{layout.lanes, layout.cells, layout.offset, layout.vectors, {}, {}};
-                 const ActivePlan plan = MakePlan({}, monomers.size(), n);
-                 RowState<Key> state;
-                 state.row.assign(layout.rowLength, negative);
-                 trace.Clear();
-                 for (std::size_t from = 0; from < n; from += kRowsEvery) {
-                     const std::size_t to = std::min(n, from + kRowsEvery);
-                     if (!RunRows(sequence, layout, plan, startBits, rebaseAt, negative, step, state, from,
-                                  to, trace))
-                         return std::nullopt;
-                     if (to < n) rows.Of<Key>().push_back(state);
-                 }
-                 return true;
-             });
+    WithKeys(
+        monomers, scoring, BestKernel(),
+        [&](const Layout& layout, const auto& step, int startBits, std::int64_t rebaseAt, auto negative) {
+            rows = KeptRows{layout.lanes, layout.cells, layout.offset, layout.vectors, {}, {}};
+            return RunKeeping(sequence, layout, startBits, rebaseAt, negative, step, trace, rows);
+        });
 }
 
 }  // namespace
