@@ -255,10 +255,14 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
 // neighbours in the unit place a copy. Nor the positions of a longer HOR
 // (copies A B P Q H C D of their own lineage, P and Q one base from C and D,
 // none of the three in the unit): they stand in none of the unit's columns,
-// so they join none of its monomers as a layer.
+// so they join none of its monomers as a layer. The same when the unit is the
+// 8-monomer variant 1 2 H 8 ... 12 of a 12-monomer HOR whose 4, 5 and 6 are
+// one base from 10, 11 and 12, and 4's copies are typed as 10: that unit
+// monomer stands out of step in the longer copies and places none of them.
 TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
-    enum class Layout { Junction, InPlace, AfterHybrid, Longer };
-    for (const Layout layout : {Layout::Junction, Layout::InPlace, Layout::AfterHybrid, Layout::Longer}) {
+    enum class Layout { Junction, InPlace, AfterHybrid, Longer, LongerShared };
+    for (const Layout layout :
+         {Layout::Junction, Layout::InPlace, Layout::AfterHybrid, Layout::Longer, Layout::LongerShared}) {
         std::mt19937_64 random(61);
         const std::string ancestor = reference::RandomSequence(random, 171);
         std::vector<std::string> types = TestTypes(random, ancestor, 5);  // the fifth is H
@@ -267,10 +271,27 @@ TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
             return monomer;
         };
         types[1] = changed(types[2], 150);
-        std::vector<std::string> longer;  // A B P Q H C D, of a lineage 1.5 % from the HOR's
-        for (const std::string& type : {types[0], types[1], changed(types[2]), changed(types[3]), types[4],
-                                        types[2], types[3]})
-            longer.push_back(reference::Mutate(random, type, 0.015));
+        std::vector<std::string> monomers = types;
+        std::vector<std::size_t> unit = {0, 1, 2, 3};
+        std::vector<std::string> longer;  // a copy of the longer HOR, of a lineage 1.5 % from the HOR's
+        std::vector<std::size_t> longerTyped;
+        if (layout == Layout::Longer) {  // A B P Q H C D
+            for (const std::string& type : {types[0], types[1], changed(types[2]), changed(types[3]), types[4],
+                                            types[2], types[3]})
+                longer.push_back(reference::Mutate(random, type, 0.015));
+            longerTyped = {0, 1, 5, 6, 4, 2, 3};
+            monomers.insert(monomers.end(), {longer[2], longer[3]});
+        } else if (layout == Layout::LongerShared) {
+            std::vector<std::string> whole = TestTypes(random, ancestor, 12);
+            for (const std::size_t p : {3, 4, 5}) whole[p] = changed(whole[p + 6]);
+            monomers = {whole[0], whole[1], types[4], whole[7], whole[8], whole[9], whole[10], whole[11],
+                        whole[2], whole[4], whole[5], whole[6]};
+            unit = {0, 1, 2, 3, 4, 5, 6, 7};
+            for (const std::string& type : whole) longer.push_back(reference::Mutate(random, type, 0.015));
+            longerTyped = {0, 1, 8, 5, 9, 10, 11, 3, 4, 5, 6, 7};
+        }
+        std::vector<std::string> unitCopy;
+        for (const std::size_t type : unit) unitCopy.push_back(monomers[type]);
         std::vector<ColumnSegment> segments;
         const auto run = [&](const std::vector<std::string>& monomers, const std::vector<std::size_t>& typed) {
             for (std::size_t k = 0; k < monomers.size(); ++k) {  // one run of all copies
@@ -282,7 +303,7 @@ TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
         std::uniform_real_distribution<double> roll(0.0, 1.0);
         for (int copy = 0; copy < 90; ++copy) {
             if (copy % 3 != 0) {
-                run({types[0], types[1], types[2], types[3]}, {0, 1, 2, 3});
+                run(unitCopy, unit);
             } else if (layout == Layout::Junction) {
                 run({types[0], roll(random) < 0.1 ? types[2] : changed(types[2]), types[3]}, {0, 2, 3});
             } else if (layout == Layout::InPlace) {
@@ -290,12 +311,10 @@ TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
             } else if (layout == Layout::AfterHybrid) {
                 run({types[0], types[4], changed(types[3])}, {0, 4, 3});
             } else {
-                run(longer, {0, 1, 5, 6, 4, 2, 3});
+                run(longer, longerTyped);
             }
         }
-        std::vector<std::string> monomers = types;
-        if (layout == Layout::Longer) monomers.insert(monomers.end(), {longer[2], longer[3]});
-        const std::vector<std::string> revised = ReviseByColumn(segments, monomers, {0, 1, 2, 3}, 3, 1000, 1);
+        const std::vector<std::string> revised = ReviseByColumn(segments, monomers, unit, 3, 1000, 1);
         if (layout == Layout::Junction) {
             ASSERT_EQ(revised.size(), 6u);
             EXPECT_LT(PercentApart(revised[5], changed(types[2])), 1);

@@ -129,27 +129,40 @@ struct Placement {
 // columns there: copies of a longer HOR than the unit (its positions the unit
 // lacks), which stand in none of the unit's columns. A HOR variant that
 // lacks positions has fewer monomers there, and its junction monomer takes a
-// column.
+// column. Only placed segments in step with a placed neighbour (as many
+// columns on as monomers) count: a unit monomer that holds two positions of
+// the longer HOR stands out of step in its copies.
 std::vector<bool> Inserted(const std::vector<ColumnSegment>& segments, const std::vector<std::size_t>& column,
                            std::size_t size) {
+    // Steps to the nearest segment on one side that `counts`, at most a unit away.
+    const auto reach = [&](std::size_t i, bool before,
+                           const auto& counts) -> std::pair<std::size_t, std::size_t> {
+        std::size_t n = i;
+        for (std::size_t steps = 1; steps <= size; ++steps) {
+            n = before ? segments[n].before : segments[n].after;
+            if (n == kNone) break;
+            if (counts(n)) return {steps, n};
+        }
+        return {0, kNone};
+    };
+    const auto columns = [&](std::size_t from, std::size_t to) {  // columns on from `from` to `to`
+        return (column[to] + size - column[from] - 1) % size + 1;
+    };
+    std::vector<bool> inStep(segments.size(), false);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        if (column[i] == kNone) continue;
+        const auto placed = [&](std::size_t n) { return column[n] != kNone; };
+        const auto [left, from] = reach(i, true, placed);
+        const auto [right, to] = reach(i, false, placed);
+        inStep[i] = (from != kNone && columns(from, i) == left) || (to != kNone && columns(i, to) == right);
+    }
     std::vector<bool> inserted(segments.size(), false);
     for (std::size_t i = 0; i < segments.size(); ++i) {
         if (column[i] != kNone) continue;
-        // Steps to the nearest placed segment on each side, at most a unit away.
-        const auto reach = [&](bool before) -> std::pair<std::size_t, std::size_t> {
-            std::size_t n = i;
-            for (std::size_t steps = 1; steps <= size; ++steps) {
-                n = before ? segments[n].before : segments[n].after;
-                if (n == kNone) break;
-                if (column[n] != kNone) return {steps, column[n]};
-            }
-            return {0, kNone};
-        };
-        const auto [left, from] = reach(true);
-        const auto [right, to] = reach(false);
-        if (from == kNone || to == kNone) continue;
-        const std::size_t gap = (to + size - from - 1) % size + 1;  // columns from `from` to `to`
-        inserted[i] = left + right > gap;
+        const auto anchor = [&](std::size_t n) { return inStep[n]; };
+        const auto [left, from] = reach(i, true, anchor);
+        const auto [right, to] = reach(i, false, anchor);
+        if (from != kNone && to != kNone) inserted[i] = left + right > columns(from, to);
     }
     return inserted;
 }
