@@ -41,21 +41,6 @@ std::vector<std::uint32_t> Codes(const std::string& bases, int k, bool circle) {
     return codes;
 }
 
-// Sorts entries (code << 32 | value) by code, in two stable passes over
-// halves of its 2k bits: the merge needs only the entries of a code together.
-void SortByCode(std::vector<std::uint64_t>& entries, int k) {
-    std::vector<std::uint64_t> sorted(entries.size());
-    const int low = k;
-    for (const auto& [shift, width] : {std::pair{0, low}, std::pair{low, k}}) {
-        const std::uint64_t mask = (std::uint64_t{1} << width) - 1;
-        std::vector<std::size_t> next((std::size_t{1} << width) + 1, 0);
-        for (const std::uint64_t entry : entries) ++next[((entry >> 32 >> shift) & mask) + 1];
-        for (std::size_t d = 1; d < next.size(); ++d) next[d] += next[d - 1];
-        for (const std::uint64_t entry : entries) sorted[next[(entry >> 32 >> shift) & mask]++] = entry;
-        entries.swap(sorted);
-    }
-}
-
 // Calls enter(code) for the k-mer and each k-mer one substitution away that
 // has more than two different bases (k-mers of at most two are left out:
 // microsatellites), from the base counts.
@@ -75,16 +60,11 @@ void WithNeighbours(std::uint32_t code, int k, bool neighbours, const Enter& ent
     }
 }
 
-// Entries as code << 32 | value, sorted by code; a code of two labels takes
-// kAmbiguous, of two strands of one label both strand bits.
-std::vector<std::uint64_t> BuildEntries(const std::vector<SatelliteReference>& references, int k,
-                                        std::vector<std::string>& labels, std::vector<bool>& whole) {
-    if (k < 8 || k > 14) throw std::invalid_argument("k must lie between 8 and 14");
-    std::vector<std::uint64_t> raw;
-    std::size_t bases = 0;
-    for (const SatelliteReference& reference : references)
-        bases += (reference.sequence.size() + static_cast<std::size_t>(k)) * (reference.whole ? 2 : 2 + 6 * static_cast<std::size_t>(k));
-    raw.reserve(bases);
+// The label of each reference: labels are numbered as first met, and a label
+// is whole when all its references are.
+std::vector<std::uint32_t> LabelReferences(const std::vector<SatelliteReference>& references,
+                                           std::vector<std::string>& labels, std::vector<bool>& whole) {
+    std::vector<std::uint32_t> labelOf;
     for (const SatelliteReference& reference : references) {
         auto at = std::find(labels.begin(), labels.end(), reference.label);
         if (at == labels.end()) {
@@ -92,31 +72,96 @@ std::vector<std::uint64_t> BuildEntries(const std::vector<SatelliteReference>& r
             whole.push_back(true);
             at = labels.end() - 1;
         }
-        whole[static_cast<std::size_t>(at - labels.begin())] = whole[static_cast<std::size_t>(at - labels.begin())] && reference.whole;
-        const auto label = static_cast<std::uint32_t>(at - labels.begin());
+        const auto label = static_cast<std::size_t>(at - labels.begin());
+        whole[label] = whole[label] && reference.whole;
+        labelOf.push_back(static_cast<std::uint32_t>(label));
+    }
+    return labelOf;
+}
+
+// Calls enter(code, value) for each k-mer of the references' strands (and its
+// neighbours, WithNeighbours), value being label * 4 + 1 (forward) or + 2
+// (reverse); the same calls in the same order every time.
+template <typename Enter>
+void ForEachEntry(const std::vector<SatelliteReference>& references, const std::vector<std::uint32_t>& labelOf,
+                  int k, const Enter& enter) {
+    for (std::size_t r = 0; r < references.size(); ++r) {
+        const SatelliteReference& reference = references[r];
         for (const bool reverse : {false, true}) {
             const std::string strand = reverse ? ReverseComplement(reference.sequence) : reference.sequence;
-            const std::uint32_t value = label * 4 + (reverse ? 2 : 1);
+            const std::uint32_t value = labelOf[r] * 4 + (reverse ? 2 : 1);
             for (const std::uint32_t code : Codes(strand, k, !reference.whole)) {
-                WithNeighbours(code, k, !reference.whole,
-                               [&](std::uint32_t entry) { raw.push_back(std::uint64_t{entry} << 32 | value); });
+                WithNeighbours(code, k, !reference.whole, [&](std::uint32_t entry) { enter(entry, value); });
             }
         }
     }
-    SortByCode(raw, k);
-    std::vector<std::uint64_t> entries;
-    for (const std::uint64_t entry : raw) {
-        const auto value = static_cast<std::uint32_t>(entry);
-        if (entries.empty() || (entries.back() >> 32) != (entry >> 32)) {
-            entries.push_back(entry);
-            continue;
+}
+
+// A code's value with one more entry: a code of two labels takes kAmbiguous,
+// of two strands of one label both strand bits.
+std::uint32_t Merged(std::uint32_t held, std::uint32_t value) {
+    if (held == SatelliteTable::kNoHit) return value;
+    return held == kAmbiguous || (held >> 2) != (value >> 2) ? kAmbiguous : held | value;
+}
+
+// The entries are grouped by the high bits of their code (counted in one pass
+// over the references, placed in a second), each kept as its code's low bits
+// over its value: a group's codes span 2^kLowBits, and their values are merged
+// in a table of that size, small enough for the first-level cache.
+constexpr int kLowBits = 14;
+constexpr std::uint32_t kLowMask = (std::uint32_t{1} << kLowBits) - 1;
+constexpr std::size_t kMaxLabels = (std::size_t{1} << (32 - kLowBits - 2)) - 1;
+
+struct EntryGroups {
+    std::vector<std::uint32_t> entries;  // (code & kLowMask) << (32 - kLowBits) | value
+    std::vector<std::size_t> starts;     // of each group in entries, and the end
+};
+
+EntryGroups GroupEntries(const std::vector<SatelliteReference>& references, const std::vector<std::uint32_t>& labelOf,
+                         int k) {
+    EntryGroups groups;
+    std::vector<std::size_t> next((std::size_t{1} << (2 * k - kLowBits)) + 1, 0);
+    ForEachEntry(references, labelOf, k, [&](std::uint32_t code, std::uint32_t) { ++next[(code >> kLowBits) + 1]; });
+    for (std::size_t group = 1; group < next.size(); ++group) next[group] += next[group - 1];
+    groups.starts = next;
+    groups.entries.resize(next.back());
+    ForEachEntry(references, labelOf, k, [&](std::uint32_t code, std::uint32_t value) {
+        groups.entries[next[code >> kLowBits]++] = (code & kLowMask) << (32 - kLowBits) | value;
+    });
+    return groups;
+}
+
+// Every code of an entry and not ambiguous as a bit of `bits` (4^k bits); the
+// values of those codes, in code order, take the place of the entries (a
+// group's values are written where its entries or the ones before them were).
+void FillTable(EntryGroups& groups, std::vector<std::uint64_t>& bits) {
+    constexpr std::size_t kGroupWords = std::size_t{1} << (kLowBits - 6);
+    constexpr std::uint32_t kValueMask = (std::uint32_t{1} << (32 - kLowBits)) - 1;
+    std::vector<std::uint32_t> held(std::size_t{1} << kLowBits, SatelliteTable::kNoHit);
+    std::vector<std::uint32_t>& entries = groups.entries;
+    std::size_t written = 0;
+    for (std::size_t group = 0; group + 1 < groups.starts.size(); ++group) {
+        const std::size_t from = groups.starts[group], to = groups.starts[group + 1];
+        if (from == to) continue;
+        std::uint64_t* words = bits.data() + group * kGroupWords;
+        for (std::size_t e = from; e < to; ++e) {
+            const std::uint32_t low = entries[e] >> (32 - kLowBits);
+            words[low >> 6] |= std::uint64_t{1} << (low & 63);
+            held[low] = Merged(held[low], entries[e] & kValueMask);
         }
-        const auto held = static_cast<std::uint32_t>(entries.back());
-        const std::uint32_t merged = held == kAmbiguous || (held >> 2) != (value >> 2) ? kAmbiguous : held | value;
-        entries.back() = (entries.back() >> 32) << 32 | merged;
+        for (std::size_t w = 0; w < kGroupWords; ++w) {
+            for (std::uint64_t rest = words[w]; rest != 0; rest &= rest - 1) {
+                std::uint32_t& value = held[w * 64 + static_cast<std::size_t>(std::countr_zero(rest))];
+                if (value == kAmbiguous) {
+                    words[w] &= ~(rest & (~rest + 1));
+                } else {
+                    entries[written++] = value;
+                }
+                value = SatelliteTable::kNoHit;
+            }
+        }
     }
-    if (entries.empty()) throw std::invalid_argument("no satellite reference k-mer");
-    return entries;
+    entries.resize(written);
 }
 
 // One window's class: the label with the most hits (kNone when it falls
@@ -382,20 +427,18 @@ std::vector<SatelliteReference> BuiltInSatelliteReferences() {
 }
 
 SatelliteTable::SatelliteTable(const std::vector<SatelliteReference>& references, int k) : k_(k) {
-    const std::vector<std::uint64_t> entries = BuildEntries(references, k, labels_, whole_);
+    if (k < 8 || k > 14) throw std::invalid_argument("k must lie between 8 and 14");
+    const std::vector<std::uint32_t> labelOf = LabelReferences(references, labels_, whole_);
+    if (labels_.size() > kMaxLabels) throw std::invalid_argument("too many satellite labels");
+    EntryGroups groups = GroupEntries(references, labelOf, k);
+    if (groups.entries.empty()) throw std::invalid_argument("no satellite reference k-mer");
     periods_.resize(labels_.size());
-    for (const SatelliteReference& reference : references) {
-        if (reference.sequence.empty()) continue;
-        const auto label = static_cast<std::size_t>(std::find(labels_.begin(), labels_.end(), reference.label) - labels_.begin());
-        periods_[label].push_back(static_cast<int>(reference.sequence.size()));
+    for (std::size_t r = 0; r < references.size(); ++r) {
+        if (!references[r].sequence.empty()) periods_[labelOf[r]].push_back(static_cast<int>(references[r].sequence.size()));
     }
     bits_.assign((std::size_t{1} << (2 * k)) / 64, 0);
-    for (const std::uint64_t entry : entries) {
-        if (static_cast<std::uint32_t>(entry) == kAmbiguous) continue;
-        const auto code = static_cast<std::uint32_t>(entry >> 32);
-        bits_[code >> 6] |= std::uint64_t{1} << (code & 63);
-        values_.push_back(static_cast<std::uint32_t>(entry));
-    }
+    FillTable(groups, bits_);
+    values_ = std::move(groups.entries);
     before_.assign(bits_.size(), 0);
     for (std::size_t word = 1; word < bits_.size(); ++word)
         before_[word] = before_[word - 1] + static_cast<std::uint32_t>(std::popcount(bits_[word - 1]));
