@@ -339,8 +339,6 @@ void NameBeyondByColumn(const PositionGroups& grouped,
     }
 }
 
-bool IsHybrid(std::string_view name) { return MonomerOfName(name).find('/') != std::string_view::npos; }
-
 // Copies of a position nearest to a hybrid of the HOR are that hybrid when
 // they are as many as a part split off a group (SplitByPredecessor): a hybrid
 // whose copies lie within the closeness of a position's leader.
@@ -385,11 +383,12 @@ void NameBySequence(const std::vector<std::uint32_t>& distance, std::size_t widt
     }
 }
 
-// NamePositions on the members' distances to the candidates (member-major).
+// NamePositions on the members' distances to the candidates (member-major) and theirs to each other.
 std::vector<std::size_t> NamePositionsAt(const std::vector<std::string_view>& members,
                                          const std::vector<std::size_t>& previous,
                                          const std::vector<MonomerType>& candidates,
                                          const std::vector<std::uint32_t>& distance,
+                                         const std::vector<std::uint32_t>& between,
                                          const AnnotationSettings& settings, unsigned threads,
                                          std::vector<std::size_t>& position) {
     const std::size_t count = members.size();
@@ -456,9 +455,7 @@ std::vector<std::size_t> NamePositionsAt(const std::vector<std::string_view>& me
     }
     NameBeyondByColumn(grouped, beyond, named);
     NameHybrids(distance, width, candidates, grouped, named);
-    std::vector<std::string_view> texts;
-    for (const MonomerType& type : candidates) texts.push_back(type.sequence);
-    NameBySequence(distance, width, AllDistances(texts, candidates, 1), named);
+    NameBySequence(distance, width, between, named);
     return named;
 }
 
@@ -469,8 +466,10 @@ std::vector<std::size_t> NamePositions(const std::vector<std::string_view>& memb
                                        const std::vector<MonomerType>& candidates,
                                        const AnnotationSettings& settings, unsigned threads,
                                        std::vector<std::size_t>& position) {
-    return NamePositionsAt(members, previous, candidates, AllDistances(members, candidates, threads), settings,
-                           threads, position);
+    std::vector<std::string_view> texts;
+    for (const MonomerType& type : candidates) texts.push_back(type.sequence);
+    return NamePositionsAt(members, previous, candidates, AllDistances(members, candidates, threads),
+                           AllDistances(texts, candidates, 1), settings, threads, position);
 }
 
 namespace {
@@ -480,12 +479,14 @@ namespace {
 std::vector<std::size_t> NameLiveArray(const StandardSets& sets, const AnnotationSettings& settings,
                                        unsigned threads, const std::vector<std::string_view>& members,
                                        const NamedStretch& stretch, Annotation& result) {
-    std::vector<MonomerType> candidates;
-    for (const MonomerType& type : sets.horMonomers) {
-        if (HorOfName(type.name) == stretch.hor) candidates.push_back(type);
-    }
+    const HorProfiles hor = ProfilesOfHor(sets, stretch.hor);
+    const std::vector<MonomerType>& candidates = hor.names;
     const std::size_t width = candidates.size();
-    const std::vector<std::uint32_t> distance = AllDistances(members, candidates, threads);
+    const std::vector<std::uint32_t> distance =
+        hor.NearestOfName(AllDistances(members, hor.profiles, threads));
+    std::vector<std::string_view> texts;
+    for (const MonomerType& type : hor.profiles) texts.push_back(type.sequence);
+    const std::vector<std::uint32_t> between = hor.Between(AllDistances(texts, hor.profiles, 1));
     // The monomer before each in HOR order (reverse runs read backwards).
     std::vector<std::size_t> previous(members.size(), kNone);
     for (std::size_t k = 1; k < members.size(); ++k) {
@@ -500,7 +501,7 @@ std::vector<std::size_t> NameLiveArray(const StandardSets& sets, const Annotatio
     }
     std::vector<std::size_t> position;
     const std::vector<std::size_t> named =
-        NamePositionsAt(members, previous, candidates, distance, settings, threads, position);
+        NamePositionsAt(members, previous, candidates, distance, between, settings, threads, position);
     // Positions beyond every candidate are named after their class, numbered
     // per class after a '#' ("S2C13/21H1L.D3#1"): a name with '-' or '_' would
     // read as a range or a join in the copies' StV names.

@@ -1,7 +1,10 @@
 #include "annotate/StandardNames.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <limits>
+#include <map>
 #include <optional>
 
 #include "data/EmbeddedData.h"
@@ -17,6 +20,8 @@ std::string_view MonomerOfName(std::string_view name) {
     const std::size_t dot = name.rfind('.');
     return dot == std::string_view::npos ? name : name.substr(dot + 1);
 }
+
+bool IsHybrid(std::string_view name) { return MonomerOfName(name).find('/') != std::string_view::npos; }
 
 bool IsLiveHor(std::string_view hor) { return !hor.empty() && hor.back() == 'L'; }
 
@@ -79,9 +84,47 @@ std::string ColorOf(const std::vector<ColorRule>& rules, std::string_view name, 
 }
 
 StandardSets BuiltInStandardSets() {
-    std::vector<MonomerType> hor = EmbeddedMonomerSet("AS-HOR.consensus.fa.gz");
-    std::erase_if(hor, [](const MonomerType& type) { return HorOfName(type.name).empty(); });
-    return {EmbeddedMonomerSet("AS-SF.consensus.fa"), std::move(hor), ParseColorTable(EmbeddedText("colors.tsv"))};
+    std::vector<MonomerType> profiles = EmbeddedMonomerRecords("AS-HOR.consensus.fa.gz");
+    std::erase_if(profiles, [](const MonomerType& type) { return HorOfName(type.name).empty(); });
+    return {EmbeddedMonomerSet("AS-SF.consensus.fa"), FirstOfEachName(profiles),
+            ParseColorTable(EmbeddedText("colors.tsv")), profiles};
+}
+
+HorProfiles ProfilesOfHor(const StandardSets& sets, std::string_view hor) {
+    HorProfiles found;
+    std::map<std::string_view, std::size_t> index;
+    for (const MonomerType& type : sets.horProfiles.empty() ? sets.horMonomers : sets.horProfiles) {
+        if (HorOfName(type.name) != hor) continue;
+        const auto [it, added] = index.emplace(type.name, found.names.size());
+        if (added) found.names.push_back(type);
+        found.profiles.push_back(type);
+        found.nameOf.push_back(it->second);
+    }
+    return found;
+}
+
+std::vector<std::uint32_t> HorProfiles::NearestOfName(const std::vector<std::uint32_t>& distance) const {
+    const std::size_t width = profiles.size();
+    std::vector<std::uint32_t> nearest(distance.size() / std::max<std::size_t>(width, 1) * names.size(),
+                                       std::numeric_limits<std::uint32_t>::max());
+    for (std::size_t i = 0; i < distance.size(); ++i) {
+        std::uint32_t& to = nearest[i / width * names.size() + nameOf[i % width]];
+        to = std::min(to, distance[i]);
+    }
+    return nearest;
+}
+
+std::vector<std::uint32_t> HorProfiles::Between(const std::vector<std::uint32_t>& distance) const {
+    const std::vector<std::uint32_t> toNames = NearestOfName(distance);  // profiles x names
+    std::vector<std::uint32_t> between(names.size() * names.size(),
+                                       std::numeric_limits<std::uint32_t>::max());
+    for (std::size_t p = 0; p < profiles.size(); ++p) {
+        for (std::size_t c = 0; c < names.size(); ++c) {
+            std::uint32_t& to = between[nameOf[p] * names.size() + c];
+            to = std::min(to, toNames[p * names.size() + c]);
+        }
+    }
+    return between;
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,8 @@ namespace horgrid {
 std::string_view HorOfName(std::string_view name);
 // The monomer part (after the last dot), the whole name for a class name.
 std::string_view MonomerOfName(std::string_view name);
+// True for a hybrid monomer's name ("S2C18H1L.3/7").
+bool IsHybrid(std::string_view name);
 // True for a live HOR: its name ends in "L" ("S4CYH1L", not "S3C11H3d" or "S1C10H1-B").
 bool IsLiveHor(std::string_view hor);
 // The live HOR of a HOR's name: up to the number after its last 'H', then "L"
@@ -47,13 +50,33 @@ std::string ColorOf(const std::vector<ColorRule>& rules, std::string_view name,
 
 // The shipped standard sets (data/, compiled in): the 39 family consensus
 // monomers (AS-SF), the standard HOR monomers (AS-HOR, the first record of
-// each name; its family class records are left to AS-SF) and the colour table.
+// each name; its family class records are left to AS-SF), the colour table and
+// every AS-HOR record of a HOR monomer: some monomers have several profiles,
+// each its own consensus under the monomer's name (empty: horMonomers alone).
 struct StandardSets {
     std::vector<MonomerType> families;
     std::vector<MonomerType> horMonomers;
     std::vector<ColorRule> colors;
+    std::vector<MonomerType> horProfiles;
 };
 StandardSets BuiltInStandardSets();
+
+// The monomers of one HOR: each name once (`names`, the first profile of each)
+// and every profile of them (horProfiles, else horMonomers), `nameOf` each
+// profile's name. A monomer's profiles may lie 10-20 % apart; the HMM
+// annotation takes the best of them, and so do distances to a name.
+struct HorProfiles {
+    std::vector<MonomerType> names;
+    std::vector<MonomerType> profiles;
+    std::vector<std::size_t> nameOf;
+    // Row-major distances of texts to the profiles as distances to the names:
+    // the nearest profile of each.
+    std::vector<std::uint32_t> NearestOfName(const std::vector<std::uint32_t>& distance) const;
+    // Distances of the profiles to each other as those of the names: the
+    // nearest two profiles of each pair of names.
+    std::vector<std::uint32_t> Between(const std::vector<std::uint32_t>& distance) const;
+};
+HorProfiles ProfilesOfHor(const StandardSets& sets, std::string_view hor);
 
 // HOR copies are written in the field's structural-variant
 // notation: the HOR, a dot, then the copy's monomers in HOR order with runs of

@@ -45,11 +45,9 @@ std::string EmbeddedText(std::string_view name) {
     throw std::out_of_range("no embedded file '" + std::string(name) + "'");
 }
 
-std::vector<MonomerType> EmbeddedMonomerSet(std::string_view name) {
+std::vector<MonomerType> EmbeddedMonomerRecords(std::string_view name) {
     const std::string text = EmbeddedText(name);
     std::vector<MonomerType> set;
-    std::unordered_set<std::string> seen;
-    bool keep = false;
     std::size_t begin = 0;
     while (begin < text.size()) {
         std::size_t end = text.find('\n', begin);
@@ -59,16 +57,24 @@ std::vector<MonomerType> EmbeddedMonomerSet(std::string_view name) {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.starts_with('>')) {
             line.remove_prefix(1);
-            const std::string first(line.substr(0, line.find_first_of(" \t")));
-            keep = seen.insert(first).second;
-            if (keep) set.push_back({first, ""});
-        } else if (keep) {
+            set.push_back({std::string(line.substr(0, line.find_first_of(" \t"))), ""});
+        } else if (!set.empty()) {
             for (const char base : line) {
                 set.back().sequence += static_cast<char>(std::toupper(static_cast<unsigned char>(base)));
             }
         }
     }
     return set;
+}
+
+std::vector<MonomerType> FirstOfEachName(std::vector<MonomerType> set) {
+    std::unordered_set<std::string> seen;
+    std::erase_if(set, [&](const MonomerType& type) { return !seen.insert(type.name).second; });
+    return set;
+}
+
+std::vector<MonomerType> EmbeddedMonomerSet(std::string_view name) {
+    return FirstOfEachName(EmbeddedMonomerRecords(name));
 }
 
 }  // namespace horgrid

@@ -28,5 +28,9 @@ std::string EmbeddedText(std::string_view name);
 // named by the first word of the header, bases upper-cased. A name that occurs
 // again later is skipped (the first record of a name wins).
 std::vector<MonomerType> EmbeddedMonomerSet(std::string_view name);
+// The same with every record, a name that occurs again included.
+std::vector<MonomerType> EmbeddedMonomerRecords(std::string_view name);
+// The first record of each name, in their order.
+std::vector<MonomerType> FirstOfEachName(std::vector<MonomerType> set);
 
 }  // namespace horgrid
