@@ -50,14 +50,26 @@ std::vector<std::size_t> NearestInferred(const std::vector<std::string>& types, 
 // variant (a `share` of them, in blocks of five) are a lineage `lineage` from
 // the HOR's at every position; each copy 0.5-1.5 % from its lineage. The
 // first `own` copies are the variant's own array before the live one (ending
-// before base `ownEnd`).
+// before base `ownEnd`). With `stray`, the variant's position `from` is
+// stray.variantFrom, and every stray.every-th whole copy has stray.monomer in
+// place of position `from` (a rearrangement of a few copies).
+struct StrayCopies {
+    std::string variantFrom;
+    std::string monomer;
+    std::size_t every = 0;
+};
+
 std::string LayOutVariantArray(std::mt19937_64& random, const std::vector<std::string>& types, std::size_t from,
                                std::size_t to, bool hybrid, std::size_t cut, double share, double lineage,
                                std::size_t copies, std::size_t own, std::vector<std::string>& wanted,
-                               std::size_t& ownEnd) {
+                               std::size_t& ownEnd, const StrayCopies& stray = {}) {
     std::vector<std::string> variant;
     for (std::size_t p = 0; p < types.size(); ++p) {
-        if (p <= from || p > to) variant.push_back(types[p]);
+        if (p == from && !stray.variantFrom.empty()) {
+            variant.push_back(stray.variantFrom);
+        } else if (p <= from || p > to) {
+            variant.push_back(types[p]);
+        }
         if (p == from && hybrid) {
             std::string junction = types[to];
             if (cut > 0) {
@@ -77,8 +89,11 @@ std::string LayOutVariantArray(std::mt19937_64& random, const std::vector<std::s
         if (copy % 5 == 0) ofVariant = copy < own || roll(random) < share;
         if (copy == own) ownEnd = sequence.size();
         const double divergence = 0.005 + 0.01 * roll(random);
-        for (const std::string& type : ofVariant ? variant : types)
+        const bool strays = !ofVariant && stray.every > 0 && copy % stray.every == stray.every / 2;
+        for (std::size_t p = 0; p < (ofVariant ? variant : types).size(); ++p) {
+            const std::string& type = strays && p == from ? stray.monomer : (ofVariant ? variant : types)[p];
             sequence += reference::Mutate(random, type, divergence);
+        }
     }
     return sequence + reference::RandomSequence(random, 500);
 }
@@ -135,6 +150,11 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         // first `junctionCut` bases of the latter, which hold two of them,
         // and the rest of the former.
         std::size_t junctionCut = 0;
+        // Every `strayEvery`-th whole copy has, in place of position
+        // junctionFrom, the first half of position 2 and the second half of
+        // junctionFrom; the variant's junctionFrom carries junctionTo's bases
+        // at five sites spread over the monomer.
+        std::size_t strayEvery = 0;
     };
     const std::vector<Case> cases = {
         {11, 4, 6, 4, 0.005, 0.01},
@@ -163,7 +183,11 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         // S2C8H1L-like: 40 % of the copies are 1 2 3 4/7 8 ... 11 of their own
         // lineage, 4/7 carrying only two of the bases by which 4 differs from
         // 7 in the half on the junction's side.
-        {28, 11, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {}, 2, 6, true, 0.4, 0.012, 0, 1}};
+        {28, 11, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {}, 2, 6, true, 0.4, 0.012, 0, 1},
+        // S2C15H1L-like: 45 % of the copies are 1 2 3 4 (the variant's 4
+        // with five of 11's bases, spread), and seven whole copies hold a 2/4
+        // in 4's place: beside 5 it is no donor that makes one 4 a hybrid.
+        {29, 11, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {}, 3, 10, false, 0.45, 0.0, 0, 0, 12}};
     for (const Case& c : cases) {
         std::mt19937_64 random(c.seed);
         const std::string ancestor = reference::RandomSequence(random, 171);
@@ -196,9 +220,18 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         std::vector<std::string> wanted = types;
         std::string sequence;
         std::size_t ownEnd = 0;
+        StrayCopies stray;
+        if (c.strayEvery > 0) {
+            stray.every = c.strayEvery;
+            stray.variantFrom = types[c.junctionFrom];
+            for (const std::size_t site : {20, 55, 90, 125, 160})
+                stray.variantFrom[site] = types[c.junctionTo][site];
+            stray.monomer = types[1].substr(0, 85) + types[c.junctionFrom].substr(85);
+            wanted.push_back(stray.monomer);
+        }
         if (c.variantShare > 0 || c.ownArray > 0) {
             sequence = LayOutVariantArray(random, types, c.junctionFrom, c.junctionTo, c.junctionHybrid, cut,
-                                          c.variantShare, c.lineage, c.copies, c.ownArray, wanted, ownEnd);
+                                          c.variantShare, c.lineage, c.copies, c.ownArray, wanted, ownEnd, stray);
         } else if (c.hybridFirst == c.hybridSecond && c.layer == 0) {
             TestArrayShape shape;
             shape.copies = c.copies;

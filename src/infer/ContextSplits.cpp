@@ -13,6 +13,10 @@ namespace {
 
 constexpr std::size_t kNone = ColumnSegment::kNone;
 constexpr std::size_t kContextSample = 200;  // members aligned for a context's consensus
+// A donor stands beside the neighbour in at least this fraction (1/n) of the
+// copies the context holds: the other layout of the HOR, not a rearrangement
+// of a few copies whose monomer matches some of the sites by chance.
+constexpr std::size_t kDonorShare = 8;
 
 // The members of one type that stand between the same two types in their run.
 struct Context {
@@ -90,7 +94,7 @@ struct Evidence {
         for (const bool fromLeft : {true, false}) {
             for (const auto& [count, donor] : fromLeft ? after[c.before] : before[c.after]) {
                 if (donor == type) continue;
-                if (count < minCount) break;
+                if (count < minCount || kDonorShare * count < c.group.members.size()) break;
                 std::vector<std::string> family;  // the other monomers
                 for (std::size_t k = 0; k < inferred; ++k) {
                     if (k != type && k != donor) family.push_back(AlignedBases(set[k].sequence, own));
