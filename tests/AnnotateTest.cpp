@@ -474,7 +474,8 @@ std::string OntRead(std::mt19937_64& random, const std::string& source, double r
 // lie 1-3 bases apart) names the hybrid's copies 3/7; where every copy
 // of position 9 has every 7th base changed, its copies keep the name 9;
 // substitutions shared by every other copy open no positions of their own;
-// and copies of 7 or 3/7 in the place of 3 are named by their sequence.
+// copies of 7 or 3/7 in the place of 3 are named by their sequence; and in a
+// read whose HOR column of 3 holds 3, 1/3 or 1, each copy keeps its own name.
 TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
     const StandardSets sets = BuiltInStandardSets();
     const std::string piece = PieceSequence();
@@ -580,6 +581,37 @@ TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
         }
         mixed.sequence += reference::RandomSequence(random, 300);
         cases.push_back(mixed);
+    }
+    {
+        // An ONT-like read (8 %) of a 4-monomer HOR whose place of 3 holds 3,
+        // the hybrid 1/3 (its profile 7 bases from 3) or 1: the HOR column of 3
+        // mixes the three, yet each copy keeps the name of what it is.
+        std::mt19937_64 random(2);
+        std::map<std::string, std::vector<std::string>> profiles;
+        for (const MonomerType& type : sets.horProfiles) {
+            if (HorOfName(type.name) == "S2C2H1L") profiles[type.name].push_back(type.sequence);
+        }
+        std::string source = reference::RandomSequence(random, 300);
+        std::vector<Truth> planted;
+        for (int copy = 0; copy < 40; ++copy) {
+            for (int k = 1; k <= 4; ++k) {
+                const std::uint64_t roll = random() % 10;  // 3, 1/3 or 1 in the place of 3
+                const std::string name =
+                    "S2C2H1L." + std::string(k != 3 || roll < 5 ? std::to_string(k) : roll < 8 ? "1/3" : "1");
+                const auto start = static_cast<std::int64_t>(source.size());
+                source += profiles.at(name)[name.ends_with("1/3") ? 1 : 0];
+                planted.push_back({start, static_cast<std::int64_t>(source.size()), name});
+            }
+        }
+        source += reference::RandomSequence(random, 300);
+        std::vector<std::size_t> at;
+        Case read{"a read's column mixing 3, 1/3 and 1 by its copies", OntRead(random, source, 0.08, at), {},
+                  20};
+        for (const Truth& t : planted) {
+            read.truth.push_back(
+                {static_cast<std::int64_t>(at[t.start]), static_cast<std::int64_t>(at[t.end]), t.name});
+        }
+        cases.push_back(read);
     }
     {
         // Position 13 of every copy a monomer of another family's HOR: beyond

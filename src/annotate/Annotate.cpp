@@ -57,63 +57,6 @@ std::string Upper(std::string_view bases) {
     return text;
 }
 
-}  // namespace
-
-std::vector<std::size_t> AssignRows(const std::vector<std::vector<double>>& cost) {
-    // Shortest augmenting paths with potentials (Hungarian method), O(rows^2 * columns).
-    const std::size_t rows = cost.size();
-    if (rows == 0) return {};
-    const std::size_t columns = cost[0].size();
-    constexpr double kInfinity = std::numeric_limits<double>::infinity();
-    std::vector<double> u(rows + 1, 0), v(columns + 1, 0);
-    std::vector<std::size_t> owner(columns + 1, 0), way(columns + 1, 0);
-    for (std::size_t row = 1; row <= rows; ++row) {
-        owner[0] = row;
-        std::size_t column = 0;
-        std::vector<double> least(columns + 1, kInfinity);
-        std::vector<bool> used(columns + 1, false);
-        do {
-            used[column] = true;
-            const std::size_t current = owner[column];
-            double delta = kInfinity;
-            std::size_t next = 0;
-            for (std::size_t j = 1; j <= columns; ++j) {
-                if (used[j]) continue;
-                const double reduced = cost[current - 1][j - 1] - u[current] - v[j];
-                if (reduced < least[j]) {
-                    least[j] = reduced;
-                    way[j] = column;
-                }
-                if (least[j] < delta) {
-                    delta = least[j];
-                    next = j;
-                }
-            }
-            for (std::size_t j = 0; j <= columns; ++j) {
-                if (used[j]) {
-                    u[owner[j]] += delta;
-                    v[j] -= delta;
-                } else {
-                    least[j] -= delta;
-                }
-            }
-            column = next;
-        } while (owner[column] != 0);
-        do {
-            const std::size_t previous = way[column];
-            owner[column] = owner[previous];
-            column = previous;
-        } while (column != 0);
-    }
-    std::vector<std::size_t> assigned(rows, kNone);
-    for (std::size_t j = 1; j <= columns; ++j) {
-        if (owner[j] != 0) assigned[owner[j] - 1] = j - 1;
-    }
-    return assigned;
-}
-
-namespace {
-
 // Splits groups whose members follow different groups in HOR order: copies of
 // two positions that lie within the closeness of one leader still follow
 // different monomers. A part is split off when at least `minPart` members and
@@ -383,6 +326,26 @@ void NameBySequence(const std::vector<std::uint32_t>& distance, std::size_t widt
     }
 }
 
+// A member named after a hybrid that lies nearer one of the hybrid's parts
+// (1 or 3 of "1/3") is that part: a position of a read whose HOR columns mix
+// copies of 1, 3 and 1/3 is named after the hybrid, nearest to them all on
+// average, and a hybrid lying a few bases from a part takes copies of it by
+// the rules above (NameBySequence, for one).
+void NameHybridParts(const std::vector<std::uint32_t>& distance, const std::vector<MonomerType>& candidates,
+                     std::vector<std::size_t>& named) {
+    const std::size_t width = candidates.size();
+    for (std::size_t m = 0; m < named.size(); ++m) {
+        if (named[m] == kNone || !IsHybrid(candidates[named[m]].name)) continue;
+        const std::string_view hybrid = candidates[named[m]].name;
+        const std::uint32_t* row = distance.data() + m * width;
+        std::size_t nearest = named[m];
+        for (std::size_t c = 0; c < width; ++c) {
+            if (row[c] < row[nearest] && IsHybridPart(candidates[c].name, hybrid)) nearest = c;
+        }
+        named[m] = nearest;
+    }
+}
+
 // NamePositions on the members' distances to the candidates (member-major) and theirs to each other.
 std::vector<std::size_t> NamePositionsAt(const std::vector<std::string_view>& members,
                                          const std::vector<std::size_t>& previous,
@@ -456,6 +419,7 @@ std::vector<std::size_t> NamePositionsAt(const std::vector<std::string_view>& me
     NameBeyondByColumn(grouped, beyond, named);
     NameHybrids(distance, width, candidates, grouped, named);
     NameBySequence(distance, width, between, named);
+    NameHybridParts(distance, candidates, named);
     return named;
 }
 

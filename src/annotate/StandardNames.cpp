@@ -23,6 +23,17 @@ std::string_view MonomerOfName(std::string_view name) {
 
 bool IsHybrid(std::string_view name) { return MonomerOfName(name).find('/') != std::string_view::npos; }
 
+bool IsHybridPart(std::string_view part, std::string_view hybrid) {
+    if (HorOfName(part) != HorOfName(hybrid) || IsHybrid(part)) return false;
+    std::string_view rest = MonomerOfName(hybrid);
+    while (!rest.empty()) {
+        const std::string_view one = rest.substr(0, rest.find('/'));
+        if (one == MonomerOfName(part)) return true;
+        rest.remove_prefix(std::min(rest.size(), one.size() + 1));
+    }
+    return false;
+}
+
 bool IsLiveHor(std::string_view hor) { return !hor.empty() && hor.back() == 'L'; }
 
 std::string LiveHorOf(std::string_view hor) {

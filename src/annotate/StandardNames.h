@@ -21,6 +21,9 @@ std::string_view HorOfName(std::string_view name);
 std::string_view MonomerOfName(std::string_view name);
 // True for a hybrid monomer's name ("S2C18H1L.3/7").
 bool IsHybrid(std::string_view name);
+// True when `part` names one of the monomers a hybrid is made of, in the same
+// HOR ("S2C2H1L.3" of "S2C2H1L.1/3").
+bool IsHybridPart(std::string_view part, std::string_view hybrid);
 // True for a live HOR: its name ends in "L" ("S4CYH1L", not "S3C11H3d" or "S1C10H1-B").
 bool IsLiveHor(std::string_view hor);
 // The live HOR of a HOR's name: up to the number after its last 'H', then "L"
