@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <random>
 #include <sstream>
 #include <string>
@@ -145,6 +147,75 @@ std::string Build(const Row& row, std::mt19937_64& random, std::vector<AlphaArra
         }
     }
     return record;
+}
+
+// The table against the plain rule, code by code (k = 8: all 65,536 codes):
+// each k-mer of a tandem unit read as a circle and every k-mer one
+// substitution away, of a whole unit only its own, both strands; k-mers of at
+// most two different bases left out; a k-mer of two labels in none, of both
+// strands of one label with both strand bits.
+TEST(CenSatTrack, TableHoldsWhatThePlainRuleGives) {
+    constexpr int k = 8;
+    std::mt19937_64 random(31);
+    const std::string shared = reference::RandomSequence(random, 20);
+    const std::vector<std::vector<SatelliteReference>> rows = {
+        {{"a", reference::RandomSequence(random, 30), false}, {"b", reference::RandomSequence(random, 50), true}},
+        {{"a", reference::RandomSequence(random, 40) + shared, false},
+         {"c", shared + reference::RandomSequence(random, 25), false},
+         {"a", "ACGTTAACGT", false},  // its own reverse complement, and shorter than two k-mers
+         {"d", "ACACACACACACACAC", false},
+         {"d", "ACGTNACGGTTCAGNNTTGCA", true},
+         {"e", "GATTC", false}},
+    };
+    constexpr std::uint32_t kTwoLabels = 0xffffffff;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const std::vector<SatelliteReference>& references = rows[row];
+        const SatelliteTable table(references, k);
+        std::vector<std::string> labels;
+        std::vector<std::uint32_t> expected(std::size_t{1} << (2 * k), SatelliteTable::kNoHit);
+        const auto enter = [&](std::uint32_t code, std::uint32_t value) {
+            std::array<int, 4> count{};
+            for (int i = 0; i < k; ++i) ++count[(code >> (2 * i)) & 3];
+            if ((count[0] > 0) + (count[1] > 0) + (count[2] > 0) + (count[3] > 0) <= 2) return;
+            std::uint32_t& held = expected[code];
+            held = held == SatelliteTable::kNoHit ? value
+                   : held == kTwoLabels || (held >> 2) != (value >> 2) ? kTwoLabels
+                                                                       : held | value;
+        };
+        for (const SatelliteReference& unit : references) {
+            if (std::find(labels.begin(), labels.end(), unit.label) == labels.end()) labels.push_back(unit.label);
+            const auto label = static_cast<std::uint32_t>(
+                std::find(labels.begin(), labels.end(), unit.label) - labels.begin());
+            for (const bool reverse : {false, true}) {
+                const std::string bases = reverse ? ReverseComplement(unit.sequence) : unit.sequence;
+                const std::size_t n = bases.size();
+                for (std::size_t start = 0; start + (unit.whole ? k - 1 : 0) < n; ++start) {
+                    std::uint32_t code = 0;
+                    bool valid = true;
+                    for (int i = 0; i < k; ++i) {
+                        const std::size_t at = std::string("ACGT").find(bases[(start + i) % n]);
+                        valid = valid && at != std::string::npos;
+                        code = code << 2 | static_cast<std::uint32_t>(at & 3);
+                    }
+                    if (!valid) continue;
+                    const std::uint32_t value = label * 4 + (reverse ? 2 : 1);
+                    enter(code, value);
+                    for (int i = 0; i < k && !unit.whole; ++i) {
+                        for (std::uint32_t other = 1; other < 4; ++other) enter(code ^ (other << (2 * i)), value);
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(table.Labels(), labels) << row;
+        std::size_t held = 0, differ = 0;
+        for (std::uint32_t code = 0; code < expected.size(); ++code) {
+            const std::uint32_t want = expected[code] == kTwoLabels ? SatelliteTable::kNoHit : expected[code];
+            held += want != SatelliteTable::kNoHit;
+            differ += table.Find(code) != want;
+        }
+        EXPECT_EQ(differ, 0u) << row;
+        EXPECT_GT(held, 1000u) << row;
+    }
 }
 
 TEST(CenSatTrack, GeneratedRecords) {

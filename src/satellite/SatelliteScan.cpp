@@ -18,6 +18,14 @@ namespace {
 
 constexpr std::uint32_t kAmbiguous = std::numeric_limits<std::uint32_t>::max();
 
+// The set bits of a word, without a call (the build targets processors
+// without a popcount instruction).
+inline std::uint32_t SetBitCount(std::uint64_t word) {
+    word -= (word >> 1) & 0x5555555555555555;
+    word = (word & 0x3333333333333333) + ((word >> 2) & 0x3333333333333333);
+    return static_cast<std::uint32_t>((((word + (word >> 4)) & 0x0f0f0f0f0f0f0f0f) * 0x0101010101010101) >> 56);
+}
+
 // The codes of the k-mers of `bases` (a circle when `circle`).
 std::vector<std::uint32_t> Codes(const std::string& bases, int k, bool circle) {
     std::string text = bases;
@@ -53,9 +61,8 @@ void WithNeighbours(std::uint32_t code, int k, bool neighbours, const Enter& ent
     if (!neighbours) return;
     for (int i = 0; i < k; ++i) {
         const std::uint32_t old = (code >> (2 * i)) & 3;
-        for (std::uint32_t base = 0; base < 4; ++base) {
-            if (base == old) continue;
-            if (kinds - (count[old] == 1) + (count[base] == 0) > 2) enter(code ^ ((old ^ base) << (2 * i)));
+        for (std::uint32_t change = 1; change < 4; ++change) {
+            if (kinds - (count[old] == 1) + (count[old ^ change] == 0) > 2) enter(code ^ (change << (2 * i)));
         }
     }
 }
@@ -131,34 +138,56 @@ EntryGroups GroupEntries(const std::vector<SatelliteReference>& references, cons
     return groups;
 }
 
-// Every code of an entry and not ambiguous as a bit of `bits` (4^k bits); the
-// values of those codes, in code order, take the place of the entries (a
-// group's values are written where its entries or the ones before them were).
-void FillTable(EntryGroups& groups, std::vector<std::uint64_t>& bits) {
+// Appends to `at` the positions base + b of the set bits b of `word`, in
+// order, and returns the new end. Most words of a table hold a few bits: the
+// first four are written without a branch on their count.
+std::uint32_t* SetBits(std::uint64_t word, std::uint32_t base, std::uint32_t* at) {
+    for (int step = 0; step < 4; ++step) {
+        // (The top bit keeps the count defined, and branch-free, for a word of no bit.)
+        *at = base + static_cast<std::uint32_t>(std::countr_zero(word | std::uint64_t{1} << 63));
+        at += word != 0;
+        word &= word - 1;
+    }
+    for (; word != 0; word &= word - 1) *at++ = base + static_cast<std::uint32_t>(std::countr_zero(word));
+    return at;
+}
+
+// Every code of an entry and not ambiguous as a bit of `bits` (4^k bits) and
+// before[w] the number of such codes in the words before word w; the values
+// of those codes, in code order, take the place of the entries (a group's
+// values are written where its entries or the ones before them were).
+void FillTable(EntryGroups& groups, std::vector<std::uint64_t>& bits, std::vector<std::uint32_t>& before) {
     constexpr std::size_t kGroupWords = std::size_t{1} << (kLowBits - 6);
     constexpr std::uint32_t kValueMask = (std::uint32_t{1} << (32 - kLowBits)) - 1;
     std::vector<std::uint32_t> held(std::size_t{1} << kLowBits, SatelliteTable::kNoHit);
+    std::vector<std::uint32_t> codes((std::size_t{1} << kLowBits) + 4);  // a group's, in order
     std::vector<std::uint32_t>& entries = groups.entries;
     std::size_t written = 0;
     for (std::size_t group = 0; group + 1 < groups.starts.size(); ++group) {
         const std::size_t from = groups.starts[group], to = groups.starts[group + 1];
-        if (from == to) continue;
         std::uint64_t* words = bits.data() + group * kGroupWords;
         for (std::size_t e = from; e < to; ++e) {
             const std::uint32_t low = entries[e] >> (32 - kLowBits);
             words[low >> 6] |= std::uint64_t{1} << (low & 63);
             held[low] = Merged(held[low], entries[e] & kValueMask);
         }
-        for (std::size_t w = 0; w < kGroupWords; ++w) {
-            for (std::uint64_t rest = words[w]; rest != 0; rest &= rest - 1) {
-                std::uint32_t& value = held[w * 64 + static_cast<std::size_t>(std::countr_zero(rest))];
-                if (value == kAmbiguous) {
-                    words[w] &= ~(rest & (~rest + 1));
-                } else {
-                    entries[written++] = value;
-                }
-                value = SatelliteTable::kNoHit;
+        std::uint32_t* end = codes.data();
+        for (std::size_t w = 0; w < kGroupWords && from < to; ++w)
+            end = SetBits(words[w], static_cast<std::uint32_t>(64 * w), end);
+        for (const std::uint32_t* code = codes.data(); code < end; ++code) {
+            std::uint32_t& value = held[*code];
+            if (value == kAmbiguous) {
+                words[*code >> 6] &= ~(std::uint64_t{1} << (*code & 63));
+            } else {
+                entries[written++] = value;
             }
+            value = SatelliteTable::kNoHit;
+        }
+        // The values before each word of the group, counted from its bits.
+        std::uint32_t count = static_cast<std::uint32_t>(written);
+        for (std::size_t w = kGroupWords; w-- > 0;) {
+            count -= SetBitCount(words[w]);
+            before[group * kGroupWords + w] = count;
         }
     }
     entries.resize(written);
@@ -437,22 +466,16 @@ SatelliteTable::SatelliteTable(const std::vector<SatelliteReference>& references
         if (!references[r].sequence.empty()) periods_[labelOf[r]].push_back(static_cast<int>(references[r].sequence.size()));
     }
     bits_.assign((std::size_t{1} << (2 * k)) / 64, 0);
-    FillTable(groups, bits_);
+    before_.resize(bits_.size());
+    FillTable(groups, bits_, before_);
     values_ = std::move(groups.entries);
-    before_.assign(bits_.size(), 0);
-    for (std::size_t word = 1; word < bits_.size(); ++word)
-        before_[word] = before_[word - 1] + static_cast<std::uint32_t>(std::popcount(bits_[word - 1]));
 }
 
 std::uint32_t SatelliteTable::Find(std::uint32_t code) const {
     const std::uint64_t word = bits_[code >> 6];
     if (!((word >> (code & 63)) & 1)) return kNoHit;
     // The rank of the code among the table's codes: its value's index.
-    std::uint64_t below = word & ((std::uint64_t{1} << (code & 63)) - 1);
-    below -= (below >> 1) & 0x5555555555555555;
-    below = (below & 0x3333333333333333) + ((below >> 2) & 0x3333333333333333);
-    below = (((below + (below >> 4)) & 0x0f0f0f0f0f0f0f0f) * 0x0101010101010101) >> 56;
-    return values_[before_[code >> 6] + below];
+    return values_[before_[code >> 6] + SetBitCount(word & ((std::uint64_t{1} << (code & 63)) - 1))];
 }
 
 }  // namespace horgrid
