@@ -24,11 +24,18 @@ constexpr std::size_t kBandedLength = 1024;
 constexpr std::uint32_t kFirstMargin = 32;
 constexpr std::size_t kGroup = BandedPattern::kGroup;
 
+// Fewer texts than this left at the end of a row run alone; more run as one
+// group with the last of them repeated in the free lanes (a group of eight
+// costs about two texts alone).
+constexpr std::size_t kFewestGrouped = 3;
+
 // What one thread keeps between the pixel rows it computes.
 struct Scratch {
-    std::optional<LevenshteinBatch> batch;  // built on the thread's first row
+    std::optional<LevenshteinBatch> batch;  // built on the thread's first row of short records
     LevenshteinEngine engine;
-    BandedPattern band;  // the same pattern as the engine
+    BandedPattern band;
+    std::string_view pattern;  // the band's; the engine takes it when first asked
+    bool engineSet = false;
     std::vector<std::uint32_t> distances;
     std::uint32_t previous = 0;  // the last long pair's distance: the next pair's guess
 };
@@ -56,16 +63,21 @@ std::uint32_t GrowingDistance(Scratch& own, std::size_t m, std::string_view text
             ++limit;
             continue;
         }
+        if (!own.engineSet) {
+            own.engine.SetPattern(own.pattern);
+            own.engineSet = true;
+        }
         const std::uint32_t distance = own.engine.DistanceToAtMost(text, static_cast<std::uint32_t>(limit));
         if (distance <= limit || limit == longer) return distance;
         limit *= 2;
     }
 }
 
-// GrowingDistance of BandedPattern::kGroup texts from their first limits, the first tries
-// side by side in the band where it holds them all.
-void GroupDistances(Scratch& own, std::size_t m, const std::string_view texts[kGroup], std::uint32_t guess,
-                    std::uint32_t distances[kGroup]) {
+// GrowingDistance of the first `count` of BandedPattern::kGroup texts from
+// their first limits, the first tries side by side in the band where it holds
+// them all (the other texts fill its lanes).
+void GroupDistances(Scratch& own, std::size_t m, const std::string_view texts[kGroup], std::size_t count,
+                    std::uint32_t guess, std::uint32_t distances[kGroup]) {
     std::uint64_t limits[kGroup];
     bool banded = true;
     for (std::size_t t = 0; t < kGroup; ++t) {
@@ -73,40 +85,45 @@ void GroupDistances(Scratch& own, std::size_t m, const std::string_view texts[kG
         banded = banded && own.band.Covers(texts[t].size(), limits[t]);
     }
     if (!banded) {
-        for (std::size_t t = 0; t < kGroup; ++t) distances[t] = GrowingDistance(own, m, texts[t], limits[t]);
+        for (std::size_t t = 0; t < count; ++t) distances[t] = GrowingDistance(own, m, texts[t], limits[t]);
         return;
     }
     for (std::size_t t = 0; t < kGroup; ++t)
         limits[t] = std::min<std::uint64_t>(own.band.WidestLimit(texts[t].size(), limits[t]),
                                             std::max(m, texts[t].size()));
     own.band.DistancesAtMost(texts, limits, distances);
-    for (std::size_t t = 0; t < kGroup; ++t) {
+    for (std::size_t t = 0; t < count; ++t) {
         if (distances[t] > limits[t] && limits[t] < std::max(m, texts[t].size()))
             distances[t] = GrowingDistance(own, m, texts[t], limits[t] + 1);
     }
 }
 
-// out[k] = distance(sequence(i), sequence(i + k)) for i + k < n.
-void RowDistances(std::size_t i, std::size_t n, Scratch& own) {
-    LevenshteinBatch& batch = *own.batch;
-    const std::string_view text = batch.sequence(i);
+// out[k] = distance(sequences[i], sequences[i + k]) for i + k < n.
+void RowDistances(const std::vector<std::string_view>& sequences, std::size_t i, std::size_t n, Scratch& own) {
+    const std::string_view text = sequences[i];
     if (text.size() <= kBandedLength) {
-        batch.Distances(text, i, n, own.distances.data());
+        if (!own.batch) own.batch.emplace(sequences);
+        own.batch->Distances(text, i, n, own.distances.data());
         return;
     }
-    own.engine.SetPattern(text);
     own.band.SetPattern(text);
+    own.pattern = text;
+    own.engineSet = false;
     const std::size_t m = text.size();
     own.distances[0] = 0;
     std::size_t j = i + 1;
-    for (; j + kGroup <= n; j += kGroup) {
+    for (; j + kFewestGrouped <= n; j += kGroup) {
+        // A last group of fewer than kGroup texts repeats its last one.
         std::string_view texts[kGroup];
-        for (std::size_t t = 0; t < kGroup; ++t) texts[t] = batch.sequence(j + t);
-        GroupDistances(own, m, texts, own.previous, &own.distances[j - i]);
-        own.previous = own.distances[j + kGroup - 1 - i];
+        std::uint32_t distances[kGroup];
+        for (std::size_t t = 0; t < kGroup; ++t) texts[t] = sequences[std::min(j + t, n - 1)];
+        const std::size_t count = std::min(kGroup, n - j);
+        GroupDistances(own, m, texts, count, own.previous, distances);
+        std::copy(distances, distances + count, &own.distances[j - i]);
+        own.previous = distances[count - 1];
     }
     for (; j < n; ++j) {
-        const std::string_view other = batch.sequence(j);
+        const std::string_view other = sequences[j];
         own.previous = GrowingDistance(own, m, other, FirstLimit(m, other.size(), own.previous));
         own.distances[j - i] = own.previous;
     }
@@ -168,11 +185,8 @@ void ComputeDistinct(DistinctDistances& held, unsigned threads, std::vector<Scra
     held.matrix.assign(k * k, 0);
     ParallelFor(k, threads, [&](std::size_t u, unsigned worker) {
         Scratch& own = scratch[worker];
-        if (!own.batch) {
-            own.batch.emplace(held.sequences);
-            own.distances.resize(k);
-        }
-        RowDistances(u, k, own);
+        own.distances.resize(k);
+        RowDistances(held.sequences, u, k, own);
         for (std::size_t v = u + 1; v < k; ++v) {
             held.matrix[u * k + v] = own.distances[v - u];
             held.matrix[v * k + u] = own.distances[v - u];
@@ -219,11 +233,8 @@ IdentityGrid ComputeIdentityGrid(const std::vector<std::string_view>& sequences,
     } else {
         ParallelFor(side, threads, [&](std::size_t row, unsigned worker) {
             Scratch& own = scratch[worker];
-            if (!own.batch) {
-                own.batch.emplace(sequences);
-                own.distances.resize(sequences.size());
-            }
-            const auto fill = [&](std::size_t i) { RowDistances(i, sequences.size(), own); };
+            own.distances.resize(sequences.size());
+            const auto fill = [&](std::size_t i) { RowDistances(sequences, i, sequences.size(), own); };
             SumPixelRow(grid, sequences, row, own, fill, &grid.identity[row * side]);
         });
     }
