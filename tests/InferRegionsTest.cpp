@@ -52,10 +52,12 @@ std::vector<std::size_t> NearestInferred(const std::vector<std::string>& types, 
 // first `own` copies are the variant's own array before the live one (ending
 // before base `ownEnd`). With `stray`, the variant's position `from` is
 // stray.variantFrom, and every stray.every-th whole copy has stray.monomer in
-// place of position `from` (a rearrangement of a few copies).
+// place of position `from` and stray.after after it (a rearrangement of a
+// few copies).
 struct StrayCopies {
     std::string variantFrom;
     std::string monomer;
+    std::vector<std::string> after;
     std::size_t every = 0;
 };
 
@@ -91,8 +93,10 @@ std::string LayOutVariantArray(std::mt19937_64& random, const std::vector<std::s
         const double divergence = 0.005 + 0.01 * roll(random);
         const bool strays = !ofVariant && stray.every > 0 && copy % stray.every == stray.every / 2;
         for (std::size_t p = 0; p < (ofVariant ? variant : types).size(); ++p) {
-            const std::string& type = strays && p == from ? stray.monomer : (ofVariant ? variant : types)[p];
-            sequence += reference::Mutate(random, type, divergence);
+            const bool replaced = strays && p == from && !stray.monomer.empty();
+            sequence += reference::Mutate(random, replaced ? stray.monomer : (ofVariant ? variant : types)[p], divergence);
+            for (const std::string& type : strays && p == from ? stray.after : std::vector<std::string>{})
+                sequence += reference::Mutate(random, type, divergence);
         }
     }
     return sequence + reference::RandomSequence(random, 500);
@@ -155,6 +159,10 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         // junctionFrom; the variant's junctionFrom carries junctionTo's bases
         // at five sites spread over the monomer.
         std::size_t strayEvery = 0;
+        // Instead, every strayEvery-th copy holds junctionFrom twice, with a
+        // hybrid of the next position and the one before it between
+        // (chr10's 4 5 6/2/4 5 6), the second of them two bases apart.
+        bool strayTwice = false;
     };
     const std::vector<Case> cases = {
         {11, 4, 6, 4, 0.005, 0.01},
@@ -187,7 +195,10 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         // S2C15H1L-like: 45 % of the copies are 1 2 3 4 (the variant's 4
         // with five of 11's bases, spread), and seven whole copies hold a 2/4
         // in 4's place: beside 5 it is no donor that makes one 4 a hybrid.
-        {29, 11, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {}, 3, 10, false, 0.45, 0.0, 0, 0, 12}};
+        {29, 11, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {}, 3, 10, false, 0.45, 0.0, 0, 0, 12},
+        // S1C10H1L-like: one copy in ten is 1 2 3 4 5 6/4 5' 6 7 8, 5' two
+        // bases from 5: the two contexts of 5 there are no two positions.
+        {30, 8, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {}, 4, 4, false, 0, 0, 0, 0, 10, true}};
     for (const Case& c : cases) {
         std::mt19937_64 random(c.seed);
         const std::string ancestor = reference::RandomSequence(random, 171);
@@ -221,7 +232,14 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         std::string sequence;
         std::size_t ownEnd = 0;
         StrayCopies stray;
-        if (c.strayEvery > 0) {
+        if (c.strayTwice) {
+            stray.every = c.strayEvery;
+            stray.after = {types[c.junctionFrom + 1].substr(0, 85) + types[c.junctionFrom - 1].substr(85),
+                           types[c.junctionFrom]};
+            for (const std::size_t site : {40, 120})
+                stray.after[1][site] = stray.after[1][site] == 'A' ? 'C' : 'A';
+            wanted.push_back(stray.after[0]);
+        } else if (c.strayEvery > 0) {
             stray.every = c.strayEvery;
             stray.variantFrom = types[c.junctionFrom];
             for (const std::size_t site : {20, 55, 90, 125, 160})
@@ -229,7 +247,7 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
             stray.monomer = types[1].substr(0, 85) + types[c.junctionFrom].substr(85);
             wanted.push_back(stray.monomer);
         }
-        if (c.variantShare > 0 || c.ownArray > 0) {
+        if (c.variantShare > 0 || c.ownArray > 0 || c.strayEvery > 0) {
             sequence = LayOutVariantArray(random, types, c.junctionFrom, c.junctionTo, c.junctionHybrid, cut,
                                           c.variantShare, c.lineage, c.copies, c.ownArray, wanted, ownEnd, stray);
         } else if (c.hybridFirst == c.hybridSecond && c.layer == 0) {

@@ -115,11 +115,18 @@ std::vector<std::vector<std::size_t>> Positions(const std::vector<Context>& cont
                                                 const Evidence& evidence) {
     const std::vector<std::string_view>& views = evidence.views;
     // Seeds: the distinct pair whose smaller context is largest, then every
-    // context distinct from all seeds, largest first.
+    // context distinct from all seeds, largest first. A seed holds at least
+    // an eighth of the contexts' copies: two positions that one type holds
+    // stand in every copy of some layout of the HOR, while a context of a few
+    // copies is a rearrangement or a position that a variant holds twice,
+    // and the other contexts would join it by their nearest consensus.
+    std::size_t total = 0;
+    for (const Context& c : contexts) total += c.group.members.size();
+    const auto large = [&](std::size_t k) { return kDonorShare * contexts[k].group.members.size() >= total; };
     std::vector<std::size_t> seeds;
     std::size_t best = 0;
     for (std::size_t i = 0; i < contexts.size(); ++i) {
-        for (std::size_t j = i + 1; j < contexts.size(); ++j) {
+        for (std::size_t j = i + 1; j < contexts.size() && large(j); ++j) {
             const std::size_t smaller = contexts[j].group.members.size();
             if (smaller > best && evidence.Distinct(contexts[i], contexts[j])) {
                 best = smaller;
@@ -129,7 +136,7 @@ std::vector<std::vector<std::size_t>> Positions(const std::vector<Context>& cont
     }
     if (seeds.empty()) seeds = {0};
     for (std::size_t k = 0; k < contexts.size(); ++k) {
-        if (std::find(seeds.begin(), seeds.end(), k) != seeds.end()) continue;
+        if (std::find(seeds.begin(), seeds.end(), k) != seeds.end() || !large(k)) continue;
         if (std::all_of(seeds.begin(), seeds.end(),
                         [&](std::size_t s) { return evidence.Distinct(contexts[k], contexts[s]); }))
             seeds.push_back(k);
