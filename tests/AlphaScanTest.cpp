@@ -230,6 +230,47 @@ TEST(AlphaScan, AgreesWithTheExactDecomposition) {
     ExpectStretches(FindAlphaStretches(assembly.sequence, Table()), runs, 100);
 }
 
+// Each k-mer of the references (both strands) and none of the others one
+// substitution away, by both look-ups, for k from below the tail's 11 bases
+// (no leading bases) to 14 (three).
+TEST(AlphaScan, TableHoldsExactlyTheReferenceKmers) {
+    std::mt19937_64 random(8);
+    const std::vector<std::string> references = {reference::RandomSequence(random, 171),
+                                                 reference::RandomSequence(random, 90) + "N" +
+                                                     reference::RandomSequence(random, 60)};
+    for (const int k : {8, 11, 12, 13, 14}) {
+        const AlphaKmerTable table(references, k);
+        const std::uint32_t mask = (std::uint32_t{1} << (2 * k)) - 1;
+        std::vector<std::uint32_t> held;
+        for (const std::string& unit : references) {
+            for (const std::string& strand : {unit, ReverseComplement(unit)}) {
+                std::uint32_t code = 0;
+                int valid = 0;
+                for (const char c : strand) {
+                    const std::size_t base = std::string("ACGT").find(c);
+                    valid = base == std::string::npos ? 0 : valid + 1;
+                    code = (code << 2 | static_cast<std::uint32_t>(base & 3)) & mask;
+                    if (valid >= k) held.push_back(code);
+                }
+            }
+        }
+        std::sort(held.begin(), held.end());
+        held.erase(std::unique(held.begin(), held.end()), held.end());
+        EXPECT_EQ(table.Size(), held.size()) << k;
+        std::size_t differ = 0;
+        for (const std::uint32_t code : held) {
+            for (int i = 0; i < k; ++i) {
+                for (std::uint32_t change = 0; change < 4; ++change) {
+                    const std::uint32_t other = code ^ (change << (2 * i));
+                    const bool in = std::binary_search(held.begin(), held.end(), other);
+                    differ += table.Contains(other) != in || table.WholeContains(other) != in;
+                }
+            }
+        }
+        EXPECT_EQ(differ, 0u) << k;
+    }
+}
+
 TEST(AlphaScan, RejectsBadSettingsAndTables) {
     const auto bad = [](auto change) {
         AlphaScanSettings settings;

@@ -31,13 +31,12 @@ std::string AlphaScanSettingsError(const AlphaScanSettings& settings) {
     return "";
 }
 
-AlphaKmerTable::AlphaKmerTable(const std::vector<std::string>& references, int k) : k_(k) {
-    if (k < kMinK || k > kMaxK) throw std::invalid_argument("k must lie between 8 and 14");
+namespace {
+
+// Calls enter(code) for every k-mer of the references and their reverse complements.
+template <typename Enter>
+void ForEachReferenceKmer(const std::vector<std::string>& references, int k, const Enter& enter) {
     const std::uint32_t mask = (std::uint32_t{1} << (2 * k)) - 1;
-    bits_.assign((std::size_t{1} << (2 * k)) / 64, 0);
-    const int tail = std::min(k, kTailBases);
-    tailMask_ = (std::uint32_t{1} << (2 * tail)) - 1;
-    tails_.assign((std::size_t{1} << (2 * tail)) / 64, 0);
     for (const std::string& reference : references) {
         for (const std::string& strand : {reference, ReverseComplement(reference)}) {
             std::uint32_t code = 0;
@@ -49,15 +48,38 @@ AlphaKmerTable::AlphaKmerTable(const std::vector<std::string>& references, int k
                     continue;
                 }
                 code = ((code << 2) | base) & mask;
-                if (++valid < k) continue;
-                std::uint64_t& word = bits_[code >> 6];
-                const std::uint64_t bit = std::uint64_t{1} << (code & 63);
-                size_ += (word & bit) == 0;
-                word |= bit;
-                tails_[(code & tailMask_) >> 6] |= std::uint64_t{1} << (code & tailMask_ & 63);
+                if (++valid >= k) enter(code);
             }
         }
     }
+}
+
+}  // namespace
+
+AlphaKmerTable::AlphaKmerTable(const std::vector<std::string>& references, int k) : k_(k) {
+    if (k < kMinK || k > kMaxK) throw std::invalid_argument("k must lie between 8 and 14");
+    const int tail = std::min(k, kTailBases);
+    tailBits_ = 2 * tail;
+    tailMask_ = (std::uint32_t{1} << tailBits_) - 1;
+    tails_.assign(std::max<std::size_t>((std::size_t{1} << tailBits_) / 64, 1), 0);
+    ForEachReferenceKmer(references, k, [&](std::uint32_t code) {
+        const std::uint32_t low = code & tailMask_;
+        tails_[low >> 6] |= std::uint64_t{1} << (low & 63);
+    });
+    before_.assign(tails_.size(), 0);
+    std::uint32_t count = 0;
+    for (std::size_t word = 0; word < tails_.size(); ++word) {
+        before_[word] = count;
+        count += static_cast<std::uint32_t>(std::popcount(tails_[word]));
+    }
+    leading_.assign(count + std::size_t{1}, 0);
+    ForEachReferenceKmer(references, k, [&](std::uint32_t code) {
+        const std::uint32_t low = code & tailMask_;
+        const std::uint64_t bit = std::uint64_t{1} << (code >> tailBits_);
+        std::uint64_t& held = leading_[before_[low >> 6] + SetBitsBelow(tails_[low >> 6], low & 63)];
+        size_ += (held & bit) == 0;
+        held |= bit;
+    });
     if (size_ == 0) throw std::invalid_argument("no reference k-mer");
 }
 

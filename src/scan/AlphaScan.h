@@ -27,8 +27,9 @@
 // composite repeats beside them below 4 % (k = 13 with both reference sets).
 //
 // Cost: one look-up per base in a table of the k-mers' last 11 bases (512 kB),
-// a second one in the table of whole k-mers (4^k bits: 8 MB for k = 13) where
-// the first one hits; memory that does not grow with the sequence (the
+// a second one where the first one hits: the leading bases that occur before
+// that tail, a mask per tail of the table found by its rank (about 2 MB in all
+// for the built-in references with k = 13, instead of 4^k bits); memory that does not grow with the sequence (the
 // scanner keeps five windows of hit bits).
 
 #include <cstdint>
@@ -79,14 +80,32 @@ public:
         const std::uint32_t tail = code & tailMask_;
         return (tails_[tail >> 6] >> (tail & 63)) & 1;
     }
-    bool WholeContains(std::uint32_t code) const { return (bits_[code >> 6] >> (code & 63)) & 1; }
+    bool WholeContains(std::uint32_t code) const {
+        const std::uint32_t tail = code & tailMask_;
+        const std::uint64_t word = tails_[tail >> 6];
+        const std::uint64_t present = (word >> (tail & 63)) & 1;
+        const std::uint32_t rank = before_[tail >> 6] + SetBitsBelow(word, tail & 63);
+        // A tail not in the table reads the mask of the next one (or the
+        // spare one at the end) and is cleared by `present`.
+        return (present & (leading_[rank] >> (code >> tailBits_))) & 1;
+    }
 
 private:
+    // The set bits of `word` below bit `bit`.
+    static std::uint32_t SetBitsBelow(std::uint64_t word, std::uint32_t bit) {
+        word &= (std::uint64_t{1} << bit) - 1;
+        word -= (word >> 1) & 0x5555555555555555;
+        word = (word & 0x3333333333333333) + ((word >> 2) & 0x3333333333333333);
+        return static_cast<std::uint32_t>((((word + (word >> 4)) & 0x0f0f0f0f0f0f0f0f) * 0x0101010101010101) >> 56);
+    }
+
     int k_;
     std::size_t size_ = 0;
     std::uint32_t tailMask_ = 0;
-    std::vector<std::uint64_t> bits_;
-    std::vector<std::uint64_t> tails_;
+    int tailBits_ = 0;                     // 2 * the tail's bases
+    std::vector<std::uint64_t> tails_;     // every tail of a k-mer
+    std::vector<std::uint32_t> before_;    // per word of tails_: the tails in the words before it
+    std::vector<std::uint64_t> leading_;   // per tail, in code order: bit p for leading bases p; one spare
 };
 
 // Scans one record streamed in chunks of any size: Feed the chunks in order,
