@@ -149,13 +149,13 @@ std::string Build(const Row& row, std::mt19937_64& random, std::vector<AlphaArra
     return record;
 }
 
-// The table against the plain rule, code by code (k = 8: all 65,536 codes):
+// The table against the plain rule, code by code (k = 9: all 262,144 codes):
 // each k-mer of a tandem unit read as a circle and every k-mer one
 // substitution away, of a whole unit only its own, both strands; k-mers of at
 // most two different bases left out; a k-mer of two labels in none, of both
 // strands of one label with both strand bits.
 TEST(CenSatTrack, TableHoldsWhatThePlainRuleGives) {
-    constexpr int k = 8;
+    constexpr int k = 9;
     std::mt19937_64 random(31);
     const std::string shared = reference::RandomSequence(random, 20);
     const std::vector<std::vector<SatelliteReference>> rows = {

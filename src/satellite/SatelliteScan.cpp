@@ -153,11 +153,16 @@ std::uint32_t* SetBits(std::uint64_t word, std::uint32_t base, std::uint32_t* at
 }
 
 // Every code of an entry and not ambiguous as a bit of `bits` (4^k bits) and
-// before[w] the number of such codes in the words before word w; the values
-// of those codes, in code order, take the place of the entries (a group's
-// values are written where its entries or the ones before them were).
-void FillTable(EntryGroups& groups, std::vector<std::uint64_t>& bits, std::vector<std::uint32_t>& before) {
+// the number of such codes in the words before word w as blocks[w / kBlockWords]
+// + before[w]; the values of those codes, in code order, take the place of the
+// entries (a group's values are written where its entries or the ones before
+// them were).
+constexpr std::size_t kBlockWords = 1024;
+
+void FillTable(EntryGroups& groups, std::vector<std::uint64_t>& bits, std::vector<std::uint32_t>& blocks,
+               std::vector<std::uint16_t>& before) {
     constexpr std::size_t kGroupWords = std::size_t{1} << (kLowBits - 6);
+    static_assert(kBlockWords % kGroupWords == 0 && (kBlockWords - 1) * 64 <= 0xffff);
     constexpr std::uint32_t kValueMask = (std::uint32_t{1} << (32 - kLowBits)) - 1;
     std::vector<std::uint32_t> held(std::size_t{1} << kLowBits, SatelliteTable::kNoHit);
     std::vector<std::uint32_t> codes((std::size_t{1} << kLowBits) + 4);  // a group's, in order
@@ -166,6 +171,8 @@ void FillTable(EntryGroups& groups, std::vector<std::uint64_t>& bits, std::vecto
     for (std::size_t group = 0; group + 1 < groups.starts.size(); ++group) {
         const std::size_t from = groups.starts[group], to = groups.starts[group + 1];
         std::uint64_t* words = bits.data() + group * kGroupWords;
+        if (group * kGroupWords % kBlockWords == 0) blocks[group * kGroupWords / kBlockWords] = static_cast<std::uint32_t>(written);
+        const std::uint32_t block = blocks[group * kGroupWords / kBlockWords];
         for (std::size_t e = from; e < to; ++e) {
             const std::uint32_t low = entries[e] >> (32 - kLowBits);
             words[low >> 6] |= std::uint64_t{1} << (low & 63);
@@ -187,7 +194,7 @@ void FillTable(EntryGroups& groups, std::vector<std::uint64_t>& bits, std::vecto
         std::uint32_t count = static_cast<std::uint32_t>(written);
         for (std::size_t w = kGroupWords; w-- > 0;) {
             count -= SetBitCount(words[w]);
-            before[group * kGroupWords + w] = count;
+            before[group * kGroupWords + w] = static_cast<std::uint16_t>(count - block);
         }
     }
     entries.resize(written);
@@ -466,8 +473,9 @@ SatelliteTable::SatelliteTable(const std::vector<SatelliteReference>& references
         if (!references[r].sequence.empty()) periods_[labelOf[r]].push_back(static_cast<int>(references[r].sequence.size()));
     }
     bits_.assign((std::size_t{1} << (2 * k)) / 64, 0);
+    blocks_.resize((bits_.size() + kBlockWords - 1) / kBlockWords);
     before_.resize(bits_.size());
-    FillTable(groups, bits_, before_);
+    FillTable(groups, bits_, blocks_, before_);
     values_ = std::move(groups.entries);
 }
 
@@ -475,7 +483,8 @@ std::uint32_t SatelliteTable::Find(std::uint32_t code) const {
     const std::uint64_t word = bits_[code >> 6];
     if (!((word >> (code & 63)) & 1)) return kNoHit;
     // The rank of the code among the table's codes: its value's index.
-    return values_[before_[code >> 6] + SetBitCount(word & ((std::uint64_t{1} << (code & 63)) - 1))];
+    return values_[blocks_[(code >> 6) / kBlockWords] + before_[code >> 6] +
+                   SetBitCount(word & ((std::uint64_t{1} << (code & 63)) - 1))];
 }
 
 }  // namespace horgrid

@@ -38,7 +38,8 @@
 // Cost: one look-up per base in a bit table of the k-mers (4^k bits; a first
 // look-up of their last 11 bases let half of all k-mers through, and its
 // branch cost more than it saved), and a hit's value found by its rank in
-// that table (a count per 64 k-mers and a popcount); memory per window, not
+// that table (a 16-bit count per 64 k-mers over a count per 65,536, and a
+// popcount); memory per window, not
 // per base.
 
 #include <cstddef>
@@ -101,7 +102,10 @@ private:
     std::vector<bool> whole_;
     std::vector<std::vector<int>> periods_;
     std::vector<std::uint64_t> bits_;     // every k-mer of one label
-    std::vector<std::uint32_t> before_;   // per word of bits_: the k-mers in the words before it
+    // The k-mers in the words of bits_ before word w: blocks_[w / 1024] +
+    // before_[w] (those before it in its block of 1,024 words).
+    std::vector<std::uint32_t> blocks_;
+    std::vector<std::uint16_t> before_;
     std::vector<std::uint32_t> values_;   // the value of each k-mer of bits_, in code order
 };
 
