@@ -53,11 +53,12 @@ std::vector<std::size_t> NearestInferred(const std::vector<std::string>& types, 
 // before base `ownEnd`). With `stray`, the variant's position `from` is
 // stray.variantFrom, and every stray.every-th whole copy has stray.monomer in
 // place of position `from` and stray.after after it (a rearrangement of a
-// few copies).
+// few copies), or is stray.copy.
 struct StrayCopies {
     std::string variantFrom;
     std::string monomer;
     std::vector<std::string> after;
+    std::vector<std::string> copy;
     std::size_t every = 0;
 };
 
@@ -92,6 +93,12 @@ std::string LayOutVariantArray(std::mt19937_64& random, const std::vector<std::s
         if (copy == own) ownEnd = sequence.size();
         const double divergence = 0.005 + 0.01 * roll(random);
         const bool strays = !ofVariant && stray.every > 0 && copy % stray.every == stray.every / 2;
+        // Copies of another layout stand at no fixed spacing (which would make
+        // the whole array one long period).
+        if (!ofVariant && !stray.copy.empty() && ((copy * 2654435761u) >> 9) % stray.every == 0) {
+            for (const std::string& type : stray.copy) sequence += reference::Mutate(random, type, divergence);
+            continue;
+        }
         for (std::size_t p = 0; p < (ofVariant ? variant : types).size(); ++p) {
             const bool replaced = strays && p == from && !stray.monomer.empty();
             sequence += reference::Mutate(random, replaced ? stray.monomer : (ofVariant ? variant : types)[p], divergence);
@@ -163,6 +170,9 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         // hybrid of the next position and the one before it between
         // (chr10's 4 5 6/2/4 5 6), the second of them two bases apart.
         bool strayTwice = false;
+        // Or it is a copy of a HOR twice the unit's length, A B' E F G H C D
+        // (the last four of the `distinct` types are E F G H, B' 12 % from B).
+        bool strayLonger = false;
     };
     const std::vector<Case> cases = {
         {11, 4, 6, 4, 0.005, 0.01},
@@ -198,7 +208,11 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         {29, 11, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {}, 3, 10, false, 0.45, 0.0, 0, 0, 12},
         // S1C10H1L-like: one copy in ten is 1 2 3 4 5 6/4 5' 6 7 8, 5' two
         // bases from 5: the two contexts of 5 there are no two positions.
-        {30, 8, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {}, 4, 4, false, 0, 0, 0, 0, 10, true}};
+        {30, 8, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {}, 4, 4, false, 0, 0, 0, 0, 10, true},
+        // S1C1/5/19H1L-like: a 4-monomer unit and one copy in ten of a HOR
+        // twice as long, whose B' lies 12 % from B: its copies stand in no
+        // column of the unit, so none of its monomers joins one as a layer.
+        {31, 8, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {}, 0, 0, false, 0, 0, 0, 0, 10, false, true}};
     for (const Case& c : cases) {
         std::mt19937_64 random(c.seed);
         const std::string ancestor = reference::RandomSequence(random, 171);
@@ -232,7 +246,16 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         std::string sequence;
         std::size_t ownEnd = 0;
         StrayCopies stray;
-        if (c.strayTwice) {
+        if (c.strayLonger) {
+            std::string near;
+            do {
+                near = reference::Mutate(random, types[1], 0.115);
+            } while (std::abs(PercentApart(types[1], near) - 12) > 1);
+            stray.every = c.strayEvery;
+            stray.copy = {types[0], near, types[4], types[5], types[6], types[7], types[2], types[3]};
+            types.resize(4);
+            wanted.push_back(near);
+        } else if (c.strayTwice) {
             stray.every = c.strayEvery;
             stray.after = {types[c.junctionFrom + 1].substr(0, 85) + types[c.junctionFrom - 1].substr(85),
                            types[c.junctionFrom]};

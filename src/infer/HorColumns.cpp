@@ -134,16 +134,17 @@ struct Placement {
 // the longer HOR stands out of step in its copies.
 std::vector<bool> Inserted(const std::vector<ColumnSegment>& segments, const std::vector<std::size_t>& column,
                            std::size_t size) {
-    // Steps to the nearest segment on one side that `counts`, at most a unit away.
+    // Steps to the nearest segment on one side that `counts`, at most a unit
+    // away; more than a unit (size + 1, kNone) where the run goes on without one.
     const auto reach = [&](std::size_t i, bool before,
                            const auto& counts) -> std::pair<std::size_t, std::size_t> {
         std::size_t n = i;
         for (std::size_t steps = 1; steps <= size; ++steps) {
             n = before ? segments[n].before : segments[n].after;
-            if (n == kNone) break;
+            if (n == kNone) return {0, kNone};
             if (counts(n)) return {steps, n};
         }
-        return {0, kNone};
+        return {size + 1, kNone};
     };
     const auto columns = [&](std::size_t from, std::size_t to) {  // columns on from `from` to `to`
         return (column[to] + size - column[from] - 1) % size + 1;
@@ -162,7 +163,13 @@ std::vector<bool> Inserted(const std::vector<ColumnSegment>& segments, const std
         const auto anchor = [&](std::size_t n) { return inStep[n]; };
         const auto [left, from] = reach(i, true, anchor);
         const auto [right, to] = reach(i, false, anchor);
-        if (from != kNone && to != kNone) inserted[i] = left + right > columns(from, to);
+        if (from != kNone && to != kNone) {
+            inserted[i] = left + right > columns(from, to);
+        } else {
+            // More than a unit of monomers to the next anchor on one side
+            // (a longer HOR's copy that is a multiple of the unit long).
+            inserted[i] = (left > size && (to != kNone || right > size)) || (right > size && from != kNone);
+        }
     }
     return inserted;
 }
