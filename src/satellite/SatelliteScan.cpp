@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "common/Bits.h"
 #include "common/Parallel.h"
 #include "data/EmbeddedData.h"
 #include "decompose/Decompose.h"
@@ -17,14 +18,6 @@ namespace horgrid {
 namespace {
 
 constexpr std::uint32_t kAmbiguous = std::numeric_limits<std::uint32_t>::max();
-
-// The set bits of a word, without a call (the build targets processors
-// without a popcount instruction).
-inline std::uint32_t SetBitCount(std::uint64_t word) {
-    word -= (word >> 1) & 0x5555555555555555;
-    word = (word & 0x3333333333333333) + ((word >> 2) & 0x3333333333333333);
-    return static_cast<std::uint32_t>((((word + (word >> 4)) & 0x0f0f0f0f0f0f0f0f) * 0x0101010101010101) >> 56);
-}
 
 // The codes of the k-mers of `bases` (a circle when `circle`).
 std::vector<std::uint32_t> Codes(const std::string& bases, int k, bool circle) {
@@ -484,7 +477,7 @@ std::uint32_t SatelliteTable::Find(std::uint32_t code) const {
     if (!((word >> (code & 63)) & 1)) return kNoHit;
     // The rank of the code among the table's codes: its value's index.
     return values_[blocks_[(code >> 6) / kBlockWords] + before_[code >> 6] +
-                   SetBitCount(word & ((std::uint64_t{1} << (code & 63)) - 1))];
+                   SetBitsBelow(word, code & 63)];
 }
 
 }  // namespace horgrid

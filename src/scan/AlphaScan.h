@@ -37,6 +37,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Bits.h"
+
 namespace horgrid {
 
 struct AlphaScanSettings {
@@ -91,14 +93,6 @@ public:
     }
 
 private:
-    // The set bits of `word` below bit `bit`.
-    static std::uint32_t SetBitsBelow(std::uint64_t word, std::uint32_t bit) {
-        word &= (std::uint64_t{1} << bit) - 1;
-        word -= (word >> 1) & 0x5555555555555555;
-        word = (word & 0x3333333333333333) + ((word >> 2) & 0x3333333333333333);
-        return static_cast<std::uint32_t>((((word + (word >> 4)) & 0x0f0f0f0f0f0f0f0f) * 0x0101010101010101) >> 56);
-    }
-
     int k_;
     std::size_t size_ = 0;
     std::uint32_t tailMask_ = 0;
