@@ -333,10 +333,19 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
 // 8-monomer variant 1 2 H 8 ... 12 of a 12-monomer HOR whose 4, 5 and 6 are
 // one base from 10, 11 and 12, and 4's copies are typed as 10: that unit
 // monomer stands out of step in the longer copies and places none of them.
+// A monomer outside the unit that lies nearer a column than any other column
+// does is one position with it (CHM13 chr10, chr12) unless it mixes two
+// columns: X in copies A X D, B with C's bases only in its last ten (where
+// segments of one position end apart), and C with seven bases changed in its
+// middle (copies A B C' D), join B and C (B here unlike C); X a crossover of
+// B and C in the middle stays a hybrid, as does C' a crossover of C and D.
 TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
-    enum class Layout { Junction, InPlace, AfterHybrid, Longer, LongerShared };
+    enum class Layout {
+        Junction, InPlace, AfterHybrid, Longer, LongerShared, LateCrossover, Patch, Crossover, InPlaceCrossover
+    };
     for (const Layout layout :
-         {Layout::Junction, Layout::InPlace, Layout::AfterHybrid, Layout::Longer, Layout::LongerShared}) {
+         {Layout::Junction, Layout::InPlace, Layout::AfterHybrid, Layout::Longer, Layout::LongerShared,
+          Layout::LateCrossover, Layout::Patch, Layout::Crossover, Layout::InPlaceCrossover}) {
         std::mt19937_64 random(61);
         const std::string ancestor = reference::RandomSequence(random, 171);
         std::vector<std::string> types = TestTypes(random, ancestor, 5);  // the fifth is H
@@ -344,7 +353,18 @@ TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
             monomer[site] = monomer[site] == 'A' ? 'C' : 'A';
             return monomer;
         };
-        types[1] = changed(types[2], 150);
+        const bool mixed = layout >= Layout::LateCrossover;
+        if (!mixed) types[1] = changed(types[2], 150);
+        std::string outside;  // X or C', typed as a monomer of its own
+        if (layout == Layout::Patch) {
+            outside = types[2];
+            for (std::size_t site = 60; site < 88; site += 4) outside = changed(outside, site);
+        } else if (layout == Layout::InPlaceCrossover) {
+            outside = changed(changed(types[2].substr(0, 85) + types[3].substr(85), 30), 100);
+        } else if (mixed) {
+            const std::size_t cut = layout == Layout::Crossover ? 85 : 161;
+            outside = changed(changed(types[1].substr(0, cut) + types[2].substr(cut), 30), 100);
+        }
         std::vector<std::string> monomers = types;
         std::vector<std::size_t> unit = {0, 1, 2, 3};
         std::vector<std::string> longer;  // a copy of the longer HOR, of a lineage 1.5 % from the HOR's
@@ -364,6 +384,7 @@ TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
             for (const std::string& type : whole) longer.push_back(reference::Mutate(random, type, 0.015));
             longerTyped = {0, 1, 8, 5, 9, 10, 11, 3, 4, 5, 6, 7};
         }
+        if (mixed) monomers.push_back(outside);
         std::vector<std::string> unitCopy;
         for (const std::size_t type : unit) unitCopy.push_back(monomers[type]);
         std::vector<ColumnSegment> segments;
@@ -384,14 +405,24 @@ TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
                 run({types[0], types[1], changed(types[2]), types[3]}, {0, 1, 2, 3});
             } else if (layout == Layout::AfterHybrid) {
                 run({types[0], types[4], changed(types[3])}, {0, 4, 3});
+            } else if (layout == Layout::Patch || layout == Layout::InPlaceCrossover) {
+                run({types[0], types[1], outside, types[3]}, {0, 1, 5, 3});
+            } else if (mixed) {
+                run({types[0], outside, types[3]}, {0, 5, 3});
             } else {
                 run(longer, longerTyped);
             }
         }
-        const std::vector<std::string> revised = ReviseByColumn(segments, monomers, unit, 3, 1000, 1);
+        const std::vector<std::string> revised = ReviseByColumn(segments, monomers, unit, 3, 1000, 1, 8);
         if (layout == Layout::Junction) {
             ASSERT_EQ(revised.size(), 6u);
             EXPECT_LT(PercentApart(revised[5], changed(types[2])), 1);
+        } else if (layout == Layout::LateCrossover || layout == Layout::Patch) {
+            const std::size_t joined = layout == Layout::Patch ? 2 : 1;
+            EXPECT_EQ(revised.size(), 5u) << static_cast<int>(layout);
+            if (revised.size() == 5) {
+                EXPECT_LT(PercentApart(revised[joined], types[joined]), 1) << static_cast<int>(layout);
+            }
         } else {
             EXPECT_TRUE(revised.empty()) << static_cast<int>(layout);
         }

@@ -273,6 +273,25 @@ std::size_t Hybrid(const std::vector<std::string>& bases, const std::vector<std:
     return most;
 }
 
+// The members in `variant` (indexes into `bases`, aligned to the column's
+// consensus), marked by `sites` bases, are a mosaic of their column and one
+// other: four in five of those bases, and at least three, come from one donor
+// (Hybrid; `donors` aligned to the consensus), which explains more of them
+// than any other: bases that many positions share at the same place (the
+// family's, which a copy may regain) point to no donor, and two bases that
+// one donor shares occur by chance in real arrays (CHM13 cen21).
+bool Mosaic(const std::vector<std::string>& bases, const std::vector<std::size_t>& variant,
+            const std::string& consensus, const std::vector<std::string>& donors, std::size_t sites) {
+    std::size_t best = 0;
+    std::size_t second = 0;
+    for (const std::string& donor : donors) {
+        const std::size_t carried = Hybrid(bases, variant, consensus, donor);
+        second = std::max(second, std::min(best, carried));
+        best = std::max(best, carried);
+    }
+    return sites >= 2 && best >= 3 && 5 * best >= 4 * sites && best > second;
+}
+
 // One column: a sample of the segments standing in it and, for the columns up
 // to kReach before and after it, the bases that travel in its copies.
 class Column {
@@ -336,6 +355,17 @@ public:
                                       const std::vector<Placement>& placement,
                                       const std::vector<std::string>& columns, std::size_t self) const;
 
+    // Whether the copies `theirs` (ascending sample indexes) of `monomer`,
+    // outside the unit, mix this column (`self`; its own copies `own`, its
+    // consensus `consensus`) with another one (see ReviseByColumn): in place
+    // (`inPlace`), a mosaic of the column and one other; at the junction of
+    // a HOR variant, a hybrid of the column and the one across; anywhere
+    // else, always.
+    bool Mixed(const std::vector<std::size_t>& theirs, const std::string& monomer,
+               const std::vector<std::size_t>& own, const std::string& consensus, bool inPlace,
+               const std::vector<Placement>& placement, const std::vector<std::string>& columns,
+               std::size_t self) const;
+
 private:
     struct Side {
         std::vector<std::size_t> present;                // sample indexes with a neighbour there
@@ -347,6 +377,25 @@ private:
     std::size_t consensusSample_;
     Side own_;
     std::vector<Side> sides_;
+
+    // Whether the segments `variant` hold the part of the column across the
+    // junction `at` where they stand, against the column's other segments
+    // `rest` (CarriesDonor; every piece aligned to `own`).
+    DonorPart AcrossJunction(const std::vector<std::size_t>& variant, const std::vector<std::size_t>& rest,
+                             const std::string& own, const Placement& at, const std::vector<std::string>& columns,
+                             std::size_t self) const {
+        const auto aligned = [&](const std::vector<std::size_t>& of) {
+            std::vector<std::string> found;
+            for (const std::size_t i : of) found.push_back(AlignedBases(views_[i], own));
+            return found;
+        };
+        std::vector<std::string> family;  // the other columns
+        for (std::size_t d = 0; d < columns.size(); ++d) {
+            if (d != at.across && d != self) family.push_back(AlignedBases(columns[d], own));
+        }
+        return CarriesDonor(aligned(variant), aligned(rest), own, AlignedBases(columns[at.across], own), family,
+                            at.fromLeft);
+    }
 
     // The bases of a side that four in five of the variant's copies carry, or
     // that four in five of the other copies carry and the variant's seldom do
@@ -433,18 +482,6 @@ std::vector<std::string> Column::Variants(const std::vector<std::size_t>& member
         std::vector<std::size_t> rest;
         for (std::size_t k = 0; k < members.size(); ++k) (2 * held[k] >= sites ? variant : rest).push_back(k);
         if (variant.size() < minCount_ || rest.size() < minCount_) continue;
-        // A hybrid: four in five of its own bases (and at least three) come
-        // from one donor, which explains more of them than any other: bases
-        // that many positions share at the same place (the family's, which
-        // a copy may regain) point to no donor, and two bases that one donor
-        // shares occur by chance in real arrays (CHM13 cen21).
-        std::size_t best = 0;
-        std::size_t second = 0;
-        for (const std::string& donor : aligned) {
-            const std::size_t carried = Hybrid(bases, variant, consensus, donor);
-            second = std::max(second, std::min(best, carried));
-            best = std::max(best, carried);
-        }
         const auto segmentsOf = [&](const std::vector<std::size_t>& of) {
             std::vector<std::size_t> found;
             for (const std::size_t k : of) found.push_back(sample_[members[k]]);
@@ -452,7 +489,7 @@ std::vector<std::string> Column::Variants(const std::vector<std::size_t>& member
         };
         // Or the junction monomer of a HOR variant that holds a fifth as many
         // copies as the rest of the column (see AtJunction).
-        const bool mosaic = sites >= 2 && best >= 3 && 5 * best >= 4 * sites && best > second;
+        const bool mosaic = Mosaic(bases, variant, consensus, aligned, sites);
         const Placement at = 5 * variant.size() >= rest.size()
                                  ? AtJunction(segmentsOf(variant), segmentsOf(rest), placement)
                                  : Placement{};
@@ -461,29 +498,59 @@ std::vector<std::string> Column::Variants(const std::vector<std::size_t>& member
         // tell every copy apart as well.
         const Group a = Summarised(segmentsOf(variant));
         const Group b = Summarised(segmentsOf(rest));
-        bool junction = false;
-        if (at.across != kNone) {
-            const auto aligned = [&](const std::vector<std::size_t>& of) {
-                std::vector<std::string> found;
-                for (const std::size_t i : of) found.push_back(AlignedBases(views_[i], b.consensus));
-                return found;
-            };
-            // Where the two columns do not differ in the junction's half, no
-            // base can tell and the place decides.
-            std::vector<std::string> family;  // the other columns
-            for (std::size_t d = 0; d < columns.size(); ++d) {
-                if (d != at.across && d != self) family.push_back(AlignedBases(columns[d], b.consensus));
-            }
-            junction = CarriesDonor(aligned(a.members), aligned(b.members), b.consensus,
-                                    AlignedBases(columns[at.across], b.consensus), family,
-                                    at.fromLeft) != DonorPart::kAbsent;
-        }
+        // Where the two columns do not differ in the junction's half, no
+        // base can tell and the place decides.
+        const bool junction = at.across != kNone &&
+                              AcrossJunction(a.members, b.members, b.consensus, at, columns, self) !=
+                                  DonorPart::kAbsent;
         if (a.consensus != b.consensus && (junction || (mosaic && SeparateColumns(a, b, views_))))
             variants.push_back(a.consensus);
     }
     return variants;
 }
 
+bool Column::Mixed(const std::vector<std::size_t>& theirs, const std::string& monomer,
+                   const std::vector<std::size_t>& own, const std::string& consensus, bool inPlace,
+                   const std::vector<Placement>& placement, const std::vector<std::string>& columns,
+                   std::size_t self) const {
+    std::vector<std::size_t> variant;  // segment indexes
+    for (const std::size_t k : theirs) variant.push_back(sample_[k]);
+    std::vector<std::size_t> rest;
+    for (const std::size_t k : own) rest.push_back(sample_[k]);
+    if (!inPlace) {
+        const Placement at = AtJunction(variant, rest, placement);
+        return at.across == kNone ||
+               AcrossJunction(variant, rest, consensus, at, columns, self) != DonorPart::kAbsent;
+    }
+    std::vector<std::string> bases;
+    std::vector<std::size_t> all;
+    for (const std::size_t i : variant) {
+        all.push_back(bases.size());
+        bases.push_back(AlignedBases(views_[i], consensus));
+    }
+    const std::string theirConsensus = AlignedBases(monomer, consensus);
+    std::size_t sites = 0;  // where their consensus differs from the column's
+    for (std::size_t site = kEdge; site + kEdge < consensus.size(); ++site) sites += theirConsensus[site] != consensus[site];
+    std::vector<std::string> donors;
+    for (std::size_t d = 0; d < columns.size(); ++d) {
+        if (d != self) donors.push_back(AlignedBases(columns[d], consensus));
+    }
+    return Mosaic(bases, all, consensus, donors, sites);
+}
+
+// A monomer outside the unit is a copy of column `self` by its bases when it
+// lies within the merge limit of the column's monomer (monomers that close
+// are one unless their copies separate, and a column's copies are one
+// position however they separate) and nearer it than any other column lies.
+bool OfColumn(const std::string& monomer, const std::vector<std::string>& columns, std::size_t self,
+              float mergeLimit) {
+    const float apart = PercentApart(monomer, columns[self]);
+    if (apart >= mergeLimit) return false;
+    for (std::size_t d = 0; d < columns.size(); ++d) {
+        if (d != self && PercentApart(columns[d], columns[self]) <= apart) return false;
+    }
+    return true;
+}
 
 // The monomers standing in each column: the unit's monomer (used once in the
 // unit) first, then the monomers outside the unit most of whose segments
@@ -544,12 +611,34 @@ bool InPlace(const std::vector<ColumnSegment>& segments, const std::vector<std::
     return 5 * inPlace >= 4 * placed;
 }
 
+// Where every segment's neighbours stand. Placed by neighbours of unit
+// monomers only: a neighbour outside the unit (the hybrid of a junction
+// itself) has no column of its own.
+std::vector<Placement> Placements(const std::vector<ColumnSegment>& segments, const std::vector<std::size_t>& column,
+                                  const std::vector<std::size_t>& unit) {
+    std::vector<std::size_t> unitColumn(segments.size(), kNone);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        if (std::find(unit.begin(), unit.end(), segments[i].type) != unit.end()) unitColumn[i] = column[i];
+    }
+    std::vector<Placement> placement(segments.size());
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const auto [left, right] = Sides(segments, unitColumn, i, unit.size());
+        if (column[i] == kNone || left == kNone || right == kNone) continue;
+        if (left == column[i] && right == column[i]) {
+            placement[i].where = kInPlace;
+        } else if (left == column[i] || right == column[i]) {
+            placement[i] = {kAtJunction, left == column[i] ? right : left, left != column[i]};
+        }
+    }
+    return placement;
+}
+
 }  // namespace
 
 std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segments,
                                         const std::vector<std::string>& monomers,
                                         const std::vector<std::size_t>& unit, std::size_t minCount,
-                                        std::size_t sample, unsigned threads) {
+                                        std::size_t sample, unsigned threads, float mergeLimit) {
     const std::size_t types = monomers.size();
     const std::size_t size = unit.size();
     if (size < 2 || segments.empty()) return {};
@@ -564,22 +653,7 @@ std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segmen
     }
     std::vector<std::string_view> views;
     for (const ColumnSegment& s : segments) views.push_back(s.piece);
-    // Placed by neighbours of unit monomers only: a neighbour outside the unit
-    // (the hybrid of a junction itself) has no column of its own.
-    std::vector<std::size_t> unitColumn(segments.size(), kNone);
-    for (std::size_t i = 0; i < segments.size(); ++i) {
-        if (std::find(unit.begin(), unit.end(), segments[i].type) != unit.end()) unitColumn[i] = column[i];
-    }
-    std::vector<Placement> placement(segments.size());
-    for (std::size_t i = 0; i < segments.size(); ++i) {
-        const auto [left, right] = Sides(segments, unitColumn, i, size);
-        if (column[i] == kNone || left == kNone || right == kNone) continue;
-        if (left == column[i] && right == column[i]) {
-            placement[i].where = kInPlace;
-        } else if (left == column[i] || right == column[i]) {
-            placement[i] = {kAtJunction, left == column[i] ? right : left, left != column[i]};
-        }
-    }
+    const std::vector<Placement> placement = Placements(segments, column, unit);
     std::vector<std::string> columns;  // every column's unit monomer
     for (const std::size_t type : unit) columns.push_back(monomers[type]);
     std::vector<std::size_t> into(types);  // the monomer each one joins
@@ -602,8 +676,11 @@ std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segmen
         for (std::size_t k = 1; k < standing[c].size(); ++k) {
             const std::size_t other = standing[c][k];
             const std::vector<std::size_t> theirs = ofType(other);
-            if (theirs.size() < minCount || !InPlace(segments, column, at.Sample(), theirs, c, size) ||
-                !at.Layer(theirs))
+            if (theirs.size() < minCount) continue;
+            const bool inPlace = InPlace(segments, column, at.Sample(), theirs, c, size);
+            if (!(inPlace && at.Layer(theirs)) &&
+                (!OfColumn(monomers[other], columns, c, mergeLimit) ||
+                 at.Mixed(theirs, monomers[other], ofType(own), monomers[own], inPlace, placement, columns, c)))
                 continue;
             into[other] = own;
             members.insert(members.end(), theirs.begin(), theirs.end());

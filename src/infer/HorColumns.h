@@ -60,6 +60,13 @@ DonorPart CarriesDonor(const std::vector<std::string>& variant, const std::vecto
 // SeparateColumns on both sides): the copies are a layer of the array, whose
 // every monomer differs. The two then give one monomer, the consensus of both.
 //
+// One position per column: a monomer outside the unit that stands in a unit
+// monomer's column, within `mergeLimit` of it and nearer it than any other
+// column lies, is that position too however its copies separate, unless it
+// mixes two columns: in place, a mosaic of the column and one other (as
+// below); at the junction of a HOR variant (as below), a hybrid of the column
+// and the column across (CarriesDonor not absent). It joins as a layer does.
+//
 // Variants: inside a column, bases that a share of its members (at least
 // `minCount` and a twentieth of up to 400 members aligned to the consensus)
 // carry instead of the consensus base, and that travel together (four in five
@@ -76,9 +83,10 @@ DonorPart CarriesDonor(const std::vector<std::string>& variant, const std::vecto
 // (CarriesDonor not absent): the position beside the junction of a HOR
 // variant of its own lineage (13 in S3C17H1L's 1..13 16) stays whole.
 // A monomer that stands at a junction never joins the column as a layer.
+// (`mergeLimit`: monomers closer than this merge unless their copies separate.)
 std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segments,
                                         const std::vector<std::string>& monomers,
                                         const std::vector<std::size_t>& unit, std::size_t minCount,
-                                        std::size_t sample, unsigned threads);
+                                        std::size_t sample, unsigned threads, float mergeLimit);
 
 }  // namespace horgrid

@@ -656,7 +656,8 @@ void ReviseColumns(Run& run, State& state, HorResult& hor) {
         for (std::size_t k = 0; k < state.inferred; ++k) monomers.push_back(state.set[k].sequence);
         const std::vector<std::string> revised =
             ReviseByColumn(ColumnSegments(run.sequences, state, run.satellite), monomers, hor.unit,
-                           run.settings.minCount, run.settings.consensusSample, run.settings.threads);
+                           run.settings.minCount, run.settings.consensusSample, run.settings.threads,
+                           run.settings.mergeLimit);
         if (revised.empty()) break;
         std::vector<MonomerType> set;
         for (const std::string& sequence : revised) set.push_back({MonomerName(set.size()), sequence});
