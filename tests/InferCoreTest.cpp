@@ -45,6 +45,8 @@ TEST(InferHor, UnitAndCopies) {
         std::string unit;    // as turned to the first run's first copy
         std::string copies;  // each copy's types, then its kind (f/p/v), space-separated
         std::string arrays = "";  // the copies of variant HORs' own arrays, one array after another
+        bool canonical = false;   // HorSearch::canonical
+        std::string sharing = "";  // the window where two positions may share a type
     };
     const std::vector<Case> cases = {
         {"abcabcabc", "abc", "abc.f abc.f abc.f"},
@@ -77,6 +79,21 @@ TEST(InferHor, UnitAndCopies) {
          "abcdefghijk",
          "abcd.p abcdefghijk.f abcd.p abcdefghijk.f abcd.p abcdefghijk.f abcd.p abcdefghijk.f abcd.p "
          "abcdefghijk.f abcd.p abcdefghijk.f abcd.p abcdefghijk.f abcdefghijk.f abcdefghijk.f"},
+        // A 7-monomer HOR, a 4-monomer variant abjg (j standing for f) after
+        // some of its copies, as in CHM13 chr9: the 8-monomer window of a
+        // whole copy and the variant's j covers over a quarter as much, and
+        // the unit derives from it, but none of its full copies follows
+        // another, so it is no whole HOR. After a whole copy the variant's
+        // copy begins with j; the 11-monomer window of a copy and a variant
+        // holds every type, but only copies of the unit.
+        {"cdefgabjgabcdefgabcdefgabjgabcdefgabcdefgabjgabcdefgabcdefgabcde"
+         "fgabjgabjgabjgabjgabjgabcdefgabcdefgabjgabcdefgabcdefgabcdefgabj"
+         "gabcdefgabcdefgabjg",
+         "cdefgab",
+         "cdefgab.f jgab.v cdefgab.f cdefgab.f jgab.v cdefgab.f cdefgab.f jgab.v cdefgab.f cdefgab.f cdefgab.f "
+         "jgabj.v gabj.v gabj.v gabj.v gab.p cdefgab.f cdefgab.f jgab.v cdefgab.f cdefgab.f cdefgab.f jgab.v "
+         "cdefgab.f cdefgab.f",
+         "", true},
         // A variant HOR's own array (as CHM13 chr17's 14-monomer S3C17H1-B
         // before the live 16-mer, lacking 1-3): its copies, at the end of a
         // run, one array across gaps (a run between its pieces goes with
@@ -93,7 +110,8 @@ TEST(InferHor, UnitAndCopies) {
          "abcdabcdabcdabcdabcdbcdxabcdabcdbcdxbcdxbcdxbcdxbcdx",
          "abcd",
          "abcd.f abcd.f abcd.f bcdx.v abcd.f bcdx.v abcd.f abcd.f abcd.f abcd.f bcdx.v abcd.f abcd.f bcdx.v "
-         "abcd.f abcd.f abcd.f abcd.f abcd.f bcdx.v abcd.f abcd.f bcdx.v bcdx.v bcdx.v bcdx.v bcdx.v"},
+         "abcd.f abcd.f abcd.f abcd.f abcd.f bcdx.v abcd.f abcd.f bcdx.v bcdx.v bcdx.v bcdx.v bcdx.v",
+         "", false, "abcdbcdx"},
     };
     const auto list = [](const std::vector<HorCopy>& of, std::string& text) {
         for (const HorCopy& copy : of) {
@@ -106,6 +124,7 @@ TEST(InferHor, UnitAndCopies) {
     HorSearch search;
     search.variantArrays = true;
     for (const Case& c : cases) {
+        search.canonical = c.canonical;
         const HorResult hor = FindHor(Lay(c.types), search);
         EXPECT_EQ(Letters(hor.unit), c.unit) << c.types;
         std::string copies, arrays;
@@ -113,6 +132,7 @@ TEST(InferHor, UnitAndCopies) {
         for (const VariantArray& array : hor.variantArrays) list(array.copies, arrays);
         EXPECT_EQ(copies, c.copies) << c.types;
         EXPECT_EQ(arrays, c.arrays) << c.types;
+        EXPECT_EQ(Letters(hor.sharingUnit), c.sharing) << c.types;
     }
     // Positions, lacks and adds of one copy; the reverse strand keeps its positions.
     const HorResult hor = FindHor(Lay("abcabcabc|CXA"));

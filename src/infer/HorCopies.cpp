@@ -152,39 +152,59 @@ void Finish(HorCopy& copy, const std::vector<std::size_t>& unit, std::vector<boo
     std::fill(seen.begin(), seen.end(), false);
 }
 
+// A monomer outside the unit joins the current copy, but for one that
+// follows a copy holding every position, before a copy that lacks its first
+// positions: it leads that copy (the junction monomer of a HOR variant that
+// lacks them, which would make a whole copy a variant).
 void ReadCopies(const Run& run, const std::vector<std::size_t>& unit, std::vector<HorCopy>& copies,
                 std::size_t minUnitMonomers) {
     const std::size_t before = copies.size();
     std::vector<bool> seen(unit.size(), false);
     HorCopy* copy = nullptr;
-    std::size_t cursor = 0;  // unit position of the current copy's last unit monomer
-    for (const TypedMonomer& monomer : run) {
-        const auto first = std::find(unit.begin(), unit.end(), monomer.type);
-        const bool inUnit = first != unit.end();
-        std::size_t position = 0;
-        bool continues = false;
-        if (inUnit) {
-            const auto later =
-                copy ? std::find(unit.begin() + cursor + 1, unit.end(), monomer.type) : unit.end();
-            continues = later != unit.end();
-            position = static_cast<std::size_t>((continues ? later : first) - unit.begin());
-        }
-        if (!copy || (inUnit && !continues)) {
-            if (copy) Finish(*copy, unit, seen);
-            copies.push_back({monomer.record, monomer.start, monomer.end, monomer.reverse, {}, {}, {}, {}});
-            copy = &copies.back();
-        }
+    std::size_t cursor = 0;             // unit position of the current copy's last unit monomer
+    std::vector<TypedMonomer> outside;  // monomers outside the unit since the last unit monomer
+    const auto start = [&](const TypedMonomer& monomer) {
+        copies.push_back({monomer.record, monomer.start, monomer.end, monomer.reverse, {}, {}, {}, {}});
+        copy = &copies.back();
+    };
+    const auto add = [&](const TypedMonomer& monomer, bool inUnit) {
         copy->start = std::min(copy->start, monomer.start);
         copy->end = std::max(copy->end, monomer.end);
         copy->types.push_back(monomer.type);
-        if (inUnit) {
-            cursor = position;
-            seen[position] = true;
-        } else {
-            copy->adds.push_back(monomer.type);
+        if (!inUnit) copy->adds.push_back(monomer.type);
+    };
+    const auto addOutside = [&]() {
+        for (const TypedMonomer& monomer : outside) add(monomer, false);
+        outside.clear();
+    };
+    for (const TypedMonomer& monomer : run) {
+        const auto first = std::find(unit.begin(), unit.end(), monomer.type);
+        if (first == unit.end()) {
+            if (!copy) start(monomer);
+            outside.push_back(monomer);
+            continue;
         }
+        const auto later = copy ? std::find(unit.begin() + cursor + 1, unit.end(), monomer.type) : unit.end();
+        const bool continues = later != unit.end();
+        if (!continues) {
+            const bool whole =
+                copy && copy->adds.empty() && std::all_of(seen.begin(), seen.end(), [](bool b) { return b; });
+            const bool leads = whole && first != unit.begin() && outside.size() == 1;
+            if (!leads) addOutside();
+            if (copy) Finish(*copy, unit, seen);
+            start(leads ? outside.front() : monomer);
+            addOutside();
+        } else {
+            addOutside();
+        }
+        add(monomer, true);
+        cursor = static_cast<std::size_t>((continues ? later : first) - unit.begin());
+        seen[cursor] = true;
     }
-    if (copy) Finish(*copy, unit, seen);
+    if (copy) {
+        addOutside();
+        Finish(*copy, unit, seen);
+    }
     const std::size_t least = std::min(minUnitMonomers, unit.size());
     copies.erase(std::remove_if(copies.begin() + static_cast<std::ptrdiff_t>(before), copies.end(),
                                 [&](const HorCopy& c) { return c.types.size() - c.adds.size() < least; }),
@@ -203,10 +223,12 @@ bool HasRepeats(const std::vector<std::size_t>& unit) {
 // windows; the unit is the window whose full copies, read as ReadCopies reads
 // them, cover the most monomers (the shorter on ties). A unit needs two full
 // copies, one beside another copy of it in its run, so a single stretch is no
-// HOR (nor a long window that reads a whole noisy run as one copy), and a
-// unit that uses a type twice must cover a tenth more than the best one of
+// HOR (nor a long window that reads a whole noisy run as one copy), and two
+// full copies side by side somewhere: it is a period of the runs. A unit
+// that uses a type twice is the unit of distinct types whose copies it holds
+// (ReadsAsCopiesOf), else it must cover a tenth more than the best one of
 // distinct types. The best window that holds every frequent type and one of
-// them twice is kept aside.
+// them twice is kept aside, unless it holds only copies of the unit.
 struct Units {
     std::vector<std::size_t> unit;
     std::vector<std::size_t> sharing;
@@ -233,7 +255,60 @@ bool DerivesFrom(const std::vector<std::size_t>& shorter, const std::vector<std:
     return false;
 }
 
-Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit, bool canonical) {
+// Whether the window, read round and round with the unit, is copies of it
+// or of variants that derive from it (a layout of several HOR copies, say a
+// whole one and two that lack positions, that recurs in the array): it then
+// holds no positions the unit lacks, however often its types repeat.
+bool ReadsAsCopiesOf(const std::vector<std::size_t>& window, const std::vector<std::size_t>& unit) {
+    Run around;
+    for (std::size_t turn = 0; turn < 3; ++turn) {
+        for (const std::size_t type : window)
+            around.push_back({0, static_cast<std::int64_t>(around.size()),
+                              static_cast<std::int64_t>(around.size()), type, false});
+    }
+    std::vector<HorCopy> copies;
+    ReadCopies(around, unit, copies, 1);
+    // The copies of one turn in the middle, from the first that starts in it.
+    const auto n = static_cast<std::int64_t>(window.size());
+    const auto first =
+        std::find_if(copies.begin(), copies.end(), [&](const HorCopy& c) { return c.start >= n; });
+    if (first == copies.end()) return false;
+    for (auto copy = first; copy != copies.end() && copy->start < first->start + n; ++copy) {
+        if (copy->kind != CopyKind::Full && !DerivesFrom(copy->types, unit)) return false;
+    }
+    return true;
+}
+
+// A window and how its full copies cover the runs: `pairs` counts the full
+// copies that the next copy of their run follows whole.
+struct Candidate {
+    std::vector<std::size_t> unit;
+    bool complete = false;  // it holds every frequent type
+    std::size_t covered = 0;
+    std::size_t full = 0;
+    std::size_t pairs = 0;
+    bool tandem = false;  // a full copy stands beside another copy
+};
+
+Candidate Score(const std::vector<Run>& runs, const std::vector<std::size_t>& unit, bool complete) {
+    Candidate candidate{unit, complete};
+    std::vector<HorCopy> copies;
+    for (const Run& run : runs) {
+        copies.clear();
+        ReadCopies(run, unit, copies, 1);
+        for (std::size_t k = 0; k < copies.size(); ++k) {
+            if (copies[k].kind != CopyKind::Full) continue;
+            candidate.covered += unit.size();
+            ++candidate.full;
+            candidate.tandem = candidate.tandem || copies.size() > 1;
+            candidate.pairs += k + 1 < copies.size() && copies[k + 1].kind == CopyKind::Full;
+        }
+    }
+    return candidate;
+}
+
+// The windows FindUnits chooses from, in order of period.
+std::vector<Candidate> Candidates(const std::vector<Run>& runs, std::size_t maxUnit) {
     const std::vector<std::size_t> agreements = Agreements(runs, maxUnit);
     const std::size_t most = *std::max_element(agreements.begin(), agreements.end());
     std::vector<std::size_t> typeCounts;
@@ -252,42 +327,11 @@ Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit, bool canonica
         frequent[t] = typeCounts[t] * 200 >= monomers;
         frequentCount += frequent[t];
     }
-    Units units;
-    std::size_t bestCovered = 0;
-    std::size_t bestSharing = 0;
-    std::size_t bestDistinctCovered = 0;
-    std::vector<std::size_t> distinctUnit;
-    std::vector<HorCopy> copies;
-    std::vector<std::pair<std::vector<std::size_t>, std::size_t>> distinctUnits;  // with what they cover
+    std::vector<Candidate> candidates;
     const auto consider = [&](const std::vector<std::size_t>& unit, bool complete) {
         if (unit.empty() || RepeatsShorter(unit)) return;
-        std::size_t covered = 0;
-        std::size_t full = 0;
-        bool tandem = false;
-        for (const Run& run : runs) {
-            copies.clear();
-            ReadCopies(run, unit, copies, 1);
-            for (std::size_t k = 0; k < copies.size(); ++k) {
-                if (copies[k].kind != CopyKind::Full) continue;
-                covered += unit.size();
-                ++full;
-                tandem = tandem || copies.size() > 1;
-            }
-        }
-        if (!tandem || full < 2) return;
-        if (covered > bestCovered) {
-            bestCovered = covered;
-            units.unit = unit;
-        }
-        if (!HasRepeats(unit)) distinctUnits.emplace_back(unit, covered);
-        if (!HasRepeats(unit) && covered > bestDistinctCovered) {
-            bestDistinctCovered = covered;
-            distinctUnit = unit;
-        }
-        if (complete && HasRepeats(unit) && covered > bestSharing) {
-            bestSharing = covered;
-            units.sharing = unit;
-        }
+        Candidate candidate = Score(runs, unit, complete);
+        if (candidate.tandem && candidate.full >= 2) candidates.push_back(std::move(candidate));
     };
     for (std::size_t period = 1; period <= maxUnit && most > 0; ++period) {
         if (agreements[period] * 8 < most) continue;
@@ -297,24 +341,45 @@ Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit, bool canonica
         if (windows.complete != windows.any && windows.complete != windows.distinct)
             consider(windows.complete, true);
     }
+    return candidates;
+}
+
+Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit, bool canonical) {
+    const std::vector<Candidate> candidates = Candidates(runs, maxUnit);
+    const Candidate* best = nullptr;
+    const Candidate* bestDistinct = nullptr;
+    const Candidate* sharing = nullptr;
+    for (const Candidate& c : candidates) {
+        if (!best || c.covered > best->covered) best = &c;
+        if (!HasRepeats(c.unit) && (!bestDistinct || c.covered > bestDistinct->covered)) bestDistinct = &c;
+        if (c.complete && HasRepeats(c.unit) && (!sharing || c.covered > sharing->covered)) sharing = &c;
+    }
+    Units units;
+    if (!best) return units;
+    units.unit = best->unit;
     // A unit that uses a type twice counts those monomers twice: it must
     // cover clearly more than the best unit of distinct types (CHM13 chr15's
     // 1-4 + 1-11 copies cover 0.2 % more than its 11-monomer unit).
-    if (!distinctUnit.empty() && HasRepeats(units.unit) && bestCovered * 10 < bestDistinctCovered * 11)
-        units.unit = distinctUnit;
+    if (bestDistinct && HasRepeats(units.unit) && best->covered * 10 < bestDistinct->covered * 11)
+        units.unit = bestDistinct->unit;
     // The canonical unit: the longest one the best derives from, when its
     // full copies cover at least a quarter as much (an array whose copies
-    // mostly lack some positions still holds the whole HOR).
+    // mostly lack some positions still holds the whole HOR) and it is a
+    // period of the runs, two of its full copies side by side somewhere: a
+    // whole copy and the first monomers of a variant that follows most whole
+    // copies (CHM13 chr9's 7-mer and its 4-monomer variant's 6') is none.
     std::size_t longest = units.unit.size();
-    for (const auto& [unit, covered] : distinctUnits) {
-        if (canonical && unit.size() > longest && 4 * covered >= bestCovered && !HasRepeats(units.unit) &&
-            DerivesFrom(units.unit, unit)) {
-            longest = unit.size();
-            units.unit = unit;
+    for (const Candidate& c : candidates) {
+        if (canonical && c.pairs > 0 && !HasRepeats(c.unit) && c.unit.size() > longest &&
+            4 * c.covered >= best->covered && !HasRepeats(units.unit) && DerivesFrom(units.unit, c.unit)) {
+            longest = c.unit.size();
+            units.unit = c.unit;
         }
     }
-    if (!units.unit.empty()) units.unit = TurnToFirst(runs, units.unit);
-    if (units.sharing == units.unit) units.sharing.clear();
+    units.unit = TurnToFirst(runs, units.unit);
+    // The sharing window, unless it is only a layout of the unit's copies.
+    if (sharing && sharing->unit != units.unit && !ReadsAsCopiesOf(sharing->unit, units.unit))
+        units.sharing = sharing->unit;
     return units;
 }
 

@@ -66,9 +66,10 @@ struct HorResult {
     std::vector<std::size_t> unit;  // empty when no type sequence repeats
     std::vector<HorCopy> copies;
     // The best-covering window that holds every frequent type and one type
-    // more than once, when it is not the unit: two HOR positions that still
-    // share a type make the unit shorter than the HOR, and this window is where
-    // the shared type's columns can be told apart.
+    // more than once, when it is not the unit nor copies of it (a whole one
+    // and variants): two HOR positions that still share a type make the unit
+    // shorter than the HOR, and this window is where the shared type's
+    // columns can be told apart.
     std::vector<std::size_t> sharingUnit;
     // The copies of variant HORs' own arrays (HorSearch::variantArrays), not in `copies`.
     std::vector<VariantArray> variantArrays;
@@ -82,22 +83,25 @@ struct HorResult {
 // most frequent window of distinct types and its most frequent window holding
 // every frequent type, and the unit is the window whose full copies cover the
 // most monomers (the shorter on ties; it needs two full copies, one beside
-// another copy in its run; a unit that uses a type twice must cover a tenth
-// more than the best one of distinct types), turned to start where the first
-// run first shows it (or at startType). Each run is then read as copies: a
-// monomer continues the current copy when its type comes later in the unit
-// than the copy's last one, else it starts a new copy; types outside the unit
-// are added to the current copy. Copies with fewer than minUnitMonomers unit
-// monomers are not HOR copies. With variantArrays, a variant HOR's own array
-// at an end of a run leaves the copies: the copies from that end up to the
-// first whole one whose most frequent layout (two neighbours of it at least)
-// lacks some unit types, up to the last copy that lacks them too, when they
-// hold at least kMinArrayMonomers monomers and more copies that lack those
-// types than the copies outside such end stretches do (a variant whose
-// copies stand among whole ones throughout the array is part of it, however
-// long a run of them ends the array). Such stretches that follow each other
-// across gaps are one array, and so are the first copies of a run after one
-// of them that lack those types.
+// another copy in its run, and two full copies side by side somewhere; a unit
+// that uses a type twice is the unit of distinct types whose whole and
+// variant copies it holds, else it must cover a tenth more than the best one
+// of distinct types), turned to start where the first run first shows it (or
+// at startType). Each run is then read as copies: a monomer continues the
+// current copy when its type comes later in the unit than the copy's last
+// one, else it starts a new copy; types outside the unit are added to the
+// current copy, but after a copy that holds every position they lead the
+// next one when it lacks its first positions. Copies with fewer than
+// minUnitMonomers unit monomers are not HOR copies. With variantArrays, a
+// variant HOR's own array at an end of a run leaves the copies: the copies
+// from that end up to the first whole one whose most frequent layout (two
+// neighbours of it at least) lacks some unit types, up to the last copy that
+// lacks them too, when they hold at least kMinArrayMonomers monomers and more
+// copies that lack those types than the copies outside such end stretches do
+// (a variant whose copies stand among whole ones throughout the array is part
+// of it, however long a run of them ends the array). Such stretches that
+// follow each other across gaps are one array, and so are the first copies of
+// a run after one of them that lack those types.
 HorResult FindHor(std::vector<TypedMonomer> monomers, const HorSearch& search = {});
 
 }  // namespace horgrid
