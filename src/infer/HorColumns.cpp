@@ -76,10 +76,10 @@ DonorPart CarriesDonor(const std::vector<std::string>& variant, const std::vecto
                        bool fromLeft) {
     if (variant.empty() || rest.empty()) return DonorPart::kAbsent;
     const std::size_t half = own.size() / 2;
-    const auto most = [&](const std::vector<std::string>& copies, std::size_t site) {
-        std::size_t with = 0;
-        for (const std::string& bases : copies) with += bases[site] == donor[site];
-        return 2 * with > copies.size();
+    const auto with = [&](const std::vector<std::string>& copies, std::size_t site) {
+        std::size_t found = 0;
+        for (const std::string& bases : copies) found += bases[site] == donor[site];
+        return found;
     };
     std::vector<bool> carried;  // per site where donor and own differ, from the junction's end
     std::size_t near = 0;       // of them in the junction's half
@@ -94,8 +94,11 @@ DonorPart CarriesDonor(const std::vector<std::string>& variant, const std::vecto
                 return other[site - 1] == own[site] || other[site] == own[site] || other[site + 1] == own[site];
             }))
             continue;
+        // Where a fifth of the rest have the donor's base too, the column's
+        // own copies vary: the base tells no crossover.
+        if (5 * with(rest, site) >= rest.size()) continue;
         near += (site < half) == fromLeft;
-        carried.push_back(most(variant, site) && !most(rest, site));
+        carried.push_back(2 * with(variant, site) > variant.size());
     }
     if (near == 0) return DonorPart::kUntold;
     // The most telling cut: the fewest sites from the junction's end that hold
@@ -209,6 +212,30 @@ std::vector<std::size_t> SegmentColumns(const std::vector<ColumnSegment>& segmen
         for (std::size_t i = segments.size(); i-- > 0;) fill(i);
     }
     return column;
+}
+
+// A segment outside the unit at the junction of a HOR variant takes the
+// column its neighbour before it gives (SegmentColumns); when its monomer lies
+// nearer the column its neighbour after it gives, that column is its own (a
+// junction monomer of `1 2 6 7` that is one of 6's copies stands in 6's).
+void ColumnsByBases(const std::vector<ColumnSegment>& segments, const std::vector<std::size_t>& unit,
+                    const std::vector<std::string>& monomers, std::vector<std::size_t>& column) {
+    const std::size_t size = unit.size();
+    std::map<std::pair<std::size_t, std::size_t>, float> apart;  // (type, column) -> percent
+    const auto from = [&](std::size_t type, std::size_t c) {
+        const auto [at, added] = apart.try_emplace({type, c}, 0.0f);
+        if (added) at->second = PercentApart(monomers[type], monomers[unit[c]]);
+        return at->second;
+    };
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const ColumnSegment& s = segments[i];
+        if (column[i] == kNone || s.after == kNone || column[s.after] == kNone ||
+            std::find(unit.begin(), unit.end(), s.type) != unit.end() ||
+            std::find(unit.begin(), unit.end(), segments[s.after].type) == unit.end())
+            continue;
+        const std::size_t right = (column[s.after] + size - 1) % size;
+        if (right != column[i] && from(s.type, right) < from(s.type, column[i])) column[i] = right;
+    }
 }
 
 // Members spread evenly over a list, at most `count` of them.
@@ -642,7 +669,8 @@ std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segmen
     const std::size_t types = monomers.size();
     const std::size_t size = unit.size();
     if (size < 2 || segments.empty()) return {};
-    const std::vector<std::size_t> column = SegmentColumns(segments, unit, types);
+    std::vector<std::size_t> column = SegmentColumns(segments, unit, types);
+    ColumnsByBases(segments, unit, monomers, column);
     const std::vector<std::vector<std::size_t>> standing = Standing(segments, column, unit, types);
     std::vector<std::vector<std::size_t>> inColumn(size);  // segments standing in their monomer's column
     for (std::size_t i = 0; i < segments.size(); ++i) {

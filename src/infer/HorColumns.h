@@ -27,8 +27,9 @@ std::string AlignedBases(std::string_view piece, std::string_view consensus);
 // position and its own does. Every piece is aligned to `own`, the consensus of
 // the other copies of its position (`rest`; AlignedBases), the donor and the
 // other positions (`family`) too. A site where donor and own differ is carried
-// when most of the monomer's copies (`variant`) have the donor's base there
-// and most of the rest do not; sites where own's base is no other position's
+// when most of the monomer's copies (`variant`) have the donor's base there;
+// sites where a fifth of the rest have it too are left out (the position's
+// own copies vary there, CHM13 chr10's 2), as are sites where own's base is no other position's
 // are left out (a change of own's line of descent, whose copies have drifted
 // from the variant's: the variant keeps the old base, which the donor may
 // share), as are the first and last 10 bases (segments of one position start
@@ -61,7 +62,9 @@ DonorPart CarriesDonor(const std::vector<std::string>& variant, const std::vecto
 // every monomer differs. The two then give one monomer, the consensus of both.
 //
 // One position per column: a monomer outside the unit that stands in a unit
-// monomer's column, within `mergeLimit` of it and nearer it than any other
+// monomer's column (at a junction, the column its neighbour after it gives
+// when it lies nearer that one than the column its neighbour before it
+// gives), within `mergeLimit` of it and nearer it than any other
 // column lies, is that position too however its copies separate, unless it
 // mixes two columns: in place, a mosaic of the column and one other (as
 // below); at the junction of a HOR variant (as below), a hybrid of the column
