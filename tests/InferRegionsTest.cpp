@@ -690,6 +690,41 @@ TEST(InferRoute, DeNovoPeriodWithoutTemplates) {
     EXPECT_EQ(FindTandemPeriod({reference::RandomSequence(random, 50000)}).period, 0u);
 }
 
+// A dense live array and beside it (after it, or for the last seed before
+// it) an old array of its family (28 % from the unit, copies 5 % from their
+// ancestor: too sparse for its strand switches to give whole copies) whose
+// blocks of ten copies alternate strands: the period must start where the
+// switch nearest to the densest stretch maps into it, a live copy's first
+// base, not anywhere in the densest stretch.
+TEST(InferRoute, PeriodTakesThePhaseOfASparseSwitch) {
+    for (const std::uint64_t seed : {41u, 42u, 43u}) {
+        std::mt19937_64 random(seed);
+        const std::string unit = reference::RandomSequence(random, 178);
+        const std::string old = reference::Mutate(random, unit, 0.28);
+        std::string sequence;
+        for (int block = 0; block < 12; ++block) {
+            std::string copies;
+            for (int k = 0; k < 10; ++k) copies += reference::Mutate(random, old, 0.05);
+            sequence += block % 2 == 1 ? copies : ReverseComplement(copies);
+        }
+        if (seed != 43) sequence = ReverseComplement(sequence);
+        const std::size_t before = seed == 43 ? sequence.size() : 0;
+        std::string live;
+        std::vector<std::size_t> starts;  // of the live copies
+        for (int k = 0; k < 600; ++k) {
+            starts.push_back(before + live.size());
+            live += reference::Mutate(random, unit, 0.02);
+        }
+        sequence = seed == 43 ? sequence + live : live + sequence;
+        const TandemPeriod found = FindTandemPeriod({sequence});
+        ASSERT_EQ(found.period, 178u) << seed;
+        const auto next = std::lower_bound(starts.begin(), starts.end(), found.start);
+        std::size_t off = next == starts.end() ? 178 : *next - found.start;
+        if (next != starts.begin()) off = std::min(off, found.start - *(next - 1));
+        EXPECT_LE(off, 5u) << seed << " start " << found.start;
+    }
+}
+
 // Templates of both orientations (every second DXZ1 monomer reverse-complemented).
 TEST(InferRoute, TemplatesOfMixedOrientation) {
     std::vector<MonomerType> templates = ReadMonomerSet(HORGRID_SOURCE_DIR "/examples/dxz1_monomers.fa");

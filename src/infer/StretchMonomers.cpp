@@ -6,30 +6,14 @@
 
 #include "common/Parallel.h"
 #include "infer/GroupConsensus.h"
+#include "infer/InfixFit.h"
 #include "infer/LeaderClusters.h"
 
 namespace horgrid::infer {
-namespace {
-
-// The fewest edits that turn `piece` into some stretch of `text` (the ends of
-// `text` are free).
-std::size_t InfixDistance(std::string_view piece, std::string_view text) {
-    std::vector<std::size_t> row(text.size() + 1, 0), next(text.size() + 1);
-    for (std::size_t i = 1; i <= piece.size(); ++i) {
-        next[0] = i;
-        for (std::size_t j = 1; j <= text.size(); ++j) {
-            next[j] = std::min({row[j] + 1, next[j - 1] + 1, row[j - 1] + (piece[i - 1] != text[j - 1])});
-        }
-        std::swap(row, next);
-    }
-    return *std::min_element(row.begin(), row.end());
-}
-
-}  // namespace
 
 double RotatedApart(const std::string& monomer, const std::vector<std::string>& near) {
     std::size_t best = monomer.size();
-    for (const std::string& other : near) best = std::min(best, InfixDistance(monomer, other + other));
+    for (const std::string& other : near) best = std::min(best, InfixEdits(monomer, other + other));
     return monomer.empty() ? 100.0 : 100.0 * static_cast<double>(best) / static_cast<double>(monomer.size());
 }
 

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 #include <utility>
 
+#include "infer/InfixFit.h"
 #include "sequence/Kmers.h"
 
 namespace horgrid {
@@ -195,6 +198,33 @@ std::vector<std::uint32_t> InPeriodSums(const std::string& sequence, const Tande
     return sums;
 }
 
+// The start of the densest stretch's period moved to the phase of a strand
+// switch that lies in a sparser stretch (an old array of the family whose
+// copies share few k-mers): the bases beside the switch on the side of the
+// densest stretch (three periods, at most 600 bases: enough to place them, and
+// a long HOR period costs no more) are aligned into that period laid end to
+// end, and the place the switch maps to becomes the start. The period itself
+// stays the densest stretch's, so an old family of another monomer length
+// gives its phase but not its copies. Only bases that fit by descent count
+// (FitsByDescent): a switch beside other sequence has no phase of the period.
+// None when the switch gives no phase.
+std::optional<std::size_t> PhaseAtSwitch(const std::string& sequence, std::size_t period, std::size_t start,
+                                         std::size_t point) {
+    const bool after = point >= start;
+    const std::size_t room = after ? point : sequence.size() - point;
+    const std::size_t length = std::min({3 * period, std::size_t{600}, room});
+    if (2 * length < std::min<std::size_t>(period, 600) || start + period > sequence.size()) return std::nullopt;
+    const std::string_view beside(sequence.data() + (after ? point - length : point), length);
+    const std::string_view one(sequence.data() + start, period);
+    std::string laid;
+    for (std::size_t n = 0; n * period < length + period; ++n) laid += one;
+    const InfixFit fit = FitInto(beside, laid);
+    if (!FitsByDescent(beside, laid, fit)) return std::nullopt;
+    const std::size_t moved = start + (after ? fit.end : fit.begin) % period;
+    if (moved + period <= sequence.size()) return moved;
+    return moved >= period ? std::optional<std::size_t>(moved - period) : std::nullopt;
+}
+
 // Moves the start of `result` to the strand switch nearest to it in its
 // record, where at least an eighth of a period's k-mers mirror: copies turned
 // one by one turn at their ends, so the period beside the switch, on the side
@@ -202,7 +232,8 @@ std::vector<std::uint32_t> InPeriodSums(const std::string& sequence, const Tande
 // switch counts only where the 10 periods around that period repeat at the
 // period at least half as densely as the densest stretch: a switch in an
 // array of another family (another monomer length, or copies too far apart
-// to share k-mers) would give a period that is no whole copy of this one.
+// to share k-mers) would give a period that is no whole copy of this one; such
+// a switch gives only its phase (PhaseAtSwitch).
 void StartAtSwitch(const std::vector<std::string>& sequences, const TandemPeriodSettings& settings,
                    std::vector<std::uint32_t>& last, TandemPeriod& result) {
     const std::string& sequence = sequences[result.record];
@@ -226,7 +257,12 @@ void StartAtSwitch(const std::vector<std::string>& sequences, const TandemPeriod
     for (const std::size_t point : points) {
         const std::size_t at = std::min(point >= result.start && point >= period ? point - period : point,
                                         sequence.size() - period);
-        if (2 * density(at) < densest) continue;
+        if (2 * density(at) < densest) {
+            const std::optional<std::size_t> phased = PhaseAtSwitch(sequence, period, result.start, point);
+            if (!phased) continue;
+            result.start = *phased;
+            return;
+        }
         result.start = at;
         return;
     }

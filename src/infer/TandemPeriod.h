@@ -59,8 +59,10 @@ struct TandemPeriod {
 // side of the densest stretch: a copy turned on its own turns at its ends, so
 // that period is one whole copy. Only a point whose 10 periods around that
 // period repeat at the period at least half as densely as the densest stretch
-// counts: one in an array of another family (monomers of another length)
-// would give a copy and a piece of the next.
+// counts as it is: one in an array of another family (monomers of another
+// length) would give a copy and a piece of the next. A switch in a sparser
+// stretch whose bases beside it fit the densest stretch's period by descent
+// moves the start to the place it maps to in that period.
 TandemPeriod FindTandemPeriod(const std::vector<std::string>& sequences,
                               const TandemPeriodSettings& settings = {});
 
