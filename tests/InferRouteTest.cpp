@@ -192,6 +192,10 @@ TEST(InferRoute, GeneratedRepeats) {
         // Further from the unit (32 %), its copies 12-16 % from their family:
         // neighbours share k-mers at their own period only.
         {"plant-like, shorter stretch far from the unit", 0, 178, 1000, 0, 0, 0, {0.32, 0.12, 0.16, 0, 20, 5, 10}, 85},
+        // 26 % from the unit, copies 10-14 % from their family, blocks of 10:
+        // pieces cut short give a group whose monomer reads the stretch 32
+        // bases out of its other monomers' phase, unless such a group is dropped.
+        {"plant-like, stretch read in one phase", 0, 178, 1000, 0, 0, 0, {0.26, 0.10, 0.14, 0, 10, 5}, 0, 0.7, 6},
         // Live copies 11-15 % from their family (neighbours about a quarter
         // apart): few k-mers repeat one period back, more a few periods back.
         {"plant-like, diverse live copies", 0, 178, 1000, 0, 0, 0, {}, 0, 0.7, 8, 0, 0.13},

@@ -108,6 +108,11 @@ std::vector<std::string> StretchMonomers(const std::vector<std::string>& sequenc
         };
         if (std::none_of(own.begin(), own.end(), close)) own.push_back(group.consensus);
     }
+    // An old array is read in one phase too: a group that is an earlier one
+    // cut in another phase gives no monomer, its segments belong to that one.
+    const std::vector<std::size_t> shifted = ShiftedGroups(own, settings.mergeLimit);
+    for (auto g = shifted.rbegin(); g != shifted.rend(); ++g)
+        own.erase(own.begin() + static_cast<std::ptrdiff_t>(*g));
     return own;
 }
 

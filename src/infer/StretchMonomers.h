@@ -30,8 +30,9 @@ std::vector<std::size_t> ShiftedGroups(const std::vector<std::string>& consensus
 // A group's consensus is kept when it lies at least twice the closeness from
 // every rotation of each of `near` (the live monomers: a stretch of their own
 // family, maybe cut in another phase, needs none) and the merge limit from
-// the consensuses kept before it. Empty without tandem stretches (the
-// template route).
+// the consensuses kept before it; one that is a kept one cut in another phase
+// (ShiftedGroups) is left out, so an old array is read in one phase. Empty
+// without tandem stretches (the template route).
 std::vector<std::string> StretchMonomers(const std::vector<std::string>& sequences, const State& state,
                                          const std::vector<std::string>& near, const InferSettings& settings);
 
