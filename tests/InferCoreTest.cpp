@@ -94,6 +94,19 @@ TEST(InferHor, UnitAndCopies) {
          "jgabj.v gabj.v gabj.v gabj.v gab.p cdefgab.f cdefgab.f jgab.v cdefgab.f cdefgab.f cdefgab.f jgab.v "
          "cdefgab.f cdefgab.f",
          "", true},
+        // The 4-monomer unit abcd beside an 8-monomer HOR abchegaf that
+        // holds a twice (as CHM13 chr5's 1 2/4 5 2/6 beside 1 2 3 4 5 6/4 5
+        // 2/6, d standing for h e g): the unit derives from the window abcheg,
+        // whose full copies cover over a quarter as much, but only one of them
+        // follows another (against 14 of the unit's), so it is no whole HOR.
+        {"abcdabcdabcdabchegafabcdabcdabcdabchegafabcdabcdab"
+         "chegafabcdabcdabchegabchegafabcdabcdabcdabchegafab"
+         "cdabcdabcdabcdabchegafabcdabcdabchegafabcdabcdabcd",
+         "abcd",
+         "abcd.f abcd.f abcd.f abcheg.v abcd.f abcd.f abcd.f abcheg.v abcd.f abcd.f abcheg.v abcd.f abcd.f "
+         "abcheg.v abcheg.v abcd.f abcd.f abcd.f abcheg.v abcd.f abcd.f abcd.f abcd.f abcheg.v abcd.f abcd.f "
+         "abcheg.v abcd.f abcd.f abcd.f",
+         "", true, "abchegafabcd"},
         // A variant HOR's own array (as CHM13 chr17's 14-monomer S3C17H1-B
         // before the live 16-mer, lacking 1-3): its copies, at the end of a
         // run, one array across gaps (a run between its pieces goes with

@@ -173,6 +173,9 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         // Or it is a copy of a HOR twice the unit's length, A B' E F G H C D
         // (the last four of the `distinct` types are E F G H, B' 12 % from B).
         bool strayLonger = false;
+        // Or a copy of a HOR twice as long that holds C twice, A E F G C' H
+        // C' D, its C' of its own line of descent, 2 % from C.
+        bool strayRepeats = false;
     };
     const std::vector<Case> cases = {
         {11, 4, 6, 4, 0.005, 0.01},
@@ -212,7 +215,12 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         // S1C1/5/19H1L-like: a 4-monomer unit and one copy in ten of a HOR
         // twice as long, whose B' lies 12 % from B: its copies stand in no
         // column of the unit, so none of its monomers joins one as a layer.
-        {31, 8, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {}, 0, 0, false, 0, 0, 0, 0, 10, false, true}};
+        {31, 8, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {}, 0, 0, false, 0, 0, 0, 0, 10, false, true},
+        // S1C1/5/19H1L-like: a third of the copies are the 8-monomer HOR
+        // 1 2 3 4 5 6/4 5 2/6 beside the unit 1 2/4 5 2/6: its two 5s, of
+        // their own line of descent, stand in contexts of their own, yet in
+        // another layout than the unit's 5, so 5 is one monomer.
+        {32, 8, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {}, 0, 0, false, 0, 0, 0, 0, 3, false, false, true}};
     for (const Case& c : cases) {
         std::mt19937_64 random(c.seed);
         const std::string ancestor = reference::RandomSequence(random, 171);
@@ -246,7 +254,15 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         std::string sequence;
         std::size_t ownEnd = 0;
         StrayCopies stray;
-        if (c.strayLonger) {
+        if (c.strayRepeats) {
+            std::string own;
+            do {
+                own = reference::Mutate(random, types[2], 0.018);
+            } while (std::abs(PercentApart(types[2], own) - 2) > 0.5);
+            stray.every = c.strayEvery;
+            stray.copy = {types[0], types[4], types[5], types[6], own, types[7], own, types[3]};
+            types.resize(4);
+        } else if (c.strayLonger) {
             std::string near;
             do {
                 near = reference::Mutate(random, types[1], 0.115);

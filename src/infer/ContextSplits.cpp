@@ -57,6 +57,7 @@ std::vector<std::vector<Context>> TypeContexts(const std::vector<ColumnSegment>&
 struct Evidence {
     const std::vector<MonomerType>& set;
     const std::vector<std::string_view>& views;
+    const std::vector<ColumnSegment>* segments;
     float mergeLimit;
     std::size_t minCount;
     std::size_t inferred;  // the set's first monomers, the inferred ones
@@ -109,13 +110,47 @@ struct Evidence {
     }
 };
 
+// Whether nine in ten members of context `a` are followed in their run by a
+// member of `b` before the next member of `a` (within kLayoutReach monomers).
+constexpr std::size_t kLayoutReach = 100;
+bool Follows(const std::vector<ColumnSegment>& segments, const Context& a, const std::vector<std::uint8_t>& in) {
+    std::size_t followed = 0;
+    for (const std::size_t m : a.group.members) {
+        std::size_t at = segments[m].after;
+        for (std::size_t step = 0; at != kNone && step < kLayoutReach; ++step, at = segments[at].after) {
+            if (in[at] == 1) break;
+            if (in[at] == 2) {
+                ++followed;
+                break;
+            }
+        }
+    }
+    return 10 * followed >= 9 * a.group.members.size();
+}
+
+// Two contexts stand in one layout of the HOR: nearly every copy of one is
+// followed by one of the other within its copy (3 and 7 of a 12-monomer HOR
+// that share a type; 4 of the whole HOR and 10, which a variant lacking 4
+// holds too). One position in two layouts is not: a copy of one layout is
+// followed by one of the other only where the array happens to lay them so.
+bool OneLayout(const std::vector<ColumnSegment>& segments, const Context& a, const Context& b) {
+    std::vector<std::uint8_t> in(segments.size(), 0);
+    for (const std::size_t m : a.group.members) in[m] = 1;
+    for (const std::size_t m : b.group.members) in[m] = 2;
+    if (Follows(segments, a, in)) return true;
+    for (const std::size_t m : a.group.members) in[m] = 2;
+    for (const std::size_t m : b.group.members) in[m] = 1;
+    return Follows(segments, b, in);
+}
+
 // The positions a type's contexts hold (see SplitByContext), as member lists;
 // empty when they hold one.
 std::vector<std::vector<std::size_t>> Positions(const std::vector<Context>& contexts, std::size_t type,
                                                 const Evidence& evidence) {
     const std::vector<std::string_view>& views = evidence.views;
-    // Seeds: the distinct pair whose smaller context is largest, then every
-    // context distinct from all seeds, largest first. A seed holds at least
+    // Seeds: the distinct pair of one layout (OneLayout) whose smaller
+    // context is largest, then every context distinct from all seeds and of
+    // one layout with each, largest first. A seed holds at least
     // an eighth of the contexts' copies: two positions that one type holds
     // stand in every copy of some layout of the HOR, while a context of a few
     // copies is a rearrangement or a position that a variant holds twice,
@@ -128,7 +163,8 @@ std::vector<std::vector<std::size_t>> Positions(const std::vector<Context>& cont
     for (std::size_t i = 0; i < contexts.size(); ++i) {
         for (std::size_t j = i + 1; j < contexts.size() && large(j); ++j) {
             const std::size_t smaller = contexts[j].group.members.size();
-            if (smaller > best && evidence.Distinct(contexts[i], contexts[j])) {
+            if (smaller > best && evidence.Distinct(contexts[i], contexts[j]) &&
+                OneLayout(*evidence.segments, contexts[i], contexts[j])) {
                 best = smaller;
                 seeds = {i, j};
             }
@@ -138,7 +174,10 @@ std::vector<std::vector<std::size_t>> Positions(const std::vector<Context>& cont
     for (std::size_t k = 0; k < contexts.size(); ++k) {
         if (std::find(seeds.begin(), seeds.end(), k) != seeds.end() || !large(k)) continue;
         if (std::all_of(seeds.begin(), seeds.end(),
-                        [&](std::size_t s) { return evidence.Distinct(contexts[k], contexts[s]); }))
+                        [&](std::size_t s) {
+                            return evidence.Distinct(contexts[k], contexts[s]) &&
+                                   OneLayout(*evidence.segments, contexts[k], contexts[s]);
+                        }))
             seeds.push_back(k);
     }
     std::vector<std::vector<std::size_t>> positions;
@@ -207,7 +246,7 @@ std::size_t SplitByContext(const std::vector<std::string>& sequences, State& sta
     std::vector<std::string_view> views;
     for (const ColumnSegment& s : segments) views.push_back(s.piece);
     std::vector<std::vector<Context>> contexts = TypeContexts(segments, state.inferred, settings.minCount);
-    Evidence evidence{state.set, views, settings.mergeLimit, settings.minCount, state.inferred, {}, {}};
+    Evidence evidence{state.set, views, &segments, settings.mergeLimit, settings.minCount, state.inferred, {}, {}};
     Neighbours(segments, state.inferred, evidence);
     std::vector<std::vector<std::string>> split(state.inferred);  // consensuses of each type that splits
     ParallelFor(state.inferred, settings.threads, [&](std::size_t type, unsigned) {

@@ -365,13 +365,19 @@ Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit, bool canonica
     // The canonical unit: the longest one the best derives from, when its
     // full copies cover at least a quarter as much (an array whose copies
     // mostly lack some positions still holds the whole HOR) and it is a
-    // period of the runs, two of its full copies side by side somewhere: a
-    // whole copy and the first monomers of a variant that follows most whole
-    // copies (CHM13 chr9's 7-mer and its 4-monomer variant's 6') is none.
+    // period of the runs as well: its full copies that another follows cover
+    // at least a quarter as much as the best's do, and some such pair exists.
+    // A whole copy and the first monomers of a variant that follows most
+    // whole copies is none (CHM13 chr9's 7-mer and its 4-monomer variant's
+    // 6': 842 full copies, none side by side), nor part of a longer HOR's
+    // copy (chr5's 8-monomer HOR without its last two: 15 of 897 against
+    // 852 of the 4-monomer unit's 1,700).
+    const auto tandem = [](const Candidate& c) { return c.pairs * c.unit.size(); };
     std::size_t longest = units.unit.size();
     for (const Candidate& c : candidates) {
-        if (canonical && c.pairs > 0 && !HasRepeats(c.unit) && c.unit.size() > longest &&
-            4 * c.covered >= best->covered && !HasRepeats(units.unit) && DerivesFrom(units.unit, c.unit)) {
+        if (canonical && c.pairs > 0 && 4 * tandem(c) >= tandem(*best) && !HasRepeats(c.unit) &&
+            c.unit.size() > longest && 4 * c.covered >= best->covered && !HasRepeats(units.unit) &&
+            DerivesFrom(units.unit, c.unit)) {
             longest = c.unit.size();
             units.unit = c.unit;
         }

@@ -65,7 +65,9 @@ void ReplaceInferred(State& state, std::vector<MonomerType> inferred);
 
 // HOR contexts (ContextSplits.cpp): a monomer whose copies stand between
 // different neighbours is split where two of its contexts share neither
-// neighbour and their members separate (two HOR positions one type holds); a
+// neighbour, both stand in one layout of the HOR (nine in ten copies of one
+// are followed by one of the other before the next of their own) and their
+// members separate (two HOR positions one type holds); a
 // context whose first neighbour is one position's and second another's, and
 // whose members separate from both, is a hybrid of the two. Returns how many
 // monomers it added (they follow the inferred ones).

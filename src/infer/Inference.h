@@ -114,8 +114,11 @@ std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates);
 // HOR contexts (SplitByContext): a monomer whose copies stand between
 // different neighbours in their runs is split where two of its contexts share
 // neither neighbour (the neighbours on one side at least farther apart than
-// mergeLimit) and their members separate: two HOR positions that one monomer
-// held. A context at the junction of two such positions, or of a HOR variant
+// mergeLimit), both stand in one layout of the HOR (nine in ten copies of one
+// are followed by one of the other before the next copy of their own; one
+// position in two layouts, as CHM13 chr5's 5 in its 4- and 8-monomer HORs, is
+// no two positions) and their members separate: two HOR positions that one
+// monomer held. A context at the junction of two such positions, or of a HOR variant
 // that lacks positions (its first neighbour one position's, its second
 // another's), whose members separate from the position's and carry the other
 // position's distinguishing bases, is a hybrid monomer of its own. Repeated
