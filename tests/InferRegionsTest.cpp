@@ -538,6 +538,24 @@ TEST(InferPositions, MonomerUsedTwiceInTheUnit) {
     }
 }
 
+// Seven copies of an 11-mer whose fifth and sixth positions lie 7.5 % apart,
+// the fifth given as a template beside the ancestor (a standard monomer that
+// fits one position of a short array): the template's copies must not cut the
+// runs the HOR is read from, and every position is a monomer of its own.
+TEST(InferPositions, TemplateTypesAPositionOfAShortArray) {
+    std::mt19937_64 random(61);
+    const std::string ancestor = reference::RandomSequence(random, 171);
+    std::vector<std::string> types = TestTypes(random, ancestor, 11);
+    types[5] = reference::Mutate(random, types[4], 0.075);
+    TestArrayShape shape;
+    shape.copies = 7;
+    shape.missing = 0;
+    const TestArray array = LayOutTestArray(random, types, shape);
+    const Inference inference = Infer(array.sequence, {{"a", ancestor}, {"t", types[4]}});
+    EXPECT_EQ(inference.inferred, types.size());
+    EXPECT_EQ(inference.hor.unit.size(), types.size());
+}
+
 // A HOR position made of the first half of one position and the second half
 // of another is inferred as a monomer of its own and reported as a hybrid.
 TEST(InferPositions, HybridMonomer) {

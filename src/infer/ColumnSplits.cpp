@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <numeric>
 #include <optional>
 
 #include "common/Parallel.h"
@@ -328,6 +329,36 @@ std::size_t SplitHybrids(const std::vector<std::string>& sequences, State& state
     }
     if (added.empty()) return 0;
     state.set.insert(state.set.begin() + static_cast<std::ptrdiff_t>(count), added.begin(), added.end());
+    state.inferred += added.size();
+    return added.size();
+}
+
+// A template that types a position of the live HOR (a type of the unit read
+// with every live segment) holds monomers the rounds made no monomer of: on a
+// short array a position of a few copies lies nearer a standard monomer than
+// any group the leaders formed. Its live segments' consensus becomes an
+// inferred monomer. Returns how many monomers it added; they follow the
+// inferred ones.
+std::size_t AdoptTemplates(const std::vector<std::string>& sequences, State& state,
+                           const std::vector<std::size_t>& unit, const InferSettings& settings) {
+    const std::vector<LiveSegment> live =
+        LiveSegments(state.segments, state.regions, settings.regions.satelliteIdentity);
+    std::vector<MonomerType> added;
+    for (const std::size_t type : unit) {
+        if (type < state.inferred) continue;
+        std::vector<std::string> pieces;
+        for (const LiveSegment& at : live) {
+            if (state.segments[at.record][at.index].type == type) pieces.push_back(Piece(sequences, state.segments, at));
+        }
+        if (pieces.size() < settings.minCount) continue;
+        const std::vector<std::string_view> views(pieces.begin(), pieces.end());
+        Group group;
+        group.members.resize(pieces.size());
+        std::iota(group.members.begin(), group.members.end(), std::size_t{0});
+        Summarise(group, views, settings.consensusSample);
+        added.push_back({"", group.consensus});
+    }
+    state.set.insert(state.set.begin() + static_cast<std::ptrdiff_t>(state.inferred), added.begin(), added.end());
     state.inferred += added.size();
     return added.size();
 }

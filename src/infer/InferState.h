@@ -73,6 +73,11 @@ void ReplaceInferred(State& state, std::vector<MonomerType> inferred);
 // monomers it added (they follow the inferred ones).
 std::size_t SplitByContext(const std::vector<std::string>& sequences, State& state, const InferSettings& settings);
 
+// The templates among the unit's types become inferred monomers (their live
+// segments' consensus); returns how many monomers it added.
+std::size_t AdoptTemplates(const std::vector<std::string>& sequences, State& state,
+                           const std::vector<std::size_t>& unit, const InferSettings& settings);
+
 // Hybrid monomers left inside a parent become monomers of their own; returns
 // how many monomers it added.
 std::size_t SplitHybrids(const std::vector<std::string>& sequences, State& state, const InferSettings& settings);

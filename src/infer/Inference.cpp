@@ -549,11 +549,14 @@ void Redecompose(Run& run, State& state, bool rename = true) {
     FindRegions(run.sequences, run.regionSettings, state);
 }
 
-HorResult LiveHor(const Run& run, const State& state) {
+// The HOR of the live segments of inferred monomers, or with `templates` of
+// every live segment.
+HorResult LiveHor(const Run& run, const State& state, bool templates = false) {
     HorSearch search;
     search.canonical = true;
     search.variantArrays = true;
-    return FindHor(LiveTyped(state.segments, state.regions, state.inferred, run.satellite), search);
+    const std::size_t types = templates ? state.set.size() : state.inferred;
+    return FindHor(LiveTyped(state.segments, state.regions, types, run.satellite), search);
 }
 
 // The route: the templates, or one period of the sequence when the templates
@@ -701,6 +704,11 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     for (std::size_t times = 0; times < 3 && SplitByContext(run.sequences, state, settings) > 0; ++times)
         Redecompose(run, state);
     HorResult hor = SplitColumns(run, state);
+    if (result.route.fromTemplates &&
+        AdoptTemplates(run.sequences, state, LiveHor(run, state, true).unit, settings) > 0) {
+        Redecompose(run, state);
+        hor = SplitColumns(run, state);
+    }
     ReviseColumns(run, state, hor);
     onRound(Report(0, state.set.size(), state.segments));
     result.monomers = std::move(state.set);
