@@ -47,6 +47,7 @@ TEST(InferHor, UnitAndCopies) {
         std::string arrays = "";  // the copies of variant HORs' own arrays, one array after another
         bool canonical = false;   // HorSearch::canonical
         std::string sharing = "";  // the window where two positions may share a type
+        char unitTypes = 0;        // HorSearch::unitTypes as a letter (0: every type)
     };
     const std::vector<Case> cases = {
         {"abcabcabc", "abc", "abc.f abc.f abc.f"},
@@ -125,6 +126,12 @@ TEST(InferHor, UnitAndCopies) {
          "abcd.f abcd.f abcd.f bcdx.v abcd.f bcdx.v abcd.f abcd.f abcd.f abcd.f bcdx.v abcd.f abcd.f bcdx.v "
          "abcd.f abcd.f abcd.f abcd.f abcd.f bcdx.v abcd.f abcd.f bcdx.v bcdx.v bcdx.v bcdx.v bcdx.v",
          "", false, "abcdbcdx"},
+        // Seven copies of an 11-mer whose ninth position (e, as the fifth is)
+        // a template z types in every other copy (12 kb of CHM13 cen21): z
+        // makes no unit and stands for the position it is in.
+        {"abcdefghediabcdefghzdiabcdefghediabcdefghzdiabcdefghediabcdefghzdiabcdefghedi", "abcdefghedi",
+         "abcdefghedi.f abcdefghzdi.f abcdefghedi.f abcdefghzdi.f abcdefghedi.f abcdefghzdi.f abcdefghedi.f", "",
+         true, "", 'z'},
     };
     const auto list = [](const std::vector<HorCopy>& of, std::string& text) {
         for (const HorCopy& copy : of) {
@@ -138,6 +145,7 @@ TEST(InferHor, UnitAndCopies) {
     search.variantArrays = true;
     for (const Case& c : cases) {
         search.canonical = c.canonical;
+        search.unitTypes = c.unitTypes == 0 ? static_cast<std::size_t>(-1) : static_cast<std::size_t>(c.unitTypes - 'a');
         const HorResult hor = FindHor(Lay(c.types), search);
         EXPECT_EQ(Letters(hor.unit), c.unit) << c.types;
         std::string copies, arrays;

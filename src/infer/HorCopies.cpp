@@ -81,7 +81,8 @@ struct PeriodWindows {
 };
 
 PeriodWindows FrequentWindows(const std::vector<Run>& runs, std::size_t period,
-                              const std::vector<bool>& frequent, std::size_t frequentCount) {
+                              const std::vector<bool>& frequent, std::size_t frequentCount,
+                              std::size_t unitTypes) {
     const std::size_t typeCount = frequent.size();
     struct Seen {
         std::size_t count = 0;
@@ -100,9 +101,11 @@ PeriodWindows FrequentWindows(const std::vector<Run>& runs, std::size_t period,
         std::uint64_t hash = 0;
         std::size_t repeats = 0;  // window members whose type occurs earlier in the window
         std::size_t present = 0;  // frequent types in the window
+        std::size_t foreign = 0;  // window members of types that make no unit
         for (std::size_t i = 0; i < run.size(); ++i) {
             if (i >= period) {
                 const std::size_t leaving = run[i - period].type;
+                foreign -= leaving >= unitTypes;
                 hash -= top * (leaving + 1);
                 if (--inWindow[leaving] > 0) {
                     --repeats;
@@ -111,12 +114,13 @@ PeriodWindows FrequentWindows(const std::vector<Run>& runs, std::size_t period,
                 }
             }
             hash = hash * kBase + (run[i].type + 1);
+            foreign += run[i].type >= unitTypes;
             if (inWindow[run[i].type]++ > 0) {
                 ++repeats;
             } else if (frequent[run[i].type]) {
                 ++present;
             }
-            if (i + 1 < period) continue;
+            if (i + 1 < period || foreign > 0) continue;
             Seen& seen = counts[hash];
             if (seen.count++ == 0) seen = {1, r, i + 1 - period};
             if (seen.count > bestAny.count) bestAny = seen;
@@ -155,9 +159,12 @@ void Finish(HorCopy& copy, const std::vector<std::size_t>& unit, std::vector<boo
 // A monomer outside the unit joins the current copy, but for one that
 // follows a copy holding every position, before a copy that lacks its first
 // positions: it leads that copy (the junction monomer of a HOR variant that
-// lacks them, which would make a whole copy a variant).
+// lacks them, which would make a whole copy a variant). A monomer of a type
+// that makes no unit (`unitTypes` and above: one that typed templates left,
+// no inferred monomer yet) stands for the next position when the monomer
+// after it is not that position's.
 void ReadCopies(const Run& run, const std::vector<std::size_t>& unit, std::vector<HorCopy>& copies,
-                std::size_t minUnitMonomers) {
+                std::size_t minUnitMonomers, std::size_t unitTypes = static_cast<std::size_t>(-1)) {
     const std::size_t before = copies.size();
     std::vector<bool> seen(unit.size(), false);
     HorCopy* copy = nullptr;
@@ -177,7 +184,21 @@ void ReadCopies(const Run& run, const std::vector<std::size_t>& unit, std::vecto
         for (const TypedMonomer& monomer : outside) add(monomer, false);
         outside.clear();
     };
-    for (const TypedMonomer& monomer : run) {
+    for (std::size_t i = 0; i < run.size(); ++i) {
+        const TypedMonomer& monomer = run[i];
+        if (monomer.type >= unitTypes && copy && outside.empty()) {
+            const std::size_t next = cursor + 1 == unit.size() ? 0 : cursor + 1;
+            if (i + 1 == run.size() || run[i + 1].type != unit[next]) {
+                if (next == 0) {
+                    Finish(*copy, unit, seen);
+                    start(monomer);
+                }
+                add(monomer, true);
+                cursor = next;
+                seen[cursor] = true;
+                continue;
+            }
+        }
         const auto first = std::find(unit.begin(), unit.end(), monomer.type);
         if (first == unit.end()) {
             if (!copy) start(monomer);
@@ -290,12 +311,13 @@ struct Candidate {
     bool tandem = false;  // a full copy stands beside another copy
 };
 
-Candidate Score(const std::vector<Run>& runs, const std::vector<std::size_t>& unit, bool complete) {
+Candidate Score(const std::vector<Run>& runs, const std::vector<std::size_t>& unit, bool complete,
+                std::size_t unitTypes) {
     Candidate candidate{unit, complete};
     std::vector<HorCopy> copies;
     for (const Run& run : runs) {
         copies.clear();
-        ReadCopies(run, unit, copies, 1);
+        ReadCopies(run, unit, copies, 1, unitTypes);
         for (std::size_t k = 0; k < copies.size(); ++k) {
             if (copies[k].kind != CopyKind::Full) continue;
             candidate.covered += unit.size();
@@ -308,7 +330,7 @@ Candidate Score(const std::vector<Run>& runs, const std::vector<std::size_t>& un
 }
 
 // The windows FindUnits chooses from, in order of period.
-std::vector<Candidate> Candidates(const std::vector<Run>& runs, std::size_t maxUnit) {
+std::vector<Candidate> Candidates(const std::vector<Run>& runs, std::size_t maxUnit, std::size_t unitTypes) {
     const std::vector<std::size_t> agreements = Agreements(runs, maxUnit);
     const std::size_t most = *std::max_element(agreements.begin(), agreements.end());
     std::vector<std::size_t> typeCounts;
@@ -324,18 +346,18 @@ std::vector<Candidate> Candidates(const std::vector<Run>& runs, std::size_t maxU
     std::vector<bool> frequent(typeCounts.size(), false);
     std::size_t frequentCount = 0;
     for (std::size_t t = 0; t < typeCounts.size(); ++t) {
-        frequent[t] = typeCounts[t] * 200 >= monomers;
+        frequent[t] = t < unitTypes && typeCounts[t] * 200 >= monomers;
         frequentCount += frequent[t];
     }
     std::vector<Candidate> candidates;
     const auto consider = [&](const std::vector<std::size_t>& unit, bool complete) {
         if (unit.empty() || RepeatsShorter(unit)) return;
-        Candidate candidate = Score(runs, unit, complete);
+        Candidate candidate = Score(runs, unit, complete, unitTypes);
         if (candidate.tandem && candidate.full >= 2) candidates.push_back(std::move(candidate));
     };
     for (std::size_t period = 1; period <= maxUnit && most > 0; ++period) {
         if (agreements[period] * 8 < most) continue;
-        const PeriodWindows windows = FrequentWindows(runs, period, frequent, frequentCount);
+        const PeriodWindows windows = FrequentWindows(runs, period, frequent, frequentCount, unitTypes);
         consider(windows.any, windows.any == windows.complete);
         if (windows.distinct != windows.any) consider(windows.distinct, false);
         if (windows.complete != windows.any && windows.complete != windows.distinct)
@@ -344,8 +366,8 @@ std::vector<Candidate> Candidates(const std::vector<Run>& runs, std::size_t maxU
     return candidates;
 }
 
-Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit, bool canonical) {
-    const std::vector<Candidate> candidates = Candidates(runs, maxUnit);
+Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit, bool canonical, std::size_t unitTypes) {
+    const std::vector<Candidate> candidates = Candidates(runs, maxUnit, unitTypes);
     const Candidate* best = nullptr;
     const Candidate* bestDistinct = nullptr;
     const Candidate* sharing = nullptr;
@@ -501,7 +523,7 @@ void LeaveOutVariantArrays(HorResult& result, const std::vector<std::pair<std::s
 HorResult FindHor(std::vector<TypedMonomer> monomers, const HorSearch& search) {
     HorResult result;
     const std::vector<Run> runs = CutRuns(std::move(monomers), search.maxGap);
-    Units units = FindUnits(runs, search.maxUnit, search.canonical);
+    Units units = FindUnits(runs, search.maxUnit, search.canonical, search.unitTypes);
     result.unit = std::move(units.unit);
     result.sharingUnit = std::move(units.sharing);
     if (result.unit.empty()) return result;
@@ -512,7 +534,7 @@ HorResult FindHor(std::vector<TypedMonomer> monomers, const HorSearch& search) {
     std::vector<std::pair<std::size_t, std::size_t>> ranges;  // the copies of each run
     for (const Run& run : runs) {
         const std::size_t before = result.copies.size();
-        ReadCopies(run, result.unit, result.copies, search.minUnitMonomers);
+        ReadCopies(run, result.unit, result.copies, search.minUnitMonomers, search.unitTypes);
         ranges.emplace_back(before, result.copies.size());
     }
     if (search.variantArrays) LeaveOutVariantArrays(result, ranges);

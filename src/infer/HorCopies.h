@@ -47,6 +47,9 @@ struct HorSearch {
     // A stretch of copies at an end of a run that is a variant HOR's own
     // array (VariantArrays) is left out of the copies.
     bool variantArrays = false;
+    // Only types below this one make the unit; the others (monomers that
+    // typed templates left) stand in the runs as monomers outside it.
+    std::size_t unitTypes = static_cast<std::size_t>(-1);
 };
 
 // An array of a HOR variant beside the live one: copies at one end of a run,

@@ -549,14 +549,15 @@ void Redecompose(Run& run, State& state, bool rename = true) {
     FindRegions(run.sequences, run.regionSettings, state);
 }
 
-// The HOR of the live segments of inferred monomers, or with `templates` of
-// every live segment.
+// The HOR of the live segments: a unit of inferred monomers, the templates'
+// segments monomers outside it (they keep the runs whole), or with
+// `templates` a unit of any type.
 HorResult LiveHor(const Run& run, const State& state, bool templates = false) {
     HorSearch search;
     search.canonical = true;
     search.variantArrays = true;
-    const std::size_t types = templates ? state.set.size() : state.inferred;
-    return FindHor(LiveTyped(state.segments, state.regions, types, run.satellite), search);
+    if (!templates) search.unitTypes = state.inferred;
+    return FindHor(LiveTyped(state.segments, state.regions, state.set.size(), run.satellite), search);
 }
 
 // The route: the templates, or one period of the sequence when the templates
