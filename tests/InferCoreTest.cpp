@@ -132,6 +132,11 @@ TEST(InferHor, UnitAndCopies) {
         {"abcdefghediabcdefghzdiabcdefghediabcdefghzdiabcdefghediabcdefghzdiabcdefghedi", "abcdefghedi",
          "abcdefghedi.f abcdefghzdi.f abcdefghedi.f abcdefghzdi.f abcdefghedi.f abcdefghzdi.f abcdefghedi.f", "",
          true, "", 'z'},
+        // 11-, 11- and 9-monomer copies over and over, the 11-mer using d
+        // and g twice (its 9 and 7 merged with 4 and 11 in 12 kb of cen21):
+        // the 31-monomer window is a layout of the 11-mer's copies.
+        {"abcdefghdigabcdefghdigabcdefghgabcdefghdigabcdefghdigabcdefghgabcdefghdig", "abcdefghdig",
+         "abcdefghdig.f abcdefghdig.f abcdefghg.p abcdefghdig.f abcdefghdig.f abcdefghg.p abcdefghdig.f", "", true},
     };
     const auto list = [](const std::vector<HorCopy>& of, std::string& text) {
         for (const HorCopy& copy : of) {

@@ -279,8 +279,10 @@ bool DerivesFrom(const std::vector<std::size_t>& shorter, const std::vector<std:
 // Whether the window, read round and round with the unit, is copies of it
 // or of variants that derive from it (a layout of several HOR copies, say a
 // whole one and two that lack positions, that recurs in the array): it then
-// holds no positions the unit lacks, however often its types repeat.
-bool ReadsAsCopiesOf(const std::vector<std::size_t>& window, const std::vector<std::size_t>& unit) {
+// holds no positions the unit lacks, however often its types repeat. With
+// `minFull`, at least that many of those copies must be whole.
+bool ReadsAsCopiesOf(const std::vector<std::size_t>& window, const std::vector<std::size_t>& unit,
+                     std::size_t minFull = 0) {
     Run around;
     for (std::size_t turn = 0; turn < 3; ++turn) {
         for (const std::size_t type : window)
@@ -294,10 +296,12 @@ bool ReadsAsCopiesOf(const std::vector<std::size_t>& window, const std::vector<s
     const auto first =
         std::find_if(copies.begin(), copies.end(), [&](const HorCopy& c) { return c.start >= n; });
     if (first == copies.end()) return false;
+    std::size_t full = 0;
     for (auto copy = first; copy != copies.end() && copy->start < first->start + n; ++copy) {
+        full += copy->kind == CopyKind::Full;
         if (copy->kind != CopyKind::Full && !DerivesFrom(copy->types, unit)) return false;
     }
-    return true;
+    return full >= minFull;
 }
 
 // A window and how its full copies cover the runs: `pairs` counts the full
@@ -366,6 +370,28 @@ std::vector<Candidate> Candidates(const std::vector<Run>& runs, std::size_t maxU
     return candidates;
 }
 
+// The candidate `unit` is a layout of: `unit` uses a type twice and reads
+// as copies of a shorter candidate, two of them whole, some two of whose full
+// copies stand side by side (12 kb of CHM13 cen21: 11-, 11- and 9-monomer
+// copies over and over read as one 31-monomer window); one whole copy and
+// part of another may be a longer HOR whose positions still share types. Of
+// two such candidates, one a variant of the other that lacks some of its
+// positions, the longer is the HOR. Null when there is none.
+const Candidate* LayoutOf(const std::vector<Candidate>& candidates, const std::vector<std::size_t>& unit) {
+    std::vector<const Candidate*> layouts;
+    for (const Candidate& c : candidates) {
+        if (c.unit.size() < unit.size() && c.pairs > 0 && ReadsAsCopiesOf(unit, c.unit, 2)) layouts.push_back(&c);
+    }
+    const Candidate* layout = nullptr;
+    for (const Candidate* c : layouts) {
+        if (!layout || c->covered > layout->covered) layout = c;
+    }
+    for (const Candidate* c : layouts) {
+        if (c->unit.size() > layout->unit.size() && DerivesFrom(layout->unit, c->unit)) layout = c;
+    }
+    return layout;
+}
+
 Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit, bool canonical, std::size_t unitTypes) {
     const std::vector<Candidate> candidates = Candidates(runs, maxUnit, unitTypes);
     const Candidate* best = nullptr;
@@ -384,6 +410,12 @@ Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit, bool canonica
     // 1-4 + 1-11 copies cover 0.2 % more than its 11-monomer unit).
     if (bestDistinct && HasRepeats(units.unit) && best->covered * 10 < bestDistinct->covered * 11)
         units.unit = bestDistinct->unit;
+    if (HasRepeats(units.unit)) {
+        if (const Candidate* layout = LayoutOf(candidates, units.unit)) {
+            best = layout;
+            units.unit = layout->unit;
+        }
+    }
     // The canonical unit: the longest one the best derives from, when its
     // full copies cover at least a quarter as much (an array whose copies
     // mostly lack some positions still holds the whole HOR) and it is a
