@@ -226,9 +226,17 @@ void ReadCopies(const Run& run, const std::vector<std::size_t>& unit, std::vecto
         addOutside();
         Finish(*copy, unit, seen);
     }
+    // A monomer that stands for a position is no evidence of the copy.
     const std::size_t least = std::min(minUnitMonomers, unit.size());
+    const auto placed = [&](const HorCopy& c) {
+        const auto foreign = [&](const std::vector<std::size_t>& types) {
+            return static_cast<std::size_t>(
+                std::count_if(types.begin(), types.end(), [&](std::size_t t) { return t >= unitTypes; }));
+        };
+        return c.types.size() - foreign(c.types) - (c.adds.size() - foreign(c.adds));
+    };
     copies.erase(std::remove_if(copies.begin() + static_cast<std::ptrdiff_t>(before), copies.end(),
-                                [&](const HorCopy& c) { return c.types.size() - c.adds.size() < least; }),
+                                [&](const HorCopy& c) { return placed(c) < least; }),
                  copies.end());
 }
 
