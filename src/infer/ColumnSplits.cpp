@@ -348,7 +348,8 @@ std::size_t AdoptTemplates(const std::vector<std::string>& sequences, State& sta
         if (type < state.inferred) continue;
         std::vector<std::string> pieces;
         for (const LiveSegment& at : live) {
-            if (state.segments[at.record][at.index].type == type) pieces.push_back(Piece(sequences, state.segments, at));
+            if (state.segments[at.record][at.index].type == type)
+                pieces.push_back(Piece(sequences, state.segments, at));
         }
         if (pieces.size() < settings.minCount) continue;
         const std::vector<std::string_view> views(pieces.begin(), pieces.end());

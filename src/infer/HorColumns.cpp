@@ -557,7 +557,8 @@ bool Column::Mixed(const std::vector<std::size_t>& theirs, const std::string& mo
     }
     const std::string theirConsensus = AlignedBases(monomer, consensus);
     std::size_t sites = 0;  // where their consensus differs from the column's
-    for (std::size_t site = kEdge; site + kEdge < consensus.size(); ++site) sites += theirConsensus[site] != consensus[site];
+    for (std::size_t site = kEdge; site + kEdge < consensus.size(); ++site)
+        sites += theirConsensus[site] != consensus[site];
     std::vector<std::string> donors;
     for (std::size_t d = 0; d < columns.size(); ++d) {
         if (d != self) donors.push_back(AlignedBases(columns[d], consensus));
@@ -700,7 +701,8 @@ std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segmen
                         found.end());
             return found;
         };
-        std::vector<std::size_t> members = ofType(own);
+        const std::vector<std::size_t> owned = ofType(own);
+        std::vector<std::size_t> members = owned;
         for (std::size_t k = 1; k < standing[c].size(); ++k) {
             const std::size_t other = standing[c][k];
             const std::vector<std::size_t> theirs = ofType(other);
@@ -708,14 +710,14 @@ std::vector<std::string> ReviseByColumn(const std::vector<ColumnSegment>& segmen
             const bool inPlace = InPlace(segments, column, at.Sample(), theirs, c, size);
             if (!(inPlace && at.Layer(theirs)) &&
                 (!OfColumn(monomers[other], columns, c, mergeLimit) ||
-                 at.Mixed(theirs, monomers[other], ofType(own), monomers[own], inPlace, placement, columns, c)))
+                 at.Mixed(theirs, monomers[other], owned, monomers[own], inPlace, placement, columns, c)))
                 continue;
             into[other] = own;
             members.insert(members.end(), theirs.begin(), theirs.end());
         }
         std::sort(members.begin(), members.end());
         std::string consensus = monomers[own];
-        if (members.size() != ofType(own).size()) {
+        if (members.size() != owned.size()) {
             std::vector<std::size_t> all;
             for (std::size_t i : inColumn[c]) {
                 if (into[segments[i].type] == own) all.push_back(i);

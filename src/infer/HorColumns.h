@@ -27,12 +27,12 @@ std::string AlignedBases(std::string_view piece, std::string_view consensus);
 // position and its own does. Every piece is aligned to `own`, the consensus of
 // the other copies of its position (`rest`; AlignedBases), the donor and the
 // other positions (`family`) too. A site where donor and own differ is carried
-// when most of the monomer's copies (`variant`) have the donor's base there;
-// sites where a fifth of the rest have it too are left out (the position's
-// own copies vary there, CHM13 chr10's 2), as are sites where own's base is no other position's
-// are left out (a change of own's line of descent, whose copies have drifted
+// when most of the monomer's copies (`variant`) have the donor's base there.
+// Left out are sites where a fifth of the rest have it too (the position's
+// own copies vary there, CHM13 chr10's 2), sites where own's base is no other
+// position's (a change of own's line of descent, whose copies have drifted
 // from the variant's: the variant keeps the old base, which the donor may
-// share), as are the first and last 10 bases (segments of one position start
+// share), and the first and last 10 bases (segments of one position start
 // and end a few bases apart). Ordered from the junction's end, the carried
 // sites must gather there: for some cut, the chance that as many of them or
 // more lie before it if they lay anywhere among the sites (hypergeometric) is
