@@ -38,6 +38,7 @@ using infer::SplitByColumn;
 using infer::SplitHybrids;
 using infer::ShiftedGroups;
 using infer::StretchMonomers;
+using infer::UnfitPeriods;
 using infer::SplitByContext;
 
 using Window = RecordWindow;
@@ -587,6 +588,22 @@ bool ChooseRoute(Run& run, const std::vector<MonomerType>& starting, Inference& 
     return true;
 }
 
+// After the rounds of the de novo route: a tandem stretch that the monomers
+// fit nowhere (UnfitPeriods) gets a period of its own, and the rounds go on
+// from there, so its copies give monomers of their own.
+void OwnPeriods(Run& run, std::size_t period, State& state) {
+    if (state.tandem.empty() || state.inferred == 0) return;
+    std::vector<std::string> unfit = UnfitPeriods(run.sequences, state, period, run.settings);
+    if (unfit.empty()) return;
+    for (std::string& own : unfit) {
+        const auto at = state.set.begin() + static_cast<std::ptrdiff_t>(state.inferred);
+        state.set.insert(at, {MonomerName(state.inferred), std::move(own)});
+        ++state.inferred;
+    }
+    Redecompose(run, state);
+    RunRounds(run.sequences, state, {}, run.outside, run.settings, run.round, run.onRound);
+}
+
 // The rounds from the chosen route. The templates that type satellite stay as
 // the monomers of the satellite outside the live arrays; their segments stay
 // where no satellite lies. When the templates type satellite but no array of
@@ -600,6 +617,7 @@ void InferRounds(Run& run, const std::vector<MonomerType>& starting, Inference& 
     }
     FindRegions(run.sequences, run.regionSettings, state);
     RunRounds(run.sequences, state, kept, run.outside, run.settings, run.round, run.onRound);
+    if (!result.route.fromTemplates) OwnPeriods(run, result.route.period.period, state);
     if (state.inferred > 0 || !result.route.fromTemplates) return;
     InferRoute route{false, result.route.templateShare, FindTandemPeriod(run.sequences, run.settings.period), 0};
     State periodic;

@@ -8,6 +8,7 @@
 #include "infer/GroupConsensus.h"
 #include "infer/InfixFit.h"
 #include "infer/LeaderClusters.h"
+#include "infer/TandemPeriod.h"
 
 namespace horgrid::infer {
 
@@ -91,6 +92,39 @@ std::vector<std::size_t> ShiftedGroups(const std::vector<std::string>& consensus
         }
     }
     return shifted;
+}
+
+std::vector<std::string> UnfitPeriods(const std::vector<std::string>& sequences, const State& state,
+                                      std::size_t period, const InferSettings& settings) {
+    std::vector<std::string> own;
+    TandemPeriodSettings reach = settings.period;
+    reach.minPeriod = period / 2;
+    reach.maxPeriod = 2 * period;
+    const std::size_t least = 10 * period;
+    for (const RecordWindow& window : state.tandem) {
+        const std::string& record = sequences[window.record];
+        const std::vector<Segment>& segments = state.segments[window.record];
+        std::size_t from = window.begin;  // first base not fitted
+        const auto unfit = [&](std::size_t to) {
+            if (to < from + least) return;
+            const TandemPeriod found = FindTandemPeriod({record.substr(from, to - from)}, reach);
+            if (found.period == 0 || found.start + found.period > to - from) return;
+            std::string piece = record.substr(from + found.start, found.period);
+            if (piece.find_first_not_of("ACGT") == std::string::npos &&
+                RotatedApart(piece, own) >= 2.0 * settings.closeness) {
+                own.push_back(std::move(piece));
+            }
+        };
+        auto at = std::lower_bound(segments.begin(), segments.end(), static_cast<std::int64_t>(window.begin),
+                                   [](const Segment& s, std::int64_t position) { return s.end < position; });
+        for (; at != segments.end() && at->start < static_cast<std::int64_t>(window.end); ++at) {
+            if (at->identity < settings.minIdentity) continue;
+            unfit(std::max(from, static_cast<std::size_t>(std::max<std::int64_t>(at->start, 0))));
+            from = std::max(from, static_cast<std::size_t>(at->end + 1));
+        }
+        unfit(std::min(window.end, record.size()));
+    }
+    return own;
 }
 
 std::vector<std::string> StretchMonomers(const std::vector<std::string>& sequences, const State& state,

@@ -20,6 +20,17 @@ double RotatedApart(const std::string& monomer, const std::vector<std::string>& 
 // give such a group; its segments belong to the monomer.
 std::vector<std::size_t> ShiftedGroups(const std::vector<std::string>& consensuses, float mergeLimit);
 
+// One period of its own for each stretch of the tandem stretches that the
+// state's decomposition fits nowhere at minIdentity over at least ten periods
+// (`period` bases each) and that repeats on its own at half to twice the
+// period (FindTandemPeriod over that stretch alone, so a retrotransposon's
+// long terminal repeats give none): an array of another family, or of one so
+// far from the unit that too few of its copies align to a monomer to be
+// grouped. Read in its own phase; each lies at least twice the closeness
+// from every rotation of those before it.
+std::vector<std::string> UnfitPeriods(const std::vector<std::string>& sequences, const State& state,
+                                      std::size_t period, const InferSettings& settings);
+
 // Monomers of their own for the old arrays of the de novo route's period that
 // lie outside the live arrays: the segments of the state's decomposition in
 // its tandem stretches and in no stretch of HorClass, of at least minIdentity
