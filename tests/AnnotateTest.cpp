@@ -430,41 +430,6 @@ TEST(Annotate, ArrayStretchesFromNames) {
 namespace horgrid::test {
 namespace {
 
-// A read of `source` with ONT-like errors at about `rate` per base: most of
-// them a homopolymer run one base longer or shorter, the rest substitutions
-// and single-base indels. `at` receives the read position of every source base
-// (and of its end).
-std::string OntRead(std::mt19937_64& random, const std::string& source, double rate, std::vector<std::size_t>& at) {
-    std::uniform_real_distribution<double> roll(0.0, 1.0);
-    std::string read;
-    at.assign(source.size() + 1, 0);
-    for (std::size_t i = 0; i < source.size();) {
-        std::size_t j = i;
-        while (j < source.size() && source[j] == source[i]) ++j;
-        for (std::size_t k = i; k < j; ++k) {
-            at[k] = read.size();
-            const double r = roll(random);
-            if (r < 0.15 * rate) {
-                read += "ACGT"[(std::string_view("ACGT").find(source[k]) + 1 + random() % 3) % 4];
-            } else if (r >= 0.225 * rate || r < 0.15 * rate) {
-                read += source[k];
-                if (r >= 0.225 * rate && r < 0.3 * rate) read += "ACGT"[random() % 4];
-            }
-        }
-        // The run one base longer or shorter, the likelier the longer it is.
-        if (roll(random) < 0.7 * rate * static_cast<double>(j - i) * (j - i >= 2 ? 2.0 : 0.5)) {
-            if (roll(random) < 0.6 && read.size() > at[i]) {
-                read.pop_back();
-            } else {
-                read += source[i];
-            }
-        }
-        i = j;
-    }
-    at[source.size()] = read.size();
-    return read;
-}
-
 // Arrays that are noisier than an assembly or hold a hybrid, each against the
 // names it must get: an ONT-like read of the piece (8 % errors, mostly
 // homopolymer indels) is one live array named as the HMM annotation of the
@@ -499,7 +464,7 @@ TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
     {
         std::mt19937_64 random(22);
         std::vector<std::size_t> at;
-        Case read{"an ONT-like read is one live array", OntRead(random, piece, 0.08, at), {}, 4};
+        Case read{"an ONT-like read is one live array", reference::OntRead(random, piece, 0.08, at), {}, 4};
         std::ifstream table(kSource + "/tests/data/cen21_piece.hmm.tsv");
         std::int64_t start = 0, end = 0;
         std::string name, strand;
@@ -605,7 +570,7 @@ TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
         }
         source += reference::RandomSequence(random, 300);
         std::vector<std::size_t> at;
-        Case read{"a read's column mixing 3, 1/3 and 1 by its copies", OntRead(random, source, 0.08, at), {},
+        Case read{"a read's column mixing 3, 1/3 and 1 by its copies", reference::OntRead(random, source, 0.08, at), {},
                   20};
         for (const Truth& t : planted) {
             read.truth.push_back(

@@ -61,9 +61,10 @@ TEST(Infer, GeneratedArrays) {
         std::size_t types;
         std::size_t copies;
         bool familyReferences;  // start from the built-in references, else from the types' ancestor
+        double readErrors = 0;  // the array as a read with ONT-like errors at this rate: one live array
     };
-    const std::vector<Case> cases = {
-        {1, 2, 300, false}, {2, 5, 60, false}, {4, 16, 30, false}, {5, 7, 40, true}, {6, 12, 30, true}};
+    const std::vector<Case> cases = {{1, 2, 300, false},      {2, 5, 60, false},  {4, 16, 30, false},
+                                     {5, 7, 40, true},        {6, 12, 30, true},  {7, 11, 50, false, 0.08}};
     const std::vector<MonomerType> references = FamilyReferenceTemplates();
     for (const Case& c : cases) {
         std::mt19937_64 random(c.seed);
@@ -72,10 +73,20 @@ TEST(Infer, GeneratedArrays) {
         TestArrayShape shape;
         shape.types = c.types;
         shape.copies = c.copies;
-        const TestArray array = MakeTestArray(c.seed, ancestor, shape);
+        if (c.readErrors > 0) shape.nRuns = shape.lowerRuns = 0;
+        TestArray array = MakeTestArray(c.seed, ancestor, shape);
+        if (c.readErrors > 0) {
+            std::vector<std::size_t> at;
+            array.sequence = reference::OntRead(random, array.sequence, c.readErrors, at);
+        }
         const Inference inference = Infer(
             array.sequence, c.familyReferences ? references : std::vector<MonomerType>{{"a", ancestor}});
         ExpectRecovered(array, inference, "seed " + std::to_string(c.seed));
+        if (c.readErrors > 0) {
+            std::size_t live = 0;
+            for (const ArrayStretch& stretch : inference.regions) live += stretch.kind == RegionClass::LiveHor;
+            EXPECT_EQ(live, 1u) << "seed " << c.seed << ": the read is one live array";
+        }
     }
 }
 

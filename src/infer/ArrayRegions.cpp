@@ -33,6 +33,30 @@ RegionClass Classify(const std::vector<Segment>& segments, const NearestCopy& ne
     return RegionClass::Monomeric;
 }
 
+// How far apart sequencing errors put a record's copies: the median distance
+// of the nearest copy over the 20 satellite segments in a row (an array's
+// least) where it is lowest. An assembly's live array holds copies a few
+// tenths of a percent apart or the same; in a read every copy carries its own
+// errors (5-10 %), so even the copies of a homogeneous array lie 6-16 % apart.
+float NoiseFloor(const std::vector<Segment>& segments, const NearestCopy& nearest, const RegionSettings& settings) {
+    constexpr std::size_t kArray = 20;
+    std::vector<float> distances;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        if (segments[i].identity >= settings.satelliteIdentity) distances.push_back(nearest.distances[i]);
+    }
+    if (distances.empty()) return 0;
+    const std::size_t width = std::min(kArray, distances.size());
+    float floor = 100;
+    std::vector<float> window(width);
+    for (std::size_t from = 0; from + width <= distances.size() && floor > 0; ++from) {
+        std::copy_n(distances.begin() + static_cast<std::ptrdiff_t>(from), width, window.begin());
+        const auto middle = window.begin() + static_cast<std::ptrdiff_t>(width / 2);
+        std::nth_element(window.begin(), middle, window.end());
+        floor = std::min(floor, *middle);
+    }
+    return std::min(floor, settings.divergedDistance - settings.liveDistance);
+}
+
 // Smooths the classes by three majority votes over a window of segments, each
 // among the segments the previous vote leaves: satellite or not, then live or
 // not, then diverged or monomeric (ties keep the segment's own answer). Votes
@@ -219,8 +243,11 @@ std::vector<ArrayStretch> ArrayRegions(const std::vector<std::string>& sequences
         const NearestMemo* earlier = before != nullptr && r < before->size() ? &(*before)[r] : nullptr;
         const NearestCopy nearest = NearestCopies(sequences[r], record, settings, settings.divergedDistance,
                                                   earlier, after != nullptr ? &(*after)[r] : nullptr);
+        RegionSettings own = settings;
+        const float noise = NoiseFloor(record, nearest, settings);
+        own.liveDistance += noise;
         std::vector<RegionClass> classes(record.size());
-        for (std::size_t i = 0; i < record.size(); ++i) classes[i] = Classify(record, nearest, i, settings);
+        for (std::size_t i = 0; i < record.size(); ++i) classes[i] = Classify(record, nearest, i, own);
         classes = Smooth(classes, settings.smoothing);
         for (std::size_t from = 0; from < record.size();) {
             std::size_t to = from + 1;
@@ -228,6 +255,7 @@ std::vector<ArrayStretch> ArrayRegions(const std::vector<std::string>& sequences
             AddStretches(r, record, classes, from, to, settings, stretches);
             from = to;
         }
+        for (auto s = stretches.rbegin(); s != stretches.rend() && s->record == r; ++s) s->noise = noise;
     }
     return stretches;
 }

@@ -40,6 +40,7 @@ struct ArrayStretch {
     std::int64_t start = 0;  // 0-based first base
     std::int64_t end = 0;    // 0-based last base, inclusive
     RegionClass kind = RegionClass::NotSatellite;
+    float noise = 0;  // the record's NoiseFloor: what its live distance was raised by, percent
 };
 
 // Per segment of a record: the distance (percent of the segment's length) to

@@ -207,6 +207,16 @@ std::int64_t LiveScore(const Decomposition& segments, const std::vector<ArrayStr
     return score;
 }
 
+// The largest noise floor of the stretches that make monomers.
+float LiveNoise(const std::vector<ArrayStretch>& stretches) {
+    const RegionClass kind = HorClass(stretches);
+    float noise = 0;
+    for (const ArrayStretch& stretch : stretches) {
+        if (stretch.kind == kind) noise = std::max(noise, stretch.noise);
+    }
+    return noise;
+}
+
 // Two groups are distinct monomers when their consensuses lie clearly further
 // apart than their members lie from them.
 bool Separate(const Group& a, const Group& b, const InferSettings& settings) {
@@ -464,8 +474,11 @@ void RunRounds(const std::vector<std::string>& sequences, State& state, const st
             pieces.push_back(std::move(piece));
             identities.push_back(segment.identity);
         }
+        // Copies of a read lie apart by their sequencing errors as well.
+        InferSettings grouping = settings;
+        grouping.closeness += LiveNoise(state.regions);
         std::vector<std::string> near;
-        for (const Group& group : RoundGroups(pieces, identities, settings)) near.push_back(group.consensus);
+        for (const Group& group : RoundGroups(pieces, identities, grouping)) near.push_back(group.consensus);
         if (!state.tandem.empty()) {  // a tandem repeat of the de novo route: one phase
             const std::vector<std::size_t> shifted = ShiftedGroups(near, settings.mergeLimit);
             for (auto g = shifted.rbegin(); g != shifted.rend(); ++g)
