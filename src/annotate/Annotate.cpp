@@ -540,8 +540,9 @@ std::optional<std::size_t> UnitStart(const std::vector<TypedMonomer>& typed,
 // The HOR of the typed monomers. Positions that share a name stay apart in
 // the types; a unit that then holds a name twice must cover a tenth more than
 // the unit of the names alone (CHM13 chr15's copies 1-4 and 1-11 are two
-// copies of the 11-monomer HOR, not one 15-monomer unit); then the types are
-// the names and `typeName` is replaced.
+// copies of the 11-monomer HOR, not one 15-monomer unit); where the positions
+// give no unit (noisy copies, each a position of its own), the names are
+// read alone. Then the types are the names and `typeName` is replaced.
 HorResult FindNamedHor(const std::vector<TypedMonomer>& typed, std::vector<std::string>& typeName,
                        const HorSearch& search) {
     HorResult hor = FindHor(typed, search);
@@ -553,7 +554,7 @@ HorResult FindNamedHor(const std::vector<TypedMonomer>& typed, std::vector<std::
     };
     std::set<std::string_view> unitNames;
     for (const std::size_t type : hor.unit) unitNames.insert(typeName[type]);
-    if (unitNames.size() == hor.unit.size()) return hor;
+    if (!hor.unit.empty() && unitNames.size() == hor.unit.size()) return hor;
     std::map<std::string, std::size_t> nameIndex;
     std::vector<std::string> names;
     std::vector<TypedMonomer> byName = typed;
