@@ -35,14 +35,16 @@ RegionClass Classify(const std::vector<Segment>& segments, const NearestCopy& ne
 
 // How far apart sequencing errors put a record's copies: the median distance
 // of the nearest copy over the 20 satellite segments in a row (an array's
-// least) where it is lowest. An assembly's live array holds copies a few
-// tenths of a percent apart or the same; in a read every copy carries its own
-// errors (5-10 %), so even the copies of a homogeneous array lie 6-16 % apart.
+// least) where it is lowest, counting only segments with a copy within the
+// diverged distance. An assembly's live array holds copies a few tenths of a
+// percent apart or the same; in a read every copy carries its own errors
+// (5-10 %), so even the copies of a homogeneous array lie 6-16 % apart.
 float NoiseFloor(const std::vector<Segment>& segments, const NearestCopy& nearest, const RegionSettings& settings) {
     constexpr std::size_t kArray = 20;
     std::vector<float> distances;
     for (std::size_t i = 0; i < segments.size(); ++i) {
-        if (segments[i].identity >= settings.satelliteIdentity) distances.push_back(nearest.distances[i]);
+        if (segments[i].identity >= settings.satelliteIdentity && nearest.distances[i] <= settings.divergedDistance)
+            distances.push_back(nearest.distances[i]);
     }
     if (distances.empty()) return 0;
     const std::size_t width = std::min(kArray, distances.size());
