@@ -76,6 +76,36 @@ std::vector<Group> LooseGroups(const std::vector<std::string_view>& views, const
     return groups;
 }
 
+// The pieces that `groups` leave out, as one group, when they are most of
+// the pieces and five times minCount or more (copies so scattered that even
+// the loosest level groups few; a consensus of that many recovers the
+// ancestor they share): kept when its consensus lies within 100 -
+// minIdentity of them on average and nearer than the nearest of `near` does
+// (sampled); pieces of unrelated sequence give a consensus that fits none of
+// them. Empty otherwise.
+std::vector<Group> ScatteredRest(const std::vector<std::string_view>& views, const std::vector<Group>& groups,
+                                 const std::vector<std::string>& near, const InferSettings& settings) {
+    std::vector<bool> grouped(views.size(), false);
+    for (const Group& group : groups)
+        for (const std::size_t member : group.members) grouped[member] = true;
+    Group rest;
+    for (std::size_t k = 0; k < views.size(); ++k)
+        if (!grouped[k]) rest.members.push_back(k);
+    if (2 * rest.members.size() <= views.size() || rest.members.size() < 5 * settings.minCount) return {};
+    Summarise(rest, views, settings.consensusSample);
+    const std::size_t measured = std::min<std::size_t>(rest.members.size(), 100);
+    double nearest = 0;
+    for (std::size_t k = 0; k < measured; ++k) {
+        const std::string_view piece = views[rest.members[k * rest.members.size() / measured]];
+        float best = 100;
+        for (const std::string& monomer : near) best = std::min(best, PercentApart(piece, monomer));
+        nearest += best;
+    }
+    nearest /= static_cast<double>(measured);
+    if (rest.spread >= 100.0 - settings.minIdentity || nearest <= rest.spread) return {};
+    return {std::move(rest)};
+}
+
 }  // namespace
 
 std::vector<std::size_t> ShiftedGroups(const std::vector<std::string>& consensuses, float mergeLimit) {
@@ -135,12 +165,18 @@ std::vector<std::string> StretchMonomers(const std::vector<std::string>& sequenc
     if (pieces.size() < settings.minCount) return {};
     const std::vector<std::string_view> views(pieces.begin(), pieces.end());
     std::vector<std::string> own;
-    for (const Group& group : LooseGroups(views, settings)) {
-        if (RotatedApart(group.consensus, near) < 2.0 * settings.closeness) continue;
+    std::vector<Group> groups = LooseGroups(views, settings);
+    const std::size_t loose = groups.size();
+    for (Group& rest : ScatteredRest(views, groups, near, settings)) groups.push_back(std::move(rest));
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        // The scattered rest fits its copies better than the live monomers
+        // do, so it needs to lie only the closeness from them.
+        const double apart = g < loose ? 2.0 * settings.closeness : settings.closeness;
+        if (RotatedApart(groups[g].consensus, near) < apart) continue;
         const auto close = [&](const std::string& monomer) {
-            return PercentApart(group.consensus, monomer) < settings.mergeLimit;
+            return PercentApart(groups[g].consensus, monomer) < settings.mergeLimit;
         };
-        if (std::none_of(own.begin(), own.end(), close)) own.push_back(group.consensus);
+        if (std::none_of(own.begin(), own.end(), close)) own.push_back(groups[g].consensus);
     }
     // An old array is read in one phase too: a group that is an earlier one
     // cut in another phase gives no monomer, its segments belong to that one.
