@@ -610,6 +610,44 @@ TEST(InferPositions, HybridOfClosePositions) {
     }
 }
 
+// Two positions one base apart (CHM13 chr18's 3 and 7), a third of the
+// copies of each with a third base there: those copies align to both
+// monomers with one score, so only their place in the HOR tells them. Every
+// copy must be typed by its own position's monomer, on either strand.
+TEST(InferPositions, CopiesTheBasesCannotTellStandInTheirColumn) {
+    std::mt19937_64 random(71);
+    const std::string ancestor = reference::RandomSequence(random, 171);
+    std::vector<std::string> positions = TestTypes(random, ancestor, 6);
+    constexpr std::size_t kSite = 90;
+    positions[4] = positions[2];
+    positions[4][kSite] = positions[2][kSite] == 'A' ? 'C' : 'A';
+    std::string neither = positions[2];
+    neither[kSite] = positions[2][kSite] == 'G' || positions[4][kSite] == 'G' ? 'T' : 'G';
+    std::uniform_real_distribution<double> roll(0.0, 1.0);
+    std::string sequence = reference::RandomSequence(random, 500);
+    constexpr std::size_t kCopies = 150;
+    for (std::size_t block = 0; block < kCopies / 10; ++block) {
+        std::string copies;
+        for (std::size_t copy = 0; copy < 10; ++copy) {
+            const double divergence = 0.005 + 0.01 * roll(random);
+            for (std::size_t p = 0; p < positions.size(); ++p) {
+                const bool tied = (p == 2 || p == 4) && roll(random) < 1.0 / 3;
+                copies += reference::Mutate(random, tied ? neither : positions[p], divergence);
+            }
+        }
+        sequence += block % 4 == 3 ? ReverseComplement(copies) : copies;
+    }
+    sequence += reference::RandomSequence(random, 500);
+    const Inference inference = Infer(sequence, {{"a", ancestor}});
+    ASSERT_EQ(inference.inferred, positions.size());
+    const std::vector<std::size_t> nearest = NearestInferred(positions, inference);
+    std::map<std::size_t, std::size_t> typed;
+    for (const Segment& segment : inference.segments[0]) ++typed[segment.type];
+    for (const std::size_t p : {2, 4}) {
+        EXPECT_NEAR(static_cast<double>(typed[nearest[p]]), static_cast<double>(kCopies), 3) << "position " << p;
+    }
+}
+
 // A generated region: random sequence, monomeric satellite (monomers of one
 // ancestor, 15 % from it), a live HOR array, monomeric satellite, a diverged
 // HOR array (copies 10-12 % from their type), random sequence.

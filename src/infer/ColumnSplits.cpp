@@ -1,6 +1,7 @@
 #include "infer/InferState.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <numeric>
 #include <optional>
@@ -9,6 +10,7 @@
 #include "infer/GroupConsensus.h"
 #include "sequence/DistancePercent.h"
 #include "sequence/EditDistance.h"
+#include "sequence/LevenshteinEngine.h"
 
 namespace horgrid::infer {
 
@@ -53,7 +55,7 @@ std::string Piece(const std::vector<std::string>& sequences, const Decomposition
 // pieces, each with its neighbours in the run (same record and strand, at
 // most 50 bases apart, in reading order).
 std::vector<ColumnSegment> ColumnSegments(const std::vector<std::string>& sequences, const State& state,
-                                          double identity) {
+                                          double identity, std::vector<LiveSegment>* at) {
     const std::vector<LiveSegment> live = LiveSegments(state.segments, state.regions, identity);
     std::vector<ColumnSegment> out;
     std::vector<std::size_t> slot(live.size(), ColumnSegment::kNone);  // live index -> out
@@ -61,6 +63,7 @@ std::vector<ColumnSegment> ColumnSegments(const std::vector<std::string>& sequen
         const Segment& segment = state.segments[live[k].record][live[k].index];
         if (segment.type >= state.inferred) continue;
         slot[k] = out.size();
+        if (at != nullptr) at->push_back(live[k]);
         out.push_back({segment.type, ColumnSegment::kNone, ColumnSegment::kNone,
                        Piece(sequences, state.segments, live[k])});
     }
@@ -362,6 +365,95 @@ std::size_t AdoptTemplates(const std::vector<std::string>& sequences, State& sta
     state.set.insert(state.set.begin() + static_cast<std::ptrdiff_t>(state.inferred), added.begin(), added.end());
     state.inferred += added.size();
     return added.size();
+}
+
+namespace {
+
+// The inferred monomers other than its own that a live segment aligns to with
+// its own score (same bases, same strand), found with one engine per worker;
+// `column` and `at` as ColumnSegments gives them.
+std::vector<std::vector<std::size_t>> TiedMonomers(const std::vector<std::string>& sequences, const State& state,
+                                                   const std::vector<ColumnSegment>& column,
+                                                   const std::vector<LiveSegment>& at,
+                                                   const InferSettings& settings) {
+    std::vector<std::vector<std::size_t>> tied(column.size());
+    std::vector<LevenshteinEngine> engines(std::max(1U, settings.threads));
+    ParallelFor(column.size(), settings.threads, [&](std::size_t k, unsigned worker) {
+        LevenshteinEngine& engine = engines[worker];
+        const std::string& piece = column[k].piece;
+        // A score as good as the own monomer's lies at most a couple of
+        // edits further (an edit costs at most as much as a mismatch).
+        const std::uint32_t limit = engine.Distance(piece, state.set[column[k].type].sequence) + 2;
+        const Segment& segment = state.segments[at[k].record][at[k].index];
+        const std::string_view bases(sequences[at[k].record].data() + segment.start,
+                                     static_cast<std::size_t>(segment.end - segment.start + 1));
+        for (std::size_t type = 0; type < state.inferred; ++type) {
+            if (type == column[k].type || engine.DistanceAtMost(piece, state.set[type].sequence, limit) > limit)
+                continue;
+            const std::string& monomer = state.set[type].sequence;
+            const std::vector<Segment> alone = Decompose(
+                bases, {{"", segment.reverse ? ReverseComplement(monomer) : monomer}}, settings.scoring);
+            if (alone.size() == 1 && !alone[0].reverse && alone[0].score == segment.score) tied[k].push_back(type);
+        }
+    });
+    return tied;
+}
+
+}  // namespace
+
+// Segments whose bases cannot tell two monomers apart: a live segment of an
+// inferred monomer that aligns to other inferred monomers with its own score
+// (the decomposition gives such a segment the first of them in the set) takes
+// the one whose other copies, those the bases place, stand most often
+// between the same two neighbours in their runs (beside the one neighbour at
+// the end of a run). CHM13 chr18's 3 and 7 differ at one base, 3/7 and 7 at
+// two: a copy that carries one base of each is placed by its neighbours, as
+// 2 _ 8 places 3/7. The decomposition keeps its score. Returns how many
+// segments changed type.
+std::size_t PlaceTiedSegments(const std::vector<std::string>& sequences, State& state,
+                              const InferSettings& settings) {
+    std::vector<LiveSegment> at;
+    const std::vector<ColumnSegment> column =
+        ColumnSegments(sequences, state, settings.regions.satelliteIdentity, &at);
+    const std::vector<std::vector<std::size_t>> tied = TiedMonomers(sequences, state, column, at, settings);
+    constexpr std::size_t kAny = ColumnSegment::kNone - 1;
+    const auto typeOf = [&](std::size_t k) { return k == ColumnSegment::kNone ? kAny : column[k].type; };
+    // (type before, type, type after) -> placed segments; kAny on a side counts every neighbour.
+    std::map<std::array<std::size_t, 3>, std::size_t> between;
+    for (std::size_t k = 0; k < column.size(); ++k) {
+        if (!tied[k].empty()) continue;
+        const std::size_t before = typeOf(column[k].before);
+        const std::size_t after = typeOf(column[k].after);
+        ++between[{before, column[k].type, after}];
+        if (before != kAny && after != kAny) {
+            ++between[{before, column[k].type, kAny}];
+            ++between[{kAny, column[k].type, after}];
+        }
+    }
+    std::size_t changed = 0;
+    for (std::size_t k = 0; k < column.size(); ++k) {
+        const std::size_t before = typeOf(column[k].before);
+        const std::size_t after = typeOf(column[k].after);
+        if (tied[k].empty() || (before == kAny && after == kAny)) continue;
+        const auto placed = [&](std::size_t type) {
+            const auto found = between.find({before, type, after});
+            return found == between.end() ? std::size_t{0} : found->second;
+        };
+        std::size_t best = column[k].type;
+        for (const std::size_t type : tied[k]) {
+            if (placed(type) > placed(best)) best = type;
+        }
+        if (best == column[k].type) continue;
+        Segment& segment = state.segments[at[k].record][at[k].index];
+        const std::string& monomer = state.set[best].sequence;
+        const std::string_view bases(sequences[at[k].record].data() + segment.start,
+                                     static_cast<std::size_t>(segment.end - segment.start + 1));
+        segment.type = best;
+        segment.identity = Decompose(bases, {{"", segment.reverse ? ReverseComplement(monomer) : monomer}},
+                                     settings.scoring)[0].identity;
+        ++changed;
+    }
+    return changed;
 }
 
 }  // namespace horgrid::infer

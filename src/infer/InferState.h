@@ -50,15 +50,21 @@ std::vector<LiveSegment> LiveSegments(const Decomposition& segments, const std::
 std::string Piece(const std::vector<std::string>& sequences, const Decomposition& segments,
                   const LiveSegment& live);
 
-// The live segments of inferred monomers as HOR columns read them.
+// The live segments of inferred monomers as HOR columns read them; `at`, when
+// given, receives where each of them lies.
 std::vector<ColumnSegment> ColumnSegments(const std::vector<std::string>& sequences, const State& state,
-                                          double identity);
+                                          double identity, std::vector<LiveSegment>* at = nullptr);
 
 // Splits every monomer that takes several columns of the unit into one per
 // column where the columns separate; returns how many monomers it added.
 std::size_t SplitByColumn(const std::vector<std::string>& sequences, State& state,
                           const std::vector<std::size_t>& unit, const InferSettings& settings,
                           double minShare = 0, bool tiedColumns = false);
+
+// Live segments that align to other inferred monomers with their own score
+// take the one their run's neighbours place them in; returns how many changed.
+std::size_t PlaceTiedSegments(const std::vector<std::string>& sequences, State& state,
+                              const InferSettings& settings);
 
 // The inferred monomers replaced by `inferred` (the templates kept after them).
 void ReplaceInferred(State& state, std::vector<MonomerType> inferred);

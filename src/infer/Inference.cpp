@@ -35,6 +35,7 @@ using infer::LiveSegments;
 using infer::Piece;
 using infer::ColumnSegments;
 using infer::SplitByColumn;
+using infer::PlaceTiedSegments;
 using infer::SplitHybrids;
 using infer::ShiftedGroups;
 using infer::StretchMonomers;
@@ -742,6 +743,7 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
         hor = SplitColumns(run, state);
     }
     ReviseColumns(run, state, hor);
+    if (PlaceTiedSegments(run.sequences, state, settings) > 0) hor = LiveHor(run, state);
     onRound(Report(0, state.set.size(), state.segments));
     result.monomers = std::move(state.set);
     result.inferred = state.inferred;
