@@ -37,7 +37,10 @@ std::vector<std::string> UnfitPeriods(const std::vector<std::string>& sequences,
 // and within a third of their type's length, grouped at the closeness, or
 // where that leaves most of them in no group of minCount at one and a half,
 // two or two and a half times it (copies of an old array lie further apart
-// than a live one's).
+// than a live one's); where even that leaves most of them (five times
+// minCount or more) in no group, those left make one more group, kept when
+// its consensus fits them better than the live monomers do and lies at least
+// the closeness from every rotation of them.
 // A group's consensus is kept when it lies at least twice the closeness from
 // every rotation of each of `near` (the live monomers: a stretch of their own
 // family, maybe cut in another phase, needs none) and the merge limit from
