@@ -90,21 +90,35 @@ DonorPart CarriesDonor(const std::vector<std::string>& variant, const std::vecto
         // line of descent since the variant's parted: it tells no donor.
         // (Within a base either way: where two positions lie far apart their
         // alignment may shift a base by one.)
-        if (std::none_of(family.begin(), family.end(), [&](const std::string& other) {
-                return other[site - 1] == own[site] || other[site] == own[site] || other[site + 1] == own[site];
-            }))
-            continue;
+        const auto shared = [&](char base) {
+            return std::any_of(family.begin(), family.end(), [&](const std::string& other) {
+                return other[site - 1] == base || other[site] == base || other[site + 1] == base;
+            });
+        };
+        if (!shared(own[site])) continue;
         // Where a fifth of the rest have the donor's base too, the column's
         // own copies vary: the base tells no crossover.
         if (5 * with(rest, site) >= rest.size()) continue;
+        const bool has = 2 * with(variant, site) > variant.size();
+        // So may the donor's base where no other position has it, when the
+        // variant lacks it: the donor's line changed there since they parted.
+        if (!has && !shared(donor[site])) continue;
         near += (site < half) == fromLeft;
-        carried.push_back(2 * with(variant, site) > variant.size());
+        carried.push_back(has);
     }
     if (near == 0) return DonorPart::kUntold;
     // The most telling cut: the fewest sites from the junction's end that hold
     // the most of the carried ones, by the chance of as many there if the
     // carried sites lay anywhere.
     const std::size_t all = static_cast<std::size_t>(std::count(carried.begin(), carried.end(), true));
+    // Every carried site nearer the junction's end than every other one, but
+    // too few sites for any of their orders to pass the chance test (half of
+    // them carried and first is the most telling): no base can tell.
+    const std::size_t halfSites = carried.size() / 2;
+    if (all > 0 && std::all_of(carried.begin(), carried.begin() + static_cast<std::ptrdiff_t>(all),
+                               [](bool c) { return c; }) &&
+        TailChance(carried.size(), halfSites, halfSites, halfSites) > kDonorChance)
+        return DonorPart::kUntold;
     double chance = 1;
     std::size_t before = 0;
     for (std::size_t m = 0; m < carried.size(); ++m) {

@@ -32,13 +32,17 @@ std::string AlignedBases(std::string_view piece, std::string_view consensus);
 // own copies vary there, CHM13 chr10's 2), sites where own's base is no other
 // position's (a change of own's line of descent, whose copies have drifted
 // from the variant's: the variant keeps the old base, which the donor may
-// share), and the first and last 10 bases (segments of one position start
-// and end a few bases apart). Ordered from the junction's end, the carried
-// sites must gather there: for some cut, the chance that as many of them or
-// more lie before it if they lay anywhere among the sites (hypergeometric) is
-// at most 0.02. Carried then; untold when donor and own differ nowhere in the
-// half on the junction's side (no base can tell: the place decides); absent
-// otherwise. A HOR variant of its own line of descent differs from the HOR at
+// share), sites where the donor's base is no other position's and the
+// variant lacks it (a change of the donor's line since they parted), and the
+// first and last 10 bases (segments of one position start and end a few
+// bases apart). Ordered from the junction's end, the carried sites must
+// gather there: for some cut, the chance that as many of them or more lie
+// before it if they lay anywhere among the sites (hypergeometric) is at most
+// 0.02. Carried then; untold when donor and own differ nowhere in the half on
+// the junction's side, or when the carried sites are the ones nearest the
+// junction's end but the sites are too few (seven or fewer) for any of their
+// orders to pass the test (no base can tell: the place decides; S2C18H1L's 3
+// and 7 differ at one base, which 3/7 carries); absent otherwise. A HOR variant of its own line of descent differs from the HOR at
 // every monomer, the one beside its junction too, at sites spread over the
 // monomer; a hybrid whose crossover lies close to its end keeps only one or
 // two bases of the donor, next to the junction, which all its copies carry.
