@@ -369,6 +369,14 @@ std::size_t AdoptTemplates(const std::vector<std::string>& sequences, State& sta
 
 namespace {
 
+// A live segment's bases aligned alone to `monomer` on the segment's strand.
+std::vector<Segment> AloneAgainst(const std::vector<std::string>& sequences, const Segment& segment,
+                                  std::size_t record, const std::string& monomer, const Scoring& scoring) {
+    const std::string_view bases(sequences[record].data() + segment.start,
+                                 static_cast<std::size_t>(segment.end - segment.start + 1));
+    return Decompose(bases, {{"", segment.reverse ? ReverseComplement(monomer) : monomer}}, scoring);
+}
+
 // The inferred monomers other than its own that a live segment aligns to with
 // its own score (same bases, same strand), found with one engine per worker;
 // `column` and `at` as ColumnSegments gives them.
@@ -385,14 +393,11 @@ std::vector<std::vector<std::size_t>> TiedMonomers(const std::vector<std::string
         // edits further (an edit costs at most as much as a mismatch).
         const std::uint32_t limit = engine.Distance(piece, state.set[column[k].type].sequence) + 2;
         const Segment& segment = state.segments[at[k].record][at[k].index];
-        const std::string_view bases(sequences[at[k].record].data() + segment.start,
-                                     static_cast<std::size_t>(segment.end - segment.start + 1));
         for (std::size_t type = 0; type < state.inferred; ++type) {
             if (type == column[k].type || engine.DistanceAtMost(piece, state.set[type].sequence, limit) > limit)
                 continue;
-            const std::string& monomer = state.set[type].sequence;
-            const std::vector<Segment> alone = Decompose(
-                bases, {{"", segment.reverse ? ReverseComplement(monomer) : monomer}}, settings.scoring);
+            const std::vector<Segment> alone =
+                AloneAgainst(sequences, segment, at[k].record, state.set[type].sequence, settings.scoring);
             if (alone.size() == 1 && !alone[0].reverse && alone[0].score == segment.score) tied[k].push_back(type);
         }
     });
@@ -445,12 +450,9 @@ std::size_t PlaceTiedSegments(const std::vector<std::string>& sequences, State& 
         }
         if (best == column[k].type) continue;
         Segment& segment = state.segments[at[k].record][at[k].index];
-        const std::string& monomer = state.set[best].sequence;
-        const std::string_view bases(sequences[at[k].record].data() + segment.start,
-                                     static_cast<std::size_t>(segment.end - segment.start + 1));
+        segment.identity =
+            AloneAgainst(sequences, segment, at[k].record, state.set[best].sequence, settings.scoring)[0].identity;
         segment.type = best;
-        segment.identity = Decompose(bases, {{"", segment.reverse ? ReverseComplement(monomer) : monomer}},
-                                     settings.scoring)[0].identity;
         ++changed;
     }
     return changed;

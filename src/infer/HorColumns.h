@@ -42,8 +42,8 @@ std::string AlignedBases(std::string_view piece, std::string_view consensus);
 // the junction's side, or when the carried sites are the ones nearest the
 // junction's end but the sites are too few (seven or fewer) for any of their
 // orders to pass the test (no base can tell: the place decides; S2C18H1L's 3
-// and 7 differ at one base, which 3/7 carries); absent otherwise. A HOR variant of its own line of descent differs from the HOR at
-// every monomer, the one beside its junction too, at sites spread over the
+// and 7 differ at one base, which 3/7 carries); absent otherwise. A HOR
+// variant of its own line of descent differs from the HOR at every monomer, the one beside its junction too, at sites spread over the
 // monomer; a hybrid whose crossover lies close to its end keeps only one or
 // two bases of the donor, next to the junction, which all its copies carry.
 enum class DonorPart { kAbsent, kCarried, kUntold };
