@@ -48,6 +48,7 @@ TEST(InferHor, UnitAndCopies) {
         bool canonical = false;   // HorSearch::canonical
         std::string sharing = "";  // the window where two positions may share a type
         char unitTypes = 0;        // HorSearch::unitTypes as a letter (0: every type)
+        std::size_t fewSharing = 0;  // HorSearch::fewSharingCopies
     };
     const std::vector<Case> cases = {
         {"abcabcabc", "abc", "abc.f abc.f abc.f"},
@@ -138,6 +139,12 @@ TEST(InferHor, UnitAndCopies) {
         // the 31-monomer window is a layout of the 11-mer's copies.
         {"abcdefghdigabcdefghdigabcdefghgabcdefghdigabcdefghdigabcdefghgabcdefghdig", "abcdefghdig",
          "abcdefghdig.f abcdefghdig.f abcdefghg.p abcdefghdig.f abcdefghdig.f abcdefghg.p abcdefghdig.f", "", true},
+        // 6 kb of cen21: two whole 11-monomer copies whose 8-11 share a, c, d
+        // and g with 1, 3, 4 and 7, and a copy of the variant lacking 8-11.
+        // The 11-monomer window reads as copies of the variant's 7-mer, yet
+        // in so few copies it is kept as the window to split.
+        {"efgabcdefgacdgabcdefgacdgabcdefgacd", "efgabcd",
+         "efgabcd.f efgacd.p gabcd.p efgacd.p gabcd.p efgacd.p", "", true, "gabcdefgacd", 0, 5},
     };
     const auto list = [](const std::vector<HorCopy>& of, std::string& text) {
         for (const HorCopy& copy : of) {
@@ -151,6 +158,7 @@ TEST(InferHor, UnitAndCopies) {
     search.variantArrays = true;
     for (const Case& c : cases) {
         search.canonical = c.canonical;
+        search.fewSharingCopies = c.fewSharing;
         search.unitTypes = c.unitTypes == 0 ? static_cast<std::size_t>(-1) : static_cast<std::size_t>(c.unitTypes - 'a');
         const HorResult hor = FindHor(Lay(c.types), search);
         EXPECT_EQ(Letters(hor.unit), c.unit) << c.types;

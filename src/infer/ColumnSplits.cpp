@@ -176,12 +176,13 @@ ByColumn ColumnsOfLive(const State& state, const std::vector<LiveSegment>& live,
 }
 
 // The monomers that replace each type of `byColumn` whose columns separate
-// (SeparateColumns; columns that do not, join) into at least two of
-// minCount members or more, none under `minShare` of the largest: appended
-// to `added`, the type to `removed`.
+// (SeparateColumns; columns that do not, join, unless `byPlace`) into at least
+// two of minCount members or more, none under `minShare` of the largest:
+// appended to `added`, the type to `removed`.
 void SplitTypes(const std::vector<std::string>& sequences, const State& state,
                 const std::vector<LiveSegment>& live, const ByColumn& byColumn, const InferSettings& settings,
-                double minShare, std::vector<MonomerType>& added, std::vector<std::size_t>& removed) {
+                double minShare, bool byPlace, std::vector<MonomerType>& added,
+                std::vector<std::size_t>& removed) {
     for (const auto& [type, columns] : byColumn) {
         std::vector<std::string> pieces;
         std::vector<Group> groups;
@@ -197,7 +198,7 @@ void SplitTypes(const std::vector<std::string>& sequences, const State& state,
         ParallelFor(groups.size(), settings.threads,
                     [&](std::size_t g, unsigned) { Summarise(groups[g], views, settings.consensusSample); });
         // Columns that do not separate join.
-        for (std::size_t i = 0; i < groups.size(); ++i) {
+        for (std::size_t i = 0; i < groups.size() && !byPlace; ++i) {
             for (std::size_t j = i + 1; j < groups.size(); ++j) {
                 if (SeparateColumns(groups[i], groups[j], views) || KeepOwnBases(groups[i], groups[j], views))
                     continue;
@@ -226,18 +227,19 @@ void SplitTypes(const std::vector<std::string>& sequences, const State& state,
 // least `minShare` of the largest one's members. A member whose neighbours fit
 // several columns equally is left out, or, with `tiedColumns`, joins the class
 // of those columns (in a window of two HOR layouts one position stands in
-// both). Returns how many monomers it added (0 when it split nothing); they
-// are the last inferred ones.
+// both). With `byPlace` the columns are positions by their place alone.
+// Returns how many monomers it added (0 when it split nothing); they are the
+// last inferred ones.
 std::size_t SplitByColumn(const std::vector<std::string>& sequences, State& state,
                           const std::vector<std::size_t>& unit, const InferSettings& settings,
-                          double minShare, bool tiedColumns) {
+                          double minShare, bool tiedColumns, bool byPlace) {
     if (unit.size() < 2 || unit.size() > 64) return 0;
     const std::vector<LiveSegment> live =
         LiveSegments(state.segments, state.regions, settings.regions.satelliteIdentity);
     std::vector<MonomerType> added;
     std::vector<std::size_t> removed;
-    SplitTypes(sequences, state, live, ColumnsOfLive(state, live, unit, tiedColumns), settings, minShare, added,
-               removed);
+    SplitTypes(sequences, state, live, ColumnsOfLive(state, live, unit, tiedColumns), settings, minShare,
+               byPlace, added, removed);
     if (removed.empty()) return 0;
     std::vector<MonomerType> set;
     for (std::size_t k = 0; k < state.inferred; ++k) {

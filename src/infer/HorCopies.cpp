@@ -257,7 +257,8 @@ bool HasRepeats(const std::vector<std::size_t>& unit) {
 // that uses a type twice is the unit of distinct types whose copies it holds
 // (ReadsAsCopiesOf), else it must cover a tenth more than the best one of
 // distinct types. The best window that holds every frequent type and one of
-// them twice is kept aside, unless it holds only copies of the unit.
+// them twice is kept aside, unless it holds only copies of the unit (see
+// HorSearch::sharingOfCopies).
 struct Units {
     std::vector<std::size_t> unit;
     std::vector<std::size_t> sharing;
@@ -400,7 +401,10 @@ const Candidate* LayoutOf(const std::vector<Candidate>& candidates, const std::v
     return layout;
 }
 
-Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit, bool canonical, std::size_t unitTypes) {
+Units FindUnits(const std::vector<Run>& runs, const HorSearch& search) {
+    const std::size_t maxUnit = search.maxUnit;
+    const bool canonical = search.canonical;
+    const std::size_t unitTypes = search.unitTypes;
     const std::vector<Candidate> candidates = Candidates(runs, maxUnit, unitTypes);
     const Candidate* best = nullptr;
     const Candidate* bestDistinct = nullptr;
@@ -446,7 +450,11 @@ Units FindUnits(const std::vector<Run>& runs, std::size_t maxUnit, bool canonica
     }
     units.unit = TurnToFirst(runs, units.unit);
     // The sharing window, unless it is only a layout of the unit's copies.
-    if (sharing && sharing->unit != units.unit && !ReadsAsCopiesOf(sharing->unit, units.unit))
+    std::size_t monomers = 0;
+    for (const Run& run : runs) monomers += run.size();
+    if (sharing && sharing->unit != units.unit &&
+        (monomers < search.fewSharingCopies * sharing->unit.size() ||
+         !ReadsAsCopiesOf(sharing->unit, units.unit)))
         units.sharing = sharing->unit;
     return units;
 }
@@ -563,7 +571,7 @@ void LeaveOutVariantArrays(HorResult& result, const std::vector<std::pair<std::s
 HorResult FindHor(std::vector<TypedMonomer> monomers, const HorSearch& search) {
     HorResult result;
     const std::vector<Run> runs = CutRuns(std::move(monomers), search.maxGap);
-    Units units = FindUnits(runs, search.maxUnit, search.canonical, search.unitTypes);
+    Units units = FindUnits(runs, search);
     result.unit = std::move(units.unit);
     result.sharingUnit = std::move(units.sharing);
     if (result.unit.empty()) return result;

@@ -50,6 +50,12 @@ struct HorSearch {
     // Only types below this one make the unit; the others (monomers that
     // typed templates left) stand in the runs as monomers outside it.
     std::size_t unitTypes = static_cast<std::size_t>(-1);
+    // The sharing window is kept even when it reads as copies of the unit (a
+    // whole one and one that lacks positions) when the runs hold fewer than
+    // this many windows' worth of monomers: among a few HOR copies, one
+    // variant copy makes the variant's positions a unit that the whole
+    // copies read as copies of.
+    std::size_t fewSharingCopies = 0;
 };
 
 // An array of a HOR variant beside the live one: copies at one end of a run,

@@ -56,10 +56,13 @@ std::vector<ColumnSegment> ColumnSegments(const std::vector<std::string>& sequen
                                           double identity, std::vector<LiveSegment>* at = nullptr);
 
 // Splits every monomer that takes several columns of the unit into one per
-// column where the columns separate; returns how many monomers it added.
+// column where the columns separate (or, with `byPlace`, wherever they hold
+// enough members: records of a few HOR copies give a position too few copies
+// to tell it from a close one by its bases, and its place tells it); returns
+// how many monomers it added.
 std::size_t SplitByColumn(const std::vector<std::string>& sequences, State& state,
                           const std::vector<std::size_t>& unit, const InferSettings& settings,
-                          double minShare = 0, bool tiedColumns = false);
+                          double minShare = 0, bool tiedColumns = false, bool byPlace = false);
 
 // Live segments that align to other inferred monomers with their own score
 // take the one their run's neighbours place them in; returns how many changed.

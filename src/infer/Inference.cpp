@@ -537,6 +537,32 @@ std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates) {
 
 namespace {
 
+// The members a group needs where the records hold `copies` copies of the
+// HOR: minCount, or fewer where that is more than they show of every
+// position. Records of n copies show each position whole at least n - 1
+// times, one copy being cut by their ends, and a variant copy that lacks the
+// position takes one more: n - 2, never below two (a piece seen once is no
+// repeat).
+std::size_t MemberFloor(std::size_t copies, std::size_t minCount) {
+    return std::clamp<std::size_t>(copies > 2 ? copies - 2 : 0, std::min<std::size_t>(2, minCount), minCount);
+}
+
+// The member floor of the rounds, before any HOR is known: the copies are the
+// tandem stretches of the records' period (FindTandemPeriod) over the period.
+// Records long enough for minCount + 2 copies of the longest period looked
+// for keep minCount without measuring.
+std::size_t RoundFloor(const std::vector<std::string>& sequences, const InferSettings& settings) {
+    std::size_t bases = 0;
+    for (const std::string& sequence : sequences) bases += sequence.size();
+    if (settings.minCount <= 2 || bases >= (settings.minCount + 2) * settings.period.maxPeriod)
+        return settings.minCount;
+    const TandemPeriod period = FindTandemPeriod(sequences, settings.period);
+    if (period.period == 0) return settings.minCount;
+    std::size_t tandem = 0;
+    for (const RecordWindow& stretch : period.stretches) tandem += stretch.end - stretch.begin;
+    return MemberFloor(tandem / period.period, settings.minCount);
+}
+
 // What every step of InferMonomers shares: the upper-case records, the
 // settings, the segments that stay where no satellite lies, and the rounds
 // reported so far.
@@ -549,6 +575,7 @@ struct Run {
     Decomposition none;
     Decomposition outside;
     std::size_t round = 1;
+    std::size_t minCount = 0;  // as given; settings.minCount is the rounds' floor (RoundFloor)
 };
 
 // Decomposes again with the state's set, names its inferred monomers M1, M2,
@@ -571,6 +598,7 @@ HorResult LiveHor(const Run& run, const State& state, bool templates = false) {
     HorSearch search;
     search.canonical = true;
     search.variantArrays = true;
+    search.fewSharingCopies = run.minCount + 2;  // where MemberFloor lies below minCount
     if (!templates) search.unitTypes = state.inferred;
     return FindHor(LiveTyped(state.segments, state.regions, state.set.size(), run.satellite), search);
 }
@@ -657,12 +685,24 @@ void InferRounds(Run& run, const std::vector<MonomerType>& starting, Inference& 
 // them) may give a monomer outside the unit.
 HorResult SplitColumns(Run& run, State& state) {
     HorResult hor = LiveHor(run, state);
+    // Where the live monomers hold few copies of the window, a column needs
+    // fewer members and its place makes it a position (SplitByColumn).
+    const auto split = [&](const std::vector<std::size_t>& window, double minShare, bool tiedColumns) {
+        InferSettings settings = run.settings;
+        const std::size_t monomers =
+            LiveTyped(state.segments, state.regions, state.set.size(), run.satellite).size();
+        if (!window.empty())
+            settings.minCount =
+                std::min(settings.minCount, MemberFloor(monomers / window.size(), run.minCount));
+        return SplitByColumn(run.sequences, state, window, settings, minShare, tiedColumns,
+                             settings.minCount < run.minCount);
+    };
     for (std::size_t times = 0; times < 3; ++times) {
-        std::size_t added = SplitByColumn(run.sequences, state, hor.unit, run.settings);
+        std::size_t added = split(hor.unit, 0, false);
         std::optional<State> before;
         if (added == 0 && !hor.sharingUnit.empty()) {
             before = state;
-            added = SplitByColumn(run.sequences, state, hor.sharingUnit, run.settings, 0.25, true);
+            added = split(hor.sharingUnit, 0.25, true);
         }
         if (added == 0) break;
         Redecompose(run, state);
@@ -708,10 +748,12 @@ void ReviseColumns(Run& run, State& state, HorResult& hor) {
 }  // namespace
 
 Inference InferMonomers(const std::vector<std::string>& input, const std::vector<MonomerType>& templates,
-                        const InferSettings& settings,
-                        const std::function<void(const RoundReport&)>& onRound) {
-    Run run{{}, settings, onRound, Regions(settings), 0, {}, {}, 1};
-    for (const std::string& sequence : input) run.sequences.push_back(Upper(sequence));
+                        const InferSettings& given, const std::function<void(const RoundReport&)>& onRound) {
+    std::vector<std::string> sequences;
+    for (const std::string& sequence : input) sequences.push_back(Upper(sequence));
+    InferSettings settings = given;
+    settings.minCount = RoundFloor(sequences, given);
+    Run run{std::move(sequences), settings, onRound, Regions(settings), 0, {}, {}, 1, given.minCount};
     run.satellite = run.regionSettings.satelliteIdentity;
     run.none.assign(run.sequences.size(), {});
     run.outside = run.none;

@@ -23,7 +23,8 @@ struct InferSettings {
     double minIdentity = 60;      // segments with a lower identity are left out of the result files
     double minTemplateShare = 5;  // percent of the bases the templates must explain (or
     std::size_t minTemplateBases = 100000;  // this many bases), else the period is found from the sequence
-    std::size_t minCount = 3;               // members a group needs to give a monomer
+    std::size_t minCount = 3;               // members a group needs to give a monomer (fewer in
+                                            // records of a few HOR copies; see InferMonomers)
     std::size_t maxRounds = 10;
     std::size_t consensusSample = 1000;  // members aligned for one consensus, spread over the group
     std::size_t leaderSample = 2000;     // segments that may become group leaders, spread over them
@@ -144,6 +145,15 @@ std::vector<MonomerType> OrientTemplates(std::vector<MonomerType> templates);
 // are made again after each change, up to three times. Hybrids reported:
 // monomers whose first half lies within 3 % of one monomer and second half of
 // another, each half at least 5 % from the other one.
+//
+// Records of a few HOR copies: where records of n copies cannot show every
+// position minCount times, groups and columns need n - 2 members (at least
+// two); n is the tandem stretches of the records' period over it (records
+// long enough for minCount + 2 copies of the longest period keep minCount),
+// and for the column split the live monomers over the window's length. Where
+// that lies below minCount, a column is a position by its place alone and the
+// window where positions share a type is kept even when it reads as copies of
+// the unit (HorSearch::fewSharingCopies).
 //
 // `onRound` hears every decomposition.
 Inference InferMonomers(const std::vector<std::string>& sequences, const std::vector<MonomerType>& templates,
