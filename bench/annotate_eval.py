@@ -60,6 +60,18 @@ def bed(path):
     return out
 
 
+def overlapping(ours, starts, s, e):
+    """The monomer of ours ((start, end, name, ...) sorted by start, starts their starts) that
+    overlaps s..e most, if it covers at least half of it; else None."""
+    j = max(0, bisect.bisect_right(starts, s) - 2)
+    best, overlap = None, 0
+    for o in ours[j:j + 5]:
+        ov = min(e, o[1]) - max(s, o[0])
+        if ov > overlap:
+            best, overlap = o, ov
+    return best if best and overlap >= 0.5 * (e - s) else None
+
+
 def agreement(truth, ours, spans):
     starts = {r: [o[0] for o in v] for r, v in ours.items()}
     total = same = 0
@@ -68,14 +80,8 @@ def agreement(truth, ours, spans):
         if r not in spans or s < spans[r][0] or e > spans[r][1]:
             continue
         total += 1
-        v = ours.get(r, [])
-        j = max(0, bisect.bisect_right(starts.get(r, []), s) - 2)
-        best, overlap = None, 0
-        for o in v[j:j + 5]:
-            ov = min(e, o[1]) - max(s, o[0])
-            if ov > overlap:
-                best, overlap = o, ov
-        found = best[2] if best and overlap >= 0.5 * (e - s) else "(none)"
+        best = overlapping(ours.get(r, []), starts.get(r, []), s, e)
+        found = best[2] if best else "(none)"
         if found == name:
             same += 1
         else:
