@@ -28,7 +28,7 @@ def hmm_monomers(path, hor):
     return sorted(out)
 
 
-def live_spans(monomers, floor=1.0):
+def live_spans(monomers, floor=1.0, gap=1000):
     spans, run = {}, []
 
     def close():
@@ -40,7 +40,7 @@ def live_spans(monomers, floor=1.0):
     for m in monomers:
         if m[4] < floor:
             continue
-        if run and (m[0] != run[-1][0] or m[1] - run[-1][2] > 1000):
+        if run and (m[0] != run[-1][0] or m[1] - run[-1][2] > gap):
             close()
             run = []
         run.append(m)
