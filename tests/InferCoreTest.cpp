@@ -42,12 +42,12 @@ std::string Letters(const std::vector<std::size_t>& types) {
 TEST(InferHor, UnitAndCopies) {
     struct Case {
         std::string types;
-        std::string unit;    // as turned to the first run's first copy
-        std::string copies;  // each copy's types, then its kind (f/p/v), space-separated
-        std::string arrays = "";  // the copies of variant HORs' own arrays, one array after another
-        bool canonical = false;   // HorSearch::canonical
-        std::string sharing = "";  // the window where two positions may share a type
-        char unitTypes = 0;        // HorSearch::unitTypes as a letter (0: every type)
+        std::string unit;            // as turned to the first run's first copy
+        std::string copies;          // each copy's types, then its kind (f/p/v), space-separated
+        std::string arrays = "";     // the copies of variant HORs' own arrays, one array after another
+        bool canonical = false;      // HorSearch::canonical
+        std::string sharing = "";    // the window where two positions may share a type
+        char unitTypes = 0;          // HorSearch::unitTypes as a letter (0: every type)
         std::size_t fewSharing = 0;  // HorSearch::fewSharingCopies
     };
     const std::vector<Case> cases = {
@@ -92,7 +92,8 @@ TEST(InferHor, UnitAndCopies) {
          "fgabjgabjgabjgabjgabjgabcdefgabcdefgabjgabcdefgabcdefgabcdefgabj"
          "gabcdefgabcdefgabjg",
          "cdefgab",
-         "cdefgab.f jgab.v cdefgab.f cdefgab.f jgab.v cdefgab.f cdefgab.f jgab.v cdefgab.f cdefgab.f cdefgab.f "
+         "cdefgab.f jgab.v cdefgab.f cdefgab.f jgab.v cdefgab.f cdefgab.f jgab.v cdefgab.f cdefgab.f "
+         "cdefgab.f "
          "jgabj.v gabj.v gabj.v gabj.v gab.p cdefgab.f cdefgab.f jgab.v cdefgab.f cdefgab.f cdefgab.f jgab.v "
          "cdefgab.f cdefgab.f",
          "", true},
@@ -109,6 +110,18 @@ TEST(InferHor, UnitAndCopies) {
          "abcheg.v abcheg.v abcd.f abcd.f abcd.f abcheg.v abcd.f abcd.f abcd.f abcd.f abcheg.v abcd.f abcd.f "
          "abcheg.v abcd.f abcd.f abcd.f",
          "", true, "abchegafabcd"},
+        // The same 6-monomer HOR in under a third of the copies, the rest a
+        // variant abxf lacking c-e with a junction monomer x (chr18-like arrays
+        // whose 12-mer stands among 8-monomer copies 1 2 3/7 8-12): its full
+        // copies stand side by side as often as copies laid out at random
+        // would, so it is the HOR, however few its pairs beside the variant's.
+        {"abxfabxfabcdefabxfabxfabxfabcdefabcdefabxfabxfabxfabxfabcdefabxfabxfabcdefabxfabxfabxfabxfabxfabcde"
+         "fabcdefabxfabxfabxfabxf",
+         "fabcde",
+         "abx.v fabx.v fabcde.f fabx.v fabx.v fabx.v fabcde.f fabcde.f fabx.v fabx.v fabx.v fabx.v fabcde.f "
+         "fabx.v "
+         "fabx.v fabcde.f fabx.v fabx.v fabx.v fabx.v fabx.v fabcde.f fabcde.f fabx.v fabx.v fabx.v fabx.v",
+         "", true},
         // A variant HOR's own array (as CHM13 chr17's 14-monomer S3C17H1-B
         // before the live 16-mer, lacking 1-3): its copies, at the end of a
         // run, one array across gaps (a run between its pieces goes with
@@ -132,13 +145,14 @@ TEST(InferHor, UnitAndCopies) {
         // makes no unit and stands for the position it is in, but is no
         // evidence of a copy (az after a gap is none).
         {"abcdefghediabcdefghzdiabcdefghediabcdefghzdiabcdefghediabcdefghzdiabcdefghedi|az", "abcdefghedi",
-         "abcdefghedi.f abcdefghzdi.f abcdefghedi.f abcdefghzdi.f abcdefghedi.f abcdefghzdi.f abcdefghedi.f", "",
-         true, "", 'z'},
+         "abcdefghedi.f abcdefghzdi.f abcdefghedi.f abcdefghzdi.f abcdefghedi.f abcdefghzdi.f abcdefghedi.f",
+         "", true, "", 'z'},
         // 11-, 11- and 9-monomer copies over and over, the 11-mer using d
         // and g twice (its 9 and 7 merged with 4 and 11 in 12 kb of cen21):
         // the 31-monomer window is a layout of the 11-mer's copies.
         {"abcdefghdigabcdefghdigabcdefghgabcdefghdigabcdefghdigabcdefghgabcdefghdig", "abcdefghdig",
-         "abcdefghdig.f abcdefghdig.f abcdefghg.p abcdefghdig.f abcdefghdig.f abcdefghg.p abcdefghdig.f", "", true},
+         "abcdefghdig.f abcdefghdig.f abcdefghg.p abcdefghdig.f abcdefghdig.f abcdefghg.p abcdefghdig.f", "",
+         true},
         // 6 kb of cen21: two whole 11-monomer copies whose 8-11 share a, c, d
         // and g with 1, 3, 4 and 7, and a copy of the variant lacking 8-11.
         // The 11-monomer window reads as copies of the variant's 7-mer, yet
@@ -159,7 +173,8 @@ TEST(InferHor, UnitAndCopies) {
     for (const Case& c : cases) {
         search.canonical = c.canonical;
         search.fewSharingCopies = c.fewSharing;
-        search.unitTypes = c.unitTypes == 0 ? static_cast<std::size_t>(-1) : static_cast<std::size_t>(c.unitTypes - 'a');
+        search.unitTypes =
+            c.unitTypes == 0 ? static_cast<std::size_t>(-1) : static_cast<std::size_t>(c.unitTypes - 'a');
         const HorResult hor = FindHor(Lay(c.types), search);
         EXPECT_EQ(Letters(hor.unit), c.unit) << c.types;
         std::string copies, arrays;
@@ -207,8 +222,9 @@ TEST(InferConsensus, IndelsInMembersDoNotShiftColumns) {
 TEST(InferClusters, LeadersAndNearestMembers) {
     // Two families 40 % apart; members 1 edit from their family; exact
     // repeats (7, 8) join their first copy's group.
-    const std::vector<std::string> sequences = {"AAAAAAAAAA", "CCCCAAAAAA", "AAAAAAAAAT", "CCCCAAAAAT", "AAAAAAAAGA",
-                                                "CCCCAAAAGA", "GGGGGGGGGG", "CCCCAAAAAT", "GGGGGGGGGG"};
+    const std::vector<std::string> sequences = {"AAAAAAAAAA", "CCCCAAAAAA", "AAAAAAAAAT",
+                                                "CCCCAAAAAT", "AAAAAAAAGA", "CCCCAAAAGA",
+                                                "GGGGGGGGGG", "CCCCAAAAAT", "GGGGGGGGGG"};
     const std::vector<std::string_view> views(sequences.begin(), sequences.end());
     const auto groups = LeaderClusters(views, {0, 1, 2, 3, 4, 5, 6, 7, 8}, 15, 2);
     const std::vector<std::vector<std::size_t>> expected = {{0, 2, 4}, {1, 3, 5, 7}, {6, 8}};

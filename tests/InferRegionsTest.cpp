@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "InferTestArray.h"
+#include "data/EmbeddedData.h"
 #include "decompose/MonomerSet.h"
 #include "infer/ArrayRegions.h"
 #include "infer/HorColumns.h"
 #include "infer/Inference.h"
+#include "infer/StandardMonomers.h"
 #include "infer/TandemPeriod.h"
 #include "seqio/SequenceReader.h"
 
@@ -62,10 +64,11 @@ struct StrayCopies {
     std::size_t every = 0;
 };
 
-std::string LayOutVariantArray(std::mt19937_64& random, const std::vector<std::string>& types, std::size_t from,
-                               std::size_t to, bool hybrid, std::size_t cut, double share, double lineage,
-                               std::size_t copies, std::size_t own, std::vector<std::string>& wanted,
-                               std::size_t& ownEnd, const StrayCopies& stray = {}) {
+std::string LayOutVariantArray(std::mt19937_64& random, const std::vector<std::string>& types,
+                               std::size_t from, std::size_t to, bool hybrid, std::size_t cut, double share,
+                               double lineage, std::size_t copies, std::size_t own,
+                               std::vector<std::string>& wanted, std::size_t& ownEnd,
+                               const StrayCopies& stray = {}) {
     std::vector<std::string> variant;
     for (std::size_t p = 0; p < types.size(); ++p) {
         if (p == from && !stray.variantFrom.empty()) {
@@ -96,13 +99,15 @@ std::string LayOutVariantArray(std::mt19937_64& random, const std::vector<std::s
         // Copies of another layout stand at no fixed spacing (which would make
         // the whole array one long period).
         if (!ofVariant && !stray.copy.empty() && ((copy * 2654435761u) >> 9) % stray.every == 0) {
-            for (const std::string& type : stray.copy) sequence += reference::Mutate(random, type, divergence);
+            for (const std::string& type : stray.copy)
+                sequence += reference::Mutate(random, type, divergence);
             continue;
         }
         for (std::size_t p = 0; p < (ofVariant ? variant : types).size(); ++p) {
             const bool replaced = strays && p == from && !stray.monomer.empty();
-            sequence += reference::Mutate(random, replaced ? stray.monomer : (ofVariant ? variant : types)[p], divergence);
-            for (const std::string& type : strays && p == from ? stray.after : std::vector<std::string>{})
+            sequence += reference::Mutate(random, replaced ? stray.monomer : (ofVariant ? variant : types)[p],
+                                          divergence);
+            for (const std::string& type : strays&& p == from ? stray.after : std::vector<std::string>{})
                 sequence += reference::Mutate(random, type, divergence);
         }
     }
@@ -143,8 +148,8 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         std::size_t copies = 60;
         std::size_t hybridFirst = 0, hybridSecond = 0;  // positions; none when equal
         std::size_t cut = 0;                            // bases of the first in the hybrid
-        double hybridShare = 0;  // copies whose second position is the hybrid
-        double layer = 0;        // three layers of copies, each this far from the HOR at every position
+        double hybridShare = 0;                         // copies whose second position is the hybrid
+        double layer = 0;  // three layers of copies, each this far from the HOR at every position
         std::vector<std::size_t> order = {};  // HOR order as indexes into the types (empty: as made)
         // A HOR variant that lacks positions from..to (0-based, between
         // `junctionFrom` and `junctionTo` exclusive of the first and inclusive
@@ -189,8 +194,25 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         {22, 16, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0.03},
         // S2C18H1L-like: 3 and 7, 4 and 10 0-2 % apart; most copies are the
         // 8-monomer variant 1 2 3/7 8 ... 12 of their own lineage.
-        {24, 10, 1, 2, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {2, 3, 0, 1, 4, 5, 10, 6, 7, 11, 8, 9},
-         1, 6, true, 0.65, 0.012},
+        {24,
+         10,
+         1,
+         2,
+         0.005,
+         0.01,
+         false,
+         150,
+         0,
+         0,
+         0,
+         0,
+         0,
+         {2, 3, 0, 1, 4, 5, 10, 6, 7, 11, 8, 9},
+         1,
+         6,
+         true,
+         0.65,
+         0.012},
         // S3C17H1L-like: 14, 15, 16 7-8 % apart; half the copies are the
         // 14-monomer variant 1 ... 13 16 of their own lineage.
         {25, 14, 7.5, 2, 0.005, 0.01, true, 150, 0, 0, 0, 0, 0, {}, 12, 14, false, 0.5, 0.008},
@@ -220,7 +242,8 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         // 1 2 3 4 5 6/4 5 2/6 beside the unit 1 2/4 5 2/6: its two 5s, of
         // their own line of descent, stand in contexts of their own, yet in
         // another layout than the unit's 5, so 5 is one monomer.
-        {32, 8, 0, 0, 0.005, 0.01, false, 150, 0, 0, 0, 0, 0, {}, 0, 0, false, 0, 0, 0, 0, 3, false, false, true}};
+        {32, 8, 0, 0,     0.005, 0.01, false, 150, 0, 0,     0,     0,   0,
+         {}, 0, 0, false, 0,     0,    0,     0,   3, false, false, true}};
     for (const Case& c : cases) {
         std::mt19937_64 random(c.seed);
         const std::string ancestor = reference::RandomSequence(random, 171);
@@ -247,7 +270,8 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
                 if (types[0][k] != from[k]) sites.push_back(k);
             }
             to = from.substr(0, 85) + to.substr(85);
-            for (std::size_t k = 0; k < 4; ++k) to[sites[k * sites.size() / 4]] = types[0][sites[k * sites.size() / 4]];
+            for (std::size_t k = 0; k < 4; ++k)
+                to[sites[k * sites.size() / 4]] = types[0][sites[k * sites.size() / 4]];
             cut = (sites[sites.size() / 4] + sites[sites.size() / 2]) / 2 + 1;
         }
         std::vector<std::string> wanted = types;
@@ -287,8 +311,9 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
             wanted.push_back(stray.monomer);
         }
         if (c.variantShare > 0 || c.ownArray > 0 || c.strayEvery > 0) {
-            sequence = LayOutVariantArray(random, types, c.junctionFrom, c.junctionTo, c.junctionHybrid, cut,
-                                          c.variantShare, c.lineage, c.copies, c.ownArray, wanted, ownEnd, stray);
+            sequence =
+                LayOutVariantArray(random, types, c.junctionFrom, c.junctionTo, c.junctionHybrid, cut,
+                                   c.variantShare, c.lineage, c.copies, c.ownArray, wanted, ownEnd, stray);
         } else if (c.hybridFirst == c.hybridSecond && c.layer == 0) {
             TestArrayShape shape;
             shape.copies = c.copies;
@@ -330,7 +355,8 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
         // of its own array are not.
         EXPECT_EQ(inference.hor.variantArrays.size(), c.ownArray > 0 ? 1u : 0u) << label;
         for (const HorCopy& copy : inference.hor.copies)
-            EXPECT_GT(static_cast<std::size_t>(copy.end), ownEnd) << label << ": a copy in the variant's array";
+            EXPECT_GT(static_cast<std::size_t>(copy.end), ownEnd)
+                << label << ": a copy in the variant's array";
     }
 }
 
@@ -361,8 +387,19 @@ TEST(InferPositions, ClosePositionsStayApartAndCopiesNeverSplit) {
 // own copies carry them too (CHM13 chr10's 2 before 5): the column varies there.
 TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
     enum class Layout {
-        Junction, DonorLine, OneDonorBase, InPlace, AfterHybrid, Longer, LongerShared, LateCrossover, Patch, Crossover,
-        InPlaceCrossover, AfterJunction, SharedLate
+        Junction,
+        DonorLine,
+        OneDonorBase,
+        InPlace,
+        AfterHybrid,
+        Longer,
+        LongerShared,
+        LateCrossover,
+        Patch,
+        Crossover,
+        InPlaceCrossover,
+        AfterJunction,
+        SharedLate
     };
     for (const Layout layout :
          {Layout::Junction, Layout::DonorLine, Layout::OneDonorBase, Layout::InPlace, Layout::AfterHybrid,
@@ -438,16 +475,16 @@ TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
         std::vector<std::string> longer;  // a copy of the longer HOR, of a lineage 1.5 % from the HOR's
         std::vector<std::size_t> longerTyped;
         if (layout == Layout::Longer) {  // A B P Q H C D
-            for (const std::string& type : {types[0], types[1], changed(types[2]), changed(types[3]), types[4],
-                                            types[2], types[3]})
+            for (const std::string& type :
+                 {types[0], types[1], changed(types[2]), changed(types[3]), types[4], types[2], types[3]})
                 longer.push_back(reference::Mutate(random, type, 0.015));
             longerTyped = {0, 1, 5, 6, 4, 2, 3};
             monomers.insert(monomers.end(), {longer[2], longer[3]});
         } else if (layout == Layout::LongerShared) {
             std::vector<std::string> whole = TestTypes(random, ancestor, 12);
             for (const std::size_t p : {3, 4, 5}) whole[p] = changed(whole[p + 6]);
-            monomers = {whole[0], whole[1], types[4], whole[7], whole[8], whole[9], whole[10], whole[11],
-                        whole[2], whole[4], whole[5], whole[6]};
+            monomers = {whole[0],  whole[1],  types[4], whole[7], whole[8], whole[9],
+                        whole[10], whole[11], whole[2], whole[4], whole[5], whole[6]};
             unit = {0, 1, 2, 3, 4, 5, 6, 7};
             for (const std::string& type : whole) longer.push_back(reference::Mutate(random, type, 0.015));
             longerTyped = {0, 1, 8, 5, 9, 10, 11, 3, 4, 5, 6, 7};
@@ -458,10 +495,12 @@ TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
         std::vector<std::string> sharedCopy = unitCopy;  // with SharedLate, a third of the whole copies
         if (layout == Layout::SharedLate) sharedCopy[1] = shared;
         std::vector<ColumnSegment> segments;
-        const auto run = [&](const std::vector<std::string>& monomers, const std::vector<std::size_t>& typed) {
+        const auto run = [&](const std::vector<std::string>& monomers,
+                             const std::vector<std::size_t>& typed) {
             for (std::size_t k = 0; k < monomers.size(); ++k) {  // one run of all copies
                 const std::size_t before = segments.empty() ? ColumnSegment::kNone : segments.size() - 1;
-                segments.push_back({typed[k], before, ColumnSegment::kNone, reference::Mutate(random, monomers[k], 0.01)});
+                segments.push_back(
+                    {typed[k], before, ColumnSegment::kNone, reference::Mutate(random, monomers[k], 0.01)});
                 if (before != ColumnSegment::kNone) segments[before].after = segments.size() - 1;
             }
         };
@@ -487,9 +526,10 @@ TEST(InferPositions, JunctionMonomerOfAVariantIsItsOwn) {
         if (layout <= Layout::OneDonorBase) {
             ASSERT_EQ(revised.size(), 6u) << static_cast<int>(layout);
             EXPECT_LT(PercentApart(revised[5], junction), 1);
-        } else if (layout == Layout::LateCrossover || layout == Layout::Patch || layout == Layout::AfterJunction ||
-                   layout == Layout::SharedLate) {
-            const std::size_t joined = layout == Layout::LateCrossover || layout == Layout::SharedLate ? 1 : 2;
+        } else if (layout == Layout::LateCrossover || layout == Layout::Patch ||
+                   layout == Layout::AfterJunction || layout == Layout::SharedLate) {
+            const std::size_t joined =
+                layout == Layout::LateCrossover || layout == Layout::SharedLate ? 1 : 2;
             EXPECT_EQ(revised.size(), 5u) << static_cast<int>(layout);
             if (revised.size() == 5) {
                 EXPECT_LT(PercentApart(revised[joined], types[joined]), 2) << static_cast<int>(layout);
@@ -669,13 +709,53 @@ TEST(InferPositions, CopiesTheBasesCannotTellStandInTheirColumn) {
     std::map<std::size_t, std::size_t> typed;
     for (const Segment& segment : inference.segments[0]) ++typed[segment.type];
     for (const std::size_t p : {2, 4}) {
-        EXPECT_NEAR(static_cast<double>(typed[nearest[p]]), static_cast<double>(kCopies), 3) << "position " << p;
+        EXPECT_NEAR(static_cast<double>(typed[nearest[p]]), static_cast<double>(kCopies), 3)
+            << "position " << p;
     }
 }
 
 // A generated region: random sequence, monomeric satellite (monomers of one
 // ancestor, 15 % from it), a live HOR array, monomeric satellite, a diverged
 // HOR array (copies 10-12 % from their type), random sequence.
+// HORs of the standard set and a variant whose copies descend apart from the
+// unit's, mixed copy by copy; each copy's monomers 1 % from their line.
+// - chr9's S2C9H1L.1-7 and the variant 1 2 6 7, its 6 from a second
+//   standard 6 a few per cent from the unit's: the rounds make two monomers
+//   of the two 6s, yet both stand for one standard monomer, so they are one
+//   type of one position.
+TEST(InferPositions, LinesOfOneStandardMonomerAreOne) {
+    struct Case {
+        std::string hor;
+        std::vector<std::size_t> whole, variant;  // records of the HOR's profiles, in order
+        double share, lineage;                    // variant copies; its line's distance from the unit's
+        std::size_t unit, inferred;
+    };
+    const std::vector<Case> cases = {
+        {"S2C9H1L.", {12, 13, 14, 15, 16, 17, 18}, {19, 20, 21, 22}, 1.0 / 3, 0, 7, 7},
+    };
+    const std::vector<MonomerType> all = EmbeddedMonomerRecords("AS-HOR.consensus.fa.gz");
+    for (const Case& c : cases) {
+        std::vector<std::string> profiles;
+        for (const MonomerType& type : all) {
+            if (type.name.starts_with(c.hor)) profiles.push_back(type.sequence);
+        }
+        std::mt19937_64 random(83);
+        std::vector<std::string> whole, variant;
+        for (std::size_t k : c.whole) whole.push_back(profiles.at(k));
+        for (std::size_t k : c.variant)
+            variant.push_back(reference::Mutate(random, profiles.at(k), c.lineage));
+        std::uniform_real_distribution<double> uniform(0, 1);
+        std::string sequence;
+        for (int copy = 0; copy < 400; ++copy) {
+            for (const std::string& type : uniform(random) < c.share ? variant : whole)
+                sequence += reference::Mutate(random, type, 0.01);
+        }
+        const Inference inference = Infer(sequence, StandardClassMonomers());
+        EXPECT_EQ(inference.hor.unit.size(), c.unit) << c.hor;
+        EXPECT_EQ(inference.inferred, c.inferred) << c.hor;
+    }
+}
+
 TEST(InferRegions, OnlyTheLiveArrayMakesMonomersAndCopies) {
     std::mt19937_64 random(21);
     const std::string ancestor = reference::RandomSequence(random, 171);
@@ -918,8 +998,9 @@ TEST(InferReal, Cen21StandardPhaseAndPositions) {
         std::size_t pairs = 0;
         std::size_t exact = 0;  // starts within 5 bases
         for (const Standard& s : inPiece) {
-            const auto at = std::lower_bound(segments.begin(), segments.end(), s.start - 85,
-                                             [](const Segment& x, std::int64_t position) { return x.start < position; });
+            const auto at =
+                std::lower_bound(segments.begin(), segments.end(), s.start - 85,
+                                 [](const Segment& x, std::int64_t position) { return x.start < position; });
             for (auto it = at; it != segments.end() && it->start < s.end; ++it) {
                 const std::int64_t overlap = std::min(s.end, it->end + 1) - std::max(s.start, it->start);
                 if (2 * overlap < s.end - s.start) continue;

@@ -321,7 +321,9 @@ struct Candidate {
     std::size_t covered = 0;
     std::size_t full = 0;
     std::size_t pairs = 0;
-    bool tandem = false;  // a full copy stands beside another copy
+    std::size_t followed = 0;  // full copies that another copy of their run follows
+    std::size_t copies = 0;    // copies of every kind
+    bool tandem = false;       // a full copy stands beside another copy
 };
 
 Candidate Score(const std::vector<Run>& runs, const std::vector<std::size_t>& unit, bool complete,
@@ -331,11 +333,13 @@ Candidate Score(const std::vector<Run>& runs, const std::vector<std::size_t>& un
     for (const Run& run : runs) {
         copies.clear();
         ReadCopies(run, unit, copies, 1, unitTypes);
+        candidate.copies += copies.size();
         for (std::size_t k = 0; k < copies.size(); ++k) {
             if (copies[k].kind != CopyKind::Full) continue;
             candidate.covered += unit.size();
             ++candidate.full;
             candidate.tandem = candidate.tandem || copies.size() > 1;
+            candidate.followed += k + 1 < copies.size();
             candidate.pairs += k + 1 < copies.size() && copies[k + 1].kind == CopyKind::Full;
         }
     }
@@ -389,7 +393,8 @@ std::vector<Candidate> Candidates(const std::vector<Run>& runs, std::size_t maxU
 const Candidate* LayoutOf(const std::vector<Candidate>& candidates, const std::vector<std::size_t>& unit) {
     std::vector<const Candidate*> layouts;
     for (const Candidate& c : candidates) {
-        if (c.unit.size() < unit.size() && c.pairs > 0 && ReadsAsCopiesOf(unit, c.unit, 2)) layouts.push_back(&c);
+        if (c.unit.size() < unit.size() && c.pairs > 0 && ReadsAsCopiesOf(unit, c.unit, 2))
+            layouts.push_back(&c);
     }
     const Candidate* layout = nullptr;
     for (const Candidate* c : layouts) {
@@ -438,12 +443,21 @@ Units FindUnits(const std::vector<Run>& runs, const HorSearch& search) {
     // 6': 842 full copies, none side by side), nor part of a longer HOR's
     // copy (chr5's 8-monomer HOR without its last two: 15 of 897 against
     // 852 of the 4-monomer unit's 1,700).
+    // Where the whole copies are few among the variant's (chr18-like arrays
+    // whose 12-monomer HOR stands in a fifth of the copies, the rest an
+    // 8-monomer variant), their pairs are few too, yet as many as copies
+    // laid out at random would give: then it is a period all the same. A
+    // chimera of a whole copy and a variant's part follows a fixed order and
+    // has next to none.
     const auto tandem = [](const Candidate& c) { return c.pairs * c.unit.size(); };
+    const auto period = [&](const Candidate& c) {
+        return 4 * tandem(c) >= tandem(*best) ||
+               (c.pairs >= 2 && 4 * c.pairs * c.copies >= c.followed * c.full);
+    };
     std::size_t longest = units.unit.size();
     for (const Candidate& c : candidates) {
-        if (canonical && c.pairs > 0 && 4 * tandem(c) >= tandem(*best) && !HasRepeats(c.unit) &&
-            c.unit.size() > longest && 4 * c.covered >= best->covered && !HasRepeats(units.unit) &&
-            DerivesFrom(units.unit, c.unit)) {
+        if (canonical && c.pairs > 0 && period(c) && !HasRepeats(c.unit) && c.unit.size() > longest &&
+            4 * c.covered >= best->covered && !HasRepeats(units.unit) && DerivesFrom(units.unit, c.unit)) {
             longest = c.unit.size();
             units.unit = c.unit;
         }

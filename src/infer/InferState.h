@@ -32,19 +32,18 @@ struct State {
     std::size_t inferred = 0;
     Decomposition segments;
     std::vector<ArrayStretch> regions;
-    std::vector<RecordWindow> tandem;  // the de novo route's tandem stretches, decomposed every round
+    std::vector<RecordWindow> tandem;         // the de novo route's tandem stretches, decomposed every round
     std::shared_ptr<const KeptWindows> kept;  // the windows of `segments`, for the next decomposition
     std::shared_ptr<const std::vector<NearestMemo>> nearest;  // what the last `regions` measured
 };
-
 
 // The class of the stretches that make monomers and copies: live HOR, or
 // diverged HOR where no stretch is live.
 RegionClass HorClass(const std::vector<ArrayStretch>& stretches);
 
 // The segments of at least `identity` in the stretches of HorClass.
-std::vector<LiveSegment> LiveSegments(const Decomposition& segments, const std::vector<ArrayStretch>& stretches,
-                                      double identity);
+std::vector<LiveSegment> LiveSegments(const Decomposition& segments,
+                                      const std::vector<ArrayStretch>& stretches, double identity);
 
 // The bases of a live segment, read forward (reverse-complemented for -).
 std::string Piece(const std::vector<std::string>& sequences, const Decomposition& segments,
@@ -72,6 +71,26 @@ std::size_t PlaceTiedSegments(const std::vector<std::string>& sequences, State& 
 // The inferred monomers replaced by `inferred` (the templates kept after them).
 void ReplaceInferred(State& state, std::vector<MonomerType> inferred);
 
+// Lines of descent of one standard monomer (StandardLineages.cpp). An
+// inferred monomer stands for a standard one when the nearest profile
+// consensus of the standard set lies within this share of its length and
+// every profile of another name at least twice as far.
+inline constexpr double kStandardLineageDistance = 0.05;
+
+// Monomers that stand for one standard monomer, joined into one.
+struct JoinedLineage {
+    std::size_t monomer = 0;         // the one kept, as numbered after the join
+    std::vector<std::size_t> lines;  // the monomers joined, as numbered before it
+    std::size_t members = 0;         // their segments before the join
+};
+
+// Where several inferred monomers stand for one standard monomer (the copies
+// of a HOR variant and of the unit descend apart and the rounds make two
+// monomers of one position), they become the one nearest its profile (ties:
+// the one with most segments). Returns what it joined; the set changes only
+// when something was, and the segments are then to be decomposed again.
+std::vector<JoinedLineage> JoinStandardLineages(State& state, unsigned threads);
+
 // HOR contexts (ContextSplits.cpp): a monomer whose copies stand between
 // different neighbours is split where two of its contexts share neither
 // neighbour, both stand in one layout of the HOR (nine in ten copies of one
@@ -80,7 +99,8 @@ void ReplaceInferred(State& state, std::vector<MonomerType> inferred);
 // context whose first neighbour is one position's and second another's, and
 // whose members separate from both, is a hybrid of the two. Returns how many
 // monomers it added (they follow the inferred ones).
-std::size_t SplitByContext(const std::vector<std::string>& sequences, State& state, const InferSettings& settings);
+std::size_t SplitByContext(const std::vector<std::string>& sequences, State& state,
+                           const InferSettings& settings);
 
 // The templates among the unit's types become inferred monomers (their live
 // segments' consensus); returns how many monomers it added.
@@ -89,6 +109,7 @@ std::size_t AdoptTemplates(const std::vector<std::string>& sequences, State& sta
 
 // Hybrid monomers left inside a parent become monomers of their own; returns
 // how many monomers it added.
-std::size_t SplitHybrids(const std::vector<std::string>& sequences, State& state, const InferSettings& settings);
+std::size_t SplitHybrids(const std::vector<std::string>& sequences, State& state,
+                         const InferSettings& settings);
 
 }  // namespace horgrid::infer

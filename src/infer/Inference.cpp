@@ -27,20 +27,22 @@
 namespace horgrid {
 namespace {
 
+using infer::ColumnSegments;
 using infer::Decomposition;
-using infer::LiveSegment;
-using infer::State;
 using infer::HorClass;
+using infer::JoinedLineage;
+using infer::JoinStandardLineages;
+using infer::LiveSegment;
 using infer::LiveSegments;
 using infer::Piece;
-using infer::ColumnSegments;
-using infer::SplitByColumn;
 using infer::PlaceTiedSegments;
-using infer::SplitHybrids;
 using infer::ShiftedGroups;
+using infer::SplitByColumn;
+using infer::SplitByContext;
+using infer::SplitHybrids;
+using infer::State;
 using infer::StretchMonomers;
 using infer::UnfitPeriods;
-using infer::SplitByContext;
 
 using Window = RecordWindow;
 
@@ -170,7 +172,8 @@ std::vector<Window> JoinWindows(std::vector<Window> all) {
 // route's period), joined, in record and position order.
 std::vector<Window> RoundWindows(const std::vector<std::string>& sequences,
                                  const std::vector<MonomerType>& set,
-                                 const std::vector<ArrayStretch>& stretches, const std::vector<Window>& tandem) {
+                                 const std::vector<ArrayStretch>& stretches,
+                                 const std::vector<Window>& tandem) {
     std::vector<Window> all = SatelliteWindows(sequences, stretches);
     const std::vector<Window> hits = TemplateWindows(sequences, set);
     all.insert(all.end(), hits.begin(), hits.end());
@@ -397,7 +400,7 @@ std::vector<MonomerType> CutPeriod(const std::vector<std::string>& sequences, co
             pieces.push_back({std::move(name), stretch.substr(at, next - at)});
         }
     };
-    std::int64_t done = anchor->start;  // first base not in a piece
+    std::int64_t done = anchor->start;                              // first base not in a piece
     const auto fit = [&](const Segment& segment) -> std::int64_t {  // bases in the period, at most `length`
         if (segment.reverse != anchor->reverse) return 0;
         return std::min({segment.end + 1, last, segment.start + length}) - segment.start;
@@ -438,7 +441,8 @@ bool StartFromPeriod(const std::vector<std::string>& sequences, const std::vecto
         const std::size_t at = period.start + k * (period.period - period.monomer) / 8;
         std::vector<MonomerType> pieces =
             CutPeriod(sequences, period, {{"P1", record.substr(at, period.monomer)}}, settings, &fitted);
-        if (pieces.empty() || fitted <= best || 2 * (fitted - own) < static_cast<std::int64_t>(period.period) - own)
+        if (pieces.empty() || fitted <= best ||
+            2 * (fitted - own) < static_cast<std::int64_t>(period.period) - own)
             continue;
         best = fitted;
         state.set = std::move(pieces);
@@ -614,7 +618,8 @@ bool ChooseRoute(Run& run, const std::vector<MonomerType>& starting, Inference& 
                                       run.none, 0, settings, state.kept);
     run.onRound(Report(1, state.set.size(), state.segments));
     std::size_t explained = 0;
-    std::tie(result.route.templateShare, explained) = SatelliteShare(run.sequences, state.segments, run.satellite);
+    std::tie(result.route.templateShare, explained) =
+        SatelliteShare(run.sequences, state.segments, run.satellite);
     const TandemPeriod period = result.route.templateShare < settings.minTemplateShare
                                     ? FindTandemPeriod(run.sequences, settings.period)
                                     : TandemPeriod{};
@@ -661,9 +666,11 @@ void InferRounds(Run& run, const std::vector<MonomerType>& starting, Inference& 
     RunRounds(run.sequences, state, kept, run.outside, run.settings, run.round, run.onRound);
     if (!result.route.fromTemplates) OwnPeriods(run, result.route.period.period, state);
     if (state.inferred > 0 || !result.route.fromTemplates) return;
-    InferRoute route{false, result.route.templateShare, FindTandemPeriod(run.sequences, run.settings.period), 0};
+    InferRoute route{false, result.route.templateShare, FindTandemPeriod(run.sequences, run.settings.period),
+                     0};
     State periodic;
-    if (route.period.period == 0 || !StartFromPeriod(run.sequences, starting, run.settings, route, periodic)) return;
+    if (route.period.period == 0 || !StartFromPeriod(run.sequences, starting, run.settings, route, periodic))
+        return;
     run.onRound(Report(++run.round, periodic.set.size(), periodic.segments));
     FindRegions(run.sequences, run.regionSettings, periodic);
     RunRounds(run.sequences, periodic, {}, run.none, run.settings, run.round, run.onRound);
@@ -730,19 +737,44 @@ void ReviseColumns(Run& run, State& state, HorResult& hor) {
     for (std::size_t times = 0; times < 3; ++times) {
         std::vector<std::string> monomers;
         for (std::size_t k = 0; k < state.inferred; ++k) monomers.push_back(state.set[k].sequence);
-        const std::vector<std::string> revised =
-            ReviseByColumn(ColumnSegments(run.sequences, state, run.satellite), monomers, hor.unit,
-                           run.settings.minCount, run.settings.consensusSample, run.settings.threads,
-                           run.settings.mergeLimit);
+        const std::vector<std::string> revised = ReviseByColumn(
+            ColumnSegments(run.sequences, state, run.satellite), monomers, hor.unit, run.settings.minCount,
+            run.settings.consensusSample, run.settings.threads, run.settings.mergeLimit);
         if (revised.empty()) break;
         std::vector<MonomerType> set;
         for (const std::string& sequence : revised) set.push_back({MonomerName(set.size()), sequence});
-        set.insert(set.end(), state.set.begin() + static_cast<std::ptrdiff_t>(state.inferred), state.set.end());
+        set.insert(set.end(), state.set.begin() + static_cast<std::ptrdiff_t>(state.inferred),
+                   state.set.end());
         state.set = std::move(set);
         state.inferred = revised.size();
         Redecompose(run, state, false);
         hor = LiveHor(run, state);
     }
+}
+
+// Monomers that stand for one standard monomer become one
+// (JoinStandardLineages): a variant's copies of a position and the unit's
+// drift apart and the rounds give each its own monomer, which reads as two
+// types of one position. The join stands only when each kept monomer takes
+// nine in ten of the segments its lines held: where it does not, the lines
+// are two positions the standard set draws close, and the state goes back.
+void JoinLineages(Run& run, State& state, HorResult& hor) {
+    State before = state;
+    const std::vector<JoinedLineage> joined = JoinStandardLineages(state, run.settings.threads);
+    if (joined.empty()) return;
+    Redecompose(run, state);
+    std::vector<std::size_t> counts(state.set.size(), 0);
+    for (const std::vector<Segment>& record : state.segments) {
+        for (const Segment& segment : record) ++counts[segment.type];
+    }
+    const bool holds = std::all_of(joined.begin(), joined.end(), [&](const JoinedLineage& lineage) {
+        return 10 * counts[lineage.monomer] >= 9 * lineage.members;
+    });
+    if (!holds) {
+        state = std::move(before);
+        return;
+    }
+    hor = LiveHor(run, state);
 }
 
 }  // namespace
@@ -760,7 +792,8 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     Inference result;
     State state;
     std::vector<MonomerType> starting;
-    for (const MonomerType& type : OrientTemplates(templates)) starting.push_back({type.name, Upper(type.sequence)});
+    for (const MonomerType& type : OrientTemplates(templates))
+        starting.push_back({type.name, Upper(type.sequence)});
     if (!ChooseRoute(run, starting, result, state)) {
         result.segments.assign(run.sequences.size(), {});
         return result;
@@ -775,7 +808,8 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     // Hybrids that the leaders left inside a parent: HOR positions of alpha
     // satellite (the de novo route's repeats have no standard hybrids to find,
     // and the step would cost them a decomposition).
-    if (result.route.fromTemplates && SplitHybrids(run.sequences, state, settings) > 0) Redecompose(run, state);
+    if (result.route.fromTemplates && SplitHybrids(run.sequences, state, settings) > 0)
+        Redecompose(run, state);
     for (std::size_t times = 0; times < 3 && SplitByContext(run.sequences, state, settings) > 0; ++times)
         Redecompose(run, state);
     HorResult hor = SplitColumns(run, state);
@@ -785,6 +819,7 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
         hor = SplitColumns(run, state);
     }
     ReviseColumns(run, state, hor);
+    if (result.route.fromTemplates) JoinLineages(run, state, hor);
     if (PlaceTiedSegments(run.sequences, state, settings) > 0) hor = LiveHor(run, state);
     onRound(Report(0, state.set.size(), state.segments));
     result.monomers = std::move(state.set);
