@@ -74,8 +74,14 @@ void ReplaceInferred(State& state, std::vector<MonomerType> inferred);
 // Lines of descent of one standard monomer (StandardLineages.cpp). An
 // inferred monomer stands for a standard one when the nearest profile
 // consensus of the standard set lies within this share of its length and
-// every profile of another name at least twice as far.
+// every profile of another position at least twice as far; or, standing in
+// the column of such a monomer, when the nearest lies within the wider
+// distance and every other position at least the margin's times as far (a
+// line of a HOR variant that descended farther). Variant HORs' monomers
+// (`-B`) stand for the live HOR's positions of their number.
 inline constexpr double kStandardLineageDistance = 0.05;
+inline constexpr double kColumnLineageDistance = 0.15;
+inline constexpr double kColumnLineageMargin = 1.25;
 
 // Monomers that stand for one standard monomer, joined into one.
 struct JoinedLineage {
@@ -88,8 +94,10 @@ struct JoinedLineage {
 // of a HOR variant and of the unit descend apart and the rounds make two
 // monomers of one position), they become the one nearest its profile (ties:
 // the one with most segments). Returns what it joined; the set changes only
-// when something was, and the segments are then to be decomposed again.
-std::vector<JoinedLineage> JoinStandardLineages(State& state, unsigned threads);
+// when something was, and the segments are then to be decomposed again. The
+// monomers in `apart` keep their own.
+std::vector<JoinedLineage> JoinStandardLineages(State& state, unsigned threads,
+                                                const std::vector<std::size_t>& apart = {});
 
 // HOR contexts (ContextSplits.cpp): a monomer whose copies stand between
 // different neighbours is split where two of its contexts share neither
