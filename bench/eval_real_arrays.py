@@ -17,7 +17,8 @@ infer (default): one run per case, `TOOLS infer -t 2 -o DIR/<case> DATA/<case>/a
 - against HiCAT's monomers (`--truth hicat`, DATA/<case>/hicat.tsv, the whole array): the same
   figures with HiCAT's clusters as types and HiCAT's HOR (the top-layer HOR covering the most
   bases) as the canonical unit; for the Arabidopsis arrays (AT1-AT5) the peer monomers covered
-  (>= 97 %) and their starts within 5 bp after the phase (>= 95 %) instead, with at most 60 types.
+  (>= 97 %) and their starts within 5 bp after the phase (>= 95 %; the phase's sign turned for
+  HiCAT's reverse-strand monomers) instead, with at most 60 types.
 Prints one row per case, `ok` or `SHORT`; exits 1 when a case is SHORT.
 
 --annotate: `TOOLS annotate` on each human case; the share of live-array HMM monomers it names
@@ -65,17 +66,36 @@ def purity(pairs):
     return sum(c.most_common(1)[0][1] for c in m.values()) / max(1, len(pairs))
 
 
-def starts_near(truth, ours, off):
+def starts_near(truth, ours, off, stranded=False):
+    """The share of truth monomers with a start of ours within 5 bp of theirs moved by `off`; with
+    `stranded`, a truth monomer on the reverse strand (its fifth field "-") moves by -off, since a
+    phase read along the other strand moves its leftmost base the other way."""
     st = collections.defaultdict(list)
     for o in ours:
         st[o[0]].append(o[1])
     for v in st.values():
         v.sort()
     n = 0
-    for r, s, *_ in truth:
-        v = st.get(r, []); j = bisect.bisect_left(v, s + off - 5)
-        n += j < len(v) and abs(v[j] - (s + off)) <= 5
+    for r, s, *rest in truth:
+        at = s - off if stranded and rest[-1] == "-" else s + off
+        v = st.get(r, []); j = bisect.bisect_left(v, at - 5)
+        n += j < len(v) and abs(v[j] - at) <= 5
     return n / max(1, len(truth))
+
+
+def stranded_phase(truth, ours):
+    """The median offset of our starts from the truth's, its sign turned for truth monomers on the
+    reverse strand (see starts_near)."""
+    by = collections.defaultdict(list)
+    for r, s, e, k in sorted(ours):
+        by[r].append((s, e, k))
+    st = {r: [o[0] for o in v] for r, v in by.items()}
+    offs = []
+    for r, s, e, *rest in truth:
+        best = overlapping(by.get(r, []), st.get(r, []), s, e)
+        if best:
+            offs.append(-(best[0] - s) if rest[-1] == "-" else best[0] - s)
+    return statistics.median(offs) if offs else 0
 
 
 def types(monomers):  # types holding at least 0.5 % of the monomers
@@ -98,7 +118,7 @@ def hicat_truth(d):
     for line in open(os.path.join(d, "hicat.tsv")):
         if not line.startswith("#"):
             c = line.rstrip("\n").split("\t")
-            rows.append((c[0], int(c[1]), int(c[2]), c[3]))
+            rows.append((c[0], int(c[1]), int(c[2]), c[3], c[4] if len(c) > 4 else "+"))
     cover = collections.Counter()
     for line in open(os.path.join(d, "hicat_top_layer.xls")):
         c = line.split("\t")
@@ -142,8 +162,9 @@ def eval_infer(a, case):
     budget = max(20.0, 15.0 * run["length"] / 1e6)
     if case.startswith("AT"):
         truth, _ = hicat_truth(d)
-        pairs, off = match(truth, ours)
-        cov, near = len(pairs) / max(1, len(truth)), starts_near(truth, ours, off)
+        pairs, _ = match(truth, ours)
+        off = stranded_phase(truth, ours)
+        cov, near = len(pairs) / max(1, len(truth)), starts_near(truth, ours, off, True)
         ok = run["wall"] <= budget and cov >= 0.97 and near >= 0.95 and run["set"] <= 60
         return ok, "peer monomers covered %.1f%%, starts within 5 bp %.1f%% (phase %+d), set %d, unit %d, %.1f s (%.1f processor-s)" % (
             100 * cov, 100 * near, off, run["set"], run["unit"], run["wall"], run["cpu"])

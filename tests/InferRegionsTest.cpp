@@ -727,22 +727,31 @@ TEST(InferPositions, LinesOfOneStandardMonomerAreOne) {
     struct Case {
         std::string hor;
         std::vector<std::size_t> whole, variant;  // records of the HOR's profiles, in order
-        // variant copies; the distance of the line of the variant's first
-        // monomer from its profile
+        // variant copies; the distance from their profiles of the line of
+        // the variant's first `drifted` monomers
         double share, lineage;
+        std::size_t drifted;
         std::size_t unit, inferred;
+        unsigned seed = 83;
     };
     const std::vector<Case> cases = {
-        {"S2C9H1L.", {12, 13, 14, 15, 16, 17, 18}, {19, 20, 21, 22}, 1.0 / 3, 0, 7, 7},
+        {"S2C9H1L.", {12, 13, 14, 15, 16, 17, 18}, {19, 20, 21, 22}, 1.0 / 3, 0, 0, 7, 7},
         // chr17's 14-monomer variant opens with its own variant HOR's 1
         // (S3C17H1-B.1, 20 edits from S3C17H1L.1)
         // clang-format off
         {"S3C17H1", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15},
-                    {16, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}, 0.4, 0, 16, 16},
+                    {16, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}, 0.4, 0, 0, 16, 16},
         // clang-format on
         // a variant's 1 of a line that descended a tenth from the profile:
         // it stands for 1 only in 1's column
-        {"S2C8H1L.", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {0, 1, 2, 3, 4, 5, 6, 7, 8}, 0.4, 0.10, 11, 11},
+        {"S2C8H1L.", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {0, 1, 2, 3, 4, 5, 6, 7, 8}, 0.4, 0.10, 1, 11, 11},
+        // chr18's 1 2 3/7 8-12 in four copies of five, its line 2 % from the
+        // unit's: the variant's 10 and the unit's are one column, and the
+        // unit's 10 copies stay 10 beside 4 (2 % from 10) in their own context
+        // clang-format off
+        {"S2C18H1L.", {5, 6, 14, 7, 8, 9, 13, 0, 1, 2, 3, 4},
+                      {5, 6, 15, 0, 1, 2, 3, 4}, 0.8, 0.02, 8, 12, 13, 9},
+        // clang-format on
     };
     const std::vector<MonomerType> all = EmbeddedMonomerRecords("AS-HOR.consensus.fa.gz");
     for (const Case& c : cases) {
@@ -750,11 +759,11 @@ TEST(InferPositions, LinesOfOneStandardMonomerAreOne) {
         for (const MonomerType& type : all) {
             if (type.name.starts_with(c.hor)) profiles.push_back(type.sequence);
         }
-        std::mt19937_64 random(83);
+        std::mt19937_64 random(c.seed);
         std::vector<std::string> whole, variant;
         for (std::size_t k : c.whole) whole.push_back(profiles.at(k));
         for (std::size_t k : c.variant)
-            variant.push_back(reference::Mutate(random, profiles.at(k), variant.empty() ? c.lineage : 0));
+            variant.push_back(reference::Mutate(random, profiles.at(k), variant.size() < c.drifted ? c.lineage : 0));
         std::uniform_real_distribution<double> uniform(0, 1);
         std::string sequence;
         for (int copy = 0; copy < 400; ++copy) {

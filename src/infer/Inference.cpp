@@ -858,6 +858,17 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
         hor = SplitColumns(run, state);
     }
     ReviseColumns(run, state, hor);
+    // A column of the unit joins the monomers that stand in it, and their
+    // copies are decomposed again: a variant's 10 and the unit's, one
+    // position, become one, and where another position lies close (S2C18H1L's
+    // 4 and 10, 2 % apart) the unit's copies of 10 may go to it. They stand
+    // in their own context there, which tells them apart. (Alpha satellite
+    // only, with the join of lines that follows: on the de novo route plant
+    // arrays gained monomers and nothing else.)
+    if (result.route.fromTemplates && SplitByContext(run.sequences, state, settings) > 0) {
+        Redecompose(run, state);
+        hor = LiveHor(run, state);
+    }
     if (result.route.fromTemplates) JoinLineages(run, state, hor);
     if (PlaceTiedSegments(run.sequences, state, settings) > 0) hor = LiveHor(run, state);
     onRound(Report(0, state.set.size(), state.segments));
