@@ -14,6 +14,14 @@
 
 namespace horgrid::infer {
 
+std::vector<std::size_t> TypeCounts(const Decomposition& segments, std::size_t types) {
+    std::vector<std::size_t> counts(types, 0);
+    for (const std::vector<Segment>& record : segments) {
+        for (const Segment& segment : record) ++counts[segment.type];
+    }
+    return counts;
+}
+
 void ReplaceInferred(State& state, std::vector<MonomerType> inferred) {
     const std::size_t count = inferred.size();
     inferred.insert(inferred.end(), state.set.begin() + static_cast<std::ptrdiff_t>(state.inferred), state.set.end());

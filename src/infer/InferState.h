@@ -68,6 +68,9 @@ std::size_t SplitByColumn(const std::vector<std::string>& sequences, State& stat
 std::size_t PlaceTiedSegments(const std::vector<std::string>& sequences, State& state,
                               const InferSettings& settings);
 
+// How many segments of each of `types` types the decomposition holds.
+std::vector<std::size_t> TypeCounts(const Decomposition& segments, std::size_t types);
+
 // The inferred monomers replaced by `inferred` (the templates kept after them).
 void ReplaceInferred(State& state, std::vector<MonomerType> inferred);
 

@@ -40,6 +40,7 @@ using infer::ShiftedGroups;
 using infer::SplitByColumn;
 using infer::SplitByContext;
 using infer::SplitHybrids;
+using infer::TypeCounts;
 using infer::State;
 using infer::StretchMonomers;
 using infer::UnfitPeriods;
@@ -752,14 +753,6 @@ void ReviseColumns(Run& run, State& state, HorResult& hor) {
     }
 }
 
-std::vector<std::size_t> TypeCounts(const State& state) {
-    std::vector<std::size_t> counts(state.set.size(), 0);
-    for (const std::vector<Segment>& record : state.segments) {
-        for (const Segment& segment : record) ++counts[segment.type];
-    }
-    return counts;
-}
-
 // How many of the segments of type `line` in `before` lie where `after` has
 // a segment of type `type` (starts within a few bases).
 std::size_t Followed(const Decomposition& before, const Decomposition& after, std::size_t line,
@@ -789,13 +782,13 @@ std::size_t Followed(const Decomposition& before, const Decomposition& after, st
 // that fails too, nothing is joined.
 void JoinLineages(Run& run, State& state, HorResult& hor) {
     const State before = state;
-    const std::vector<std::size_t> had = TypeCounts(before);
+    const std::vector<std::size_t> had = TypeCounts(before.segments, before.set.size());
     std::vector<std::size_t> apart;
     for (int attempt = 0; attempt < 2; ++attempt) {
         const std::vector<JoinedLineage> joined = JoinStandardLineages(state, run.settings.threads, apart);
         if (joined.empty()) return;
         Redecompose(run, state);
-        const std::vector<std::size_t> counts = TypeCounts(state);
+        const std::vector<std::size_t> counts = TypeCounts(state.segments, state.set.size());
         bool holds = true;
         std::vector<std::size_t> astray;
         for (const JoinedLineage& lineage : joined) {
@@ -878,11 +871,7 @@ Inference InferMonomers(const std::vector<std::string>& input, const std::vector
     result.regions = std::move(state.regions);
     result.hor = std::move(hor);
     result.hybrids = FindHybrids(result.monomers, result.inferred);
-    std::vector<std::size_t> counts(result.monomers.size(), 0);
-    for (const std::vector<Segment>& record : result.segments) {
-        for (const Segment& segment : record) ++counts[segment.type];
-    }
-    NameInHorOrder(result, counts);
+    NameInHorOrder(result, TypeCounts(result.segments, result.monomers.size()));
     return result;
 }
 

@@ -127,10 +127,7 @@ std::vector<JoinedLineage> JoinStandardLineages(State& state, unsigned threads,
     for (std::size_t k = 0; k < state.inferred; ++k) names[k] = standing[k].Own();
     std::vector<bool> keepsOwn(state.inferred, false);
     for (std::size_t k : apart) keepsOwn.at(k) = true;
-    std::vector<std::size_t> counts(state.set.size(), 0);
-    for (const std::vector<Segment>& record : state.segments) {
-        for (const Segment& segment : record) ++counts[segment.type];
-    }
+    const std::vector<std::size_t> counts = TypeCounts(state.segments, state.set.size());
     // A monomer that stands for no position on its own joins one that does
     // in its column (the type beside it on one side the same) when it may
     // stand for that position there: a line of a HOR variant that descended
