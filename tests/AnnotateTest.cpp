@@ -462,6 +462,17 @@ TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
         double minShare = 98;  // per cent named as the truth
     };
     std::vector<Case> cases;
+    // An ONT-like read (8 %) of `source`, its monomers where `planted` lies.
+    const auto onRead = [](std::string what, std::mt19937_64& random, const std::string& source,
+                           const std::vector<Truth>& planted) {
+        std::vector<std::size_t> at;
+        Case read{std::move(what), reference::OntRead(random, source, 0.08, at), {}, 20};
+        for (const Truth& t : planted) {
+            read.truth.push_back(
+                {static_cast<std::int64_t>(at[t.start]), static_cast<std::int64_t>(at[t.end]), t.name});
+        }
+        return read;
+    };
     {
         std::mt19937_64 random(22);
         std::vector<std::size_t> at;
@@ -570,14 +581,27 @@ TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
             }
         }
         source += reference::RandomSequence(random, 300);
-        std::vector<std::size_t> at;
-        Case read{"a read's column mixing 3, 1/3 and 1 by its copies", reference::OntRead(random, source, 0.08, at), {},
-                  20};
-        for (const Truth& t : planted) {
-            read.truth.push_back(
-                {static_cast<std::int64_t>(at[t.start]), static_cast<std::int64_t>(at[t.end]), t.name});
+        cases.push_back(onRead("a read's column mixing 3, 1/3 and 1 by its copies", random, source, planted));
+    }
+    {
+        // An ONT-like read (8 %) of cen21's HOR where most copies are the
+        // variant 1-7 and one in three the whole 1-11 (as on CHM13 chr13):
+        // the period is the variant's, and the whole copies' 8-11 (11 lies
+        // three bases from 7) stand outside its columns under their own names.
+        std::mt19937_64 random(4);
+        std::string source = reference::RandomSequence(random, 300);
+        std::vector<Truth> planted;
+        for (int copy = 0; copy < 45; ++copy) {
+            const int last = random() % 3 == 0 ? 11 : 7;
+            for (int k = 1; k <= last; ++k) {
+                const std::string name = "S2C13/21H1L." + std::to_string(k);
+                const auto start = static_cast<std::int64_t>(source.size());
+                source += byName.at(name);
+                planted.push_back({start, static_cast<std::int64_t>(source.size()), name});
+            }
         }
-        cases.push_back(read);
+        source += reference::RandomSequence(random, 300);
+        cases.push_back(onRead("whole copies among a variant's in a read", random, source, planted));
     }
     {
         // 12 kb of cen21's 11-monomer copies and 9-monomer ones lacking 9 and

@@ -41,33 +41,57 @@ std::size_t NamePeriod(const std::vector<std::vector<std::size_t>>& chains, cons
     return 0;
 }
 
-// The cheapest path of one chain through the columns.
-void ReadChain(const std::vector<std::size_t>& chain, const std::vector<std::uint32_t>& distance, std::size_t width,
-               const std::vector<std::size_t>& candidate, double breakCost, std::vector<std::size_t>& column) {
+// The cheapest path of one chain through the columns and the off-period
+// states. `off` holds the candidates no column has: a member may stand for one
+// of them outside the period (a copy of a longer HOR among copies of a shorter
+// variant holds positions the variant's columns lack). Stepping out of the
+// period and back into it costs `breakCost` each, as a break of HOR order
+// does, so a stretch leaves the period only where it lies nearer other
+// candidates by more than a break; from one off-period state to another is
+// free. A member in the off-period state of candidate k gets column period + k.
+void ReadChain(const std::vector<std::size_t>& chain, const std::vector<std::uint32_t>& distance,
+               std::size_t width, const std::vector<std::size_t>& candidate,
+               const std::vector<std::size_t>& off, double breakCost, std::vector<std::size_t>& column) {
     const std::size_t period = candidate.size();
-    std::vector<double> score(period), next(period);
-    std::vector<std::size_t> from(chain.size() * period);
+    const std::size_t states = period + off.size();
+    std::vector<double> score(states), next(states);
+    std::vector<std::size_t> from(chain.size() * states);
+    const auto cheapestOf = [&](std::size_t begin, std::size_t end) {
+        std::size_t cheapest = begin;
+        for (std::size_t c = begin + 1; c < end; ++c) cheapest = score[c] < score[cheapest] ? c : cheapest;
+        return cheapest;
+    };
     for (std::size_t k = 0; k < chain.size(); ++k) {
         const std::uint32_t* row = distance.data() + chain[k] * width;
-        std::size_t cheapest = 0;
-        for (std::size_t c = 1; c < period; ++c) cheapest = score[c] < score[cheapest] ? c : cheapest;
-        for (std::size_t c = 0; c < period; ++c) {
-            const std::size_t before = (c + period - 1) % period;
+        const std::size_t cheapest = cheapestOf(0, period);
+        const std::size_t cheapestOff = off.empty() ? cheapest : cheapestOf(period, states);
+        for (std::size_t c = 0; c < states; ++c) {
+            // Into a column: from the column before (free), or from any
+            // other state (a break). Into an off-period state: from another
+            // (free) or from any column (a break).
             double cost = score[cheapest] + breakCost;
             std::size_t source = cheapest;
-            if (k == 0 || score[before] <= cost) {
-                cost = k == 0 ? 0 : score[before];
-                source = before;
+            if (!off.empty() && score[cheapestOff] + (c < period ? breakCost : 0) <= cost) {
+                cost = score[cheapestOff] + (c < period ? breakCost : 0);
+                source = cheapestOff;
             }
-            next[c] = cost + row[candidate[c]];
-            from[k * period + c] = source;
+            if (c < period) {
+                const std::size_t before = (c + period - 1) % period;
+                if (score[before] <= cost) {
+                    cost = score[before];
+                    source = before;
+                }
+            }
+            if (k == 0) cost = c < period ? 0 : breakCost;
+            next[c] = cost + row[c < period ? candidate[c] : off[c - period]];
+            from[k * states + c] = source;
         }
         score.swap(next);
     }
     std::size_t state = static_cast<std::size_t>(std::min_element(score.begin(), score.end()) - score.begin());
     for (std::size_t k = chain.size(); k-- > 0;) {
-        column[chain[k]] = state;
-        state = from[k * period + state];
+        column[chain[k]] = state < period ? state : period + off[state - period];
+        state = from[k * states + state];
     }
 }
 
@@ -77,7 +101,7 @@ std::vector<std::size_t> ColumnCandidates(const std::vector<std::uint32_t>& dist
     std::vector<std::vector<double>> sums(period, std::vector<double>(width, 0));
     std::vector<std::size_t> members(period, 0);
     for (std::size_t m = 0; m < column.size(); ++m) {
-        if (column[m] == kNoMember) continue;
+        if (column[m] >= period) continue;  // no member yet, or off the period
         ++members[column[m]];
         for (std::size_t c = 0; c < width; ++c) sums[column[m]][c] += distance[m * width + c];
     }
@@ -125,7 +149,12 @@ std::vector<std::size_t> HorColumns(const std::vector<std::uint32_t>& distance, 
     for (std::size_t k = start; k < start + span; ++k) column[longest[k]] = (k - start) % period;
     for (int round = 0; round < 3; ++round) {
         const std::vector<std::size_t> candidate = ColumnCandidates(distance, width, column, period);
-        for (const std::vector<std::size_t>& chain : chains) ReadChain(chain, distance, width, candidate, breakCost, column);
+        std::vector<std::size_t> off;
+        for (std::size_t c = 0; c < width; ++c) {
+            if (std::find(candidate.begin(), candidate.end(), c) == candidate.end()) off.push_back(c);
+        }
+        for (const std::vector<std::size_t>& chain : chains)
+            ReadChain(chain, distance, width, candidate, off, breakCost, column);
     }
     return column;
 }

@@ -16,9 +16,12 @@ namespace horgrid {
 // whole), a step to the next column is free and any other step costs
 // `breakCost`, and columns and candidates are refined three times. A copy's
 // column is thus fixed by its place in the HOR, however close two columns'
-// monomers are and however noisy each copy is. Returns the column of every
-// member, or an empty vector when the names show no period (fewer than two
-// copies' worth of agreements).
+// monomers are and however noisy each copy is. A stretch of members may also
+// stand outside the period, each for a candidate no column has, at a break
+// into it and one back: the whole HOR's copies among a shorter variant's hold
+// positions the variant lacks. Returns the column of every member (period + k
+// for one outside it standing for candidate k), or an empty vector when the
+// names show no period (fewer than two copies' worth of agreements).
 std::vector<std::size_t> HorColumns(const std::vector<std::uint32_t>& distance, std::size_t width,
                                     const std::vector<std::size_t>& previous, double breakCost,
                                     std::size_t maxPeriod = 50);
