@@ -440,7 +440,7 @@ namespace {
 // of position 9 has every 7th base changed, its copies keep the name 9;
 // substitutions shared by every other copy open no positions of their own;
 // copies of 7 or 3/7 in the place of 3 are named by their sequence; in a
-// read whose HOR column of 3 holds 3, 1/3 or 1, each copy keeps its own name;
+// read whose HOR column of 3 holds 3, 1/3 or 1 (or 3 or 6), each copy keeps its own name;
 // and a short array of two layouts with random substitutions has copies.
 TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
     const StandardSets sets = BuiltInStandardSets();
@@ -448,7 +448,8 @@ TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
     std::map<std::string, std::string> byName;  // the S2C18H1L and S2C8H1L monomers by name
     for (const MonomerType& type : sets.horMonomers) {
         const std::string_view hor = HorOfName(type.name);
-        if (hor == "S2C18H1L" || hor == "S2C8H1L" || hor == "S2C13/21H1L") byName.emplace(type.name, type.sequence);
+        if (hor == "S2C18H1L" || hor == "S2C8H1L" || hor == "S2C13/21H1L" || hor == "S2C9H1L")
+            byName.emplace(type.name, type.sequence);
     }
     struct Truth {
         std::int64_t start, end;
@@ -602,6 +603,27 @@ TEST(Annotate, NoisyAndHybridArraysAsTheirHor) {
         }
         source += reference::RandomSequence(random, 300);
         cases.push_back(onRead("whole copies among a variant's in a read", random, source, planted));
+    }
+    {
+        // As on CHM13 chr9: a read of the 7-monomer HOR and its variant
+        // 1 2 x 7, whose x is 3 in some copies and 6 in others: one column
+        // of the variant's period holds both, and each copy keeps its name.
+        std::mt19937_64 random(9);
+        std::string source = reference::RandomSequence(random, 300);
+        std::vector<Truth> planted;
+        for (int copy = 0; copy < 60; ++copy) {
+            const std::uint64_t roll = random() % 3;  // the whole HOR, 1 2 3 7 or 1 2 6 7
+            for (int k = 1; k <= 7; ++k) {
+                if (roll > 0 && k > 2 && k < 7 && k != (roll == 1 ? 3 : 6)) continue;
+                const std::string name = "S2C9H1L." + std::to_string(k);
+                const auto start = static_cast<std::int64_t>(source.size());
+                source += byName.at(name);
+                planted.push_back({start, static_cast<std::int64_t>(source.size()), name});
+            }
+        }
+        source += reference::RandomSequence(random, 300);
+        cases.push_back(
+            onRead("a read's column holding 3 in some copies and 6 in others", random, source, planted));
     }
     {
         // 12 kb of cen21's 11-monomer copies and 9-monomer ones lacking 9 and

@@ -326,6 +326,38 @@ void NameBySequence(const std::vector<std::uint32_t>& distance, std::size_t widt
     }
 }
 
+// In a read, a column of the HOR may hold copies of two standard monomers (a
+// variant's place of 3 holding 3 in some copies and 6 in others): its copies
+// that read as another candidate at half the bases telling it from the
+// column's name or more are that candidate, when they are as many as a part
+// split off a group and a tenth of the column. Noise turns a telling base
+// now and then, and half of them in a tenth of the copies only where none
+// tells.
+void NameMixedColumns(const std::vector<std::uint32_t>& distance, std::size_t width,
+                      const std::vector<std::uint32_t>& between, const PositionGroups& grouped,
+                      std::vector<std::size_t>& named) {
+    if (!grouped.columns) return;
+    for (const std::vector<std::size_t>& held : grouped.positions) {
+        std::map<std::size_t, std::vector<std::size_t>> other;  // candidate -> members reading as it
+        std::size_t size = 0;
+        for (const std::size_t g : held) {
+            for (const std::size_t m : grouped.groups[g]) {
+                ++size;
+                if (named[m] == kNone) continue;
+                const std::uint32_t* row = distance.data() + m * width;
+                const std::size_t name = named[m];
+                const auto nearest = static_cast<std::size_t>(std::min_element(row, row + width) - row);
+                if (nearest != name && 2 * (row[name] - row[nearest]) >= between[name * width + nearest])
+                    other[nearest].push_back(m);
+            }
+        }
+        for (const auto& [candidate, part] : other) {
+            if (part.size() < kMinPart || 10 * part.size() < size) continue;
+            for (const std::size_t m : part) named[m] = candidate;
+        }
+    }
+}
+
 // A member named after a hybrid that lies nearer one of the hybrid's parts
 // (1 or 3 of "1/3") is that part: a position of a read whose HOR columns mix
 // copies of 1, 3 and 1/3 is named after the hybrid, nearest to them all on
@@ -419,6 +451,7 @@ std::vector<std::size_t> NamePositionsAt(const std::vector<std::string_view>& me
     NameBeyondByColumn(grouped, beyond, named);
     NameHybrids(distance, width, candidates, grouped, named);
     NameBySequence(distance, width, between, named);
+    NameMixedColumns(distance, width, between, grouped, named);
     NameHybridParts(distance, candidates, named);
     return named;
 }
