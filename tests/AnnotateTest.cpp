@@ -360,6 +360,16 @@ std::vector<AnnotatedMonomer> Monomers(const std::vector<Block>& blocks) {
             m.name = block.period == 0 ? block.name : block.name + "." + std::to_string(k % block.period + 1);
             m.horName = m.name.find('.') != std::string::npos;
             m.identity = block.identity;
+            if (m.horName) {
+                m.nearest = m.name;
+                m.nearestIdentity = block.identity;
+            }
+            if (m.horName &&
+                block.identity < 100 - AnnotationSettings{}.nameLimit) {  // beyond the name limit
+                m.name = "D1";
+                m.horName = false;
+                m.identity = 0;
+            }
             monomers.push_back(m);
         }
         at += block.gapAfter;
@@ -375,9 +385,11 @@ TEST(Annotate, ArrayStretchesFromNames) {
     };
     const std::string live = "S2C13/21H1L.3";
     const std::vector<Case> cases = {
-        {"a short run inside joins", {{30, live, 98}, {5, "D1", 0}, {30, live, 98}},
+        {"a short run inside joins",
+         {{30, live, 98}, {5, "D1", 0}, {30, live, 98}},
          {{0, 65, ArrayClass::LiveHor, "S2C13/21H1L"}}},
-        {"a short run at an edge stays", {{18, "S4CYH1L.13", 89}, {40, "S4CYH1L.2", 98}},
+        {"a short run at an edge stays",
+         {{18, "S4CYH1L.13", 89}, {40, "S4CYH1L.2", 98}},
          {{0, 18, ArrayClass::DivergedHor, "S4CYH1L"}, {18, 58, ArrayClass::LiveHor, "S4CYH1L"}}},
         {"mixed flank votes not live first",
          {{6, "Ga", 0}, {6, "S4CYH1L.13", 89}, {6, "S5C1H5d.1", 88}, {40, "S4CYH1L.2", 98}},
@@ -385,9 +397,11 @@ TEST(Annotate, ArrayStretchesFromNames) {
         {"a short diverged run beside monomeric alpha only is monomeric",
          {{30, "D1", 0}, {14, "S5C1H5d.1", 88}, {4, "S5C1H5d.2", 88, 1001}, {4, "S5C1H5d.3", 88}},
          {{0, 48, ArrayClass::Monomeric, ""}, {48, 52, ArrayClass::Monomeric, ""}}},
-        {"a diverged run of an array's length stays", {{30, "D1", 0}, {20, "S5C1H5d.1", 88}},
+        {"a diverged run of an array's length stays",
+         {{30, "D1", 0}, {20, "S5C1H5d.1", 88}},
          {{0, 30, ArrayClass::Monomeric, ""}, {30, 50, ArrayClass::DivergedHor, "S5C1H5d"}}},
-        {"a close variant HOR counts for its live HOR", {{4, "S2C13/21H1-B.10", 97}, {30, live, 98}},
+        {"a close variant HOR counts for its live HOR",
+         {{4, "S2C13/21H1-B.10", 97}, {30, live, 98}},
          {{0, 34, ArrayClass::LiveHor, "S2C13/21H1L"}}},
         {"a variant HOR's run in HOR order is its own array",
          {{40, "S2C13/21H1-B", 98, 0, 11}, {40, "S2C13/21H1L", 98, 0, 11}},
@@ -398,6 +412,9 @@ TEST(Annotate, ArrayStretchesFromNames) {
         {"a read's monomers out of HOR order as far as those in order stay live",
          {{40, "S2C13/21H1L", 89, 0, 11}, {24, live, 88}, {40, "S2C13/21H1L", 89, 0, 11}},
          {{0, 104, ArrayClass::LiveHor, "S2C13/21H1L"}}},
+        {"a noisier read's monomers beyond the name limit out of HOR order stay live",
+         {{40, "S2C13/21H1L", 86, 0, 11}, {24, live, 84}, {40, "S2C13/21H1L", 86, 0, 11}},
+         {{0, 104, ArrayClass::LiveHor, "S2C13/21H1L"}}},
         {"an assembly's monomers out of HOR order far beyond those in order are diverged",
          {{40, "S2C13/21H1L", 98, 0, 11}, {24, live, 88}, {40, "S2C13/21H1L", 98, 0, 11}},
          {{0, 40, ArrayClass::LiveHor, "S2C13/21H1L"},
@@ -406,7 +423,8 @@ TEST(Annotate, ArrayStretchesFromNames) {
         {"an assembly's monomers out of HOR order within liveLimit stay live",
          {{40, "S2C13/21H1L", 98, 0, 11}, {24, live, 93}, {40, "S2C13/21H1L", 98, 0, 11}},
          {{0, 104, ArrayClass::LiveHor, "S2C13/21H1L"}}},
-        {"a gap over 1 kb ends an array", {{25, live, 98, 1001}, {25, live, 98}},
+        {"a gap over 1 kb ends an array",
+         {{25, live, 98, 1001}, {25, live, 98}},
          {{0, 25, ArrayClass::LiveHor, "S2C13/21H1L"}, {25, 50, ArrayClass::LiveHor, "S2C13/21H1L"}}},
     };
     const std::set<std::string> liveHors = {"S2C13/21H1L", "S4CYH1L"};

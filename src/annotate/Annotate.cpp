@@ -747,6 +747,7 @@ Annotation AnnotateSequence(std::string_view sequence, const StandardSets& sets,
             const double percent = Percent(found[i].distance, sets.horMonomers[nearest].sequence.size());
             AnnotatedMonomer& monomer = result.monomers[i];
             monomer.nearest = sets.horMonomers[nearest].name;
+            monomer.nearestIdentity = 100 - percent;
             if (percent <= settings.nameLimit) {
                 monomer.name = sets.horMonomers[nearest].name;
                 monomer.horName = true;

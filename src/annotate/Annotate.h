@@ -52,6 +52,7 @@ struct AnnotatedMonomer {
     bool horName = false;        // name comes from the standard HOR set or a HOR position
     double identity = 0;         // 100 - distance * 100 / length of the named standard monomer (0: none)
     std::string nearest;         // nearest standard HOR monomer whatever its distance ("": use `name`)
+    double nearestIdentity = 0;  // identity to `nearest` (0 without one)
     std::size_t array = kNone;   // index of its array
     std::size_t copy = kNone;    // index of its HOR copy
 };
@@ -109,7 +110,9 @@ struct NamedStretch {
 // satellite. Else each monomer is classed by its
 // name: a live HOR's monomer (within liveLimit of it, or within half of it
 // of the median identity of the monomers in HOR order, so that in a read the
-// monomers that break HOR order count as those that keep it; a variant HOR's such as
+// monomers that break HOR order count as those that keep it; likewise a
+// monomer beyond nameLimit counts as its nearest standard monomer's within
+// half of nameLimit of that median; a variant HOR's such as
 // "S2C13/21H1-B" within liveLimit counts for the live HOR of its name,
 // LiveHorOf, when `liveHors` holds it), another HOR's (or a live HOR's farther
 // away), or monomeric (a class name or none); the 2k+1 monomers around each

@@ -88,15 +88,23 @@ ClassKeys KeyMonomers(const std::vector<AnnotatedMonomer>& monomers, const Annot
     // A live HOR's monomer out of HOR order is live within liveLimit of its
     // standard monomer, or within half of it of the median identity of the
     // monomers in HOR order: in a read every monomer lies a few per cent
-    // further from its standard monomer, those that break HOR order too.
+    // further from its standard monomer, those that break HOR order too. So
+    // a monomer beyond nameLimit of every standard monomer is its nearest
+    // one's within half of nameLimit of that median.
+    const auto identity = [&](std::size_t i) {
+        return monomers[i].horName || monomers[i].nearest.empty() ? monomers[i].identity
+                                                                  : monomers[i].nearestIdentity;
+    };
     std::vector<double> ordered;
     for (std::size_t i = 0; i < monomers.size(); ++i) {
-        if (inOrder[i]) ordered.push_back(monomers[i].identity);
+        if (inOrder[i]) ordered.push_back(identity(i));
     }
     double liveFloor = 100 - settings.liveLimit;
+    double nameFloor = 100 - settings.nameLimit;
     if (!ordered.empty()) {
         std::nth_element(ordered.begin(), ordered.begin() + static_cast<std::ptrdiff_t>(ordered.size() / 2), ordered.end());
         liveFloor = std::min(liveFloor, ordered[ordered.size() / 2] - settings.liveLimit / 2);
+        nameFloor = std::min(nameFloor, ordered[ordered.size() / 2] - settings.nameLimit / 2);
     }
     std::map<std::pair<ArrayClass, std::string>, int> keyOf;
     ClassKeys found;
@@ -104,14 +112,15 @@ ClassKeys KeyMonomers(const std::vector<AnnotatedMonomer>& monomers, const Annot
     keyOf[found.keys[0]] = 0;
     found.key.assign(monomers.size(), 0);
     for (std::size_t i = 0; i < monomers.size(); ++i) {
-        const std::string_view hor = HorOfName(monomers[i].name);
+        const bool named = monomers[i].horName || (!monomers[i].nearest.empty() && identity(i) >= nameFloor);
+        const std::string_view hor = HorOfName(monomers[i].horName ? monomers[i].name : monomers[i].nearest);
         std::pair<ArrayClass, std::string> k{ArrayClass::DivergedHor, std::string(hor)};
         if (inOrder[i]) {
             k = {ArrayClass::LiveHor,
                  ArrayHor(monomers[i].nearest.empty() ? monomers[i].name : monomers[i].nearest, liveHors)};
-        } else if (!monomers[i].horName || hor.empty()) {
+        } else if (!named || hor.empty()) {
             continue;
-        } else if (monomers[i].identity >= liveFloor) {
+        } else if (identity(i) >= liveFloor) {
             if (IsLiveHor(hor)) {
                 k.first = ArrayClass::LiveHor;
             } else if (const std::string live = LiveHorOf(hor); liveHors.contains(live)) {
