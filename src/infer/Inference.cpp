@@ -776,10 +776,13 @@ std::size_t Followed(const Decomposition& before, const Decomposition& after, st
 // (JoinStandardLineages): a variant's copies of a position and the unit's
 // drift apart and the rounds give each its own monomer, which reads as two
 // types of one position. A join stands when the monomer kept takes 19 in 20
-// of the segments its lines held. Where one does not, the lines whose
-// segments mostly went elsewhere (a position the standard set draws close to
-// another) keep their own monomers and the rest are joined again once; where
-// that fails too, nothing is joined.
+// of the segments its lines held, or 9 in 10 when no line's segments mostly
+// went elsewhere (every copy noisier than an assembly's leaves a few to
+// their neighbours' monomers, not a line to another position). Where one does
+// not, the lines whose segments mostly went elsewhere (a position the
+// standard set draws close to another) keep their own monomers, or, when no
+// line did, all of that join's lines, and the rest are joined again once;
+// where that fails too, nothing is joined.
 void JoinLineages(Run& run, State& state, HorResult& hor) {
     const State before = state;
     const std::vector<std::size_t> had = TypeCounts(before.segments, before.set.size());
@@ -790,22 +793,25 @@ void JoinLineages(Run& run, State& state, HorResult& hor) {
         Redecompose(run, state);
         const std::vector<std::size_t> counts = TypeCounts(state.segments, state.set.size());
         bool holds = true;
-        std::vector<std::size_t> astray;
+        std::vector<std::size_t> keepApart;
         for (const JoinedLineage& lineage : joined) {
             if (20 * counts[lineage.monomer] >= 19 * lineage.members) continue;
-            holds = false;
+            std::vector<std::size_t> astray;
             for (std::size_t line : lineage.lines) {
                 if (2 * Followed(before.segments, state.segments, line, lineage.monomer) <= had[line])
                     astray.push_back(line);
             }
+            if (astray.empty() && 10 * counts[lineage.monomer] >= 9 * lineage.members) continue;
+            holds = false;
+            keepApart.insert(keepApart.end(), astray.empty() ? lineage.lines.begin() : astray.begin(),
+                             astray.empty() ? lineage.lines.end() : astray.end());
         }
         if (holds) {
             hor = LiveHor(run, state);
             return;
         }
         state = before;
-        if (astray.empty()) return;
-        apart.insert(apart.end(), astray.begin(), astray.end());
+        apart.insert(apart.end(), keepApart.begin(), keepApart.end());
     }
 }
 

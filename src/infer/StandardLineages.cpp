@@ -123,11 +123,31 @@ std::vector<JoinedLineage> JoinStandardLineages(State& state, unsigned threads,
     ParallelFor(state.inferred, threads, [&](std::size_t k, unsigned) {
         standing[k] = Stand(state.set[k].sequence, kProfiles, kPositions);
     });
+    const std::vector<std::size_t> counts = TypeCounts(state.segments, state.set.size());
+    // Positions are the array's HOR's: the HOR whose profiles lie nearest to
+    // the monomers of most segments. Another HOR's profile that a line
+    // happens to lie near says nothing of the position of this array's HOR
+    // it stands for.
+    const auto horOf = [](const std::string& position) { return position.substr(0, position.rfind('.')); };
+    std::map<std::string, std::size_t> votes;
+    for (std::size_t k = 0; k < state.inferred; ++k) {
+        const auto nearest =
+            std::min_element(standing[k].near.begin(), standing[k].near.end(),
+                             [](const auto& a, const auto& b) { return a.second < b.second; });
+        if (nearest != standing[k].near.end()) votes[horOf(nearest->first)] += counts[k];
+    }
+    if (!votes.empty()) {
+        const std::string hor =
+            std::max_element(votes.begin(), votes.end(), [](const auto& a, const auto& b) {
+                return a.second < b.second;
+            })->first;
+        for (Standing& one : standing)
+            std::erase_if(one.near, [&](const auto& p) { return horOf(p.first) != hor; });
+    }
     std::vector<std::string> names(state.inferred);
     for (std::size_t k = 0; k < state.inferred; ++k) names[k] = standing[k].Own();
     std::vector<bool> keepsOwn(state.inferred, false);
     for (std::size_t k : apart) keepsOwn.at(k) = true;
-    const std::vector<std::size_t> counts = TypeCounts(state.segments, state.set.size());
     // A monomer that stands for no position on its own joins one that does
     // in its column (the type beside it on one side the same) when it may
     // stand for that position there: a line of a HOR variant that descended
