@@ -15,8 +15,8 @@ monomers are mapped back to the array through the bases they came from, and ever
 the array's live HOR lying 2 kb or more inside the read is matched to the monomer of ours that
 overlaps it most (at least half of it): named alike when the HOR positions (the names after the
 dot) are the same. Prints one row per read: the share named alike, the arrays `annotate` reports
-and the most frequent disagreements; a read passes with one live array and 95 % named alike (the
-issue's goal for reads). Exits 1 when one does not."""
+and the most frequent disagreements; a read passes with one live array and 95 % named alike. Exits 1
+when one does not."""
 import argparse, collections, os, random, subprocess, sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
