@@ -92,8 +92,7 @@ ClassKeys KeyMonomers(const std::vector<AnnotatedMonomer>& monomers, const Annot
     // a monomer beyond nameLimit of every standard monomer is its nearest
     // one's within half of nameLimit of that median.
     const auto identity = [&](std::size_t i) {
-        return monomers[i].horName || monomers[i].nearest.empty() ? monomers[i].identity
-                                                                  : monomers[i].nearestIdentity;
+        return monomers[i].nearest.empty() ? monomers[i].identity : monomers[i].nearestIdentity;
     };
     std::vector<double> ordered;
     for (std::size_t i = 0; i < monomers.size(); ++i) {

@@ -33,14 +33,19 @@ struct Standing {
     std::map<std::string, std::uint32_t> near;  // position -> edits to its nearest profile
     std::uint32_t length = 0;
 
+    // The nearest position (near.end() when none lies within reach).
+    auto Nearest() const {
+        return std::min_element(near.begin(), near.end(),
+                                [](const auto& a, const auto& b) { return a.second < b.second; });
+    }
+
     // The position the monomer stands for on its own: the nearest, within
     // kStandardLineageDistance of its length, every other at least twice as
     // far (nearer its standard monomer than halfway to any other); empty
     // otherwise.
     std::string Own() const {
         const auto limit = static_cast<std::uint32_t>(kStandardLineageDistance * length);
-        const auto nearest = std::min_element(
-            near.begin(), near.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+        const auto nearest = Nearest();
         if (nearest == near.end() || nearest->second > limit) return {};
         for (const auto& [position, edits] : near) {
             if (position != nearest->first && (edits <= nearest->second || edits < 2 * nearest->second))
@@ -131,9 +136,7 @@ std::vector<JoinedLineage> JoinStandardLineages(State& state, unsigned threads,
     const auto horOf = [](const std::string& position) { return position.substr(0, position.rfind('.')); };
     std::map<std::string, std::size_t> votes;
     for (std::size_t k = 0; k < state.inferred; ++k) {
-        const auto nearest =
-            std::min_element(standing[k].near.begin(), standing[k].near.end(),
-                             [](const auto& a, const auto& b) { return a.second < b.second; });
+        const auto nearest = standing[k].Nearest();
         if (nearest != standing[k].near.end()) votes[horOf(nearest->first)] += counts[k];
     }
     if (!votes.empty()) {
